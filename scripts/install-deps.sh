@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs, only when missing, every Debian package that building, testing and
+# running the manager need. Safe to run again; quick when all is present.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build ccache pkg-config clang-format
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  libarchive-dev zlib1g-dev libpng-dev libjpeg-dev
+  libbenchmark-dev libxlsxwriter-dev
+  fonts-liberation xvfb xauth imagemagick poppler-utils unzip
+  python3 python3-openpyxl python3-pil
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq || true
+$SUDO apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+
+namespace nxa::app {
+
+// Program-wide state of one run that is not part of a model.
+struct Session {
+    // IPv4 address, first dotted field in the lowest byte.
+    std::uint32_t testerAddress = 0;
+    // Kept in memory only; never written to any file, log or list.
+    QString password;
+    // Parameters of a command-line run (empty in interactive mode).
+    QStringList parameters;
+    int resultCode = 0;
+    QString runStamp;
+    QString runDescription;
+
+    bool commandLine() const { return !parameters.isEmpty(); }
+};
+
+} // namespace nxa::app

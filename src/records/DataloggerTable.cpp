@@ -1,0 +1,64 @@
+#include "records/DataloggerTable.h"
+
+#include <algorithm>
+
+namespace nxa::records {
+
+void DataloggerTable::insertAtTop(Row row) { m_rows.push_front(std::move(row)); }
+
+void DataloggerTable::removeRow(int r) {
+    if (r < 0 || r >= rowCount())
+        return;
+    m_rows.erase(m_rows.begin() + r);
+}
+
+void DataloggerTable::removeRows(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty())
+        return;
+    std::deque<Row> kept;
+    size_t next = 0;
+    for (int r = 0; r < rowCount(); ++r) {
+        if (next < rows.size() && rows[next] == r) {
+            ++next;
+            continue;
+        }
+        kept.push_back(std::move(m_rows[static_cast<size_t>(r)]));
+    }
+    m_rows = std::move(kept);
+}
+
+void DataloggerTable::clear() { m_rows.clear(); }
+
+void DataloggerTable::reorder(const std::vector<int> &order) {
+    std::deque<Row> sorted;
+    for (int from : order)
+        sorted.push_back(std::move(m_rows[static_cast<size_t>(from)]));
+    m_rows = std::move(sorted);
+}
+
+void DataloggerTable::rebuildDuplicateKeys() {
+    m_keys.clear();
+    m_keys.reserve(rowCount());
+    for (const Row &row : m_rows)
+        m_keys.insert(duplicateKey(row));
+}
+
+void DataloggerTable::clearDuplicateKeys() { m_keys.clear(); }
+
+bool DataloggerTable::isDuplicate(const Row &row) const {
+    return !m_keys.isEmpty() && m_keys.contains(duplicateKey(row));
+}
+
+QString DataloggerTable::duplicateKey(const Row &row) {
+    QString key;
+    for (int c = 0; c < kKeyColumnCount; ++c) {
+        if (c > 0)
+            key += QLatin1Char('\n');
+        key += row[c].trimmed();
+    }
+    return key;
+}
+
+} // namespace nxa::records

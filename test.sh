@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with AddressSanitizer and
+# UndefinedBehaviorSanitizer, and runs every test. Non-zero exit on any failure.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh
+
+build=build-sanitize
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNXA_SANITIZE=ON -DNXA_BUILD_BENCH=OFF
+cmake --build "$build" -j "$(nproc)"
+cd "$build"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
