@@ -1,0 +1,1 @@
+// placeholder until the library's first unit lands
