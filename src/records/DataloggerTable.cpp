@@ -1,5 +1,7 @@
 #include "records/DataloggerTable.h"
 
+#include "records/TrimSpaces.h"
+
 #include <algorithm>
 
 namespace nxa::records {
@@ -32,6 +34,15 @@ void DataloggerTable::removeRows(std::vector<int> rows) {
 void DataloggerTable::clear() { m_rows.clear(); }
 
 void DataloggerTable::reorder(const std::vector<int> &order) {
+    // Anything but a permutation of the rows would drop or copy rows: refuse it.
+    if (order.size() != m_rows.size())
+        return;
+    std::vector<bool> seen(order.size(), false);
+    for (int from : order) {
+        if (from < 0 || from >= rowCount() || seen[static_cast<size_t>(from)])
+            return;
+        seen[static_cast<size_t>(from)] = true;
+    }
     std::deque<Row> sorted;
     for (int from : order)
         sorted.push_back(std::move(m_rows[static_cast<size_t>(from)]));
@@ -56,7 +67,7 @@ QString DataloggerTable::duplicateKey(const Row &row) {
     for (int c = 0; c < kKeyColumnCount; ++c) {
         if (c > 0)
             key += QLatin1Char('\n');
-        key += row[c].trimmed();
+        key += trimSpaces(row[c]);
     }
     return key;
 }

@@ -46,7 +46,8 @@ public:
     // Removes every listed row in one pass; order and repeats do not matter.
     void removeRows(std::vector<int> rows);
     void clear();
-    // Row i after the call is the row that stood at order[i] before it.
+    // Row i after the call is the row that stood at order[i] before it; an
+    // order that is not a permutation of the rows leaves the table unchanged.
     void reorder(const std::vector<int> &order);
 
     void rebuildDuplicateKeys();
@@ -54,7 +55,7 @@ public:
     bool isDuplicate(const Row &row) const;
     int duplicateKeyCount() const { return static_cast<int>(m_keys.size()); }
 
-    // Columns 0-12, each trimmed, joined by line feeds.
+    // Columns 0-12, each without its outer spaces, joined by line feeds.
     static QString duplicateKey(const Row &row);
 
     // Fills the PN cell of rows taken from a log file; set by the log file

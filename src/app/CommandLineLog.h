@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QtGlobal>
+
+namespace nxa::app {
+
+inline constexpr char kLogFileName[] = "log.txt";
+
+// "%yyyy-%mm-%dd  %hh:%ii:%ss", two spaces between date and time.
+QString runStampText(const QDateTime &when);
+// "Extract data from " + dotted address + " to " + the output path unchanged.
+QString runDescriptionText(quint32 address, const QString &outputPath);
+
+// One log record in UTF-8 with CR LF line ends: an empty separator line when
+// `separated`, the run stamp, the run description (either may be empty) and
+// the log text of the result code.
+QByteArray logRecord(const QString &stamp, const QString &description, int resultCode,
+                     bool separated);
+
+// Appends one record to the file at `path` with a single write in append mode,
+// so concurrent runs never interleave their lines. The separator line is
+// written only when the file already held bytes. False when the file cannot be
+// opened or the write fails; nobody is told, the exit code carries the result.
+bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
+                     int resultCode);
+
+} // namespace nxa::app

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace nxa::app {
+
+inline constexpr int kCommandLineParameterCount = 4;
+inline constexpr int kPasswordLength = 6;
+inline constexpr char kTextSwitch[] = "/TXT";
+inline constexpr char kWorkbookSwitch[] = "/XLSX";
+
+// The four parameters of a command-line run; a missing one reads as empty.
+struct CommandLineParameters {
+    QString address;
+    QString password;
+    QString formatSwitch;
+    QString outputPath;
+    int count = 0;
+
+    static CommandLineParameters from(const QStringList &parameters);
+};
+
+// Outcome of the parameter check. Every test runs, so each flag is set
+// whatever the others gave.
+struct ParameterCheck {
+    bool addressOk = false;
+    bool passwordOk = false;
+    bool switchOk = false;
+    bool countOk = false;
+    // The combined address, kept even when the check fails.
+    quint32 address = 0;
+
+    bool passed() const { return addressOk && passwordOk && switchOk && countOk; }
+};
+
+ParameterCheck checkParameters(const CommandLineParameters &parameters);
+
+} // namespace nxa::app

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QObject>
+
+class QSocketNotifier;
+
+namespace nxa::app {
+
+// A scheduler that stops an unattended run (SIGTERM, or Ctrl+C giving
+// SIGINT) gets what a user gets from the close box: the run ends as an
+// aborted operation and still leaves its log record and result code. The
+// signal is turned into a close request of every window, taken on the main
+// thread through a socket pair.
+class CommandLineSignals : public QObject {
+    Q_OBJECT
+public:
+    CommandLineSignals();
+    ~CommandLineSignals() override;
+
+    bool active() const { return m_notifier != nullptr; }
+
+private:
+    void onSignal();
+
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+} // namespace nxa::app

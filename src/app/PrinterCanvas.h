@@ -1,0 +1,46 @@
+#pragma once
+
+#include "report/Canvas.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+class QPrinter;
+
+namespace nxa::app {
+
+// Draws a report on a printer in printer pixels. Starting to paint starts the
+// job and opens its first page; each new page is handed to the printer as
+// soon as the next one opens, so a long report is streamed, not held.
+class PrinterCanvas : public report::Canvas {
+public:
+    explicit PrinterCanvas(QPrinter &printer);
+    ~PrinterCanvas() override;
+
+    // False when the job or the drawing could not start; nothing is drawn then.
+    bool isActive() const { return m_painter.isActive(); }
+    // Ends the job, closing the last page.
+    void finish();
+
+    int pageWidth() const override;
+    int pageHeight() const override;
+    int screenDpi() const override;
+
+    void setFont(const report::FontSpec &font) override;
+    int textWidth(const QString &text) override;
+    int textHeight(const QString &text) override;
+
+    void drawText(int x, int y, const QString &text, report::Rgb colour) override;
+    void fillRect(int x, int y, int width, int height, report::Rgb colour) override;
+    void drawLine(int x, int y, int width, int height, report::Rgb colour) override;
+    void drawLogo(int x, int y, int width, int height) override;
+    void newPage() override;
+
+private:
+    QPrinter &m_printer;
+    QPainter m_painter;
+    QImage m_logo;
+};
+
+} // namespace nxa::app

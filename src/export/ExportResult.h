@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace nxa::exports {
+
+// Outcome of an export. path names the file the export writes (the text file,
+// or the workbook file derived from the given path), whether or not it could
+// be created.
+struct ExportResult {
+    bool ok = false;
+    QString path;
+};
+
+// The Event viewer line of a command-line export: "Saved " or the
+// "Can't create file" error, followed by the path the user gave. The caller
+// sets result code 8 when !result.ok.
+QString exportEventLine(const ExportResult &result, const QString &givenPath);
+
+} // namespace nxa::exports

@@ -1,0 +1,54 @@
+#include "export/FixedWidthLayout.h"
+
+#include <algorithm>
+
+namespace nxa::exports {
+
+const std::array<QString, kExportColumnCount> &exportTitles() {
+    static const std::array<QString, kExportColumnCount> titles = {
+        QStringLiteral("PN"),     QStringLiteral("ID"),          QStringLiteral("Visitor"),
+        QStringLiteral("Name"),   QStringLiteral("WS"),          QStringLiteral("Shoe_L"),
+        QStringLiteral("Shoe_R"), QStringLiteral("Shoe_L+R"),    QStringLiteral("Pass"),
+        QStringLiteral("Relay"),  QStringLiteral("Recognition"), QStringLiteral("Date"),
+        QStringLiteral("Time")};
+    return titles;
+}
+
+void appendAligned(QString &out, const QString &text, int width) {
+    const qsizetype length = text.size();
+    if (length >= width) {
+        out.append(QStringView(text).first(width));
+        return;
+    }
+    static const QString spaces(32, QLatin1Char(' '));
+    qsizetype padding = width - length;
+    while (padding > 0) {
+        const qsizetype step = std::min(padding, spaces.size());
+        out.append(QStringView(spaces).first(step));
+        padding -= step;
+    }
+    out.append(text);
+}
+
+namespace {
+
+template <typename CellAt> void appendLine(QString &out, QChar cellEnd, CellAt cellAt) {
+    for (int c = 0; c < kExportColumnCount; ++c) {
+        appendAligned(out, cellAt(c), kExportWidths[c]);
+        if (!cellEnd.isNull())
+            out.append(cellEnd);
+    }
+    out.append(QLatin1String("\r\n"));
+}
+
+} // namespace
+
+void appendTitleLine(QString &out, QChar cellEnd) {
+    appendLine(out, cellEnd, [](int c) -> const QString & { return exportTitles()[c]; });
+}
+
+void appendRowLine(QString &out, const records::Row &row, QChar cellEnd) {
+    appendLine(out, cellEnd, [&row](int c) -> const QString & { return row[c]; });
+}
+
+} // namespace nxa::exports

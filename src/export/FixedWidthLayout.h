@@ -1,0 +1,29 @@
+#pragma once
+
+#include "records/DataloggerTable.h"
+
+#include <QString>
+
+#include <array>
+
+namespace nxa::exports {
+
+// The column layout shared by the text export and the temporary file of the
+// workbook export: thirteen right-aligned fields of fixed width.
+inline constexpr int kExportColumnCount = 13;
+inline constexpr std::array<int, kExportColumnCount> kExportWidths = {3, 5, 8, 21, 9,  9, 9,
+                                                                      9, 6, 6, 13, 11, 9};
+inline constexpr int kExportLineWidth = 118;
+
+const std::array<QString, kExportColumnCount> &exportTitles();
+
+// Appends text right-aligned in width characters (UTF-16 units): padded on
+// the left with spaces, or cut to its first width characters.
+void appendAligned(QString &out, const QString &text, int width);
+
+// Appends the title line or one table row: the thirteen fields, each followed
+// by cellEnd when it is not null, then CR LF.
+void appendTitleLine(QString &out, QChar cellEnd = QChar());
+void appendRowLine(QString &out, const records::Row &row, QChar cellEnd = QChar());
+
+} // namespace nxa::exports

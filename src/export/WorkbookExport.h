@@ -1,0 +1,28 @@
+#pragma once
+
+#include "export/ExportResult.h"
+#include "records/DataloggerTable.h"
+
+#include <QIODevice>
+#include <QString>
+
+namespace nxa::exports {
+
+// The files a workbook export uses, derived from the path it is given.
+struct WorkbookPaths {
+    QString base;      // the given path with every ".xlsx" removed, any case
+    QString temporary; // base + ".temp": the tab-separated source text
+    QString workbook;  // base + ".xlsx"
+};
+
+WorkbookPaths workbookPaths(const QString &givenPath);
+
+// Writes the title line and the rows in the fixed-width layout, every field
+// followed by a TAB, every line by CR LF; false when a write fails.
+bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device);
+
+// Saves the table as an XLSX workbook through a temporary tab-separated file,
+// which is deleted whatever happens. result.path is the workbook file.
+ExportResult workbookExport(const records::DataloggerTable &table, const QString &path);
+
+} // namespace nxa::exports

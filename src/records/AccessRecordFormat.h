@@ -1,0 +1,29 @@
+#pragma once
+
+#include "records/DataloggerTable.h"
+
+#include <QByteArrayView>
+#include <QStringList>
+
+#include <optional>
+
+namespace nxa::records {
+
+// A name field of a user slot as text: byte b becomes the character with code
+// b; zero bytes add nothing (the bytes after them still count). The outer
+// spaces are kept; formatting a row removes them.
+QString userNameFromBytes(QByteArrayView nameField);
+
+// Date and time cells of a DOS time stamp. The fields are shown as stored, so
+// a stamp that is no valid date (month 13, 62 seconds) still shows what the
+// tester wrote: "%yyyy-%mm-%dd" and "%hh:%ii:%ss".
+QString formatRecordDate(quint32 timestamp);
+QString formatRecordTime(quint32 timestamp);
+
+// The 14 cells of one 16-byte access record (missing bytes read as 0), or no
+// row when its user number is above 999. userNames[k] is the name of user k
+// (missing entries are empty names).
+std::optional<Row> formatAccessRecord(QByteArrayView record, const QStringList &userNames,
+                                      char recognitionType, int peripheralNumber);
+
+} // namespace nxa::records

@@ -1,0 +1,134 @@
+#include "records/DataloggerMerge.h"
+
+#include "records/AccessRecordFormat.h"
+#include "records/DataloggerImage.h"
+#include "records/RecordSource.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace nxa::records {
+
+namespace {
+
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+
+// The count is taken digit by digit without checking that the bytes are
+// digits, as the tester's own firmware reads it; it is then kept within what
+// the image can hold.
+int headerRecordCount(const QByteArray &header) {
+    qint64 value = 0;
+    for (int i = 0; i < kHeaderCountDigits; ++i)
+        value = value * 10 + (static_cast<quint8>(header[kHeaderCountOffset + i]) - 0x30);
+    return static_cast<int>(std::clamp<qint64>(value, 0, kMaxAccessRecords));
+}
+
+// Reads header, spare, users and access blocks and inserts the new rows.
+// The preamble, if any, has already been read.
+void mergeRecords(DataloggerTable &table, RecordSource &source, int peripheralNumber,
+                  const QString &wrongFormatText, MergeResult &result) {
+    const QByteArray header = source.next();
+    if (header[kHeaderMarkOffset] != kHeaderMark) {
+        result.notices.append({QStringLiteral("Error"), wrongFormatText, NoticeIcon::Error});
+        return;
+    }
+    result.imageAccepted = true;
+    const int count = headerRecordCount(header);
+    const char recognitionType = header[kHeaderRecognitionOffset];
+    source.skip(kSpareRecordCount);
+
+    QStringList names;
+    names.reserve(kUserCount);
+    for (int r = 0; r < kUserRecordCount; ++r) {
+        const QByteArray record = source.next();
+        for (int slot = 0; slot < kUsersPerRecord; ++slot)
+            names.append(userNameFromBytes(QByteArrayView(record).sliced(
+                slot * kUserSlotSize + kUserNameOffset, kUserNameLength)));
+    }
+
+    const int before = table.rowCount();
+    int taken = 0;
+    for (int block = 0; block < kAccessBlockCount && taken < count; ++block) {
+        const QByteArray record = source.next();
+        for (int i = 0; i < kAccessRecordsPerBlock && taken < count; ++i, ++taken) {
+            std::optional<Row> row =
+                formatAccessRecord(QByteArrayView(record).sliced(i * kAccessRecordSize,
+                                                                 kAccessRecordSize),
+                                   names, recognitionType, peripheralNumber);
+            if (row && !table.isDuplicate(*row))
+                table.insertAtTop(std::move(*row));
+        }
+    }
+    result.added = table.rowCount() - before;
+}
+
+} // namespace
+
+std::optional<int> logFilePeripheralNumber(const QString &path) {
+    const QString name = QFileInfo(path).fileName();
+    if (name.size() != 9 || !name.startsWith(QLatin1String("LOG")) ||
+        !name.endsWith(QLatin1String(".BRL")) || !isDigit(name[3]) || !isDigit(name[4]))
+        return std::nullopt;
+    return name[3].digitValue() * 10 + name[4].digitValue();
+}
+
+std::optional<Notice> applyLogFileNameRule(DataloggerTable &table, const QString &path) {
+    if (const std::optional<int> number = logFilePeripheralNumber(path)) {
+        table.setPeripheralNumber(*number);
+        return std::nullopt;
+    }
+    table.setPeripheralNumber(1);
+    return Notice{QStringLiteral("WARNING"),
+                  QStringLiteral("Not standard filename\n(Not like LOGXX.BRL where XX is the "
+                                 "Peripheral number)\n\nThe Peripheral number is set To 1, "
+                                 "because it can't be read from the filename"),
+                  NoticeIcon::Warning};
+}
+
+MergeResult mergeDataloggerFile(DataloggerTable &table, const QString &path) {
+    QFile file(path);
+    // An unopenable file is read as zeros, which the header check rejects.
+    if (!file.open(QIODevice::ReadOnly))
+        return mergeDataloggerFile(table, nullptr, path);
+    return mergeDataloggerFile(table, &file, path);
+}
+
+MergeResult mergeDataloggerFile(DataloggerTable &table, QIODevice *device,
+                                const QString &fileName) {
+    MergeResult result;
+    if (std::optional<Notice> warning = applyLogFileNameRule(table, fileName))
+        result.notices.append(*warning);
+    RecordSource source = RecordSource::fromFile(device);
+    mergeRecords(table, source, table.peripheralNumber(), QStringLiteral("Wrong file format"),
+                 result);
+    return result;
+}
+
+MergeResult mergeDataloggerImage(DataloggerTable &table, QByteArrayView transferImage) {
+    MergeResult result;
+    RecordSource source = RecordSource::fromTransfer(transferImage);
+    const QByteArray preamble = source.next();
+    const int peripheralNumber = static_cast<quint8>(preamble[kPreamblePeripheralOffset]);
+    result.transferPeripheralNumber = peripheralNumber;
+    mergeRecords(table, source, peripheralNumber, QStringLiteral("Wrong data format"), result);
+    return result;
+}
+
+Notice mergeCountNotice(int added) {
+    return {QStringLiteral("Records added successfully"),
+            added > 0 ? QStringLiteral("Added successfully ") + QString::number(added) +
+                            QStringLiteral(" new records")
+                      : QStringLiteral("No new records added."),
+            NoticeIcon::Information};
+}
+
+QString downloadCountLine(int added) {
+    return added > 0 ? QStringLiteral("Downloaded successfully ") + QString::number(added) +
+                           QStringLiteral(" new records")
+                     : QStringLiteral("No records downloaded: the datalogger of the Brontel NXA "
+                                      "is empty");
+}
+
+} // namespace nxa::records

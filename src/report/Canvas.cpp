@@ -1,0 +1,7 @@
+#include "report/Canvas.h"
+
+namespace nxa::report {
+
+Canvas::~Canvas() = default;
+
+} // namespace nxa::report

@@ -1,0 +1,62 @@
+#include "report/UsersReport.h"
+
+#include "config/StationConfig.h"
+#include "config/UserCodes.h"
+#include "report/ChoiceTexts.h"
+#include "report/ReportLayout.h"
+
+namespace nxa::report {
+
+namespace {
+
+constexpr int kIdColumn = 0;
+constexpr int kNameColumn = 10;
+constexpr int kProfileColumn = 60;
+constexpr int kCodeColumn = 90;
+constexpr int kTitleGaps = 2;
+
+void drawHeadings(ReportLayout &layout) {
+    const ColumnGrid grid = layout.geometry().narrowGrid;
+    layout.left(grid, kIdColumn, QStringLiteral("ID"));
+    layout.left(grid, kNameColumn, QStringLiteral("Name"));
+    layout.left(grid, kProfileColumn, QStringLiteral("Profile"));
+    const int height = layout.left(grid, kCodeColumn, QStringLiteral("User Code"));
+    layout.advance(height);
+    layout.rule();
+    layout.advance(height);
+}
+
+} // namespace
+
+QString usersDocumentName(const config::StationConfig &config) {
+    return QStringLiteral("Brontel NXA %1 Users").arg(config.peripheralNumber());
+}
+
+void usersReport(Canvas &canvas, const config::StationConfig &config) {
+    ReportLayout layout(canvas);
+    layout.advance(layout.logo());
+    layout.useFont(FontRole::Body);
+    layout.advance(
+        layout.centred(QStringLiteral("Peripheral Number: ") + QString::number(config.peripheralNumber())));
+    layout.useFont(FontRole::Title);
+    layout.advance(layout.centred(config.description), kTitleGaps);
+    layout.useFont(FontRole::Body);
+    drawHeadings(layout);
+
+    const ColumnGrid grid = layout.geometry().narrowGrid;
+    int printed = 0;
+    for (int k = 0; k < config::kUserCount; ++k) {
+        const config::User &user = config.users[static_cast<size_t>(k)];
+        if (!user.active)
+            continue;
+        // Inactive users leave no gap in the banding.
+        if (++printed % 2 == 0)
+            layout.band();
+        layout.left(grid, kIdColumn, QString::number(k));
+        layout.left(grid, kNameColumn, user.name);
+        layout.left(grid, kProfileColumn, profileChoiceText(user.profile));
+        layout.advanceRow(layout.left(grid, kCodeColumn, config::userCode(config.generator, k)));
+    }
+}
+
+} // namespace nxa::report

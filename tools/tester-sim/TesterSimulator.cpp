@@ -1,0 +1,98 @@
+#include "TesterSimulator.h"
+
+#include "SimulatorSession.h"
+
+#include <QMutexLocker>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+namespace nxa::sim {
+
+TesterSimulator::TesterSimulator(SimulatorSettings settings, QObject *parent)
+    : QObject(parent), m_settings(std::move(settings)),
+      m_configurationImage(m_settings.configurationImage)
+{
+}
+
+TesterSimulator::~TesterSimulator() = default;
+
+bool TesterSimulator::listen(const QHostAddress &address, quint16 port)
+{
+    if (!m_server) {
+        m_server = new QTcpServer(this);
+        connect(m_server, &QTcpServer::newConnection, this, &TesterSimulator::acceptConnections);
+    }
+    return m_server->listen(address, port);
+}
+
+QString TesterSimulator::errorString() const
+{
+    return m_server ? m_server->errorString() : QString();
+}
+
+quint16 TesterSimulator::serverPort() const
+{
+    return m_server ? m_server->serverPort() : 0;
+}
+
+void TesterSimulator::acceptConnections()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        auto *session = new SimulatorSession(socket, this);
+        {
+            QMutexLocker lock(&m_mutex);
+            ++m_accepted;
+            ++m_open;
+        }
+        connect(socket, &QTcpSocket::disconnected, session, [this, session] {
+            {
+                QMutexLocker lock(&m_mutex);
+                --m_open;
+            }
+            session->deleteLater();
+        });
+    }
+}
+
+QList<QByteArray> TesterSimulator::receivedRequests() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_requests;
+}
+
+QByteArray TesterSimulator::configurationImage() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_configurationImage;
+}
+
+int TesterSimulator::acceptedConnections() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_accepted;
+}
+
+int TesterSimulator::openConnections() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_open;
+}
+
+void TesterSimulator::recordRequest(const QByteArray &request)
+{
+    QMutexLocker lock(&m_mutex);
+    m_requests.append(request);
+}
+
+void TesterSimulator::replaceConfiguration(const QByteArray &image)
+{
+    QMutexLocker lock(&m_mutex);
+    m_configurationImage = image;
+}
+
+void TesterSimulator::report(const QString &line)
+{
+    emit served(line);
+}
+
+} // namespace nxa::sim
