@@ -1,5 +1,7 @@
 #include "app/PrinterCanvas.h"
 
+#include "app/AppAssets.h"
+
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPrinter>
@@ -12,14 +14,13 @@ namespace nxa::app {
 
 namespace {
 
-const QString kLogoResource = QStringLiteral(":/assets/product.jpg");
 const QString kFace = QStringLiteral("Arial");
 
 QColor toColor(report::Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 } // namespace
 
-PrinterCanvas::PrinterCanvas(QPrinter &printer) : m_printer(printer), m_logo(kLogoResource) {
+PrinterCanvas::PrinterCanvas(QPrinter &printer) : m_printer(printer), m_logo(productPicture()) {
     if (!m_painter.begin(&m_printer))
         return;
     m_painter.setBackgroundMode(Qt::TransparentMode);

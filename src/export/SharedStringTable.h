@@ -2,10 +2,9 @@
 
 #include "export/PartBuffer.h"
 
-#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace nxa::exports {
 
@@ -24,9 +23,18 @@ public:
     const std::string &text(int index) const { return m_texts[static_cast<size_t>(index)]; }
 
 private:
-    // A deque never moves its elements, so the map's keys can view them.
-    std::deque<std::string> m_texts;
-    std::unordered_map<std::string_view, int> m_indexes;
+    // Open addressing over a power-of-two slot array, kept at most half full:
+    // a lookup of a text seen before mostly costs one slot and one compare,
+    // which matters with a million fields per export.
+    struct Slot {
+        size_t hash = 0;
+        int index = -1;
+    };
+    size_t findSlot(std::string_view text, size_t hash) const;
+    void grow();
+
+    std::vector<std::string> m_texts;
+    std::vector<Slot> m_slots;
 };
 
 // Generates "xl/sharedStrings.xml": every entry in index order; count is the

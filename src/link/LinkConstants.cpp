@@ -4,8 +4,7 @@
 
 namespace nxa::link {
 
-quint16 testerPort()
-{
+quint16 testerPort() {
     const QString text = qEnvironmentVariable(kTesterPortVariable).trimmed();
     bool ok = false;
     const uint value = text.toUInt(&ok, 10);

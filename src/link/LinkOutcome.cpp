@@ -4,26 +4,27 @@
 
 namespace nxa::link {
 
-Notice interactiveNotice(Outcome outcome, quint32 address)
-{
+Notice interactiveNotice(Outcome outcome, quint32 address) {
     switch (outcome) {
     case Outcome::Success:
         return {QStringLiteral("Uploaded successfully"),
                 QStringLiteral("Uploadedd successfully the configuration"),
                 NoticeIcon::Information};
     case Outcome::CannotConnect:
-        return {QStringLiteral("Error"), QStringLiteral("Can't connect to ") + formatAddress(address),
-                NoticeIcon::Error};
+        return {QStringLiteral("Error"),
+                QStringLiteral("Can't connect to ") + formatAddress(address), NoticeIcon::Error};
     case Outcome::Busy:
         return {QStringLiteral("Busy"),
-                QStringLiteral("BR NXA connected but now is busy...\n\nPlease wait a moment then retry."),
+                QStringLiteral(
+                    "BR NXA connected but now is busy...\n\nPlease wait a moment then retry."),
                 NoticeIcon::Warning};
     case Outcome::WrongPassword:
-        return {QStringLiteral("Wrong Password"), QStringLiteral("Password incorrect error.\nTry again"),
-                NoticeIcon::Error};
+        return {QStringLiteral("Wrong Password"),
+                QStringLiteral("Password incorrect error.\nTry again"), NoticeIcon::Error};
     case Outcome::NoTester:
         return {QStringLiteral("Error"),
-                QStringLiteral("No BR NXA connected at ") + formatAddress(address), NoticeIcon::Error};
+                QStringLiteral("No BR NXA connected at ") + formatAddress(address),
+                NoticeIcon::Error};
     case Outcome::CommunicationFailure:
         return {QStringLiteral("Error"), QStringLiteral("Communication failure"), NoticeIcon::None};
     case Outcome::Aborted:
@@ -34,8 +35,7 @@ Notice interactiveNotice(Outcome outcome, quint32 address)
     return {};
 }
 
-QString commandLineLine(Outcome outcome, quint32 address)
-{
+QString commandLineLine(Outcome outcome, quint32 address) {
     switch (outcome) {
     case Outcome::Success:
     case Outcome::UploadFailed:
@@ -56,8 +56,7 @@ QString commandLineLine(Outcome outcome, quint32 address)
     return {};
 }
 
-int resultCode(Outcome outcome)
-{
+int resultCode(Outcome outcome) {
     switch (outcome) {
     case Outcome::Success:
     case Outcome::UploadFailed:
@@ -78,14 +77,12 @@ int resultCode(Outcome outcome)
     return 0;
 }
 
-bool keepsWindowOpen(Outcome outcome)
-{
+bool keepsWindowOpen(Outcome outcome) {
     return outcome == Outcome::CannotConnect || outcome == Outcome::Busy ||
            outcome == Outcome::WrongPassword;
 }
 
-Notice networkErrorNotice()
-{
+Notice networkErrorNotice() {
     return {QStringLiteral("Network Error"),
             QStringLiteral("Brontel NXA has closed the connection..."), NoticeIcon::None};
 }

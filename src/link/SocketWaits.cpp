@@ -14,33 +14,28 @@ namespace nxa::link {
 namespace {
 
 // No more data can come: the connection is gone and its last bytes were read.
-bool connectionClosed(const QTcpSocket &socket)
-{
+bool connectionClosed(const QTcpSocket &socket) {
     return socket.state() != QAbstractSocket::ConnectedState && socket.bytesAvailable() <= 0;
 }
 
-void showProgress(const LinkHooks &hooks, int percentage)
-{
+void showProgress(const LinkHooks &hooks, int percentage) {
     if (hooks.showProgress)
         hooks.showProgress(QString::number(percentage) + QLatin1Char('%'), percentage);
 }
 
-void reportClosed(const LinkHooks &hooks)
-{
+void reportClosed(const LinkHooks &hooks) {
     if (hooks.networkError)
         hooks.networkError(networkErrorNotice());
 }
 
-int boundedWait(int pollMs, qint64 leftMs)
-{
+int boundedWait(int pollMs, qint64 leftMs) {
     return static_cast<int>(std::clamp<qint64>(leftMs, 1, std::max(pollMs, 1)));
 }
 
 } // namespace
 
 ReceiveResult receiveWait(QTcpSocket &socket, QByteArray &buffer, int expected,
-                          const LinkTimings &timings, const LinkHooks &hooks)
-{
+                          const LinkTimings &timings, const LinkHooks &hooks) {
     ReceiveResult result;
     int shown = 0;
     showProgress(hooks, 0);
@@ -93,8 +88,7 @@ ReceiveResult receiveWait(QTcpSocket &socket, QByteArray &buffer, int expected,
 }
 
 SendResult sendWait(QTcpSocket &socket, const QByteArray &data, const LinkTimings &timings,
-                    const LinkHooks &hooks, bool reportClose)
-{
+                    const LinkHooks &hooks, bool reportClose) {
     SendResult result;
     if (data.isEmpty())
         return result;
@@ -127,8 +121,7 @@ SendResult sendWait(QTcpSocket &socket, const QByteArray &data, const LinkTiming
     return result;
 }
 
-void repaintingPause(int durationMs, const LinkTimings &timings, const LinkHooks &hooks)
-{
+void repaintingPause(int durationMs, const LinkTimings &timings, const LinkHooks &hooks) {
     QElapsedTimer elapsed;
     elapsed.start();
     for (;;) {

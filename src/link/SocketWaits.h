@@ -10,7 +10,7 @@ class QTcpSocket;
 namespace nxa::link {
 
 struct ReceiveResult {
-    int received = 0;    // bytes stored from offset 0 of the buffer
+    int received = 0;     // bytes stored from offset 0 of the buffer
     bool aborted = false; // a close request ended the wait
     bool closed = false;  // the tester closed the connection
 };

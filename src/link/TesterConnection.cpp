@@ -1,7 +1,7 @@
 #include "link/TesterConnection.h"
 
-#include "link/SocketWaits.h"
 #include "link/HostAddress.h"
+#include "link/SocketWaits.h"
 
 #include <QTcpSocket>
 
@@ -15,35 +15,28 @@ constexpr int kPacingPercentStep = 5;
 } // namespace
 
 TesterConnection::TesterConnection(LinkTimings timings)
-    : m_timings(timings), m_receiveBuffer(kReceiveBufferSize, '\0')
-{
-}
+    : m_timings(timings), m_receiveBuffer(kReceiveBufferSize, '\0') {}
 
-TesterConnection::~TesterConnection()
-{
+TesterConnection::~TesterConnection() {
     close();
 }
 
-void TesterConnection::setHooks(LinkHooks hooks)
-{
+void TesterConnection::setHooks(LinkHooks hooks) {
     m_hooks = std::move(hooks);
 }
 
-bool TesterConnection::isOpen() const
-{
+bool TesterConnection::isOpen() const {
     return m_socket && m_socket->state() == QAbstractSocket::ConnectedState;
 }
 
-void TesterConnection::close()
-{
+void TesterConnection::close() {
     if (m_socket) {
         m_socket->abort();
         m_socket.reset();
     }
 }
 
-Outcome TesterConnection::connectAndLogin(quint32 address, const QString &password)
-{
+Outcome TesterConnection::connectAndLogin(quint32 address, const QString &password) {
     close();
     m_receivedCount = 0;
     auto socket = std::make_unique<QTcpSocket>();
@@ -60,19 +53,16 @@ Outcome TesterConnection::connectAndLogin(quint32 address, const QString &passwo
     return classifyLoginReply(takeReply());
 }
 
-TesterConnection::Transfer TesterConnection::downloadDatalogger(const QString &password)
-{
+TesterConnection::Transfer TesterConnection::downloadDatalogger(const QString &password) {
     return download(kDataloggerCommand, password, kDataloggerTransferSize);
 }
 
-TesterConnection::Transfer TesterConnection::downloadConfiguration(const QString &password)
-{
+TesterConnection::Transfer TesterConnection::downloadConfiguration(const QString &password) {
     return download(kConfigurationCommand, password, kConfigurationTransferSize);
 }
 
 TesterConnection::Transfer TesterConnection::download(const char *commandWord,
-                                                      const QString &password, int size)
-{
+                                                      const QString &password, int size) {
     Transfer transfer;
     if (!m_socket)
         return transfer;
@@ -91,8 +81,7 @@ TesterConnection::Transfer TesterConnection::download(const char *commandWord,
     return transfer;
 }
 
-Outcome TesterConnection::uploadConfiguration(const QString &password, const QByteArray &image)
-{
+Outcome TesterConnection::uploadConfiguration(const QString &password, const QByteArray &image) {
     if (!m_socket)
         return Outcome::UploadFailed;
     sendRequest(kUploadCommand, password);
@@ -113,23 +102,21 @@ Outcome TesterConnection::uploadConfiguration(const QString &password, const QBy
     return isOkReply(takeReply()) ? Outcome::Success : Outcome::UploadFailed;
 }
 
-void TesterConnection::sendRequest(const char *commandWord, const QString &password)
-{
+void TesterConnection::sendRequest(const char *commandWord, const QString &password) {
     // The count accepted is not examined: a request that does not get
     // through shows up as a missing reply or transfer.
     sendWait(*m_socket, buildRequest(QString::fromLatin1(commandWord), password), m_timings,
              m_hooks, false);
 }
 
-TesterConnection::WaitEnd TesterConnection::receive(int expected)
-{
-    const ReceiveResult result = receiveWait(*m_socket, m_receiveBuffer, expected, m_timings, m_hooks);
+TesterConnection::WaitEnd TesterConnection::receive(int expected) {
+    const ReceiveResult result =
+        receiveWait(*m_socket, m_receiveBuffer, expected, m_timings, m_hooks);
     m_receivedCount = result.received;
     return {result.aborted};
 }
 
-QByteArray TesterConnection::takeReply() const
-{
+QByteArray TesterConnection::takeReply() const {
     // Only what this wait received: older bytes of the buffer never count.
     return m_receiveBuffer.left(qMin(m_receivedCount, kReplyLength));
 }

@@ -2,8 +2,7 @@
 
 namespace nxa::link {
 
-QByteArray buildRequest(const QString &commandWord, const QString &password)
-{
+QByteArray buildRequest(const QString &commandWord, const QString &password) {
     QString text = commandWord + password;
     // Cut at a character boundary: a surrogate pair counts as one character.
     int units = 0;
@@ -20,13 +19,11 @@ QByteArray buildRequest(const QString &commandWord, const QString &password)
     return text.toUtf8();
 }
 
-bool isOkReply(const QByteArray &reply)
-{
+bool isOkReply(const QByteArray &reply) {
     return reply.startsWith("NXAOK");
 }
 
-Outcome classifyLoginReply(const QByteArray &reply)
-{
+Outcome classifyLoginReply(const QByteArray &reply) {
     if (isOkReply(reply))
         return Outcome::Success;
     if (reply.startsWith("BUSY"))

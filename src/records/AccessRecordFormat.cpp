@@ -16,11 +16,29 @@ quint32 bigEndian(const std::array<quint8, kAccessRecordSize> &bytes, int offset
     return value;
 }
 
-QString twoDigits(quint32 value) {
-    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+// Appends value in decimal; at least minDigits digits, with leading zeros.
+void appendNumber(QString &out, quint32 value, int minDigits = 1) {
+    char16_t digits[10];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    while (n < minDigits)
+        digits[n++] = u'0';
+    while (n > 0)
+        out += QChar(digits[--n]);
 }
 
-QString yesNo(bool set) { return set ? QStringLiteral("Y") : QStringLiteral("N"); }
+QString number(quint32 value) {
+    QString text;
+    appendNumber(text, value);
+    return text;
+}
+
+QString yesNo(bool set) {
+    return set ? QStringLiteral("Y") : QStringLiteral("N");
+}
 
 } // namespace
 
@@ -35,16 +53,25 @@ QString userNameFromBytes(QByteArrayView nameField) {
 }
 
 QString formatRecordDate(quint32 timestamp) {
-    const quint32 year = kYearBase + ((timestamp >> kYearShift) & kYearMask);
-    return QString::number(year) + QLatin1Char('-') +
-           twoDigits((timestamp >> kMonthShift) & kMonthMask) + QLatin1Char('-') +
-           twoDigits((timestamp >> kDayShift) & kDayMask);
+    QString date;
+    date.reserve(10);
+    appendNumber(date, kYearBase + ((timestamp >> kYearShift) & kYearMask), 4);
+    date += QLatin1Char('-');
+    appendNumber(date, (timestamp >> kMonthShift) & kMonthMask, 2);
+    date += QLatin1Char('-');
+    appendNumber(date, (timestamp >> kDayShift) & kDayMask, 2);
+    return date;
 }
 
 QString formatRecordTime(quint32 timestamp) {
-    return twoDigits((timestamp >> kHourShift) & kHourMask) + QLatin1Char(':') +
-           twoDigits((timestamp >> kMinuteShift) & kMinuteMask) + QLatin1Char(':') +
-           twoDigits(2 * (timestamp & kHalfSecondMask));
+    QString time;
+    time.reserve(8);
+    appendNumber(time, (timestamp >> kHourShift) & kHourMask, 2);
+    time += QLatin1Char(':');
+    appendNumber(time, (timestamp >> kMinuteShift) & kMinuteMask, 2);
+    time += QLatin1Char(':');
+    appendNumber(time, 2 * (timestamp & kHalfSecondMask), 2);
+    return time;
 }
 
 std::optional<Row> formatAccessRecord(QByteArrayView record, const QStringList &userNames,
@@ -61,23 +88,23 @@ std::optional<Row> formatAccessRecord(QByteArrayView record, const QStringList &
 
     Row row;
     row[kColumnPn] = QString::number(peripheralNumber);
-    row[kColumnId] = QString::number(user);
+    row[kColumnId] = number(user);
     row[kColumnVisitor] = yesNo(visitor);
 
     const QString name =
         static_cast<qsizetype>(user) < userNames.size() ? trimSpaces(userNames[user]) : QString();
     // A visitor's name is cut to 12 characters after the parenthesis, which a
     // long name loses.
-    row[kColumnName] = visitor ? QStringLiteral("Visitor (") + (name + QLatin1Char(')')).left(12)
-                               : name;
+    row[kColumnName] =
+        visitor ? QStringLiteral("Visitor (") + (name + QLatin1Char(')')).left(12) : name;
 
     const quint32 footwear = bigEndian(bytes, kFootwearOffset, 3);
     if (flags & kFlagLeftPlusRight) {
-        row[kColumnLeftRight] = QString::number(footwear);
+        row[kColumnLeftRight] = number(footwear);
     } else {
-        row[kColumnWristStrap] = QString::number(bigEndian(bytes, kWristStrapOffset, 3));
-        row[kColumnLeft] = QString::number(footwear);
-        row[kColumnRight] = QString::number(bigEndian(bytes, kRightOffset, 3));
+        row[kColumnWristStrap] = number(bigEndian(bytes, kWristStrapOffset, 3));
+        row[kColumnLeft] = number(footwear);
+        row[kColumnRight] = number(bigEndian(bytes, kRightOffset, 3));
     }
     row[kColumnPass] = yesNo(flags & kFlagPass);
     row[kColumnRelay] = yesNo(flags & kFlagRelay);
@@ -93,7 +120,7 @@ std::optional<Row> formatAccessRecord(QByteArrayView record, const QStringList &
     QString raw;
     raw.reserve(kAccessRecordSize * 4);
     for (quint8 byte : bytes) {
-        raw += QString::number(byte);
+        appendNumber(raw, byte);
         raw += QLatin1Char('-');
     }
     row[kRecordColumn] = raw;

@@ -8,9 +8,13 @@ namespace nxa::records {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
-QStringView limited(QStringView text) { return text.left(kSortTextLimit); }
+QStringView limited(QStringView text) {
+    return text.left(kSortTextLimit);
+}
 
 qsizetype nonDigitCount(QStringView text) {
     return std::count_if(text.begin(), text.end(), [](QChar c) { return !isDigit(c); });
@@ -73,9 +77,13 @@ std::vector<int> orderBy(const DataloggerTable &table, int column, SortDirection
     return stableOrder(keys, direction);
 }
 
-QString textKey(QStringView text) { return text.toString().toCaseFolded(); }
+QString textKey(QStringView text) {
+    return text.toString().toCaseFolded();
+}
 
-template <typename T> int threeWay(const T &a, const T &b) { return a < b ? -1 : (b < a ? 1 : 0); }
+template <typename T> int threeWay(const T &a, const T &b) {
+    return a < b ? -1 : (b < a ? 1 : 0);
+}
 
 } // namespace
 
@@ -104,14 +112,13 @@ ColumnType detectColumnType(QStringView text) {
             return ColumnType::Integer;
         return ColumnType::Text;
     case 2:
-        return text.size() == 10 && nonDigitsAt(text, {3, 6}) ? ColumnType::Date
-                                                                : ColumnType::Text;
+        return text.size() == 10 && nonDigitsAt(text, {3, 6}) ? ColumnType::Date : ColumnType::Text;
     case 4:
         return text.size() == 16 && nonDigitsAt(text, {3, 6, 11, 14}) ? ColumnType::Date
-                                                                        : ColumnType::Text;
+                                                                      : ColumnType::Text;
     case 5:
         return text.size() == 19 && nonDigitsAt(text, {3, 6, 11, 14, 17}) ? ColumnType::Date
-                                                                            : ColumnType::Text;
+                                                                          : ColumnType::Text;
     default:
         return ColumnType::Text;
     }

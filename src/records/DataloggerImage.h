@@ -59,11 +59,11 @@ inline constexpr int kMaxAccessRecords = kAccessBlockCount * kAccessRecordsPerBl
 static_assert(kMaxAccessRecords == 10000);
 
 // Fields of one access record.
-inline constexpr int kUserOffset = 0;        // 16 bits
-inline constexpr int kFootwearOffset = 2;    // 24 bits; left, or left + right with kFlagLeftPlusRight
-inline constexpr int kRightOffset = 5;       // 24 bits
-inline constexpr int kWristStrapOffset = 8;  // 24 bits
-inline constexpr int kTimestampOffset = 11;  // 32 bits, DOS date-time layout
+inline constexpr int kUserOffset = 0;     // 16 bits
+inline constexpr int kFootwearOffset = 2; // 24 bits; left, or left + right with kFlagLeftPlusRight
+inline constexpr int kRightOffset = 5;    // 24 bits
+inline constexpr int kWristStrapOffset = 8; // 24 bits
+inline constexpr int kTimestampOffset = 11; // 32 bits, DOS date-time layout
 inline constexpr int kFlagsOffset = 15;
 
 inline constexpr quint8 kFlagVisitor = 0x80;

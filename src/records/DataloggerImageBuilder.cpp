@@ -50,8 +50,7 @@ QByteArray AccessRecord::toBytes() const {
     return bytes;
 }
 
-quint32 AccessRecord::dosTimestamp(int year, int month, int day, int hour, int minute,
-                                   int second) {
+quint32 AccessRecord::dosTimestamp(int year, int month, int day, int hour, int minute, int second) {
     const auto field = [](int value, quint32 mask, int shift) {
         return (static_cast<quint32>(value) & mask) << shift;
     };
@@ -115,10 +114,10 @@ QByteArray DataloggerImageBuilder::fileImage() const {
 
 QByteArray sampleUserName(int user, bool nonAscii) {
     static const std::array<const char *, 16> first = {
-        "Anna",  "Marco", "Lucia", "Peter", "Sofia", "Jan",    "Elena", "Tom",
+        "Anna",  "Marco", "Lucia", "Peter", "Sofia", "Jan",   "Elena", "Tom",
         "Marta", "Luis",  "Ines",  "Karl",  "Nora",  "Pablo", "Vera",  "Omar"};
     static const std::array<const char *, 16> last = {
-        "Rossi", "Weber",  "Novak", "Costa", "Berg",  "Moreau", "Silva", "Kovac",
+        "Rossi", "Weber",   "Novak", "Costa", "Berg", "Moreau", "Silva", "Kovac",
         "Lund",  "Fischer", "Ricci", "Varga", "Nagy", "Holm",   "Bauer", "Ortiz"};
     static const std::array<const char *, 4> accented = {"José", "Zoë", "Jürgen", "Begoña"};
     const size_t u = static_cast<size_t>(user < 0 ? 0 : user);

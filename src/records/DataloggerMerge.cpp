@@ -13,7 +13,9 @@ namespace nxa::records {
 
 namespace {
 
-bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
+bool isDigit(QChar c) {
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
 
 // The count is taken digit by digit without checking that the bytes are
 // digits, as the tester's own firmware reads it; it is then kept within what
@@ -53,10 +55,9 @@ void mergeRecords(DataloggerTable &table, RecordSource &source, int peripheralNu
     for (int block = 0; block < kAccessBlockCount && taken < count; ++block) {
         const QByteArray record = source.next();
         for (int i = 0; i < kAccessRecordsPerBlock && taken < count; ++i, ++taken) {
-            std::optional<Row> row =
-                formatAccessRecord(QByteArrayView(record).sliced(i * kAccessRecordSize,
-                                                                 kAccessRecordSize),
-                                   names, recognitionType, peripheralNumber);
+            std::optional<Row> row = formatAccessRecord(
+                QByteArrayView(record).sliced(i * kAccessRecordSize, kAccessRecordSize), names,
+                recognitionType, peripheralNumber);
             if (row && !table.isDuplicate(*row))
                 table.insertAtTop(std::move(*row));
         }

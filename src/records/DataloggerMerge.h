@@ -41,8 +41,7 @@ std::optional<Notice> applyLogFileNameRule(DataloggerTable &table, const QString
 // used as they stand: rebuild or clear them before calling.
 MergeResult mergeDataloggerFile(DataloggerTable &table, const QString &path);
 // The same from an open device; fileName is what the name rule looks at.
-MergeResult mergeDataloggerFile(DataloggerTable &table, QIODevice *device,
-                                const QString &fileName);
+MergeResult mergeDataloggerFile(DataloggerTable &table, QIODevice *device, const QString &fileName);
 
 // Merges a received image (transfer form). Rows carry preamble byte 0, the
 // tester's own peripheral number, in their PN cell; the table's peripheral

@@ -6,7 +6,9 @@
 
 namespace nxa::records {
 
-void DataloggerTable::insertAtTop(Row row) { m_rows.push_front(std::move(row)); }
+void DataloggerTable::insertAtTop(Row row) {
+    m_rows.push_front(std::move(row));
+}
 
 void DataloggerTable::removeRow(int r) {
     if (r < 0 || r >= rowCount())
@@ -31,7 +33,9 @@ void DataloggerTable::removeRows(std::vector<int> rows) {
     m_rows = std::move(kept);
 }
 
-void DataloggerTable::clear() { m_rows.clear(); }
+void DataloggerTable::clear() {
+    m_rows.clear();
+}
 
 void DataloggerTable::reorder(const std::vector<int> &order) {
     // Anything but a permutation of the rows would drop or copy rows: refuse it.
@@ -56,18 +60,27 @@ void DataloggerTable::rebuildDuplicateKeys() {
         m_keys.insert(duplicateKey(row));
 }
 
-void DataloggerTable::clearDuplicateKeys() { m_keys.clear(); }
+void DataloggerTable::clearDuplicateKeys() {
+    m_keys.clear();
+}
 
 bool DataloggerTable::isDuplicate(const Row &row) const {
     return !m_keys.isEmpty() && m_keys.contains(duplicateKey(row));
 }
 
 QString DataloggerTable::duplicateKey(const Row &row) {
+    std::array<QStringView, kKeyColumnCount> cells;
+    qsizetype size = kKeyColumnCount - 1;
+    for (int c = 0; c < kKeyColumnCount; ++c) {
+        cells[static_cast<size_t>(c)] = trimSpacesView(row[c]);
+        size += cells[static_cast<size_t>(c)].size();
+    }
     QString key;
+    key.reserve(size);
     for (int c = 0; c < kKeyColumnCount; ++c) {
         if (c > 0)
             key += QLatin1Char('\n');
-        key += trimSpaces(row[c]);
+        key += cells[static_cast<size_t>(c)];
     }
     return key;
 }

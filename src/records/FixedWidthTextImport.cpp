@@ -128,8 +128,8 @@ Row rowFromTextLine(QStringView line) {
         const Field field = kFields[static_cast<size_t>(c)];
         const qsizetype start = field.start - 1;
         if (start < line.size())
-            row[c] = trimSpaces(line.sliced(start, std::min<qsizetype>(field.width,
-                                                                        line.size() - start)));
+            row[c] = trimSpaces(
+                line.sliced(start, std::min<qsizetype>(field.width, line.size() - start)));
     }
     return row;
 }

@@ -47,7 +47,7 @@ def main(path):
     for (row, column), cell in sorted(sheet._cells.items()):
         value = cell.value
         if isinstance(value, str):
-            cells[cell.coordinate] = ["s", office_unescape(value)]
+            cells[cell.coordinate] = ["s", value]
         else:
             cells[cell.coordinate] = ["n", value]
     out["cells"] = cells

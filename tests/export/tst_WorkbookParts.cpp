@@ -70,15 +70,10 @@ QByteArray row(int n, int spans, const QByteArray &cells) {
 
 QString wellFormednessError(const QByteArray &part) {
     QXmlStreamReader reader(part);
-    int roots = 0;
     while (!reader.atEnd()) {
         reader.readNext();
-        if (reader.isStartElement() && reader.namespaceUri().isEmpty() &&
-            reader.qualifiedName().contains(QLatin1Char(':')))
-            return QStringLiteral("undeclared prefix of ") + reader.qualifiedName().toString();
-        if (reader.isStartElement() && reader.tokenType() == QXmlStreamReader::StartElement &&
-            roots == 0)
-            ++roots;
+        if (reader.isStartElement() && reader.namespaceUri().isEmpty())
+            return QStringLiteral("no namespace on ") + reader.qualifiedName().toString();
     }
     if (reader.hasError())
         return reader.errorString() + QStringLiteral(" at ") + QString::number(reader.characterOffset());

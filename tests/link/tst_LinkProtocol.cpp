@@ -28,40 +28,51 @@ private slots:
     void hostAddressOrder();
 };
 
-void LinkProtocolTest::request_data()
-{
+void LinkProtocolTest::request_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("password");
     QTest::addColumn<QByteArray>("expected");
 
     const QByteArray spaces54(54, ' ');
-    QTest::newRow("login") << "NXAC" << "583041" << QByteArray("NXAC583041") + spaces54;
-    QTest::newRow("datalogger") << "NXAD" << "583041" << QByteArray("NXAD583041") + spaces54;
-    QTest::newRow("configuration") << "NXAE" << "000000" << QByteArray("NXAE000000") + spaces54;
-    QTest::newRow("upload") << "NXAI" << "123456" << QByteArray("NXAI123456") + spaces54;
-    QTest::newRow("empty password") << "NXAC" << "" << QByteArray("NXAC") + QByteArray(60, ' ');
-    QTest::newRow("letters") << "NXAC" << "abcdef" << QByteArray("NXACabcdef") + spaces54;
+    QTest::newRow("login") << "NXAC"
+                           << "583041" << QByteArray("NXAC583041") + spaces54;
+    QTest::newRow("datalogger") << "NXAD"
+                                << "583041" << QByteArray("NXAD583041") + spaces54;
+    QTest::newRow("configuration") << "NXAE"
+                                   << "000000" << QByteArray("NXAE000000") + spaces54;
+    QTest::newRow("upload") << "NXAI"
+                            << "123456" << QByteArray("NXAI123456") + spaces54;
+    QTest::newRow("empty password") << "NXAC"
+                                    << "" << QByteArray("NXAC") + QByteArray(60, ' ');
+    QTest::newRow("letters") << "NXAC"
+                             << "abcdef" << QByteArray("NXACabcdef") + spaces54;
     // 64 characters, but two bytes for each e-acute in UTF-8.
-    QTest::newRow("non-ASCII")
-        << "NXAC" << QString::fromUtf8("\xC3\xA9\xC3\xA9" "1234")
-        << QByteArray("NXAC\xC3\xA9\xC3\xA9" "1234") + spaces54;
+    QTest::newRow("non-ASCII") << "NXAC"
+                               << QString::fromUtf8("\xC3\xA9\xC3\xA9"
+                                                    "1234")
+                               << QByteArray("NXAC\xC3\xA9\xC3\xA9"
+                                             "1234") +
+                                      spaces54;
     // A character outside the BMP is one character, four bytes.
-    QTest::newRow("outside BMP") << "NXAC" << QString::fromUtf8("\xF0\x9F\x94\x91" "12345")
-                                 << QByteArray("NXAC\xF0\x9F\x94\x91" "12345") + spaces54;
+    QTest::newRow("outside BMP") << "NXAC"
+                                 << QString::fromUtf8("\xF0\x9F\x94\x91"
+                                                      "12345")
+                                 << QByteArray("NXAC\xF0\x9F\x94\x91"
+                                               "12345") +
+                                        spaces54;
     const QString longPassword(70, QLatin1Char('7'));
-    QTest::newRow("cut to 64") << "NXAC" << longPassword << QByteArray("NXAC") + QByteArray(60, '7');
+    QTest::newRow("cut to 64") << "NXAC" << longPassword
+                               << QByteArray("NXAC") + QByteArray(60, '7');
 }
 
-void LinkProtocolTest::request()
-{
+void LinkProtocolTest::request() {
     QFETCH(QString, command);
     QFETCH(QString, password);
     QFETCH(QByteArray, expected);
     QCOMPARE(buildRequest(command, password), expected);
 }
 
-void LinkProtocolTest::loginReply_data()
-{
+void LinkProtocolTest::loginReply_data() {
     QTest::addColumn<QByteArray>("reply");
     QTest::addColumn<Outcome>("outcome");
 
@@ -69,7 +80,8 @@ void LinkProtocolTest::loginReply_data()
     QTest::newRow("NXAOK whatever follows") << QByteArray("NXAOKBUSYWP") << Outcome::Success;
     QTest::newRow("NXAOK alone") << QByteArray("NXAOK") << Outcome::Success;
     QTest::newRow("four bytes NXAO") << QByteArray("NXAO") << Outcome::NoTester;
-    QTest::newRow("fifth byte differs") << QByteArray("NXAOX") + QByteArray(59, ' ') << Outcome::NoTester;
+    QTest::newRow("fifth byte differs")
+        << QByteArray("NXAOX") + QByteArray(59, ' ') << Outcome::NoTester;
     QTest::newRow("lower case") << QByteArray("nxaok") << Outcome::NoTester;
     QTest::newRow("BUSY") << QByteArray("BUSY") + QByteArray(60, ' ') << Outcome::Busy;
     QTest::newRow("BUSY before WP") << QByteArray("BUSYWP") << Outcome::Busy;
@@ -82,16 +94,14 @@ void LinkProtocolTest::loginReply_data()
     QTest::newRow("zeros") << QByteArray(64, '\0') << Outcome::NoTester;
 }
 
-void LinkProtocolTest::loginReply()
-{
+void LinkProtocolTest::loginReply() {
     QFETCH(QByteArray, reply);
     QFETCH(Outcome, outcome);
     QCOMPARE(classifyLoginReply(reply), outcome);
     QCOMPARE(isOkReply(reply), outcome == Outcome::Success);
 }
 
-void LinkProtocolTest::failureClasses_data()
-{
+void LinkProtocolTest::failureClasses_data() {
     QTest::addColumn<Outcome>("outcome");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
@@ -100,33 +110,34 @@ void LinkProtocolTest::failureClasses_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<bool>("staysOpen");
 
-    QTest::newRow("cannot connect")
-        << Outcome::CannotConnect << "Error" << "Can't connect to 10.0.200.7" << NoticeIcon::Error
-        << "     6 - Error: Can't connect to 10.0.200.7" << 6 << true;
-    QTest::newRow("busy") << Outcome::Busy << "Busy"
-                          << "BR NXA connected but now is busy...\n\nPlease wait a moment then retry."
-                          << NoticeIcon::Warning
-                          << "     3 - Error: BR NXA connected but now is busy..." << 3 << true;
-    QTest::newRow("wrong password")
-        << Outcome::WrongPassword << "Wrong Password" << "Password incorrect error.\nTry again"
-        << NoticeIcon::Error << "     4 - Error: Wrong Password" << 4 << true;
-    QTest::newRow("no tester") << Outcome::NoTester << "Error" << "No BR NXA connected at 10.0.200.7"
-                               << NoticeIcon::Error
+    QTest::newRow("cannot connect") << Outcome::CannotConnect << "Error"
+                                    << "Can't connect to 10.0.200.7" << NoticeIcon::Error
+                                    << "     6 - Error: Can't connect to 10.0.200.7" << 6 << true;
+    QTest::newRow("busy")
+        << Outcome::Busy << "Busy"
+        << "BR NXA connected but now is busy...\n\nPlease wait a moment then retry."
+        << NoticeIcon::Warning << "     3 - Error: BR NXA connected but now is busy..." << 3
+        << true;
+    QTest::newRow("wrong password") << Outcome::WrongPassword << "Wrong Password"
+                                    << "Password incorrect error.\nTry again" << NoticeIcon::Error
+                                    << "     4 - Error: Wrong Password" << 4 << true;
+    QTest::newRow("no tester") << Outcome::NoTester << "Error"
+                               << "No BR NXA connected at 10.0.200.7" << NoticeIcon::Error
                                << "     5 - Error: No BR NXA connected at 10.0.200.7" << 5 << false;
-    QTest::newRow("communication failure")
-        << Outcome::CommunicationFailure << "Error" << "Communication failure" << NoticeIcon::None
-        << "     2 - Error: Communication failure" << 2 << false;
-    QTest::newRow("aborted") << Outcome::Aborted << "" << "" << NoticeIcon::None
+    QTest::newRow("communication failure") << Outcome::CommunicationFailure << "Error"
+                                           << "Communication failure" << NoticeIcon::None
+                                           << "     2 - Error: Communication failure" << 2 << false;
+    QTest::newRow("aborted") << Outcome::Aborted << ""
+                             << "" << NoticeIcon::None
                              << "     7 - Error: Operation aborted by user." << 7 << false;
-    QTest::newRow("upload success")
-        << Outcome::Success << "Uploaded successfully" << "Uploadedd successfully the configuration"
-        << NoticeIcon::Information << "" << 0 << false;
-    QTest::newRow("upload fail") << Outcome::UploadFailed << "Error" << "Upload fail"
-                                 << NoticeIcon::None << "" << 0 << false;
+    QTest::newRow("upload success") << Outcome::Success << "Uploaded successfully"
+                                    << "Uploadedd successfully the configuration"
+                                    << NoticeIcon::Information << "" << 0 << false;
+    QTest::newRow("upload fail") << Outcome::UploadFailed << "Error"
+                                 << "Upload fail" << NoticeIcon::None << "" << 0 << false;
 }
 
-void LinkProtocolTest::failureClasses()
-{
+void LinkProtocolTest::failureClasses() {
     QFETCH(Outcome, outcome);
     QFETCH(QString, title);
     QFETCH(QString, text);
@@ -145,16 +156,14 @@ void LinkProtocolTest::failureClasses()
     QCOMPARE(keepsWindowOpen(outcome), staysOpen);
 }
 
-void LinkProtocolTest::networkError()
-{
+void LinkProtocolTest::networkError() {
     const Notice notice = networkErrorNotice();
     QCOMPARE(notice.title, QStringLiteral("Network Error"));
     QCOMPARE(notice.text, QStringLiteral("Brontel NXA has closed the connection..."));
     QCOMPARE(notice.icon, NoticeIcon::None);
 }
 
-void LinkProtocolTest::port_data()
-{
+void LinkProtocolTest::port_data() {
     QTest::addColumn<QByteArray>("value");
     QTest::addColumn<bool>("set");
     QTest::addColumn<int>("port");
@@ -171,8 +180,7 @@ void LinkProtocolTest::port_data()
     QTest::newRow("trailing junk") << QByteArray("81x") << true << 80;
 }
 
-void LinkProtocolTest::port()
-{
+void LinkProtocolTest::port() {
     QFETCH(QByteArray, value);
     QFETCH(bool, set);
     QFETCH(int, port);
@@ -184,8 +192,7 @@ void LinkProtocolTest::port()
     qunsetenv(kTesterPortVariable);
 }
 
-void LinkProtocolTest::hostAddressOrder()
-{
+void LinkProtocolTest::hostAddressOrder() {
     // The first dotted field sits in the lowest byte of a tester address.
     QCOMPARE(hostAddress(0x6301A8C0u).toString(), QStringLiteral("192.168.1.99"));
     QCOMPARE(hostAddress(parseDottedAddress(QStringLiteral("127.0.0.1"))),

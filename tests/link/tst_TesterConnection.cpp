@@ -23,8 +23,7 @@ namespace {
 const quint32 kLocalhost = parseDottedAddress(QStringLiteral("127.0.0.1"));
 const QString kPassword = QStringLiteral("583041");
 
-LinkTimings shortTimings()
-{
+LinkTimings shortTimings() {
     LinkTimings timings;
     timings.connectTimeoutMs = 3000;
     timings.idleTimeoutMs = 300;
@@ -45,8 +44,7 @@ struct HookRecorder {
     Notice networkNotice;
     int abortAtPump = 0; // the pump call (1-based) that reports a close request; 0: never
 
-    LinkHooks hooks()
-    {
+    LinkHooks hooks() {
         LinkHooks hooks;
         hooks.pumpEvents = [this] {
             ++pumps;
@@ -70,8 +68,7 @@ struct HookRecorder {
     }
 };
 
-sim::SimulatorSettings settingsFor(Scenario scenario, int records = 20)
-{
+sim::SimulatorSettings settingsFor(Scenario scenario, int records = 20) {
     sim::SimulatorSettings settings;
     settings.scenario = scenario;
     sim::GeneratedDatalogger datalogger;
@@ -84,8 +81,7 @@ sim::SimulatorSettings settingsFor(Scenario scenario, int records = 20)
 }
 
 // Starts a simulator on a free loopback port and points the link at it.
-std::unique_ptr<sim::SimulatorThread> startSimulator(const sim::SimulatorSettings &settings)
-{
+std::unique_ptr<sim::SimulatorThread> startSimulator(const sim::SimulatorSettings &settings) {
     auto simulator = std::make_unique<sim::SimulatorThread>(settings);
     if (!simulator->start())
         return nullptr;
@@ -93,15 +89,13 @@ std::unique_ptr<sim::SimulatorThread> startSimulator(const sim::SimulatorSetting
     return simulator;
 }
 
-QByteArray request(const char *command, const QByteArray &password)
-{
+QByteArray request(const char *command, const QByteArray &password) {
     QByteArray bytes = QByteArray(command) + password;
     return bytes + QByteArray(64 - 4 - QString::fromUtf8(password).size(), ' ');
 }
 
 // Each percentage shown is above the one before, after the wait's "0%".
-bool risesOnly(const QList<QPair<QString, int>> &progress, QString &why)
-{
+bool risesOnly(const QList<QPair<QString, int>> &progress, QString &why) {
     if (progress.isEmpty() || progress.first() != qMakePair(QStringLiteral("0%"), 0)) {
         why = QStringLiteral("a wait must start at 0%");
         return false;
@@ -138,7 +132,8 @@ private slots:
     void dripCompletes_data();
     void dripCompletes();
     void upload();
-    void uploadRefused();
+    void uploadFails_data();
+    void uploadFails();
     void abort_data();
     void abort();
     void secondOperationClosesFirst();
@@ -146,8 +141,7 @@ private slots:
     void commandWithoutConnection();
 };
 
-void TesterConnectionTest::login_data()
-{
+void TesterConnectionTest::login_data() {
     QTest::addColumn<Scenario>("scenario");
     QTest::addColumn<QString>("password");
     QTest::addColumn<Outcome>("outcome");
@@ -156,15 +150,14 @@ void TesterConnectionTest::login_data()
     QTest::newRow("wrong password") << Scenario::Normal << "583042" << Outcome::WrongPassword;
     QTest::newRow("empty password") << Scenario::Normal << "" << Outcome::WrongPassword;
     QTest::newRow("busy") << Scenario::Busy << kPassword << Outcome::Busy;
-    QTest::newRow("every password refused") << Scenario::WrongPassword << kPassword
-                                            << Outcome::WrongPassword;
+    QTest::newRow("every password refused")
+        << Scenario::WrongPassword << kPassword << Outcome::WrongPassword;
     QTest::newRow("silent") << Scenario::Silent << kPassword << Outcome::NoTester;
     QTest::newRow("garbage") << Scenario::Garbage << kPassword << Outcome::NoTester;
     QTest::newRow("four bytes NXAO") << Scenario::Nxao << kPassword << Outcome::NoTester;
 }
 
-void TesterConnectionTest::login()
-{
+void TesterConnectionTest::login() {
     QFETCH(Scenario, scenario);
     QFETCH(QString, password);
     QFETCH(Outcome, outcome);
@@ -182,8 +175,7 @@ void TesterConnectionTest::login()
     QCOMPARE(recorder.progress.first(), qMakePair(QStringLiteral("0%"), 0));
 }
 
-void TesterConnectionTest::cannotConnect()
-{
+void TesterConnectionTest::cannotConnect() {
     quint16 closedPort = 0;
     {
         QTcpServer probe;
@@ -201,19 +193,19 @@ void TesterConnectionTest::cannotConnect()
     QCOMPARE(connection.downloadDatalogger(kPassword).outcome, Outcome::CommunicationFailure);
 }
 
-void TesterConnectionTest::requestBytes_data()
-{
+void TesterConnectionTest::requestBytes_data() {
     QTest::addColumn<QString>("password");
     QTest::addColumn<QByteArray>("passwordBytes");
 
     QTest::newRow("digits") << "583041" << QByteArray("583041");
     QTest::newRow("letters") << "AbCdEf" << QByteArray("AbCdEf");
-    QTest::newRow("non-ASCII") << QString::fromUtf8("\xC3\xA9t\xC3\xA9" "123")
-                               << QByteArray("\xC3\xA9t\xC3\xA9" "123");
+    QTest::newRow("non-ASCII") << QString::fromUtf8("\xC3\xA9t\xC3\xA9"
+                                                    "123")
+                               << QByteArray("\xC3\xA9t\xC3\xA9"
+                                             "123");
 }
 
-void TesterConnectionTest::requestBytes()
-{
+void TesterConnectionTest::requestBytes() {
     QFETCH(QString, password);
     QFETCH(QByteArray, passwordBytes);
 
@@ -235,8 +227,7 @@ void TesterConnectionTest::requestBytes()
     QCOMPARE(simulator->simulator().receivedRequests(), expected);
 }
 
-void TesterConnectionTest::transferFailure_data()
-{
+void TesterConnectionTest::transferFailure_data() {
     QTest::addColumn<Scenario>("scenario");
     QTest::addColumn<bool>("datalogger");
     QTest::addColumn<int>("received");
@@ -252,8 +243,7 @@ void TesterConnectionTest::transferFailure_data()
         << Scenario::CloseMidTransfer << false << 16480 << 1;
 }
 
-void TesterConnectionTest::transferFailure()
-{
+void TesterConnectionTest::transferFailure() {
     QFETCH(Scenario, scenario);
     QFETCH(bool, datalogger);
     QFETCH(int, received);
@@ -277,8 +267,7 @@ void TesterConnectionTest::transferFailure()
         QCOMPARE(recorder.networkNotice, networkErrorNotice());
 }
 
-void TesterConnectionTest::fullDatalogger()
-{
+void TesterConnectionTest::fullDatalogger() {
     const sim::SimulatorSettings settings = settingsFor(Scenario::Normal, 10000);
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
@@ -304,8 +293,7 @@ void TesterConnectionTest::fullDatalogger()
     QVERIFY(recorder.progress.size() > 50); // a percentage per 1000 bytes, each shown once
 }
 
-void TesterConnectionTest::emptyDatalogger()
-{
+void TesterConnectionTest::emptyDatalogger() {
     const sim::SimulatorSettings settings = settingsFor(Scenario::Normal, 0);
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
@@ -319,8 +307,7 @@ void TesterConnectionTest::emptyDatalogger()
     QCOMPARE(transfer.image.mid(64 + 17, 8), QByteArray("00000000"));
 }
 
-void TesterConnectionTest::configurationDownload()
-{
+void TesterConnectionTest::configurationDownload() {
     const sim::SimulatorSettings settings = settingsFor(Scenario::Normal);
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
@@ -334,8 +321,7 @@ void TesterConnectionTest::configurationDownload()
     QCOMPARE(transfer.image.mid(64, 10), QByteArray("F;EPA Area"));
 }
 
-void TesterConnectionTest::dripCompletes_data()
-{
+void TesterConnectionTest::dripCompletes_data() {
     QTest::addColumn<bool>("datalogger");
     QTest::addColumn<int>("sliceBytes");
 
@@ -344,8 +330,7 @@ void TesterConnectionTest::dripCompletes_data()
     QTest::newRow("datalogger") << true << 8000;
 }
 
-void TesterConnectionTest::dripCompletes()
-{
+void TesterConnectionTest::dripCompletes() {
     QFETCH(bool, datalogger);
     QFETCH(int, sliceBytes);
 
@@ -373,8 +358,7 @@ void TesterConnectionTest::dripCompletes()
     QVERIFY2(risesOnly(recorder.progress, why), qPrintable(why));
 }
 
-void TesterConnectionTest::upload()
-{
+void TesterConnectionTest::upload() {
     QTemporaryDir directory;
     QVERIFY(directory.isValid());
     sim::SimulatorSettings settings = settingsFor(Scenario::Normal);
@@ -421,20 +405,36 @@ void TesterConnectionTest::upload()
     QVERIFY(connection.downloadConfiguration(kPassword).image == image);
 }
 
-void TesterConnectionTest::uploadRefused()
-{
-    const sim::SimulatorSettings settings = settingsFor(Scenario::UploadRefused);
+void TesterConnectionTest::uploadFails_data() {
+    QTest::addColumn<Scenario>("scenario");
+    QTest::addColumn<bool>("closed");
+
+    QTest::newRow("refused") << Scenario::UploadRefused << false;
+    QTest::newRow("connection closed after login") << Scenario::CloseAfterLogin << true;
+}
+
+void TesterConnectionTest::uploadFails() {
+    QFETCH(Scenario, scenario);
+    QFETCH(bool, closed);
+
+    const sim::SimulatorSettings settings = settingsFor(scenario);
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
+    HookRecorder recorder;
     TesterConnection connection(shortTimings());
+    connection.setHooks(recorder.hooks());
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
     QCOMPARE(connection.uploadConfiguration(kPassword, sim::defaultConfigurationImage(2)),
              Outcome::UploadFailed);
     QVERIFY(simulator->simulator().configurationImage() == settings.configurationImage);
+    // The closed connection is reported, once per wait at most (send and reply).
+    if (closed)
+        QVERIFY(recorder.networkErrors >= 1 && recorder.networkErrors <= 2);
+    else
+        QCOMPARE(recorder.networkErrors, 0);
 }
 
-void TesterConnectionTest::abort_data()
-{
+void TesterConnectionTest::abort_data() {
     QTest::addColumn<bool>("duringLogin");
     QTest::addColumn<bool>("final");
     QTest::addColumn<Outcome>("outcome");
@@ -445,8 +445,7 @@ void TesterConnectionTest::abort_data()
     QTest::newRow("download, interactive") << false << false << Outcome::CommunicationFailure;
 }
 
-void TesterConnectionTest::abort()
-{
+void TesterConnectionTest::abort() {
     QFETCH(bool, duringLogin);
     QFETCH(bool, final);
     QFETCH(Outcome, outcome);
@@ -478,8 +477,7 @@ void TesterConnectionTest::abort()
     QCOMPARE(recorder.pumps, recorder.abortAtPump);
 }
 
-void TesterConnectionTest::secondOperationClosesFirst()
-{
+void TesterConnectionTest::secondOperationClosesFirst() {
     auto simulator = startSimulator(settingsFor(Scenario::Normal));
     QVERIFY(simulator);
     sim::TesterSimulator &tester = simulator->simulator();
@@ -499,8 +497,7 @@ void TesterConnectionTest::secondOperationClosesFirst()
     QTRY_COMPARE(tester.openConnections(), 0);
 }
 
-void TesterConnectionTest::staleReplyBytesDoNotCount()
-{
+void TesterConnectionTest::staleReplyBytesDoNotCount() {
     // "NXAOK" from the first tester stays in the receive buffer; the second
     // one sends only "NXAO", which must not be completed by the old "K".
     auto first = startSimulator(settingsFor(Scenario::Normal));
@@ -514,8 +511,7 @@ void TesterConnectionTest::staleReplyBytesDoNotCount()
     QCOMPARE(connection.receivedCount(), 4);
 }
 
-void TesterConnectionTest::commandWithoutConnection()
-{
+void TesterConnectionTest::commandWithoutConnection() {
     TesterConnection connection(shortTimings());
     QVERIFY(!connection.isOpen());
     QCOMPARE(connection.downloadDatalogger(kPassword).outcome, Outcome::CommunicationFailure);

@@ -69,8 +69,7 @@ void TstColumnSort::detectsColumnType_data() {
     QTest::newRow("year first date") << QStringLiteral("2020-05-11") << ColumnType::Text;
     QTest::newRow("time") << QStringLiteral("14:30:20") << ColumnType::Text;
     QTest::newRow("date and minutes") << QStringLiteral("25/03/2020 14:30") << ColumnType::Date;
-    QTest::newRow("date and seconds")
-        << QStringLiteral("25/03/2020 14:30:20") << ColumnType::Date;
+    QTest::newRow("date and seconds") << QStringLiteral("25/03/2020 14:30:20") << ColumnType::Date;
     QTest::newRow("separators misplaced") << QStringLiteral("2503/2020/") << ColumnType::Text;
     QTest::newRow("two letters") << QStringLiteral("ab") << ColumnType::Text;
     QTest::newRow("non-ASCII digits") << QString::fromUtf8("١٢") << ColumnType::Text;
@@ -92,9 +91,10 @@ void TstColumnSort::detectsDateMask_data() {
         << QStringLiteral("03/25/2020") << QStringLiteral("%mm/%dd/%yyyy");
     QTest::newRow("second exactly 12")
         << QStringLiteral("03/12/2020") << QStringLiteral("%dd/%mm/%yyyy");
-    QTest::newRow("own separators") << QStringLiteral("25.03-2020") << QStringLiteral("%dd.%mm-%yyyy");
-    QTest::newRow("minutes")
-        << QStringLiteral("25/03/2020 14:30") << QStringLiteral("%dd/%mm/%yyyy %hh:%ii");
+    QTest::newRow("own separators")
+        << QStringLiteral("25.03-2020") << QStringLiteral("%dd.%mm-%yyyy");
+    QTest::newRow("minutes") << QStringLiteral("25/03/2020 14:30")
+                             << QStringLiteral("%dd/%mm/%yyyy %hh:%ii");
     QTest::newRow("seconds") << QStringLiteral("01-31-2020T14.30.20")
                              << QStringLiteral("%mm-%dd-%yyyyT%hh.%ii.%ss");
     QTest::newRow("year first") << QStringLiteral("2020/05/11") << QString();
@@ -113,8 +113,7 @@ void TstColumnSort::choosesTypeFromSamples_data() {
     QTest::addColumn<ColumnType>("type");
     QTest::addColumn<QString>("mask");
     QTest::newRow("9 and 10") << QStringList{"9", "10"} << ColumnType::Integer << QString();
-    QTest::newRow("9 and a word") << QStringList{"9", "x", "word"} << ColumnType::Text
-                                  << QString();
+    QTest::newRow("9 and a word") << QStringList{"9", "x", "word"} << ColumnType::Text << QString();
     // Rows between the samples are not looked at.
     QTest::newRow("word between samples")
         << QStringList{"9", "word", "5", "x", "10"} << ColumnType::Integer << QString();
@@ -192,8 +191,7 @@ void TstColumnSort::sortsColumns_data() {
     QTest::newRow("text without case")
         << QStringList{"bob", "Carl", "alice", "Bea"} << SortDirection::Ascending
         << QStringList{"alice", "Bea", "bob", "Carl"};
-    QTest::newRow("9 and 10 as text") << QStringList{"9", "10", "word"}
-                                      << SortDirection::Ascending
+    QTest::newRow("9 and 10 as text") << QStringList{"9", "10", "word"} << SortDirection::Ascending
                                       << QStringList{"10", "9", "word"};
     QTest::newRow("decimals") << QStringList{"1,5", "2.0", "1.25"} << SortDirection::Ascending
                               << QStringList{"1.25", "1,5", "2.0"};
@@ -252,9 +250,8 @@ void TstColumnSort::keepsEqualValuesInOrder() {
     // alike in their first 255 characters compare alike.
     const QString longA = QString(255, QLatin1Char('z')) + QLatin1Char('a');
     const QString longB = QString(255, QLatin1Char('z')) + QLatin1Char('b');
-    const QList<QStringList> cases = {{"1", "01", "0", "001", "2"},
-                                      {"ANN", "bob", "Ann", "ann"},
-                                      {longB, "a", longA}};
+    const QList<QStringList> cases = {
+        {"1", "01", "0", "001", "2"}, {"ANN", "bob", "Ann", "ann"}, {longB, "a", longA}};
     for (const QStringList &texts : cases) {
         for (SortDirection direction : {SortDirection::Ascending, SortDirection::Descending}) {
             DataloggerTable table = tableWith(kColumnName, texts);
@@ -263,7 +260,8 @@ void TstColumnSort::keepsEqualValuesInOrder() {
             for (int r = 1; r < table.rowCount(); ++r) {
                 if (compareCells(table.cell(r - 1, kColumnName), table.cell(r, kColumnName),
                                  detectColumnType(texts.first()), {}) == 0)
-                    QVERIFY(table.cell(r - 1, kColumnPn).toInt() < table.cell(r, kColumnPn).toInt());
+                    QVERIFY(table.cell(r - 1, kColumnPn).toInt() <
+                            table.cell(r, kColumnPn).toInt());
             }
         }
     }
@@ -275,8 +273,9 @@ void TstColumnSort::keepsEqualValuesInOrder() {
 void TstColumnSort::ordersStrictlyAndWeakly() {
     // Mixed texts of every kind: the comparison must be antisymmetric and
     // transitive, and the sort must agree with it.
-    const QStringList pool = {"", "1", "01", "-1", "$1", "%1", "1,0", "1.0", "a", "A", "b",
-                              "03/04/2020", "04/03/2020", "10", "9", " 9", "x9", "1e3"};
+    const QStringList pool = {"",           "1",   "01", "-1", "$1", "%1",
+                              "1,0",        "1.0", "a",  "A",  "b",  "03/04/2020",
+                              "04/03/2020", "10",  "9",  " 9", "x9", "1e3"};
     std::mt19937 random(99);
     for (ColumnType type :
          {ColumnType::Text, ColumnType::Integer, ColumnType::Decimal, ColumnType::Date}) {

@@ -26,16 +26,15 @@ void TstDataloggerImageBuilder::encodesAccessRecord_data() {
     QTest::addColumn<int>("flags");
     QTest::addColumn<QByteArray>("expectedHex");
 
-    QTest::newRow("worked example") << 5 << 300 << 301 << 250
-                                    << QList<int>{2020, 5, 11, 14, 30, 20} << 0x60
-                                    << QByteArray("000500012C00012D0000FA50AB73CA60");
-    QTest::newRow("largest values") << 65535 << 0xFFFFFF << 0xFFFFFF << 0xFFFFFF
-                                    << QList<int>{2107, 15, 31, 31, 63, 62} << 0xFF
-                                    << QByteArray("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
+    QTest::newRow("worked example") << 5 << 300 << 301 << 250 << QList<int>{2020, 5, 11, 14, 30, 20}
+                                    << 0x60 << QByteArray("000500012C00012D0000FA50AB73CA60");
+    QTest::newRow("largest values")
+        << 65535 << 0xFFFFFF << 0xFFFFFF << 0xFFFFFF << QList<int>{2107, 15, 31, 31, 63, 62} << 0xFF
+        << QByteArray("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");
     // Only 24 bits of a resistance fit; odd seconds are stored halved.
-    QTest::newRow("cut to field widths") << 1000 << 0x1234567 << 0 << 1
-                                         << QList<int>{1980, 1, 1, 0, 0, 59} << 0xD8
-                                         << QByteArray("03E8234567000000000001002100 1DD8");
+    QTest::newRow("cut to field widths")
+        << 1000 << 0x1234567 << 0 << 1 << QList<int>{1980, 1, 1, 0, 0, 59} << 0xD8
+        << QByteArray("03E8234567000000000001002100 1DD8");
 }
 
 void TstDataloggerImageBuilder::encodesAccessRecord() {
@@ -55,7 +54,8 @@ void TstDataloggerImageBuilder::encodesAccessRecord() {
     record.timestamp =
         AccessRecord::dosTimestamp(when[0], when[1], when[2], when[3], when[4], when[5]);
     record.flags = static_cast<quint8>(flags);
-    QCOMPARE(record.toBytes().toHex().toUpper(), QByteArray::fromHex(expectedHex).toHex().toUpper());
+    QCOMPARE(record.toBytes().toHex().toUpper(),
+             QByteArray::fromHex(expectedHex).toHex().toUpper());
 }
 
 void TstDataloggerImageBuilder::placesFieldsInTransferImage() {

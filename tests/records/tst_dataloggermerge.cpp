@@ -153,8 +153,7 @@ void TstDataloggerMerge::readsHeaderCount_data() {
     QTest::addColumn<int>("expectedAdded");
     QTest::newRow("zero") << 5 << QByteArray("00000000") << 0;
     QTest::newRow("fewer than stored") << 5 << QByteArray("00000002") << 2;
-    QTest::newRow("more than stored: zeros become user 0 rows")
-        << 2 << QByteArray("00000004") << 4;
+    QTest::newRow("more than stored: zeros become user 0 rows") << 2 << QByteArray("00000004") << 4;
     QTest::newRow("above 10,000") << 10000 << QByteArray("99999999") << 10000;
     QTest::newRow("exactly 10,000") << 10000 << QByteArray("00010000") << 10000;
     // The digits are not checked: 'A' counts as 17, '/' as -1.
@@ -290,8 +289,7 @@ void TstDataloggerMerge::survivesBrokenFiles() {
 
     // The same bytes as a received image (with a preamble) behave alike.
     DataloggerTable received;
-    const MergeResult fromLink =
-        mergeDataloggerImage(received, QByteArray(64, '\x05') + bytes);
+    const MergeResult fromLink = mergeDataloggerImage(received, QByteArray(64, '\x05') + bytes);
     QCOMPARE(fromLink.imageAccepted, accepted);
 }
 
@@ -304,9 +302,13 @@ void TstDataloggerMerge::readsHandWrittenFixtures() {
     QVERIFY(result.imageAccepted);
     QVERIFY(result.notices.isEmpty());
     QCOMPARE(result.added, 2);
-    const Row expected{"3",          "0",        "N", "", "0", "0", "0", "", "N", "N",
-                       "Fingerprint", "1980-00-00", "00:00:00",
-                       "0-0-0-0-0-0-0-0-0-0-0-0-0-0-0-0-"};
+    const Row expected{"3",           "0",
+                       "N",           "",
+                       "0",           "0",
+                       "0",           "",
+                       "N",           "N",
+                       "Fingerprint", "1980-00-00",
+                       "00:00:00",    "0-0-0-0-0-0-0-0-0-0-0-0-0-0-0-0-"};
     QCOMPARE(table.row(0), expected);
     QCOMPARE(table.row(1), expected);
 
@@ -351,9 +353,9 @@ void TstDataloggerMerge::reportsCounts_data() {
     QTest::addColumn<int>("added");
     QTest::addColumn<QString>("boxText");
     QTest::addColumn<QString>("line");
-    QTest::newRow("none") << 0 << QStringLiteral("No new records added.")
-                          << QStringLiteral(
-                                 "No records downloaded: the datalogger of the Brontel NXA is empty");
+    QTest::newRow("none")
+        << 0 << QStringLiteral("No new records added.")
+        << QStringLiteral("No records downloaded: the datalogger of the Brontel NXA is empty");
     QTest::newRow("one") << 1 << QStringLiteral("Added successfully 1 new records")
                          << QStringLiteral("Downloaded successfully 1 new records");
     QTest::newRow("many") << 10000 << QStringLiteral("Added successfully 10000 new records")
@@ -364,9 +366,8 @@ void TstDataloggerMerge::reportsCounts() {
     QFETCH(int, added);
     QFETCH(QString, boxText);
     QFETCH(QString, line);
-    QCOMPARE(mergeCountNotice(added),
-             (Notice{QStringLiteral("Records added successfully"), boxText,
-                     NoticeIcon::Information}));
+    QCOMPARE(mergeCountNotice(added), (Notice{QStringLiteral("Records added successfully"), boxText,
+                                              NoticeIcon::Information}));
     QCOMPARE(downloadCountLine(added), line);
 }
 

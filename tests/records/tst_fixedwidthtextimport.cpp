@@ -83,7 +83,8 @@ void TstFixedWidthTextImport::importsHandWrittenFile() {
     const TextImportResult result = importFixedWidthText(table, m_fixture);
     QVERIFY(result.opened);
     QCOMPARE(result.added, 6);
-    QCOMPARE(result.notices, Notices{countNotice(QStringLiteral("Added successfully 6 new records"))});
+    QCOMPARE(result.notices,
+             Notices{countNotice(QStringLiteral("Added successfully 6 new records"))});
 
     const Row desk5 = cellsOf({"1", "5", "N", "Desk5", "250", "300", "301", "", "Y", "Y",
                                "Fingerprint", "2020-05-11", "14:30:20"});
@@ -96,8 +97,8 @@ void TstFixedWidthTextImport::importsHandWrittenFile() {
         desk5,
         cellsOf({"7", "13", "N", QString::fromUtf8("Zoë"), "1", "2", "3", "", "Y", "N", "",
                  "2021-01-02", "03:04:08"}),
-        cellsOf({"7", "12", "N", QString::fromUtf8("José Müller"), "1500", "2000", "2100", "",
-                 "N", "N", "Keyboard", "2021-01-02", "03:04:06"}),
+        cellsOf({"7", "12", "N", QString::fromUtf8("José Müller"), "1500", "2000", "2100", "", "N",
+                 "N", "Keyboard", "2021-01-02", "03:04:06"}),
         desk5,
     };
     QCOMPARE(table.rowCount(), expected.size());
@@ -127,16 +128,15 @@ void TstFixedWidthTextImport::refusesOtherFiles_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Notices>("notices");
     QTest::newRow("empty") << QByteArray() << Notices{kWrongFormat};
-    QTest::newRow("PN without the space") << kHeader.mid(1) + "\r\n" + kDesk5Line
-                                          << Notices{kWrongFormat};
-    QTest::newRow("byte order mark") << "\xEF\xBB\xBF" + kHeader + "\r\n" + kDesk5Line
-                                     << Notices{kWrongFormat};
+    QTest::newRow("PN without the space")
+        << kHeader.mid(1) + "\r\n" + kDesk5Line << Notices{kWrongFormat};
+    QTest::newRow("byte order mark")
+        << "\xEF\xBB\xBF" + kHeader + "\r\n" + kDesk5Line << Notices{kWrongFormat};
     QTest::newRow("line end first") << "\r\n" + kHeader << Notices{kWrongFormat};
     QTest::newRow("header only") << kHeader + "\r\n"
                                  << Notices{countNotice(QStringLiteral("No new records added."))};
-    QTest::newRow("short header is enough") << QByteArray(" PN")
-                                            << Notices{countNotice(
-                                                   QStringLiteral("No new records added."))};
+    QTest::newRow("short header is enough")
+        << QByteArray(" PN") << Notices{countNotice(QStringLiteral("No new records added."))};
 }
 
 void TstFixedWidthTextImport::refusesOtherFiles() {
@@ -155,28 +155,27 @@ void TstFixedWidthTextImport::cutsLines_data() {
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QList<QStringList>>("rows");
 
-    const QStringList desk5 = {"1",   "5", "N", "Desk5",       "250",        "300",     "301",
-                               "",    "Y", "Y", "Fingerprint", "2020-05-11", "14:30:20"};
+    const QStringList desk5 = {"1", "5", "N", "Desk5",       "250",        "300",     "301",
+                               "",  "Y", "Y", "Fingerprint", "2020-05-11", "14:30:20"};
     const QStringList empty(13);
 
     QTest::newRow("LF, CR and CR LF end lines")
         << kDesk5Line + "\n" + kDesk5Line + "\r" + kDesk5Line + "\r\n"
         << QList<QStringList>{desk5, desk5, desk5};
-    QTest::newRow("LF CR is two line ends") << kDesk5Line + "\n\r"
-                                            << QList<QStringList>{empty, desk5};
-    QTest::newRow("empty lines inside and at the end")
-        << "\r\n" + kDesk5Line + "\r\n\r\n" << QList<QStringList>{empty, desk5, empty};
+    QTest::newRow("LF CR is two line ends")
+        << kDesk5Line + "\n\r" << QList<QStringList>{empty, desk5};
+    QTest::newRow("empty lines inside and at the end") << "\r\n" + kDesk5Line + "\r\n\r\n"
+                                                       << QList<QStringList>{empty, desk5, empty};
     // A field beyond the end of a short line is empty.
     QTest::newRow("short line") << QByteArray("  2   17       Y")
-                                << QList<QStringList>{{"2", "17", "Y", "", "", "", "", "", "", "",
-                                                       "", "", ""}};
+                                << QList<QStringList>{
+                                       {"2", "17", "Y", "", "", "", "", "", "", "", "", "", ""}};
     // Past 119 characters the rest is a line of its own.
     QTest::newRow("long line") << kDesk5Line + "X" + "  9   44 visitor" + "\r\n"
-                               << QList<QStringList>{{"9", "44", "visitor", "", "", "", "", "",
-                                                      "", "", "", "", ""},
+                               << QList<QStringList>{{"9", "44", "visitor", "", "", "", "", "", "",
+                                                      "", "", "", ""},
                                                      desk5};
-    QTest::newRow("exactly 119 characters") << kDesk5Line + "X\r\n"
-                                            << QList<QStringList>{desk5};
+    QTest::newRow("exactly 119 characters") << kDesk5Line + "X\r\n" << QList<QStringList>{desk5};
     // Pass is read 9 wide: a longer Relay cell leaks into it.
     QTest::newRow("pass takes relay's first characters")
         << kDesk5Line.left(73) + "     YABCDEF" + kDesk5Line.mid(85)
@@ -189,13 +188,14 @@ void TstFixedWidthTextImport::cutsLines_data() {
                kDesk5Line.mid(37)
         << QList<QStringList>{{"1", "5", "N", QString::fromUtf8("Ünïcødé Nâmé €"), "250", "300",
                                "301", "", "Y", "Y", "Fingerprint", "2020-05-11", "14:30:20"}};
-    QTest::newRow("Latin-1 name")
-        << kDesk5Line.left(16) + QByteArray(15, ' ') + QByteArray("M\xFCller") + kDesk5Line.mid(37)
-        << QList<QStringList>{{"1", "5", "N", QString::fromUtf8("Müller"), "250", "300", "301",
-                               "", "Y", "Y", "Fingerprint", "2020-05-11", "14:30:20"}};
-    QTest::newRow("tabs stay in cells") << QByteArray("\t 1")
-                                        << QList<QStringList>{{"\t 1", "", "", "", "", "", "",
-                                                               "", "", "", "", "", ""}};
+    QTest::newRow("Latin-1 name") << kDesk5Line.left(16) + QByteArray(15, ' ') +
+                                         QByteArray("M\xFCller") + kDesk5Line.mid(37)
+                                  << QList<QStringList>{{"1", "5", "N", QString::fromUtf8("Müller"),
+                                                         "250", "300", "301", "", "Y", "Y",
+                                                         "Fingerprint", "2020-05-11", "14:30:20"}};
+    QTest::newRow("tabs stay in cells")
+        << QByteArray("\t 1")
+        << QList<QStringList>{{"\t 1", "", "", "", "", "", "", "", "", "", "", "", ""}};
 }
 
 void TstFixedWidthTextImport::cutsLines() {

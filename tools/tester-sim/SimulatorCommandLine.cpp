@@ -13,10 +13,10 @@ namespace {
 
 // Options that take a value; the others are switches.
 const QStringList kValueOptions = {
-    QStringLiteral("listen"),      QStringLiteral("port"),        QStringLiteral("password"),
-    QStringLiteral("log"),         QStringLiteral("records"),     QStringLiteral("recognition"),
-    QStringLiteral("peripheral"),  QStringLiteral("seed"),        QStringLiteral("config"),
-    QStringLiteral("save-config"), QStringLiteral("scenario"),    QStringLiteral("drip-bytes"),
+    QStringLiteral("listen"),        QStringLiteral("port"),     QStringLiteral("password"),
+    QStringLiteral("log"),           QStringLiteral("records"),  QStringLiteral("recognition"),
+    QStringLiteral("peripheral"),    QStringLiteral("seed"),     QStringLiteral("config"),
+    QStringLiteral("save-config"),   QStringLiteral("scenario"), QStringLiteral("drip-bytes"),
     QStringLiteral("drip-interval"),
 };
 const QStringList kSwitches = {QStringLiteral("names"), QStringLiteral("flags")};
@@ -26,8 +26,7 @@ struct RawOptions {
     QStringList switches;
 };
 
-QString parseRaw(const QStringList &arguments, RawOptions &raw, bool &help)
-{
+QString parseRaw(const QStringList &arguments, RawOptions &raw, bool &help) {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
@@ -64,22 +63,23 @@ QString parseRaw(const QStringList &arguments, RawOptions &raw, bool &help)
 
 // A whole decimal number from `low` to `high`, or an error.
 QString readNumber(const RawOptions &raw, const QString &name, qint64 low, qint64 high,
-                   qint64 &number)
-{
+                   qint64 &number) {
     if (!raw.values.contains(name))
         return {};
     bool ok = false;
     const qint64 value = raw.values.value(name).toLongLong(&ok, 10);
     if (!ok || value < low || value > high)
-        return QStringLiteral("--%1 must be a whole number from %2 to %3").arg(name).arg(low).arg(high);
+        return QStringLiteral("--%1 must be a whole number from %2 to %3")
+            .arg(name)
+            .arg(low)
+            .arg(high);
     number = value;
     return {};
 }
 
 } // namespace
 
-CommandLineResult parseSimulatorCommandLine(const QStringList &arguments)
-{
+CommandLineResult parseSimulatorCommandLine(const QStringList &arguments) {
     CommandLineResult result;
     RawOptions raw;
     if (QString error = parseRaw(arguments, raw, result.helpRequested); !error.isEmpty()) {
@@ -110,7 +110,8 @@ CommandLineResult parseSimulatorCommandLine(const QStringList &arguments)
           readNumber(raw, QStringLiteral("records"), 0, 10000, records),
           readNumber(raw, QStringLiteral("peripheral"), 1, 100, peripheral),
           readNumber(raw, QStringLiteral("seed"), 0, 4294967295LL, seed),
-          readNumber(raw, QStringLiteral("drip-bytes"), 1, link::kDataloggerTransferSize, dripBytes),
+          readNumber(raw, QStringLiteral("drip-bytes"), 1, link::kDataloggerTransferSize,
+                     dripBytes),
           readNumber(raw, QStringLiteral("drip-interval"), 0, 60000, dripInterval)}) {
         if (!error.isEmpty()) {
             result.error = error;
@@ -195,8 +196,7 @@ CommandLineResult parseSimulatorCommandLine(const QStringList &arguments)
     return result;
 }
 
-QString simulatorHelpText()
-{
+QString simulatorHelpText() {
     return QStringLiteral(
         R"(Usage: nxa-tester-sim [OPTIONS]
 

@@ -19,8 +19,7 @@ constexpr int kRecordSize = 64;
 constexpr int kLineEndSize = 2;
 
 // The records of a file form, back to back; bytes missing at the end read as 0.
-QByteArray stripLineEnds(const QByteArray &file, int recordCount)
-{
+QByteArray stripLineEnds(const QByteArray &file, int recordCount) {
     QByteArray records(qsizetype(recordCount) * kRecordSize, '\0');
     for (int i = 0; i < recordCount; ++i) {
         const qsizetype from = qsizetype(i) * (kRecordSize + kLineEndSize);
@@ -32,17 +31,15 @@ QByteArray stripLineEnds(const QByteArray &file, int recordCount)
     return records;
 }
 
-QByteArray preamble(int peripheral)
-{
+QByteArray preamble(int peripheral) {
     QByteArray record(kRecordSize, ' ');
-    record[0] = static_cast<char>(std::clamp(peripheral, config::kMinPeripheralNumber,
-                                             config::kMaxPeripheralNumber));
+    record[0] = static_cast<char>(
+        std::clamp(peripheral, config::kMinPeripheralNumber, config::kMaxPeripheralNumber));
     return record;
 }
 
 // "LOGXX.BRL" gives XX (0 counts as 1); any other name gives nothing.
-std::optional<int> logFilePeripheral(const QString &path)
-{
+std::optional<int> logFilePeripheral(const QString &path) {
     const QString name = config::fileNamePart(path);
     if (name.size() != 9 || !name.startsWith(QLatin1String("LOG")) ||
         !name.endsWith(QLatin1String(".BRL")) || !name.at(3).isDigit() || !name.at(4).isDigit() ||
@@ -51,8 +48,7 @@ std::optional<int> logFilePeripheral(const QString &path)
     return std::max(1, name.mid(3, 2).toInt());
 }
 
-bool readWhole(const QString &path, QByteArray &data, QString &error)
-{
+bool readWhole(const QString &path, QByteArray &data, QString &error) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         error = QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
@@ -64,8 +60,7 @@ bool readWhole(const QString &path, QByteArray &data, QString &error)
 
 } // namespace
 
-QByteArray generateDataloggerImage(const GeneratedDatalogger &options)
-{
+QByteArray generateDataloggerImage(const GeneratedDatalogger &options) {
     records::SampleDataloggerOptions sample;
     sample.peripheralNumber = options.peripheral;
     sample.recognitionType = options.recognition;
@@ -79,8 +74,7 @@ QByteArray generateDataloggerImage(const GeneratedDatalogger &options)
     return records::sampleDatalogger(count, options.seed, sample).transferImage();
 }
 
-LoadedImage loadDataloggerFile(const QString &path, std::optional<int> peripheral)
-{
+LoadedImage loadDataloggerFile(const QString &path, std::optional<int> peripheral) {
     LoadedImage loaded;
     QByteArray file;
     if (!readWhole(path, file, loaded.error))
@@ -99,8 +93,7 @@ LoadedImage loadDataloggerFile(const QString &path, std::optional<int> periphera
     return loaded;
 }
 
-LoadedImage loadConfigurationFile(const QString &path, std::optional<int> peripheral)
-{
+LoadedImage loadConfigurationFile(const QString &path, std::optional<int> peripheral) {
     LoadedImage loaded;
     QByteArray file;
     if (!readWhole(path, file, loaded.error))
@@ -115,7 +108,8 @@ LoadedImage loadConfigurationFile(const QString &path, std::optional<int> periph
         loaded.warnings.append(QString(notice.text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     if (file.size() != config::kFileSize)
         loaded.warnings.append(
-            QStringLiteral("%1 holds %2 bytes, a configuration file %3; missing bytes are served as 0")
+            QStringLiteral(
+                "%1 holds %2 bytes, a configuration file %3; missing bytes are served as 0")
                 .arg(path)
                 .arg(file.size())
                 .arg(config::kFileSize));
@@ -124,15 +118,13 @@ LoadedImage loadConfigurationFile(const QString &path, std::optional<int> periph
     return loaded;
 }
 
-QByteArray defaultConfigurationImage(int peripheral)
-{
+QByteArray defaultConfigurationImage(int peripheral) {
     config::StationConfig station;
     station.setPeripheralNumber(peripheral);
     return config::encodeConfigurationTransfer(station);
 }
 
-QByteArray configurationFileForm(const QByteArray &transfer)
-{
+QByteArray configurationFileForm(const QByteArray &transfer) {
     QByteArray file;
     file.reserve(config::kFileSize);
     for (int i = 0; i < config::kRecordCount; ++i) {

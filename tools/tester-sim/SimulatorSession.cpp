@@ -16,8 +16,7 @@ namespace nxa::sim {
 namespace {
 
 // Length of the UTF-8 sequence that `lead` starts; 1 for a byte that starts none.
-int sequenceLength(uchar lead)
-{
+int sequenceLength(uchar lead) {
     if ((lead & 0xE0) == 0xC0)
         return 2;
     if ((lead & 0xF0) == 0xE0)
@@ -27,16 +26,14 @@ int sequenceLength(uchar lead)
     return 1;
 }
 
-QByteArray padded(const QByteArray &text)
-{
+QByteArray padded(const QByteArray &text) {
     QByteArray reply = text.left(link::kReplyLength);
     reply.append(link::kReplyLength - reply.size(), ' ');
     return reply;
 }
 
 // The command word as it can be shown: control and non-ASCII bytes in hex.
-QString printableCommand(const QByteArray &request)
-{
+QString printableCommand(const QByteArray &request) {
     QString text;
     for (const char c : request.left(4)) {
         const auto byte = static_cast<uchar>(c);
@@ -50,8 +47,7 @@ QString printableCommand(const QByteArray &request)
 
 } // namespace
 
-std::optional<QByteArray> takeRequest(QByteArray &input)
-{
+std::optional<QByteArray> takeRequest(QByteArray &input) {
     qsizetype position = 0;
     for (int characters = 0; characters < link::kRequestLength; ++characters) {
         if (position >= input.size())
@@ -75,16 +71,13 @@ std::optional<QByteArray> takeRequest(QByteArray &input)
 SimulatorSession::SimulatorSession(QTcpSocket *socket, TesterSimulator *simulator)
     : QObject(simulator), m_socket(socket), m_simulator(simulator),
       m_settings(simulator->settings()),
-      m_peer(QStringLiteral("%1:%2")
-                 .arg(socket->peerAddress().toString())
-                 .arg(socket->peerPort()))
-{
+      m_peer(
+          QStringLiteral("%1:%2").arg(socket->peerAddress().toString()).arg(socket->peerPort())) {
     socket->setParent(this);
     connect(socket, &QTcpSocket::readyRead, this, &SimulatorSession::readInput);
 }
 
-void SimulatorSession::readInput()
-{
+void SimulatorSession::readInput() {
     m_input += m_socket->readAll();
     while (m_socket->state() == QAbstractSocket::ConnectedState) {
         if (m_receivingUpload) {
@@ -104,8 +97,7 @@ void SimulatorSession::readInput()
     }
 }
 
-void SimulatorSession::serve(const QByteArray &request)
-{
+void SimulatorSession::serve(const QByteArray &request) {
     m_simulator->recordRequest(request);
     const QString command = QString::fromLatin1(request.left(4));
     const bool passwordOk = request == link::buildRequest(command, m_settings.password);
@@ -140,8 +132,7 @@ void SimulatorSession::serve(const QByteArray &request)
     }
 }
 
-void SimulatorSession::login(bool passwordOk)
-{
+void SimulatorSession::login(bool passwordOk) {
     const QString command = QString::fromLatin1(link::kLoginCommand);
     switch (m_settings.scenario) {
     case Scenario::Busy:
@@ -182,8 +173,7 @@ void SimulatorSession::login(bool passwordOk)
 }
 
 void SimulatorSession::sendImage(const QString &command, const QByteArray &image,
-                                 const QString &what)
-{
+                                 const QString &what) {
     const QString size = QString::number(image.size());
     switch (m_settings.scenario) {
     case Scenario::Short:
@@ -229,8 +219,7 @@ void SimulatorSession::sendImage(const QString &command, const QByteArray &image
     }
 }
 
-void SimulatorSession::dripNext()
-{
+void SimulatorSession::dripNext() {
     if (m_socket->state() != QAbstractSocket::ConnectedState || m_dripSent >= m_drip.size()) {
         if (m_dripTimer)
             m_dripTimer->stop();
@@ -242,8 +231,7 @@ void SimulatorSession::dripNext()
     m_dripSent += part.size();
 }
 
-void SimulatorSession::finishUpload()
-{
+void SimulatorSession::finishUpload() {
     m_receivingUpload = false;
     const QString command = QString::fromLatin1(link::kUploadCommand);
     if (m_settings.scenario == Scenario::UploadRefused) {
@@ -268,13 +256,11 @@ void SimulatorSession::finishUpload()
                       .arg(saved));
 }
 
-void SimulatorSession::reply(const QByteArray &text)
-{
+void SimulatorSession::reply(const QByteArray &text) {
     m_socket->write(padded(text));
 }
 
-void SimulatorSession::log(const QString &text)
-{
+void SimulatorSession::log(const QString &text) {
     m_simulator->report(m_peer + QLatin1Char(' ') + text);
 }
 

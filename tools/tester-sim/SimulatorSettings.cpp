@@ -24,8 +24,7 @@ constexpr std::array<std::pair<Scenario, const char *>, 12> kScenarioNames{{
 
 } // namespace
 
-QString scenarioName(Scenario scenario)
-{
+QString scenarioName(Scenario scenario) {
     for (const auto &[value, name] : kScenarioNames) {
         if (value == scenario)
             return QString::fromLatin1(name);
@@ -33,8 +32,7 @@ QString scenarioName(Scenario scenario)
     return {};
 }
 
-std::optional<Scenario> scenarioFromName(const QString &name)
-{
+std::optional<Scenario> scenarioFromName(const QString &name) {
     for (const auto &[value, text] : kScenarioNames) {
         if (name == QLatin1String(text))
             return value;
@@ -42,8 +40,7 @@ std::optional<Scenario> scenarioFromName(const QString &name)
     return std::nullopt;
 }
 
-QStringList scenarioNames()
-{
+QStringList scenarioNames() {
     QStringList names;
     for (const auto &entry : kScenarioNames)
         names.append(QString::fromLatin1(entry.second));

@@ -5,19 +5,16 @@
 namespace nxa::sim {
 
 SimulatorThread::SimulatorThread(SimulatorSettings settings)
-    : m_simulator(new TesterSimulator(std::move(settings)))
-{
+    : m_simulator(new TesterSimulator(std::move(settings))) {
     m_simulator->moveToThread(&m_thread);
     m_thread.start();
 }
 
-SimulatorThread::~SimulatorThread()
-{
+SimulatorThread::~SimulatorThread() {
     stop();
 }
 
-bool SimulatorThread::start(const QHostAddress &address, quint16 port)
-{
+bool SimulatorThread::start(const QHostAddress &address, quint16 port) {
     bool listening = false;
     QMetaObject::invokeMethod(
         m_simulator,
@@ -29,13 +26,13 @@ bool SimulatorThread::start(const QHostAddress &address, quint16 port)
     return listening;
 }
 
-void SimulatorThread::stop()
-{
+void SimulatorThread::stop() {
     if (!m_thread.isRunning())
         return;
     // The simulator and its sessions must die on the thread that owns their sockets.
     QMetaObject::invokeMethod(
         m_simulator, [this] { delete m_simulator; }, Qt::BlockingQueuedConnection);
+    m_simulator = nullptr;
     m_thread.quit();
     m_thread.wait();
 }

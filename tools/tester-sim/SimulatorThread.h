@@ -22,7 +22,8 @@ public:
     // or has failed to.
     bool start(const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0);
     quint16 port() const { return m_port; }
-    // Only its thread-safe accessors may be called from the caller's thread.
+    // Only its thread-safe accessors may be called from the caller's thread,
+    // and only until stop().
     TesterSimulator &simulator() { return *m_simulator; }
     void stop();
 

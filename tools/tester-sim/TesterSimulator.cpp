@@ -10,14 +10,11 @@ namespace nxa::sim {
 
 TesterSimulator::TesterSimulator(SimulatorSettings settings, QObject *parent)
     : QObject(parent), m_settings(std::move(settings)),
-      m_configurationImage(m_settings.configurationImage)
-{
-}
+      m_configurationImage(m_settings.configurationImage) {}
 
 TesterSimulator::~TesterSimulator() = default;
 
-bool TesterSimulator::listen(const QHostAddress &address, quint16 port)
-{
+bool TesterSimulator::listen(const QHostAddress &address, quint16 port) {
     if (!m_server) {
         m_server = new QTcpServer(this);
         connect(m_server, &QTcpServer::newConnection, this, &TesterSimulator::acceptConnections);
@@ -25,18 +22,15 @@ bool TesterSimulator::listen(const QHostAddress &address, quint16 port)
     return m_server->listen(address, port);
 }
 
-QString TesterSimulator::errorString() const
-{
+QString TesterSimulator::errorString() const {
     return m_server ? m_server->errorString() : QString();
 }
 
-quint16 TesterSimulator::serverPort() const
-{
+quint16 TesterSimulator::serverPort() const {
     return m_server ? m_server->serverPort() : 0;
 }
 
-void TesterSimulator::acceptConnections()
-{
+void TesterSimulator::acceptConnections() {
     while (QTcpSocket *socket = m_server->nextPendingConnection()) {
         auto *session = new SimulatorSession(socket, this);
         {
@@ -54,44 +48,37 @@ void TesterSimulator::acceptConnections()
     }
 }
 
-QList<QByteArray> TesterSimulator::receivedRequests() const
-{
+QList<QByteArray> TesterSimulator::receivedRequests() const {
     QMutexLocker lock(&m_mutex);
     return m_requests;
 }
 
-QByteArray TesterSimulator::configurationImage() const
-{
+QByteArray TesterSimulator::configurationImage() const {
     QMutexLocker lock(&m_mutex);
     return m_configurationImage;
 }
 
-int TesterSimulator::acceptedConnections() const
-{
+int TesterSimulator::acceptedConnections() const {
     QMutexLocker lock(&m_mutex);
     return m_accepted;
 }
 
-int TesterSimulator::openConnections() const
-{
+int TesterSimulator::openConnections() const {
     QMutexLocker lock(&m_mutex);
     return m_open;
 }
 
-void TesterSimulator::recordRequest(const QByteArray &request)
-{
+void TesterSimulator::recordRequest(const QByteArray &request) {
     QMutexLocker lock(&m_mutex);
     m_requests.append(request);
 }
 
-void TesterSimulator::replaceConfiguration(const QByteArray &image)
-{
+void TesterSimulator::replaceConfiguration(const QByteArray &image) {
     QMutexLocker lock(&m_mutex);
     m_configurationImage = image;
 }
 
-void TesterSimulator::report(const QString &line)
-{
+void TesterSimulator::report(const QString &line) {
     emit served(line);
 }
 

@@ -6,8 +6,7 @@
 
 #include <cstdio>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QCoreApplication application(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -27,9 +26,8 @@ int main(int argc, char *argv[])
     err.flush();
 
     nxa::sim::TesterSimulator simulator(parsed.options.settings);
-    QObject::connect(&simulator, &nxa::sim::TesterSimulator::served, [&out](const QString &line) {
-        out << line << Qt::endl;
-    });
+    QObject::connect(&simulator, &nxa::sim::TesterSimulator::served,
+                     [&out](const QString &line) { out << line << Qt::endl; });
     if (!simulator.listen(parsed.options.listenAddress, parsed.options.port)) {
         err << "nxa-tester-sim: cannot listen on " << parsed.options.listenAddress.toString() << ':'
             << parsed.options.port << ": " << simulator.errorString() << '\n';

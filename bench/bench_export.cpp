@@ -1,0 +1,191 @@
+// Exports of a 100,000-row datalogger table: the fixed-width text file, and
+// the workbook next to libxlsxwriter writing the same cells with shared
+// strings. Run one filter at a time under /usr/bin/time -v for peak memory.
+#include "export/CellText.h"
+#include "export/FixedWidthLayout.h"
+#include "export/TextExport.h"
+#include "export/WorkbookExport.h"
+#include "export/WorkbookWriter.h"
+#include "records/DataloggerTable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#ifdef NXA_HAVE_XLSXWRITER
+#include <xlsxwriter.h>
+#endif
+
+#include <string>
+#include <vector>
+
+using namespace nxa;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+const records::DataloggerTable &table() {
+    static const records::DataloggerTable rows = [] {
+        records::DataloggerTable t;
+        const char *first[] = {"Anna", "Bruno", "Carla", "Dieter", "Elena", "Franz", "Greta",
+                               "Hugo", "Ines",  "Jonas", "Klara",  "Lukas", "Maja",  "Nils",
+                               "Olga", "Paul",  "Rosa",  "Sven",   "Tina",  "Udo"};
+        const char *last[] = {"Meier", "Huber", "Schmid", "Keller", "Weber", "Fischer",
+                              "Baumann", "Frei", "Zimmermann", "Brunner", "Gerber", "Moser",
+                              "M\xC3\xBCller", "Steiner", "Graf"};
+        const char *recognition[] = {"Finger", "Code", "Number"};
+        for (int r = kRows - 1; r >= 0; --r) {
+            records::Row row;
+            row[0] = QString::number(1 + r % 4);
+            row[1] = QStringLiteral("%1").arg(1 + r % 300, 5, 10, QLatin1Char('0'));
+            row[2] = r % 17 == 0 ? QStringLiteral("Yes") : QStringLiteral("No");
+            row[3] = QString::fromUtf8(first[r % 20]) + QLatin1Char(' ') +
+                     QString::fromUtf8(last[(r / 20) % 15]);
+            row[4] = QString::number(500 + (r * 37) % 9000);
+            row[5] = QString::number(200 + (r * 13) % 5000);
+            row[6] = QString::number(200 + (r * 29) % 5000);
+            row[7] = QString::number(400 + (r * 42) % 10000);
+            row[8] = r % 11 == 0 ? QStringLiteral("No") : QStringLiteral("Yes");
+            row[9] = r % 11 == 0 ? QStringLiteral("OFF") : QStringLiteral("ON");
+            row[10] = QString::fromLatin1(recognition[r % 3]);
+            row[11] = QStringLiteral("%1/%2/2024")
+                          .arg(1 + (r / 300) % 28, 2, 10, QLatin1Char('0'))
+                          .arg(1 + (r / 8400) % 12, 2, 10, QLatin1Char('0'));
+            const int seconds = (r * 7919) % 86400;
+            row[12] = QStringLiteral("%1:%2:%3")
+                          .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                          .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                          .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+            row[13] = QStringLiteral("00112233445566778899AABBCCDDEEFF");
+            t.insertAtTop(row);
+        }
+        return t;
+    }();
+    return rows;
+}
+
+QTemporaryDir &folder() {
+    static QTemporaryDir dir;
+    return dir;
+}
+
+qint64 fileSize(const QString &path) { return QFileInfo(path).size(); }
+
+void BM_TableOnly(benchmark::State &state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(table().rowCount());
+}
+
+void BM_TextExport(benchmark::State &state) {
+    const QString path = folder().filePath(QStringLiteral("log.txt"));
+    table();
+    for (auto _ : state) {
+        const exports::ExportResult result = exports::textExport(table(), path);
+        if (!result.ok)
+            state.SkipWithError("text export failed");
+    }
+    state.counters["bytes"] = static_cast<double>(fileSize(path));
+}
+
+void BM_WorkbookExport(benchmark::State &state) {
+    const QString path = folder().filePath(QStringLiteral("ours.xlsx"));
+    table();
+    for (auto _ : state) {
+        const exports::ExportResult result = exports::workbookExport(table(), path);
+        if (!result.ok)
+            state.SkipWithError("workbook export failed");
+    }
+    state.counters["bytes"] = static_cast<double>(fileSize(path));
+}
+
+// The writer alone, from a tab-separated file already on disk.
+void BM_WriteWorkbook(benchmark::State &state) {
+    const QString source = folder().filePath(QStringLiteral("source.temp"));
+    const QString path = folder().filePath(QStringLiteral("writer.xlsx"));
+    {
+        QFile file(source);
+        file.open(QIODevice::WriteOnly);
+        exports::writeTabSeparated(table(), file);
+    }
+    for (auto _ : state) {
+        if (!exports::writeWorkbook(source, path, QStringLiteral("\t")))
+            state.SkipWithError("writer failed");
+    }
+    state.counters["bytes"] = static_cast<double>(fileSize(path));
+}
+
+#ifdef NXA_HAVE_XLSXWRITER
+
+// The cells of the workbook export, worked out once outside the timing: the
+// fixed-width field texts in UTF-8 and whether each one is a number.
+struct PreparedCell {
+    std::string text;
+    bool numeric;
+    double value;
+};
+
+const std::vector<std::vector<PreparedCell>> &preparedCells() {
+    static const std::vector<std::vector<PreparedCell>> cells = [] {
+        std::vector<std::vector<PreparedCell>> rows;
+        auto addLine = [&rows](const QString &line) {
+            std::vector<PreparedCell> row;
+            const QStringList fields = line.split(QLatin1Char('\t'));
+            for (int f = 0; f + 1 < fields.size(); ++f) {
+                const std::string text = fields[f].toStdString();
+                const bool numeric = exports::isNumeric(text);
+                row.push_back({text, numeric, numeric ? std::stod(text) : 0.0});
+            }
+            rows.push_back(std::move(row));
+        };
+        QString line;
+        exports::appendTitleLine(line, QLatin1Char('\t'));
+        addLine(line.chopped(2));
+        for (int r = 0; r < table().rowCount(); ++r) {
+            line.clear();
+            exports::appendRowLine(line, table().row(r), QLatin1Char('\t'));
+            addLine(line.chopped(2));
+        }
+        return rows;
+    }();
+    return cells;
+}
+
+void BM_Libxlsxwriter(benchmark::State &state) {
+    const std::string path = folder().filePath(QStringLiteral("reference.xlsx")).toStdString();
+    const auto &rows = preparedCells();
+    for (auto _ : state) {
+        lxw_workbook *workbook = workbook_new(path.c_str());
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
+        for (size_t r = 0; r < rows.size(); ++r) {
+            for (size_t c = 0; c < rows[r].size(); ++c) {
+                const PreparedCell &cell = rows[r][c];
+                if (cell.numeric)
+                    worksheet_write_number(sheet, static_cast<lxw_row_t>(r),
+                                           static_cast<lxw_col_t>(c), cell.value, nullptr);
+                else
+                    worksheet_write_string(sheet, static_cast<lxw_row_t>(r),
+                                           static_cast<lxw_col_t>(c), cell.text.c_str(), nullptr);
+            }
+        }
+        if (workbook_close(workbook) != LXW_NO_ERROR)
+            state.SkipWithError("libxlsxwriter failed");
+    }
+    state.counters["bytes"] = static_cast<double>(fileSize(QString::fromStdString(path)));
+}
+
+#endif
+
+} // namespace
+
+BENCHMARK(BM_TableOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextExport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WorkbookExport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WriteWorkbook)->Unit(benchmark::kMillisecond);
+#ifdef NXA_HAVE_XLSXWRITER
+BENCHMARK(BM_Libxlsxwriter)->Unit(benchmark::kMillisecond);
+#endif
+
+BENCHMARK_MAIN();

@@ -1,0 +1,167 @@
+#include "export/TextExport.h"
+
+#include "TableBuilder.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace nxa::exports;
+
+namespace {
+
+// The title line, written out space by space from the column widths.
+const QByteArray kTitleLine = " PN"
+                              "   ID"
+                              " Visitor"
+                              "                 Name"
+                              "       WS"
+                              "   Shoe_L"
+                              "   Shoe_R"
+                              " Shoe_L+R"
+                              "  Pass"
+                              " Relay"
+                              "  Recognition"
+                              "       Date"
+                              "     Time"
+                              "\r\n";
+
+QByteArray readFile(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QByteArray exported(const nxa::records::DataloggerTable &table) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    writeFixedWidthText(table, buffer);
+    return buffer.data();
+}
+
+} // namespace
+
+class TestTextExport : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptyTableIsTheTitleLineOnly();
+    void rowsAreRightAlignedAndCut_data();
+    void rowsAreRightAlignedAndCut();
+    void everyLineHas118Characters();
+    void existingLongerFileIsReplacedCompletely();
+    void missingFolderFailsWithItsEventLine();
+    void savedEventLine();
+};
+
+void TestTextExport::emptyTableIsTheTitleLineOnly() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty.txt"));
+    const ExportResult result = textExport(tableOf({}), path);
+    QVERIFY(result.ok);
+    QCOMPARE(result.path, path);
+    const QByteArray bytes = readFile(path);
+    QCOMPARE(bytes.size(), 120);
+    QCOMPARE(bytes, kTitleLine);
+}
+
+void TestTextExport::rowsAreRightAlignedAndCut_data() {
+    QTest::addColumn<QStringList>("cells");
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("typical row")
+        << QStringList{"1",     "00042", "No",       "Smith John", "1234",       "56",   "78",
+                       "134",   "Yes",   "ON",       "Finger",     "01/02/2024", "09:30:00"}
+        << QByteArray("  1"
+                      "00042"
+                      "      No"
+                      "           Smith John"
+                      "     1234"
+                      "       56"
+                      "       78"
+                      "      134"
+                      "   Yes"
+                      "    ON"
+                      "       Finger"
+                      " 01/02/2024"
+                      " 09:30:00"
+                      "\r\n");
+    QTest::newRow("empty cells are spaces") << QStringList{}
+                                            << QByteArray(118, ' ') + "\r\n";
+    QTest::newRow("25-character name cut to 21")
+        << QStringList{"", "", "", "ABCDEFGHIJKLMNOPQRSTUVWXY", "9"}
+        << QByteArray(16, ' ') + "ABCDEFGHIJKLMNOPQRSTU" + "        9" + QByteArray(9 * 3 + 6 * 2 + 13 + 11 + 9, ' ') +
+               "\r\n";
+    QTest::newRow("every overlong cell cut")
+        << QStringList{"1234", "123456", "123456789", "", "1234567890", "", "", "", "1234567", "", "", "", "1234567890"}
+        << QByteArray("123"
+                      "12345"
+                      "12345678") +
+               QByteArray(21, ' ') + "123456789" + QByteArray(27, ' ') + "123456" +
+               QByteArray(6 + 13 + 11, ' ') + "123456789" + "\r\n";
+    QTest::newRow("non-ASCII name counts characters")
+        << QStringList{"", "", "", QString::fromUtf8("M\xC3\xBCller \xC3\x86\xC3\xB8")}
+        << QByteArray(16, ' ') + QByteArray(12, ' ') + "M\xC3\xBCller \xC3\x86\xC3\xB8" +
+               QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
+    QTest::newRow("spaces inside cells kept")
+        << QStringList{"", "", "", " a  b "}
+        << QByteArray(16 + 15, ' ') + " a  b " + QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
+}
+
+void TestTextExport::rowsAreRightAlignedAndCut() {
+    QFETCH(QStringList, cells);
+    QFETCH(QByteArray, line);
+    QCOMPARE(exported(tableOf({cells})), kTitleLine + line);
+}
+
+void TestTextExport::everyLineHas118Characters() {
+    QList<QStringList> rows;
+    for (int r = 0; r < 50; ++r) {
+        QStringList cells;
+        for (int c = 0; c < 13; ++c)
+            cells.append(QString(r % 23, QChar(0x00E9 + c)));
+        rows.append(cells);
+    }
+    const QString text = QString::fromUtf8(exported(tableOf(rows)));
+    QVERIFY(text.endsWith(QLatin1String("\r\n")));
+    const QStringList lines = text.split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 52);
+    QVERIFY(lines.last().isEmpty());
+    for (int i = 0; i < 51; ++i)
+        QCOMPARE(lines[i].size(), 118);
+    QVERIFY(!text.contains(QLatin1String("HIDDEN")));
+}
+
+void TestTextExport::existingLongerFileIsReplacedCompletely() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write(QByteArray(100000, 'x'));
+    }
+    QVERIFY(textExport(tableOf({}), path).ok);
+    QCOMPARE(readFile(path), kTitleLine);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"log.txt"});
+}
+
+void TestTextExport::missingFolderFailsWithItsEventLine() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing/out.txt"));
+    const ExportResult result = textExport(tableOf({{"1"}}), path);
+    QVERIFY(!result.ok);
+    QCOMPARE(result.path, path);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(exportEventLine(result, path),
+             QStringLiteral("     8 - Error: Can't create file ") + path);
+}
+
+void TestTextExport::savedEventLine() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.txt"));
+    const ExportResult result = textExport(tableOf({{"1"}}), path);
+    QVERIFY(result.ok);
+    QCOMPARE(exportEventLine(result, path), QStringLiteral("Saved ") + path);
+}
+
+QTEST_GUILESS_MAIN(TestTextExport)
+#include "tst_TextExport.moc"
