@@ -33,9 +33,9 @@ const records::DataloggerTable &table() {
         const char *first[] = {"Anna", "Bruno", "Carla", "Dieter", "Elena", "Franz", "Greta",
                                "Hugo", "Ines",  "Jonas", "Klara",  "Lukas", "Maja",  "Nils",
                                "Olga", "Paul",  "Rosa",  "Sven",   "Tina",  "Udo"};
-        const char *last[] = {"Meier", "Huber", "Schmid", "Keller", "Weber", "Fischer",
-                              "Baumann", "Frei", "Zimmermann", "Brunner", "Gerber", "Moser",
-                              "M\xC3\xBCller", "Steiner", "Graf"};
+        const char *last[] = {"Meier",   "Huber",   "Schmid",        "Keller",     "Weber",
+                              "Fischer", "Baumann", "Frei",          "Zimmermann", "Brunner",
+                              "Gerber",  "Moser",   "M\xC3\xBCller", "Steiner",    "Graf"};
         const char *recognition[] = {"Finger", "Code", "Number"};
         for (int r = kRows - 1; r >= 0; --r) {
             records::Row row;
@@ -72,7 +72,9 @@ QTemporaryDir &folder() {
     return dir;
 }
 
-qint64 fileSize(const QString &path) { return QFileInfo(path).size(); }
+qint64 fileSize(const QString &path) {
+    return QFileInfo(path).size();
+}
 
 void BM_TableOnly(benchmark::State &state) {
     for (auto _ : state)

@@ -17,6 +17,9 @@ namespace {
 // Resolves the two faces the views use, so their first use costs nothing.
 // On Linux "Arial" maps to Liberation Sans through fontconfig.
 void loadFonts() {
+    // The controls' fixed sizes were laid out for a compact dialog face:
+    // Arial 8 keeps every caption inside its control.
+    QApplication::setFont(QFont(QStringLiteral("Arial"), 8));
     for (int points : {12, 10}) {
         QFont font(QStringLiteral("Arial"), points, QFont::Bold);
         (void)QFontInfo(font).family();

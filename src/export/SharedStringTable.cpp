@@ -10,7 +10,9 @@ namespace {
 // A starting size only; the table doubles as texts arrive.
 constexpr size_t kInitialSlots = 512;
 
-size_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+size_t hashOf(std::string_view text) {
+    return std::hash<std::string_view>{}(text);
+}
 
 } // namespace
 

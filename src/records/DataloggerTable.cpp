@@ -19,6 +19,8 @@ void DataloggerTable::removeRow(int r) {
 void DataloggerTable::removeRows(std::vector<int> rows) {
     std::sort(rows.begin(), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    // Indexes that name no row would stall the walk below: drop them.
+    std::erase_if(rows, [this](int r) { return r < 0 || r >= rowCount(); });
     if (rows.empty())
         return;
     std::deque<Row> kept;

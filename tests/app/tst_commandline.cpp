@@ -461,10 +461,12 @@ void CommandLineTest::textOutput()
     // The newest record stands first; every line is 118 characters.
     const QByteArray header = " PN   ID Visitor                 Name       WS   Shoe_L   Shoe_R "
                               "Shoe_L+R  Pass Relay  Recognition       Date     Time";
-    const QByteArray visitor = "  1    7       Y       Visitor (Gate)                           "
-                               "    1200     N     N     Keyboard  2021-01-02  03:04:06";
-    const QByteArray example = "  1    5       N                Desk5      250      300      301 "
-                               "             Y     Y  Fingerprint  2020-05-11  14:30:20";
+    const QByteArray visitor = "  1" "    7" "       Y" "       Visitor (Gate)" "         "
+                               "         " "         " "     1200" "     N" "     N"
+                               "     Keyboard" " 2021-01-02" " 03:04:06";
+    const QByteArray example = "  1" "    5" "       N" "                Desk5" "      250"
+                               "      300" "      301" "         " "     Y" "     Y"
+                               "  Fingerprint" " 2020-05-11" " 14:30:20";
     QCOMPARE(header.size(), 118);
     QCOMPARE(visitor.size(), 118);
     QCOMPARE(example.size(), 118);

@@ -9,6 +9,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -53,7 +54,7 @@ PdfFacts inspect(const QString &path) {
                                           QRegularExpression::MultilineOption)
                            .match(info);
     facts.pages = pages.hasMatch() ? pages.captured(1).toInt() : 0;
-    const auto title = QRegularExpression(QStringLiteral("^Title:\\s+(.*)$"),
+    const auto title = QRegularExpression(QStringLiteral("^Title:[ \\t]*(.*)$"),
                                           QRegularExpression::MultilineOption)
                            .match(info);
     facts.title = title.hasMatch() ? title.captured(1).trimmed() : QString();
@@ -103,8 +104,13 @@ private:
 
 void TestReportPrinting::initTestCase() {
     QVERIFY(m_dir.isValid());
-    if (run(QStringLiteral("pdfinfo"), {QStringLiteral("-v")}).isNull() &&
-        QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+    // Set NXA_KEEP_REPORTS to keep the PDF files for a look at the pages.
+    if (qEnvironmentVariableIsSet("NXA_KEEP_REPORTS")) {
+        m_dir.setAutoRemove(false);
+        qInfo("reports kept in %s", qPrintable(m_dir.path()));
+    }
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty() ||
+        QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("poppler-utils (pdfinfo, pdftotext) are not installed");
 }
 
@@ -142,10 +148,11 @@ void TestReportPrinting::dataloggerReportToPdf() {
              qPrintable(QStringLiteral("%1 pages").arg(facts.pages)));
     if (!title.isEmpty())
         QVERIFY(facts.text.contains(title));
-    QVERIFY(facts.text.contains(QStringLiteral("Peripheral Number: ") +
-                                (rows > 0 ? QStringLiteral("3") : QString())));
-    for (const QString &heading : {"#", "PN", "ID", "Name", "Pass", "Relay", "Rec", "Date", "Time"})
-        QVERIFY2(facts.text.contains(heading), qPrintable(heading));
+    // pdftotext drops the trailing space of an empty peripheral number.
+    QVERIFY(facts.text.contains(rows > 0 ? QStringLiteral("Peripheral Number: 3")
+                                         : QStringLiteral("Peripheral Number:")));
+    for (const char *heading : {"#", "PN", "ID", "Name", "Pass", "Relay", "Rec", "Date", "Time"})
+        QVERIFY2(facts.text.contains(QLatin1String(heading)), heading);
     QCOMPARE(facts.text.contains(QStringLiteral("L+R")), !hideValues);
     QCOMPARE(facts.text.contains(QStringLiteral("1750")), !hideValues && rows > 0);
     if (rows > 0) {
@@ -171,8 +178,9 @@ void TestReportPrinting::dataloggerCancelled() {
         dialogs.printerPdfPaths.enqueue(pdf(QStringLiteral("never.pdf")));
     }
     app::printDataloggerReport(makeTable(5), false, dialogs);
-    QCOMPARE(dialogs.shown, titleClosed ? QStringList{"input:Brontel NXA"}
-                                        : QStringList{"input:Brontel NXA", "printer"});
+    const QStringList expected = titleClosed ? QStringList{"input:Brontel NXA"}
+                                             : QStringList{"input:Brontel NXA", "printer"};
+    QCOMPARE(dialogs.shown, expected);
     QVERIFY(dialogs.notices.isEmpty());
     QVERIFY(!QFile::exists(pdf(QStringLiteral("never.pdf"))));
 }
@@ -202,12 +210,12 @@ void TestReportPrinting::profilesReportToPdf() {
     const PdfFacts facts = inspect(path);
     QCOMPARE(facts.pages, 1);
     QCOMPARE(facts.title, QStringLiteral("Brontel NXA 12 Profiles"));
-    for (const QString &text :
+    for (const char *text :
          {"Peripheral Number: 12", "Assembly Hall",
           "Security Level Min: user identification with 'Fingerprint' or with 'ID'",
           "Test Voltage: 100V", "Check", "Visitor", "Profile1", "Profile10", "WS + Shoes",
           "If Check is OK", "Off"})
-        QVERIFY2(facts.text.contains(text), qPrintable(text));
+        QVERIFY2(facts.text.contains(QString::fromUtf8(text)), text);
     QVERIFY(facts.text.contains(handFree ? QStringLiteral("Mode: HandFree")
                                          : QStringLiteral("Mode: Normal")));
     QCOMPARE(facts.text.contains(QStringLiteral("Shoe L+R min")), handFree);

@@ -20,7 +20,8 @@ inline QJsonObject readWorkbook(const QString &path, QString *error = nullptr) {
         return {};
     }
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(python.readAllStandardOutput(), &parseError);
+    const QJsonDocument document =
+        QJsonDocument::fromJson(python.readAllStandardOutput(), &parseError);
     if (error)
         *error = parseError.errorString();
     return document.object();

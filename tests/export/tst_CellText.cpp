@@ -161,7 +161,8 @@ void TestCellText::escapingOfSharedStrings_data() {
         << QByteArray("_x0041_") << QByteArray("_x005F_x0041_");
     QTest::newRow("lowercase hex protected")
         << QByteArray("a_x00ff_") << QByteArray("a_x005F_x00ff_");
-    QTest::newRow("not an escape") << QByteArray("_x004_ _xGGGG_ _x") << QByteArray("_x004_ _xGGGG_ _x");
+    QTest::newRow("not an escape")
+        << QByteArray("_x004_ _xGGGG_ _x") << QByteArray("_x004_ _xGGGG_ _x");
 }
 
 void TestCellText::escapingOfSharedStrings() {
@@ -177,22 +178,22 @@ void TestCellText::fieldSplitting_data() {
     QTest::newRow("empty line") << QByteArray() << QByteArray("\t") << QList<QByteArray>{};
     QTest::newRow("no separator") << QByteArray(" a b ") << QByteArray("\t")
                                   << QList<QByteArray>{" a b "};
-    QTest::newRow("trailing separator") << QByteArray("a\tb\t") << QByteArray("\t")
-                                        << QList<QByteArray>{"a", "b"};
-    QTest::newRow("no trailing separator") << QByteArray("a\tb") << QByteArray("\t")
-                                           << QList<QByteArray>{"a", "b"};
-    QTest::newRow("empty between") << QByteArray("x\t\ty\t") << QByteArray("\t")
-                                   << QList<QByteArray>{"x", "", "y"};
-    QTest::newRow("separator only") << QByteArray("\t") << QByteArray("\t")
-                                    << QList<QByteArray>{""};
-    QTest::newRow("leading separator") << QByteArray("\ta") << QByteArray("\t")
-                                       << QList<QByteArray>{"", "a"};
+    QTest::newRow("trailing separator")
+        << QByteArray("a\tb\t") << QByteArray("\t") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("no trailing separator")
+        << QByteArray("a\tb") << QByteArray("\t") << QList<QByteArray>{"a", "b"};
+    QTest::newRow("empty between")
+        << QByteArray("x\t\ty\t") << QByteArray("\t") << QList<QByteArray>{"x", "", "y"};
+    QTest::newRow("separator only")
+        << QByteArray("\t") << QByteArray("\t") << QList<QByteArray>{""};
+    QTest::newRow("leading separator")
+        << QByteArray("\ta") << QByteArray("\t") << QList<QByteArray>{"", "a"};
     QTest::newRow("spaces kept") << QByteArray("  1\t 2 \t") << QByteArray("\t")
                                  << QList<QByteArray>{"  1", " 2 "};
-    QTest::newRow("longer separator") << QByteArray("a;;b;;;;c;;") << QByteArray(";;")
-                                      << QList<QByteArray>{"a", "b", "", "c"};
-    QTest::newRow("empty separator") << QByteArray("a\tb") << QByteArray()
-                                     << QList<QByteArray>{"a\tb"};
+    QTest::newRow("longer separator")
+        << QByteArray("a;;b;;;;c;;") << QByteArray(";;") << QList<QByteArray>{"a", "b", "", "c"};
+    QTest::newRow("empty separator")
+        << QByteArray("a\tb") << QByteArray() << QList<QByteArray>{"a\tb"};
 }
 
 void TestCellText::fieldSplitting() {
@@ -213,20 +214,20 @@ void TestCellText::lineEnds_data() {
     QTest::newRow("nothing") << QByteArray() << QList<QByteArray>{};
     QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << QList<QByteArray>{"a", "b"};
     QTest::newRow("lone LF and CR") << QByteArray("a\nb\rc") << QList<QByteArray>{"a", "b", "c"};
-    QTest::newRow("empty lines count") << QByteArray("a\r\n\r\n\r\nb\r\n")
-                                       << QList<QByteArray>{"a", "", "", "b"};
+    QTest::newRow("empty lines count")
+        << QByteArray("a\r\n\r\n\r\nb\r\n") << QList<QByteArray>{"a", "", "", "b"};
     QTest::newRow("CR CR LF") << QByteArray("a\r\r\n") << QList<QByteArray>{"a", ""};
     QTest::newRow("LF CR") << QByteArray("a\n\rb") << QList<QByteArray>{"a", "", "b"};
     QTest::newRow("last line unterminated") << QByteArray("a\r\nb") << QList<QByteArray>{"a", "b"};
-    QTest::newRow("byte-order mark skipped") << QByteArray("\xEF\xBB\xBFId\r\n")
-                                             << QList<QByteArray>{"Id"};
+    QTest::newRow("byte-order mark skipped")
+        << QByteArray("\xEF\xBB\xBFId\r\n") << QList<QByteArray>{"Id"};
     QTest::newRow("mark alone") << QByteArray("\xEF\xBB\xBF") << QList<QByteArray>{};
-    QTest::newRow("only the first mark") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx")
-                                         << QList<QByteArray>{"\xEF\xBB\xBFx"};
-    QTest::newRow("invalid UTF-8 replaced") << QByteArray("M\xFCller\r\n")
-                                            << QList<QByteArray>{"M\xEF\xBF\xBDller"};
-    QTest::newRow("valid UTF-8 kept") << QByteArray("M\xC3\xBCller")
-                                      << QList<QByteArray>{"M\xC3\xBCller"};
+    QTest::newRow("only the first mark")
+        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFx") << QList<QByteArray>{"\xEF\xBB\xBFx"};
+    QTest::newRow("invalid UTF-8 replaced")
+        << QByteArray("M\xFCller\r\n") << QList<QByteArray>{"M\xEF\xBF\xBDller"};
+    QTest::newRow("valid UTF-8 kept")
+        << QByteArray("M\xC3\xBCller") << QList<QByteArray>{"M\xC3\xBCller"};
 }
 
 void TestCellText::lineEnds() {

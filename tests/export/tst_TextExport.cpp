@@ -68,31 +68,32 @@ void TestTextExport::emptyTableIsTheTitleLineOnly() {
 void TestTextExport::rowsAreRightAlignedAndCut_data() {
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<QByteArray>("line");
-    QTest::newRow("typical row")
-        << QStringList{"1",     "00042", "No",       "Smith John", "1234",       "56",   "78",
-                       "134",   "Yes",   "ON",       "Finger",     "01/02/2024", "09:30:00"}
-        << QByteArray("  1"
-                      "00042"
-                      "      No"
-                      "           Smith John"
-                      "     1234"
-                      "       56"
-                      "       78"
-                      "      134"
-                      "   Yes"
-                      "    ON"
-                      "       Finger"
-                      " 01/02/2024"
-                      " 09:30:00"
-                      "\r\n");
-    QTest::newRow("empty cells are spaces") << QStringList{}
-                                            << QByteArray(118, ' ') + "\r\n";
+    QTest::newRow("typical row") << QStringList{"1",       "00042", "No",     "Smith John",
+                                                "1234",    "56",    "78",     "134",
+                                                "Yes",     "ON",    "Finger", "01/02/2024",
+                                                "09:30:00"}
+                                 << QByteArray("  1"
+                                               "00042"
+                                               "      No"
+                                               "           Smith John"
+                                               "     1234"
+                                               "       56"
+                                               "       78"
+                                               "      134"
+                                               "   Yes"
+                                               "    ON"
+                                               "       Finger"
+                                               " 01/02/2024"
+                                               " 09:30:00"
+                                               "\r\n");
+    QTest::newRow("empty cells are spaces") << QStringList{} << QByteArray(118, ' ') + "\r\n";
     QTest::newRow("25-character name cut to 21")
         << QStringList{"", "", "", "ABCDEFGHIJKLMNOPQRSTUVWXY", "9"}
-        << QByteArray(16, ' ') + "ABCDEFGHIJKLMNOPQRSTU" + "        9" + QByteArray(9 * 3 + 6 * 2 + 13 + 11 + 9, ' ') +
-               "\r\n";
+        << QByteArray(16, ' ') + "ABCDEFGHIJKLMNOPQRSTU" + "        9" +
+               QByteArray(9 * 3 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
     QTest::newRow("every overlong cell cut")
-        << QStringList{"1234", "123456", "123456789", "", "1234567890", "", "", "", "1234567", "", "", "", "1234567890"}
+        << QStringList{"1234", "123456",  "123456789", "", "1234567890", "",          "",
+                       "",     "1234567", "",          "", "",           "1234567890"}
         << QByteArray("123"
                       "12345"
                       "12345678") +
@@ -104,7 +105,8 @@ void TestTextExport::rowsAreRightAlignedAndCut_data() {
                QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
     QTest::newRow("spaces inside cells kept")
         << QStringList{"", "", "", " a  b "}
-        << QByteArray(16 + 15, ' ') + " a  b " + QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
+        << QByteArray(16 + 15, ' ') + " a  b " + QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') +
+               "\r\n";
 }
 
 void TestTextExport::rowsAreRightAlignedAndCut() {

@@ -20,9 +20,9 @@ const QByteArray kTitleLine = " PN\t   ID\t Visitor\t                 Name\t    
                               "   Shoe_R\t Shoe_L+R\t  Pass\t Relay\t  Recognition\t       Date\t"
                               "     Time\t\r\n";
 
-const QStringList kTitles{" PN",      "   ID",         " Visitor",    "                 Name",
-                          "       WS", "   Shoe_L",     "   Shoe_R",   " Shoe_L+R",
-                          "  Pass",    " Relay",        "  Recognition", "       Date",
+const QStringList kTitles{" PN",       "   ID",     " Visitor",      "                 Name",
+                          "       WS", "   Shoe_L", "   Shoe_R",     " Shoe_L+R",
+                          "  Pass",    " Relay",    "  Recognition", "       Date",
                           "     Time"};
 
 QStringList filesIn(const QString &folder) {
@@ -58,13 +58,21 @@ void TestWorkbookExport::derivedPaths_data() {
     QTest::addColumn<QString>("given");
     QTest::addColumn<QString>("temporary");
     QTest::addColumn<QString>("workbook");
-    QTest::newRow("upper-case extension") << R"(C:\data\log.XLSX)" << R"(C:\data\log.temp)"
+    QTest::newRow("upper-case extension") << R"(C:\data\log.XLSX)"
+                                          << R"(C:\data\log.temp)"
                                           << R"(C:\data\log.xlsx)";
-    QTest::newRow("no extension") << R"(C:\data\log)" << R"(C:\data\log.temp)" << R"(C:\data\log.xlsx)";
-    QTest::newRow("inside a folder name") << R"(C:\exports.xlsx\log.xlsx)" << R"(C:\exports\log.temp)"
+    QTest::newRow("no extension") << R"(C:\data\log)"
+                                  << R"(C:\data\log.temp)"
+                                  << R"(C:\data\log.xlsx)";
+    QTest::newRow("inside a folder name") << R"(C:\exports.xlsx\log.xlsx)"
+                                          << R"(C:\exports\log.temp)"
                                           << R"(C:\exports\log.xlsx)";
-    QTest::newRow("mixed case, twice") << "/tmp/a.XlSx.xlsx" << "/tmp/a.temp" << "/tmp/a.xlsx";
-    QTest::newRow("other extension kept") << "/tmp/a.txt" << "/tmp/a.txt.temp" << "/tmp/a.txt.xlsx";
+    QTest::newRow("mixed case, twice") << "/tmp/a.XlSx.xlsx"
+                                       << "/tmp/a.temp"
+                                       << "/tmp/a.xlsx";
+    QTest::newRow("other extension kept") << "/tmp/a.txt"
+                                          << "/tmp/a.txt.temp"
+                                          << "/tmp/a.txt.xlsx";
 }
 
 void TestWorkbookExport::derivedPaths() {
@@ -79,13 +87,14 @@ void TestWorkbookExport::derivedPaths() {
 void TestWorkbookExport::temporaryFileLayout() {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    QVERIFY(writeTabSeparated(tableOf({{"1", "00042", "No", QString::fromUtf8("M\xC3\xBCller"), "", "", "", "",
-                                        "Yes", "ON", "Code", "01/02/2024", "09:30:00"},
+    QVERIFY(writeTabSeparated(tableOf({{"1", "00042", "No", QString::fromUtf8("M\xC3\xBCller"), "",
+                                        "", "", "", "Yes", "ON", "Code", "01/02/2024", "09:30:00"},
                                        {"123456"}}),
                               buffer));
     const QByteArray expected =
         kTitleLine +
-        "  1\t00042\t      No\t               M\xC3\xBCller\t         \t         \t         \t         \t"
+        "  1\t00042\t      No\t               M\xC3\xBCller\t         \t         \t         \t     "
+        "    \t"
         "   Yes\t    ON\t         Code\t 01/02/2024\t 09:30:00\t\r\n"
         "123\t     \t        \t                     \t         \t         \t         \t         \t"
         "      \t      \t             \t           \t         \t\r\n";
@@ -108,7 +117,8 @@ void TestWorkbookExport::emptyTableGivesTheTitleRowOnly() {
     QCOMPARE(book.value("uniqueCount").toInt(), 13);
     QCOMPARE(book.value("cells").toObject().size(), 13);
     QCOMPARE(book.value("rows").toArray(), QJsonArray({QJsonArray{1, "1:13"}}));
-    const char *columns[] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1", "H1", "I1", "J1", "K1", "L1", "M1"};
+    const char *columns[] = {"A1", "B1", "C1", "D1", "E1", "F1", "G1",
+                             "H1", "I1", "J1", "K1", "L1", "M1"};
     for (int c = 0; c < 13; ++c)
         QCOMPARE(text(book, columns[c]), kTitles[c]);
     QCOMPARE(filesIn(dir.path()), QStringList{"empty.xlsx"});
@@ -117,10 +127,10 @@ void TestWorkbookExport::emptyTableGivesTheTitleRowOnly() {
 void TestWorkbookExport::rowsBecomeCells() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("log.xlsx"));
-    const auto table = tableOf({{"1", "00042", "No", "Smith", "1234", "", "", "", "Yes", "ON", "Finger",
-                                 "01/02/2024", "09:30:00"},
-                                {"2", "7", "Yes", "A&B<C>", "999999999", "", "", "", "No", "OFF", "Code",
-                                 "02/02/2024", "10:00:00"}});
+    const auto table = tableOf({{"1", "00042", "No", "Smith", "1234", "", "", "", "Yes", "ON",
+                                 "Finger", "01/02/2024", "09:30:00"},
+                                {"2", "7", "Yes", "A&B<C>", "999999999", "", "", "", "No", "OFF",
+                                 "Code", "02/02/2024", "10:00:00"}});
     QVERIFY(workbookExport(table, path).ok);
     const QJsonObject book = readWorkbook(path);
     QCOMPARE(book.value("dimension").toString(), QStringLiteral("A1:M3"));
@@ -142,7 +152,9 @@ void TestWorkbookExport::rowsBecomeCells() {
 void TestWorkbookExport::repeatedNamesShareOneString() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("log.xlsx"));
-    QVERIFY(workbookExport(tableOf({{"1", "", "", "Red"}, {"1", "", "", "RED"}, {"1", "", "", "Red"}}), path).ok);
+    QVERIFY(workbookExport(
+                tableOf({{"1", "", "", "Red"}, {"1", "", "", "RED"}, {"1", "", "", "Red"}}), path)
+                .ok);
     const QJsonObject book = readWorkbook(path);
     QCOMPARE(book.value("count").toInt(), 13 * 4);
     QStringList strings;
@@ -195,7 +207,9 @@ void TestWorkbookExport::existingWorkbookIsReplaced() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("log.xlsx"));
     QVERIFY(workbookExport(tableOf({{"1", "", "", "First"}, {"2"}, {"3"}}), path).ok);
-    QVERIFY(workbookExport(tableOf({{"9", "", "", "Second"}}), dir.filePath(QStringLiteral("log.XLSX"))).ok);
+    QVERIFY(
+        workbookExport(tableOf({{"9", "", "", "Second"}}), dir.filePath(QStringLiteral("log.XLSX")))
+            .ok);
     const QJsonObject book = readWorkbook(path);
     QCOMPARE(book.value("dimension").toString(), QStringLiteral("A1:M2"));
     QCOMPARE(text(book, "D2"), QStringLiteral("               Second"));
@@ -207,7 +221,8 @@ void TestWorkbookExport::missingFolderFailsAndLeavesNoTemporaryFile() {
     const QString given = dir.filePath(QStringLiteral("missing/log.xlsx"));
     const ExportResult result = workbookExport(tableOf({{"1"}}), given);
     QVERIFY(!result.ok);
-    QCOMPARE(exportEventLine(result, given), QStringLiteral("     8 - Error: Can't create file ") + given);
+    QCOMPARE(exportEventLine(result, given),
+             QStringLiteral("     8 - Error: Can't create file ") + given);
     QVERIFY(filesIn(dir.path()).isEmpty());
 }
 

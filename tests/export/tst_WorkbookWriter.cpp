@@ -28,10 +28,12 @@ QStringList cellsOf(const QJsonObject &workbook) {
     const QJsonObject all = workbook.value("cells").toObject();
     for (auto it = all.begin(); it != all.end(); ++it) {
         const QJsonArray cell = it.value().toArray();
-        const QString value = cell.at(0).toString() == QLatin1String("s")
-                                  ? cell.at(1).toString()
-                                  : QString::number(cell.at(1).toDouble(), 'g', QLocale::FloatingPointShortest);
-        cells.append(it.key() + QLatin1Char('=') + cell.at(0).toString() + QLatin1Char(':') + value);
+        const QString value =
+            cell.at(0).toString() == QLatin1String("s")
+                ? cell.at(1).toString()
+                : QString::number(cell.at(1).toDouble(), 'g', QLocale::FloatingPointShortest);
+        cells.append(it.key() + QLatin1Char('=') + cell.at(0).toString() + QLatin1Char(':') +
+                     value);
     }
     cells.sort();
     return cells;
@@ -76,7 +78,6 @@ private:
     QString m_target;
 };
 
-
 void TestWorkbookWriter::init() {
     QVERIFY(m_dir.isValid());
     m_source = m_dir.filePath(QStringLiteral("source.temp"));
@@ -92,46 +93,42 @@ void TestWorkbookWriter::cellsAsSpreadsheetsReadThem_data() {
     QTest::addColumn<int>("uniqueCount");
 
     QTest::newRow("numbers and texts")
-        << QByteArray("12\t-3.5\t.5\t5.\t1e5\t2.5e-3\t12.500\t\r\n")
-        << "A1:G1"
-        << QStringList{"A1=n:12", "B1=n:-3.5", "C1=n:0.5", "D1=n:5", "E1=n:1e+05", "F1=n:0.0025", "G1=n:12.5"}
+        << QByteArray("12\t-3.5\t.5\t5.\t1e5\t2.5e-3\t12.500\t\r\n") << "A1:G1"
+        << QStringList{"A1=n:12",    "B1=n:-3.5",   "C1=n:0.5", "D1=n:5",
+                       "E1=n:1e+05", "F1=n:0.0025", "G1=n:12.5"}
         << 0 << 0;
     QTest::newRow("look like numbers but are texts")
-        << QByteArray(" 12\t1,5\t1E5\te5\t1e\t.\t1.2.3\t\r\n")
-        << "A1:G1"
-        << QStringList{"A1=s: 12", "B1=s:1,5", "C1=s:1E5", "D1=s:e5", "E1=s:1e", "F1=s:.", "G1=s:1.2.3"}
+        << QByteArray(" 12\t1,5\t1E5\te5\t1e\t.\t1.2.3\t\r\n") << "A1:G1"
+        << QStringList{"A1=s: 12", "B1=s:1,5", "C1=s:1E5",  "D1=s:e5",
+                       "E1=s:1e",  "F1=s:.",   "G1=s:1.2.3"}
         << 7 << 7;
     QTest::newRow("repeated text, case and markup")
-        << QByteArray("Red\tRED\tRed\t\r\nA&B<C>\tRed\t\r\n")
-        << "A1:C2"
-        << QStringList{"A1=s:Red", "A2=s:A&B<C>", "B1=s:RED", "B2=s:Red", "C1=s:Red"}
-        << 5 << 3;
+        << QByteArray("Red\tRED\tRed\t\r\nA&B<C>\tRed\t\r\n") << "A1:C2"
+        << QStringList{"A1=s:Red", "A2=s:A&B<C>", "B1=s:RED", "B2=s:Red", "C1=s:Red"} << 5 << 3;
     QTest::newRow("empty field and empty lines")
-        << QByteArray("x\t\ty\t\r\n\r\n\r\nz\r\n")
-        << "A1:C4"
-        << QStringList{"A1=s:x", "A4=s:z", "C1=s:y"}
-        << 3 << 3;
+        << QByteArray("x\t\ty\t\r\n\r\n\r\nz\r\n") << "A1:C4"
+        << QStringList{"A1=s:x", "A4=s:z", "C1=s:y"} << 3 << 3;
     QTest::newRow("control characters and a literal escape")
         << QByteArray("Jo\x01hn\ta\x1F\x0B\t_x0041_\t\r\n")
         << "A1:C1"
         // openpyxl shows the escapes of control characters as they are stored.
-        << QStringList{"A1=s:Jo_x0001_hn", "B1=s:a_x001F__x000B_", "C1=s:_x0041_"}
-        << 3 << 3;
+        << QStringList{"A1=s:Jo_x0001_hn", "B1=s:a_x001F__x000B_", "C1=s:_x0041_"} << 3 << 3;
     QTest::newRow("non-ASCII and leading spaces")
-        << QByteArray("   M\xC3\xBCller\t  \xE2\x82\xAC 5\t\r\n")
-        << "A1:B1"
-        << QStringList{QString::fromUtf8("A1=s:   M\xC3\xBCller"), QString::fromUtf8("B1=s:  \xE2\x82\xAC 5")}
+        << QByteArray("   M\xC3\xBCller\t  \xE2\x82\xAC 5\t\r\n") << "A1:B1"
+        << QStringList{QString::fromUtf8("A1=s:   M\xC3\xBCller"),
+                       QString::fromUtf8("B1=s:  \xE2\x82\xAC 5")}
         << 2 << 2;
     QByteArray wide;
     QStringList wideCells;
     for (int column = 1; column <= 703; ++column) {
         wide += QByteArray::number(column) + "\t";
         if (QList<int>{1, 26, 27, 52, 53, 702, 703}.contains(column))
-            wideCells.append(QStringList{"A1", "Z1", "AA1", "AZ1", "BA1", "ZZ1", "AAA1"}
-                                 .at(QList<int>{1, 26, 27, 52, 53, 702, 703}.indexOf(column)) +
+            wideCells.append(QStringList{"A1", "Z1", "AA1", "AZ1", "BA1", "ZZ1", "AAA1"}.at(
+                                 QList<int>{1, 26, 27, 52, 53, 702, 703}.indexOf(column)) +
                              "=n:" + QString::number(column));
     }
-    QTest::newRow("column letters up to AAA") << wide + "\r\n" << "A1:AAA1" << wideCells << 0 << 0;
+    QTest::newRow("column letters up to AAA") << wide + "\r\n"
+                                              << "A1:AAA1" << wideCells << 0 << 0;
 }
 
 void TestWorkbookWriter::cellsAsSpreadsheetsReadThem() {
@@ -174,11 +171,11 @@ void TestWorkbookWriter::containerHoldsTheTenPartsInOrder() {
     QVERIFY(unzipTestPasses(m_target));
     const QJsonObject book = readWorkbook(m_target);
     QVERIFY(book.value("bad_entry").isNull());
-    const QStringList expected{"[Content_Types].xml", "_rels/.rels",
-                               "docProps/app.xml",    "docProps/core.xml",
-                               "xl/styles.xml",       "xl/workbook.xml",
-                               "xl/_rels/workbook.xml.rels", "xl/theme/theme1.xml",
-                               "xl/sharedStrings.xml", "xl/worksheets/sheet1.xml"};
+    const QStringList expected{
+        "[Content_Types].xml",        "_rels/.rels",         "docProps/app.xml",
+        "docProps/core.xml",          "xl/styles.xml",       "xl/workbook.xml",
+        "xl/_rels/workbook.xml.rels", "xl/theme/theme1.xml", "xl/sharedStrings.xml",
+        "xl/worksheets/sheet1.xml"};
     QStringList names;
     for (const QJsonValue &entry : book.value("entries").toArray()) {
         const QJsonObject e = entry.toObject();
@@ -191,9 +188,11 @@ void TestWorkbookWriter::containerHoldsTheTenPartsInOrder() {
     QCOMPARE(book.value("sheets").toArray().at(0).toString(), QStringLiteral("Sheet1"));
     // Part text as stored, for one fixed part, straight out of the archive.
     QProcess unzip;
-    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), m_target, QStringLiteral("docProps/core.xml")});
+    unzip.start(QStringLiteral("unzip"),
+                {QStringLiteral("-p"), m_target, QStringLiteral("docProps/core.xml")});
     QVERIFY(unzip.waitForFinished());
-    QVERIFY(unzip.readAllStandardOutput().endsWith("<dc:creator>XW_XLSX_Module</dc:creator></cp:coreProperties>"));
+    QVERIFY(unzip.readAllStandardOutput().endsWith(
+        "<dc:creator>XW_XLSX_Module</dc:creator></cp:coreProperties>"));
 }
 
 void TestWorkbookWriter::largeSourceStaysIntact() {
@@ -265,7 +264,8 @@ void TestWorkbookWriter::failingTargetDeviceFails() {
     for (qint64 room : {qint64(0), qint64(100), size / 2, size - 22, size - 1}) {
         FullDevice target(room);
         target.open(QIODevice::WriteOnly);
-        QVERIFY2(!writeWorkbook(source, target, QStringLiteral("\t")), qPrintable(QString::number(room)));
+        QVERIFY2(!writeWorkbook(source, target, QStringLiteral("\t")),
+                 qPrintable(QString::number(room)));
     }
 }
 

@@ -103,8 +103,8 @@ void TstDataloggerTable::removesRows() {
     QFETCH(QList<int>, remove);
     QFETCH(QStringList, left);
     DataloggerTable table;
-    for (const QString &name : {"e", "d", "c", "b", "a"})
-        table.insertAtTop(rowNamed(name));
+    for (const char *name : {"e", "d", "c", "b", "a"})
+        table.insertAtTop(rowNamed(QString::fromLatin1(name)));
     table.removeRows(std::vector<int>(remove.begin(), remove.end()));
     QCOMPARE(names(table), left);
 }
@@ -122,8 +122,8 @@ void TstDataloggerTable::reordersOnlyByPermutation() {
     QFETCH(QList<int>, order);
     QFETCH(QStringList, result);
     DataloggerTable table;
-    for (const QString &name : {"c", "b", "a"})
-        table.insertAtTop(rowNamed(name));
+    for (const char *name : {"c", "b", "a"})
+        table.insertAtTop(rowNamed(QString::fromLatin1(name)));
     table.reorder(std::vector<int>(order.begin(), order.end()));
     QCOMPARE(names(table), result);
 }
