@@ -26,12 +26,9 @@ class CommandLineDownload {
 public:
     CommandLineDownload(Session &session, const CommandLineParameters &parameters,
                         const CommandLineOutput &output)
-        : m_session(session), m_parameters(parameters), m_output(output)
-    {
-    }
+        : m_session(session), m_parameters(parameters), m_output(output) {}
 
-    void run()
-    {
+    void run() {
         // The duplicate keys stay empty: every record of the tester is a new row.
         m_table.clearDuplicateKeys();
         if (m_output.headless && m_output.line)
@@ -60,15 +57,15 @@ public:
         if (!m_output.headless) {
             const int pause = operationSettings().timings.closingPauseMs;
             m_watch.take();
-            waitForWindowEvents(m_watch, [] { return false; }, pause);
+            waitForWindowEvents(
+                m_watch, [] { return false; }, pause);
         }
         m_watch.pause();
         m_window.close();
     }
 
 private:
-    void connectSequence()
-    {
+    void connectSequence() {
         const quint32 address = m_session.testerAddress;
         // Stored before connecting, so a run leaves its address behind even
         // when the tester cannot be reached.
@@ -111,22 +108,19 @@ private:
         m_window.addLine(runStampText(QDateTime::currentDateTime()));
     }
 
-    void fail(link::Outcome outcome, quint32 address)
-    {
+    void fail(link::Outcome outcome, quint32 address) {
         m_window.addLine(link::commandLineLine(outcome, address));
         m_session.resultCode = link::resultCode(outcome);
     }
 
-    void notify(const Notice &notice)
-    {
+    void notify(const Notice &notice) {
         if (!m_output.notice)
             return;
         PausedCloseWatch paused(m_watch);
         m_output.notice(notice);
     }
 
-    void centre()
-    {
+    void centre() {
         if (QScreen *screen = QGuiApplication::primaryScreen()) {
             QRect frame = m_window.frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());
@@ -148,8 +142,7 @@ private:
 } // namespace
 
 void runCommandLineDownload(Session &session, const CommandLineParameters &parameters,
-                            const CommandLineOutput &output)
-{
+                            const CommandLineOutput &output) {
     CommandLineDownload(session, parameters, output).run();
 }
 

@@ -11,20 +11,17 @@ namespace {
 constexpr char kLineEnd[] = "\r\n";
 }
 
-QString runStampText(const QDateTime &when)
-{
+QString runStampText(const QDateTime &when) {
     return when.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
 }
 
-QString runDescriptionText(quint32 address, const QString &outputPath)
-{
-    return QStringLiteral("Extract data from ") + formatAddress(address) +
-           QStringLiteral(" to ") + outputPath;
+QString runDescriptionText(quint32 address, const QString &outputPath) {
+    return QStringLiteral("Extract data from ") + formatAddress(address) + QStringLiteral(" to ") +
+           outputPath;
 }
 
 QByteArray logRecord(const QString &stamp, const QString &description, int resultCode,
-                     bool separated)
-{
+                     bool separated) {
     QByteArray record;
     if (separated)
         record += kLineEnd;
@@ -35,8 +32,7 @@ QByteArray logRecord(const QString &stamp, const QString &description, int resul
 }
 
 bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
-                     int resultCode)
-{
+                     int resultCode) {
     QFile file(path);
     // Unbuffered, so the record reaches the file in one write call, which
     // O_APPEND places at the end even when another run appends at once.

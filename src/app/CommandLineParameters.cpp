@@ -4,8 +4,7 @@
 
 namespace nxa::app {
 
-CommandLineParameters CommandLineParameters::from(const QStringList &parameters)
-{
+CommandLineParameters CommandLineParameters::from(const QStringList &parameters) {
     const auto at = [&](int i) { return i < parameters.size() ? parameters.at(i) : QString(); };
     CommandLineParameters p;
     p.address = at(0);
@@ -16,8 +15,7 @@ CommandLineParameters CommandLineParameters::from(const QStringList &parameters)
     return p;
 }
 
-ParameterCheck checkParameters(const CommandLineParameters &parameters)
-{
+ParameterCheck checkParameters(const CommandLineParameters &parameters) {
     ParameterCheck check;
     // The address passes only when it survives the round trip unchanged, which
     // rules out leading zeros, signs, spaces, missing or extra fields and

@@ -14,8 +14,7 @@ namespace nxa::app {
 
 namespace {
 
-QMessageBox::Icon boxIcon(NoticeIcon icon)
-{
+QMessageBox::Icon boxIcon(NoticeIcon icon) {
     switch (icon) {
     case NoticeIcon::Error:
         return QMessageBox::Critical;
@@ -29,8 +28,7 @@ QMessageBox::Icon boxIcon(NoticeIcon icon)
     return QMessageBox::NoIcon;
 }
 
-void writeLine(std::FILE *stream, const QString &text)
-{
+void writeLine(std::FILE *stream, const QString &text) {
     const QByteArray bytes = text.toUtf8() + '\n';
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
@@ -38,8 +36,7 @@ void writeLine(std::FILE *stream, const QString &text)
 
 } // namespace
 
-CommandLineOutput standardCommandLineOutput(bool headless)
-{
+CommandLineOutput standardCommandLineOutput(bool headless) {
     CommandLineOutput output;
     output.headless = headless;
     if (headless) {
@@ -56,14 +53,12 @@ CommandLineOutput standardCommandLineOutput(bool headless)
     return output;
 }
 
-bool platformIsHeadless()
-{
+bool platformIsHeadless() {
     const QString platform = QGuiApplication::platformName();
     return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
-int runCommandLine(Session &session, const CommandLineOutput &output)
-{
+int runCommandLine(Session &session, const CommandLineOutput &output) {
     session.resultCode = 0;
     session.runStamp.clear();
     session.runDescription.clear();
@@ -81,8 +76,7 @@ int runCommandLine(Session &session, const CommandLineOutput &output)
     return finishCommandLineRun(session);
 }
 
-int finishCommandLineRun(const Session &session)
-{
+int finishCommandLineRun(const Session &session) {
     appendLogRecord(QString::fromLatin1(kLogFileName), session.runStamp, session.runDescription,
                     session.resultCode);
     return session.resultCode;

@@ -15,15 +15,13 @@ namespace {
 
 int g_pipe[2] = {-1, -1};
 
-extern "C" void forwardSignal(int)
-{
+extern "C" void forwardSignal(int) {
     const char byte = 1;
     // Only async-signal-safe calls here; a full pipe just drops the byte.
     [[maybe_unused]] const ssize_t ignored = ::write(g_pipe[0], &byte, 1);
 }
 
-void installHandler(int signal, void (*handler)(int))
-{
+void installHandler(int signal, void (*handler)(int)) {
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
@@ -34,8 +32,7 @@ void installHandler(int signal, void (*handler)(int))
 
 } // namespace
 
-CommandLineSignals::CommandLineSignals()
-{
+CommandLineSignals::CommandLineSignals() {
     if (g_pipe[0] >= 0 || ::socketpair(AF_UNIX, SOCK_STREAM, 0, g_pipe) != 0)
         return;
     m_notifier = new QSocketNotifier(g_pipe[1], QSocketNotifier::Read, this);
@@ -44,8 +41,7 @@ CommandLineSignals::CommandLineSignals()
     installHandler(SIGINT, forwardSignal);
 }
 
-CommandLineSignals::~CommandLineSignals()
-{
+CommandLineSignals::~CommandLineSignals() {
     if (!m_notifier)
         return;
     installHandler(SIGTERM, SIG_DFL);
@@ -56,8 +52,7 @@ CommandLineSignals::~CommandLineSignals()
     g_pipe[0] = g_pipe[1] = -1;
 }
 
-void CommandLineSignals::onSignal()
-{
+void CommandLineSignals::onSignal() {
     char byte = 0;
     [[maybe_unused]] const ssize_t ignored = ::read(g_pipe[1], &byte, 1);
     const QWidgetList windows = QApplication::topLevelWidgets();

@@ -19,19 +19,19 @@ const std::array<const char *, 9> kLogTexts = {
     "     8 - Error: Can't create file.",
 };
 
-bool knownCode(int code) { return code >= kFirstResultCode && code <= kLastResultCode; }
+bool knownCode(int code) {
+    return code >= kFirstResultCode && code <= kLastResultCode;
+}
 
 } // namespace
 
-QString resultLogText(int code)
-{
+QString resultLogText(int code) {
     if (!knownCode(code))
         return {};
     return QString::fromLatin1(kLogTexts[static_cast<size_t>(code)]);
 }
 
-QString resultHelpText(int code)
-{
+QString resultHelpText(int code) {
     if (!knownCode(code))
         return {};
     if (code == 8)
@@ -39,8 +39,7 @@ QString resultHelpText(int code)
     return resultLogText(code) + QLatin1Char('\n');
 }
 
-QString wrongParametersText()
-{
+QString wrongParametersText() {
     return QStringLiteral("     1 - Error: Wrong executable commandline parameters.\n\n"
                           "Examples:\n"
                           "192.168.1.99 583041 /TXT C:\\output_text_file.txt\n"

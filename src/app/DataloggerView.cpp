@@ -49,6 +49,13 @@ QString textExportPath(QString path) {
 
 } // namespace
 
+Qt::SortOrder DataloggerView::headerArrowOrder(records::SortDirection direction) {
+    // QHeaderView draws Qt::AscendingOrder as a down arrow; an ascending sort
+    // is to show the up arrow, so the orders are swapped.
+    return direction == records::SortDirection::Ascending ? Qt::DescendingOrder
+                                                          : Qt::AscendingOrder;
+}
+
 DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationConfig &config,
                                Session &session, UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_table(table), m_config(config), m_session(session), m_dialogs(dialogs),
@@ -248,9 +255,7 @@ void DataloggerView::sortByColumn(int column) {
     if (direction == records::SortDirection::Ascending ||
         direction == records::SortDirection::Descending) {
         header->setSortIndicatorShown(true);
-        header->setSortIndicator(column, direction == records::SortDirection::Ascending
-                                             ? Qt::AscendingOrder
-                                             : Qt::DescendingOrder);
+        header->setSortIndicator(column, headerArrowOrder(direction));
     } else {
         header->setSortIndicatorShown(false);
     }

@@ -44,6 +44,9 @@ public:
     // The arrow the header shows: the column and its direction, or -1 and None.
     int sortColumn() const { return m_sortColumn; }
     records::SortDirection sortDirection() const { return m_sortDirection; }
+    // The header order that draws the arrow of a direction: up for ascending,
+    // down for descending.
+    static Qt::SortOrder headerArrowOrder(records::SortDirection direction);
 
 public slots:
     void download();

@@ -14,8 +14,7 @@ constexpr int kStatusBarHeight = 22;
 
 EventViewerWindow::EventViewerWindow(QWidget *parent)
     : QWidget(parent, Qt::Window), m_statusBar(new OperationStatusBar(this)),
-      m_actionButton(new QPushButton(QStringLiteral("Download"), this))
-{
+      m_actionButton(new QPushButton(QStringLiteral("Download"), this)) {
     setWindowTitle(QStringLiteral("Download"));
     setFixedSize(kEventViewerWindowWidth, kEventViewerWindowHeight);
 
@@ -31,16 +30,14 @@ EventViewerWindow::EventViewerWindow(QWidget *parent)
     m_actionButton->hide();
 }
 
-void EventViewerWindow::addLine(const QString &line)
-{
+void EventViewerWindow::addLine(const QString &line) {
     m_list->addItem(line);
     m_list->scrollToBottom();
     if (m_echo)
         m_echo(line);
 }
 
-QStringList EventViewerWindow::lines() const
-{
+QStringList EventViewerWindow::lines() const {
     QStringList result;
     result.reserve(m_list->count());
     for (int i = 0; i < m_list->count(); ++i)

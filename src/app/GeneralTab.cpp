@@ -89,6 +89,7 @@ GeneralTab::GeneralTab(config::StationConfig &config, UserDialogs &dialogs, QWid
             [this](const QString &text) { m_config.description = text; });
     connect(m_generator, &QLineEdit::textChanged, this,
             [this](const QString &text) { m_config.generator = text; });
+    connect(m_generator, &QLineEdit::textEdited, this, [this] { m_warnedGenerator.clear(); });
     // Only the user's clicks change whether the generator can be edited; a
     // loaded configuration selects the level without touching it.
     connect(m_max, &QRadioButton::clicked, this, [this] {
@@ -142,8 +143,12 @@ bool GeneralTab::eventFilter(QObject *watched, QEvent *event) {
 
 void GeneralTab::generatorLostFocus() {
     normalizeGenerator();
-    if (!config::generatorHasZeroDivisor(m_config.generator) || m_warningPending)
+    // Focus also leaves when the window is deactivated; one warning per
+    // typed generator is enough.
+    if (!config::generatorHasZeroDivisor(m_config.generator) || m_warningPending ||
+        m_config.generator == m_warnedGenerator)
         return;
+    m_warnedGenerator = m_config.generator;
     // Shown once the focus change is over, so the box does not take part in it.
     m_warningPending = true;
     QTimer::singleShot(0, this, [this] {

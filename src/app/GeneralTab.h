@@ -52,6 +52,7 @@ private:
     QRadioButton *m_min = nullptr;
     QLineEdit *m_generator = nullptr;
     bool m_warningPending = false;
+    QString m_warnedGenerator; // the generator last warned about
 };
 
 } // namespace nxa::app

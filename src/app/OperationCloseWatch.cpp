@@ -6,26 +6,22 @@
 
 namespace nxa::app {
 
-OperationCloseWatch::OperationCloseWatch()
-{
+OperationCloseWatch::OperationCloseWatch() {
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-OperationCloseWatch::~OperationCloseWatch()
-{
+OperationCloseWatch::~OperationCloseWatch() {
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
 }
 
-bool OperationCloseWatch::take()
-{
+bool OperationCloseWatch::take() {
     const bool was = m_requested;
     m_requested = false;
     return was;
 }
 
-bool OperationCloseWatch::eventFilter(QObject *watched, QEvent *event)
-{
+bool OperationCloseWatch::eventFilter(QObject *watched, QEvent *event) {
     if (m_paused > 0 || event->type() != QEvent::Close)
         return false;
     const auto *widget = qobject_cast<QWidget *>(watched);

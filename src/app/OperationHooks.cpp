@@ -11,8 +11,7 @@
 namespace nxa::app {
 
 link::LinkHooks operationLinkHooks(OperationCloseWatch &watch, OperationStatusBar *statusBar,
-                                   std::function<void(const Notice &)> notify)
-{
+                                   std::function<void(const Notice &)> notify) {
     link::LinkHooks hooks;
     hooks.pumpEvents = [&watch] {
         if (operationSettings().beforePump)
@@ -31,8 +30,7 @@ link::LinkHooks operationLinkHooks(OperationCloseWatch &watch, OperationStatusBa
 }
 
 void waitForWindowEvents(OperationCloseWatch &watch, const std::function<bool()> &done,
-                         int timeoutMs)
-{
+                         int timeoutMs) {
     bool timedOut = false;
     QTimer timer;
     if (timeoutMs >= 0) {

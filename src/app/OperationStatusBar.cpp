@@ -6,8 +6,7 @@
 namespace nxa::app {
 
 OperationStatusBar::OperationStatusBar(QWidget *parent)
-    : QStatusBar(parent), m_percent(new QLabel(this)), m_progress(new QProgressBar(this))
-{
+    : QStatusBar(parent), m_percent(new QLabel(this)), m_progress(new QProgressBar(this)) {
     setSizeGripEnabled(false);
     m_percent->setFixedWidth(kPercentFieldWidth);
     m_progress->setFixedWidth(kProgressFieldWidth);
@@ -18,14 +17,17 @@ OperationStatusBar::OperationStatusBar(QWidget *parent)
     addWidget(m_progress);
 }
 
-void OperationStatusBar::showProgress(const QString &text, int progress)
-{
+void OperationStatusBar::showProgress(const QString &text, int progress) {
     m_percent->setText(text);
     m_progress->setValue(progress);
 }
 
-QString OperationStatusBar::percentText() const { return m_percent->text(); }
+QString OperationStatusBar::percentText() const {
+    return m_percent->text();
+}
 
-int OperationStatusBar::progress() const { return m_progress->value(); }
+int OperationStatusBar::progress() const {
+    return m_progress->value();
+}
 
 } // namespace nxa::app

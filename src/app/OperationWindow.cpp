@@ -20,8 +20,7 @@ constexpr int kPictureHeight = 201;
 constexpr int kStatusBarHeight = 22;
 constexpr int kPasswordMaxLength = 6;
 
-QLabel *rightAlignedLabel(const QString &text, int y, QWidget *parent)
-{
+QLabel *rightAlignedLabel(const QString &text, int y, QWidget *parent) {
     auto *label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setGeometry(0, y, 200, 20);
@@ -29,8 +28,7 @@ QLabel *rightAlignedLabel(const QString &text, int y, QWidget *parent)
 }
 
 // Up to four dotted fields of 0 to 255; a half-typed address stays editable.
-QValidator *addressValidator(QObject *parent)
-{
+QValidator *addressValidator(QObject *parent) {
     const QString field = QStringLiteral("(25[0-5]|2[0-4][0-9]|1[0-9][0-9]|[1-9]?[0-9])");
     const QString pattern = QStringLiteral("%1?(\\.%1?){0,3}").arg(field);
     return new QRegularExpressionValidator(QRegularExpression(pattern), parent);
@@ -41,8 +39,7 @@ QValidator *addressValidator(QObject *parent)
 OperationWindow::OperationWindow(const QString &actionText, QWidget *owner)
     : QWidget(owner, Qt::Dialog), m_picture(new QLabel(this)), m_address(new QLineEdit(this)),
       m_password(new QLineEdit(this)), m_button(new QPushButton(actionText, this)),
-      m_statusBar(new OperationStatusBar(this))
-{
+      m_statusBar(new OperationStatusBar(this)) {
     setWindowTitle(QStringLiteral("TCP/IP Settings"));
     setFixedSize(kOperationWindowWidth, kOperationWindowHeight);
 
@@ -50,7 +47,8 @@ OperationWindow::OperationWindow(const QString &actionText, QWidget *owner)
     m_picture->setGeometry(0, 0, kOperationWindowWidth, kPictureHeight);
     const QImage picture = operationPicture();
     if (!picture.isNull())
-        m_picture->setPixmap(QPixmap::fromImage(picture).scaled(kOperationWindowWidth, kPictureHeight));
+        m_picture->setPixmap(
+            QPixmap::fromImage(picture).scaled(kOperationWindowWidth, kPictureHeight));
 
     rightAlignedLabel(QStringLiteral("Brontel NXA IP Address: "), 225, this);
     m_address->setGeometry(200, 225, 100, 20);
@@ -69,16 +67,23 @@ OperationWindow::OperationWindow(const QString &actionText, QWidget *owner)
     setWindowTitle(actionText);
 }
 
-void OperationWindow::setAddress(quint32 address) { m_address->setText(formatAddress(address)); }
+void OperationWindow::setAddress(quint32 address) {
+    m_address->setText(formatAddress(address));
+}
 
-quint32 OperationWindow::address() const { return parseDottedAddress(m_address->text()); }
+quint32 OperationWindow::address() const {
+    return parseDottedAddress(m_address->text());
+}
 
-void OperationWindow::setPassword(const QString &password) { m_password->setText(password); }
+void OperationWindow::setPassword(const QString &password) {
+    m_password->setText(password);
+}
 
-QString OperationWindow::password() const { return m_password->text(); }
+QString OperationWindow::password() const {
+    return m_password->text();
+}
 
-void OperationWindow::centre()
-{
+void OperationWindow::centre() {
     QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;

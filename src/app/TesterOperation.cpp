@@ -19,8 +19,7 @@ namespace nxa::app {
 
 namespace {
 
-void call(const std::function<void()> &f)
-{
+void call(const std::function<void()> &f) {
     if (f)
         f();
 }
@@ -29,15 +28,12 @@ void call(const std::function<void()> &f)
 // sequence and the command.
 class InteractiveOperation {
 public:
-    InteractiveOperation(OperationCode code, Session &session, UserDialogs &dialogs,
-                         QWidget *owner, const OperationTargets &targets)
-        : m_code(code), m_session(session), m_dialogs(dialogs), m_owner(owner),
-          m_targets(targets), m_window(actionText(code), owner)
-    {
-    }
+    InteractiveOperation(OperationCode code, Session &session, UserDialogs &dialogs, QWidget *owner,
+                         const OperationTargets &targets)
+        : m_code(code), m_session(session), m_dialogs(dialogs), m_owner(owner), m_targets(targets),
+          m_window(actionText(code), owner) {}
 
-    void run()
-    {
+    void run() {
         // The window opens with the stored address and the current password.
         m_session.testerAddress = readPreferences();
         m_window.setAddress(m_session.testerAddress);
@@ -82,8 +78,7 @@ public:
 private:
     // True when the operation ends, false when the window stays open for
     // another try.
-    bool connectSequence(link::TesterConnection &connection)
-    {
+    bool connectSequence(link::TesterConnection &connection) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const quint32 address = m_session.testerAddress;
         // Stored before connecting, so an address that fails is kept too.
@@ -113,8 +108,7 @@ private:
         return true;
     }
 
-    Notices download(link::TesterConnection &connection, quint32 address)
-    {
+    Notices download(link::TesterConnection &connection, quint32 address) {
         const auto transfer = connection.downloadDatalogger(m_session.password);
         if (transfer.outcome != link::Outcome::Success)
             return {link::interactiveNotice(transfer.outcome, address)};
@@ -134,8 +128,7 @@ private:
         return notices;
     }
 
-    Notices downloadConfiguration(link::TesterConnection &connection, quint32 address)
-    {
+    Notices downloadConfiguration(link::TesterConnection &connection, quint32 address) {
         const auto transfer = connection.downloadConfiguration(m_session.password);
         if (transfer.outcome != link::Outcome::Success)
             return {link::interactiveNotice(transfer.outcome, address)};
@@ -150,8 +143,7 @@ private:
         return decoded.notices;
     }
 
-    Notices upload(link::TesterConnection &connection, quint32 address)
-    {
+    Notices upload(link::TesterConnection &connection, quint32 address) {
         if (!m_targets.config)
             return {};
         const QByteArray image = config::encodeConfigurationTransfer(*m_targets.config);
@@ -162,8 +154,7 @@ private:
         return {link::interactiveNotice(outcome, address)};
     }
 
-    void show(const Notice &notice)
-    {
+    void show(const Notice &notice) {
         if (notice.title.isEmpty() && notice.text.isEmpty())
             return;
         // A box the operation opens must close normally, not count as a close request.
@@ -183,8 +174,7 @@ private:
 
 } // namespace
 
-QString actionText(OperationCode code)
-{
+QString actionText(OperationCode code) {
     switch (code) {
     case OperationCode::DownloadConfig:
         return QStringLiteral("Download Config");
@@ -196,14 +186,12 @@ QString actionText(OperationCode code)
     return QStringLiteral("Download");
 }
 
-OperationSettings &operationSettings()
-{
+OperationSettings &operationSettings() {
     static OperationSettings settings;
     return settings;
 }
 
-link::TesterConnection &programConnection()
-{
+link::TesterConnection &programConnection() {
     static link::TesterConnection *connection = nullptr;
     if (!connection) {
         connection = new link::TesterConnection(operationSettings().timings);
@@ -217,9 +205,8 @@ link::TesterConnection &programConnection()
     return *connection;
 }
 
-void runTesterOperation(OperationCode code, Session &session, UserDialogs &dialogs,
-                        QWidget *owner, const OperationTargets &targets)
-{
+void runTesterOperation(OperationCode code, Session &session, UserDialogs &dialogs, QWidget *owner,
+                        const OperationTargets &targets) {
     InteractiveOperation(code, session, dialogs, owner, targets).run();
 }
 

@@ -41,8 +41,8 @@ struct OperationTargets {
 // Opens the operation window owned by `owner`, runs until the operation
 // ends and closes the window. In interactive mode every outcome is shown
 // through `dialogs`.
-void runTesterOperation(OperationCode code, Session &session, UserDialogs &dialogs,
-                        QWidget *owner, const OperationTargets &targets);
+void runTesterOperation(OperationCode code, Session &session, UserDialogs &dialogs, QWidget *owner,
+                        const OperationTargets &targets);
 
 // "Download", "Download Config" or "Upload Config": button text and title.
 QString actionText(OperationCode code);

@@ -78,10 +78,8 @@ UsersTab::UsersTab(config::StationConfig &config, QWidget *parent)
     m_activate->setGeometry(20, 380, 90, 20);
     m_deactivate = new QPushButton(QStringLiteral("Deactivate"), this);
     m_deactivate->setGeometry(130, 380, 90, 20);
-    for (QSpinBox *spinner : {m_from, m_to}) {
-        spinner->setButtonSymbols(QAbstractSpinBox::NoButtons);
+    for (QSpinBox *spinner : {m_from, m_to})
         spinner->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    }
     connect(m_activate, &QPushButton::clicked, this,
             [this] { m_model->setActiveRange(m_from->value(), m_to->value(), true); });
     connect(m_deactivate, &QPushButton::clicked, this,

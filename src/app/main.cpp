@@ -10,8 +10,7 @@ namespace {
 
 // Without a window system nothing could be shown or clicked: the offscreen
 // platform lets a scheduler run the command line on a machine without one.
-void chooseHeadlessPlatform()
-{
+void chooseHeadlessPlatform() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -19,8 +18,7 @@ void chooseHeadlessPlatform()
 
 } // namespace
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     // Read before QApplication takes out the arguments it knows (-style, -platform...).
     QStringList parameters;
     for (int i = 1; i < argc; ++i)
@@ -38,8 +36,7 @@ int main(int argc, char *argv[])
     if (session.commandLine()) {
         const nxa::app::CommandLineSignals signalWatch;
         const bool headless = nxa::app::platformIsHeadless();
-        return nxa::app::runCommandLine(session,
-                                        nxa::app::standardCommandLineOutput(headless));
+        return nxa::app::runCommandLine(session, nxa::app::standardCommandLineOutput(headless));
     }
     session.password = QStringLiteral("583041");
     return nxa::app::runInteractive(session);

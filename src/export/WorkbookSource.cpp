@@ -9,7 +9,7 @@ namespace nxa::exports {
 
 WorkbookSource::WorkbookSource(const QString &separator) : m_separator(separator.toStdString()) {}
 
-bool WorkbookSource::classify(std::string_view line, bool intern) const {
+bool WorkbookSource::classify(std::string_view line, bool intern) {
     splitFields(line, m_separator, m_fields);
     m_cells.resize(m_fields.size());
     for (size_t p = 0; p < m_fields.size(); ++p) {
@@ -68,7 +68,7 @@ qint64 WorkbookSource::worksheetSize() const {
     return counter.size() + m_rowBytes + m_rowsWithFields * spansDigits;
 }
 
-bool WorkbookSource::writeWorksheet(QIODevice &source, PartBuffer &out) const {
+bool WorkbookSource::writeWorksheet(QIODevice &source, PartBuffer &out) {
     writeWorksheetStart(out, m_columnCount, m_rowCount);
     const std::string spans = std::to_string(m_columnCount);
     SourceLineReader reader(source);

@@ -33,23 +33,23 @@ public:
     // Reads the source again from its current position (the start) and
     // generates the worksheet; false on a read error or when the source no
     // longer reads as it did during the scan.
-    bool writeWorksheet(QIODevice &source, PartBuffer &out) const;
+    bool writeWorksheet(QIODevice &source, PartBuffer &out);
 
 private:
     // Splits and classifies one line; false when a text is not in the table
     // and intern is false.
-    bool classify(std::string_view line, bool intern) const;
+    bool classify(std::string_view line, bool intern);
 
     std::string m_separator;
-    mutable SharedStringTable m_strings;
+    SharedStringTable m_strings;
     qint64 m_rowCount = 0;
     int m_columnCount = 0;
     qint64 m_textCellCount = 0;
     qint64 m_rowBytes = 0;       // all row elements, spans digits left out
     qint64 m_rowsWithFields = 0; // row elements written
-    mutable std::vector<std::string_view> m_fields;
-    mutable std::vector<SheetCell> m_cells;
-    mutable ColumnLetterCache m_columns;
+    std::vector<std::string_view> m_fields;
+    std::vector<SheetCell> m_cells;
+    ColumnLetterCache m_columns;
 };
 
 } // namespace nxa::exports

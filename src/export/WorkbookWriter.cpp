@@ -22,7 +22,7 @@ bool storeSharedStrings(ZipPackager &zip, const WorkbookSource &source) {
     return out.finish() && zip.endPart();
 }
 
-bool storeWorksheet(ZipPackager &zip, const WorkbookSource &scanned, QIODevice &source) {
+bool storeWorksheet(ZipPackager &zip, WorkbookSource &scanned, QIODevice &source) {
     if (!source.seek(0) || !zip.beginPart(kWorksheetEntry, scanned.worksheetSize()))
         return false;
     PartBuffer out(&zip);

@@ -29,12 +29,13 @@ const QString kPassword = QStringLiteral("583041");
 const QByteArray kOkLine = "     0 - OK: Data downloaded and saved correctly in the file";
 const QByteArray kWrongParametersLine = "     1 - Error: Wrong executable commandline parameters.";
 
-QString managerPath() { return QStringLiteral(NXA_BINARY_DIR "/src/app/nxa-manager"); }
+QString managerPath() {
+    return QStringLiteral(NXA_BINARY_DIR "/src/app/nxa-manager");
+}
 
 // The record of the worked example: user 5 "Desk5", WS 250, L 300, R 301,
 // pass and relay, fingerprint, 2020-05-11 14:30:20.
-records::AccessRecord exampleRecord()
-{
+records::AccessRecord exampleRecord() {
     records::AccessRecord r;
     r.user = 5;
     r.footwear = 300;
@@ -46,8 +47,7 @@ records::AccessRecord exampleRecord()
 }
 
 // User 7 "Gate", visitor, L+R 1200, no wrist strap, failed, keyboard.
-records::AccessRecord visitorRecord()
-{
+records::AccessRecord visitorRecord() {
     records::AccessRecord r;
     r.user = 7;
     r.footwear = 1200;
@@ -57,8 +57,7 @@ records::AccessRecord visitorRecord()
     return r;
 }
 
-QByteArray twoRecordDatalogger()
-{
+QByteArray twoRecordDatalogger() {
     records::DataloggerImageBuilder builder;
     builder.setPeripheralNumber(1);
     builder.setUserName(5, "Desk5");
@@ -76,8 +75,7 @@ struct ManagerRun {
 
 class Simulator {
 public:
-    explicit Simulator(sim::SimulatorSettings settings) : m_thread(std::move(settings))
-    {
+    explicit Simulator(sim::SimulatorSettings settings) : m_thread(std::move(settings)) {
         QVERIFY(m_thread.start());
     }
     quint16 port() const { return m_thread.port(); }
@@ -87,8 +85,7 @@ private:
     sim::SimulatorThread m_thread;
 };
 
-sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogger)
-{
+sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogger) {
     sim::SimulatorSettings settings;
     settings.scenario = scenario;
     settings.dataloggerImage = datalogger;
@@ -98,8 +95,7 @@ sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogg
 }
 
 // A loopback port on which nothing listens.
-quint16 closedPort()
-{
+quint16 closedPort() {
     QTcpServer server;
     server.listen(QHostAddress::LocalHost, 0);
     const quint16 port = server.serverPort();
@@ -108,8 +104,7 @@ quint16 closedPort()
 }
 
 ManagerRun runManager(const QStringList &arguments, const QString &directory, quint16 port,
-                      const std::function<void(QProcess &)> &whileRunning = {})
-{
+                      const std::function<void(QProcess &)> &whileRunning = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
@@ -140,25 +135,22 @@ ManagerRun runManager(const QStringList &arguments, const QString &directory, qu
     return run;
 }
 
-QByteArray readFile(const QString &path)
-{
+QByteArray readFile(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QByteArray crlf(const QList<QByteArray> &lines)
-{
+QByteArray crlf(const QList<QByteArray> &lines) {
     QByteArray bytes;
     for (const QByteArray &line : lines)
         bytes += line + "\r\n";
     return bytes;
 }
 
-const QRegularExpression kStampPattern(
-    QStringLiteral("^\\d{4}-\\d{2}-\\d{2}  \\d{2}:\\d{2}:\\d{2}$"));
+const QRegularExpression
+    kStampPattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}  \\d{2}:\\d{2}:\\d{2}$"));
 
-bool isStamp(const QByteArray &line)
-{
+bool isStamp(const QByteArray &line) {
     return kStampPattern.match(QString::fromUtf8(line)).hasMatch();
 }
 
@@ -186,8 +178,7 @@ private slots:
     void passwordNeverWritten();
 };
 
-void CommandLineTest::parameterCheck_data()
-{
+void CommandLineTest::parameterCheck_data() {
     QTest::addColumn<QStringList>("parameters");
     QTest::addColumn<bool>("addressOk");
     QTest::addColumn<bool>("passwordOk");
@@ -212,13 +203,12 @@ void CommandLineTest::parameterCheck_data()
         "0.2.1.1");
     row("trailing space", {"192.168.1.99 ", "583041", "/TXT", "o"}, false, true, true, true,
         "192.168.1.99");
-    row("signed field", {"+1.2.3.4", "583041", "/TXT", "o"}, false, true, true, true,
-        "0.2.3.4");
+    row("signed field", {"+1.2.3.4", "583041", "/TXT", "o"}, false, true, true, true, "0.2.3.4");
     row("zero address", {"0.0.0.0", "583041", "/TXT", "o"}, true, true, true, true, "0.0.0.0");
     row("five-character password", {"1.2.3.4", "58304", "/TXT", "o"}, true, false, true, true,
         "1.2.3.4");
-    row("seven-character password", {"1.2.3.4", "5830411", "/TXT", "o"}, true, false, true,
-        true, "1.2.3.4");
+    row("seven-character password", {"1.2.3.4", "5830411", "/TXT", "o"}, true, false, true, true,
+        "1.2.3.4");
     row("lower-case switch", {"1.2.3.4", "583041", "/txt", "o"}, true, true, false, true,
         "1.2.3.4");
     row("short switch", {"1.2.3.4", "583041", "/XLS", "o"}, true, true, false, true, "1.2.3.4");
@@ -227,12 +217,10 @@ void CommandLineTest::parameterCheck_data()
     row("three parameters", {"1.2.3.4", "583041", "/TXT"}, true, true, true, false, "1.2.3.4");
     row("five parameters", {"1.2.3.4", "583041", "/TXT", "o", "x"}, true, true, true, false,
         "1.2.3.4");
-    row("everything wrong", {"a.b", "1", "TXT", "o", "x"}, false, false, false, false,
-        "0.0.0.0");
+    row("everything wrong", {"a.b", "1", "TXT", "o", "x"}, false, false, false, false, "0.0.0.0");
 }
 
-void CommandLineTest::parameterCheck()
-{
+void CommandLineTest::parameterCheck() {
     QFETCH(QStringList, parameters);
     QFETCH(bool, addressOk);
     QFETCH(bool, passwordOk);
@@ -251,8 +239,7 @@ void CommandLineTest::parameterCheck()
              QStringLiteral("Extract data from ") + combined + QStringLiteral(" to "));
 }
 
-void CommandLineTest::wrongParametersRun_data()
-{
+void CommandLineTest::wrongParametersRun_data() {
     QTest::addColumn<QStringList>("parameters");
     QTest::newRow("leading zeros") << QStringList{"192.168.001.099", "583041", "/TXT", "o.txt"};
     QTest::newRow("three parameters") << QStringList{"127.0.0.1", "583041", "/TXT"};
@@ -264,8 +251,7 @@ void CommandLineTest::wrongParametersRun_data()
 
 // A failed check tells on standard error, never waits, connects to nobody and
 // logs two empty lines before the code 1 line.
-void CommandLineTest::wrongParametersRun()
-{
+void CommandLineTest::wrongParametersRun() {
     QFETCH(QStringList, parameters);
     QTemporaryDir dir;
     Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
@@ -282,8 +268,7 @@ void CommandLineTest::wrongParametersRun()
     QCOMPARE(tester.simulator().acceptedConnections(), 0);
 }
 
-void CommandLineTest::resultCodes_data()
-{
+void CommandLineTest::resultCodes_data() {
     QTest::addColumn<Scenario>("scenario");
     QTest::addColumn<bool>("listening");
     QTest::addColumn<QString>("format");
@@ -327,12 +312,10 @@ void CommandLineTest::resultCodes_data()
     row("8 text in a missing folder", Scenario::Normal, true, "/TXT", "missing/out.txt", 8,
         "     8 - Error: Can't create file missing/out.txt", "     8 - Error: Can't create file.");
     row("8 workbook in a missing folder", Scenario::Normal, true, "/XLSX", "missing/out.xlsx", 8,
-        "     8 - Error: Can't create file missing/out.xlsx",
-        "     8 - Error: Can't create file.");
+        "     8 - Error: Can't create file missing/out.xlsx", "     8 - Error: Can't create file.");
 }
 
-void CommandLineTest::resultCodes()
-{
+void CommandLineTest::resultCodes() {
     QFETCH(Scenario, scenario);
     QFETCH(bool, listening);
     QFETCH(QString, format);
@@ -345,8 +328,7 @@ void CommandLineTest::resultCodes()
     Simulator tester(settingsFor(scenario, twoRecordDatalogger()));
     const quint16 port = listening ? tester.port() : closedPort();
 
-    const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, format, output}, dir.path(), port);
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, format, output}, dir.path(), port);
     QCOMPARE(run.exitCode, code);
     QVERIFY2(run.lines.size() >= 3, run.standardError.constData());
     QVERIFY(isStamp(run.lines.at(0)));
@@ -362,15 +344,13 @@ void CommandLineTest::resultCodes()
     } else {
         QCOMPARE(run.lines.mid(2), QList<QByteArray>{failureLine});
     }
-    QCOMPARE(readFile(dir.filePath("log.txt")),
-             crlf({run.lines.at(0), run.lines.at(1), logLine}));
+    QCOMPARE(readFile(dir.filePath("log.txt")), crlf({run.lines.at(0), run.lines.at(1), logLine}));
     QCOMPARE(QFile::exists(dir.filePath(output)), code == 0);
 }
 
 // A scheduler that stops the run while the datalogger is arriving gets the
 // aborted record rather than a process that vanished without one.
-void CommandLineTest::abortBySignalIsCodeSeven()
-{
+void CommandLineTest::abortBySignalIsCodeSeven() {
     QTemporaryDir dir;
     sim::SimulatorSettings settings = settingsFor(Scenario::Drip, twoRecordDatalogger());
     settings.dripBytes = 1000;
@@ -378,22 +358,22 @@ void CommandLineTest::abortBySignalIsCodeSeven()
     Simulator tester(settings);
     sim::TesterSimulator &simulator = tester.simulator();
 
-    const ManagerRun run = runManager(
-        {"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port(),
-        [&simulator](QProcess &process) {
-            QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
-            QTest::qWait(200);
-            process.terminate();
-        });
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port(),
+                   [&simulator](QProcess &process) {
+                       QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
+                       QTest::qWait(200);
+                       process.terminate();
+                   });
     QCOMPARE(run.exitCode, 7);
     QCOMPARE(run.lines.mid(2), QList<QByteArray>{"     7 - Error: Operation aborted by user."});
-    QCOMPARE(readFile(dir.filePath("log.txt")),
-             crlf({run.lines.at(0), run.lines.at(1), "     7 - Error: Operation aborted by user."}));
+    QCOMPARE(
+        readFile(dir.filePath("log.txt")),
+        crlf({run.lines.at(0), run.lines.at(1), "     7 - Error: Operation aborted by user."}));
     QVERIFY(!QFile::exists(dir.filePath("out.txt")));
 }
 
-void CommandLineTest::requestBytes()
-{
+void CommandLineTest::requestBytes() {
     QTemporaryDir dir;
     Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
     const ManagerRun run =
@@ -406,8 +386,7 @@ void CommandLineTest::requestBytes()
 
 // First record without a separator, every later one after exactly one empty
 // line, failures and parameter errors alike.
-void CommandLineTest::logRecordsAccumulate()
-{
+void CommandLineTest::logRecordsAccumulate() {
     QTemporaryDir dir;
     Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
     const quint16 nobody = closedPort();
@@ -415,8 +394,7 @@ void CommandLineTest::logRecordsAccumulate()
     const ManagerRun first =
         runManager({"127.0.0.1", kPassword, "/TXT", "a.txt"}, dir.path(), tester.port());
     const ManagerRun second = runManager({"127.0.0.1", kPassword}, dir.path(), tester.port());
-    const ManagerRun third =
-        runManager({"127.0.0.1", kPassword, "/XLSX", "b"}, dir.path(), nobody);
+    const ManagerRun third = runManager({"127.0.0.1", kPassword, "/XLSX", "b"}, dir.path(), nobody);
     const ManagerRun fourth =
         runManager({"127.0.0.1", kPassword, "/XLSX", "c.xlsx"}, dir.path(), tester.port());
     QCOMPARE(first.exitCode, 0);
@@ -425,19 +403,17 @@ void CommandLineTest::logRecordsAccumulate()
     QCOMPARE(fourth.exitCode, 0);
     QCOMPARE(third.lines.value(1), "Extract data from 127.0.0.1 to b");
 
-    const QByteArray expected = crlf({first.lines.at(0), "Extract data from 127.0.0.1 to a.txt",
-                                      kOkLine, "", "", "", kWrongParametersLine, "",
-                                      third.lines.at(0), "Extract data from 127.0.0.1 to b",
-                                      "     6 - Error: Can't connect to specified IP.", "",
-                                      fourth.lines.at(0), "Extract data from 127.0.0.1 to c.xlsx",
-                                      kOkLine});
+    const QByteArray expected =
+        crlf({first.lines.at(0), "Extract data from 127.0.0.1 to a.txt", kOkLine, "", "", "",
+              kWrongParametersLine, "", third.lines.at(0), "Extract data from 127.0.0.1 to b",
+              "     6 - Error: Can't connect to specified IP.", "", fourth.lines.at(0),
+              "Extract data from 127.0.0.1 to c.xlsx", kOkLine});
     QCOMPARE(readFile(dir.filePath("log.txt")), expected);
     QVERIFY(QFile::exists(dir.filePath("c.xlsx")));
     QVERIFY(QFile::exists(dir.filePath("b.xlsx")) == false);
 }
 
-void CommandLineTest::preferencesWrittenBeforeConnecting()
-{
+void CommandLineTest::preferencesWrittenBeforeConnecting() {
     QTemporaryDir dir;
     QFile old(dir.filePath("preferences.pref"));
     QVERIFY(old.open(QIODevice::WriteOnly));
@@ -451,8 +427,7 @@ void CommandLineTest::preferencesWrittenBeforeConnecting()
              QByteArray("\xEF\xBB\xBF\r\n[TCP/IP Settings]\r\nIP Address = 127.0.0.1\r\n"));
 }
 
-void CommandLineTest::textOutput()
-{
+void CommandLineTest::textOutput() {
     QTemporaryDir dir;
     Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
     const ManagerRun run =
@@ -461,20 +436,39 @@ void CommandLineTest::textOutput()
     // The newest record stands first; every line is 118 characters.
     const QByteArray header = " PN   ID Visitor                 Name       WS   Shoe_L   Shoe_R "
                               "Shoe_L+R  Pass Relay  Recognition       Date     Time";
-    const QByteArray visitor = "  1" "    7" "       Y" "       Visitor (Gate)" "         "
-                               "         " "         " "     1200" "     N" "     N"
-                               "     Keyboard" " 2021-01-02" " 03:04:06";
-    const QByteArray example = "  1" "    5" "       N" "                Desk5" "      250"
-                               "      300" "      301" "         " "     Y" "     Y"
-                               "  Fingerprint" " 2020-05-11" " 14:30:20";
+    const QByteArray visitor = "  1"
+                               "    7"
+                               "       Y"
+                               "       Visitor (Gate)"
+                               "         "
+                               "         "
+                               "         "
+                               "     1200"
+                               "     N"
+                               "     N"
+                               "     Keyboard"
+                               " 2021-01-02"
+                               " 03:04:06";
+    const QByteArray example = "  1"
+                               "    5"
+                               "       N"
+                               "                Desk5"
+                               "      250"
+                               "      300"
+                               "      301"
+                               "         "
+                               "     Y"
+                               "     Y"
+                               "  Fingerprint"
+                               " 2020-05-11"
+                               " 14:30:20";
     QCOMPARE(header.size(), 118);
     QCOMPARE(visitor.size(), 118);
     QCOMPARE(example.size(), 118);
     QCOMPARE(readFile(dir.filePath("out.txt")), crlf({header, visitor, example}));
 }
 
-void CommandLineTest::workbookOutput()
-{
+void CommandLineTest::workbookOutput() {
     QTemporaryDir dir;
     Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
     // The switch decides the format; ".XLSX" in any case becomes ".xlsx".
@@ -508,16 +502,16 @@ void CommandLineTest::workbookOutput()
                          "' 2020-05-11'|' 14:30:20'");
 }
 
-void CommandLineTest::fullDatalogger_data()
-{
+void CommandLineTest::fullDatalogger_data() {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("output");
-    QTest::newRow("text") << "/TXT" << "full.txt";
-    QTest::newRow("workbook") << "/XLSX" << "full.xlsx";
+    QTest::newRow("text") << "/TXT"
+                          << "full.txt";
+    QTest::newRow("workbook") << "/XLSX"
+                              << "full.xlsx";
 }
 
-void CommandLineTest::fullDatalogger()
-{
+void CommandLineTest::fullDatalogger() {
     QFETCH(QString, format);
     QFETCH(QString, output);
     QTemporaryDir dir;
@@ -536,8 +530,7 @@ void CommandLineTest::fullDatalogger()
     }
 }
 
-void CommandLineTest::emptyDatalogger()
-{
+void CommandLineTest::emptyDatalogger() {
     QTemporaryDir dir;
     records::DataloggerImageBuilder empty;
     Simulator tester(settingsFor(Scenario::Normal, empty.transferImage()));
@@ -550,8 +543,7 @@ void CommandLineTest::emptyDatalogger()
     QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
 }
 
-void CommandLineTest::passwordNeverWritten()
-{
+void CommandLineTest::passwordNeverWritten() {
     const QString password = QStringLiteral("Qz7#wK");
     for (const Scenario scenario : {Scenario::Normal, Scenario::WrongPassword}) {
         QTemporaryDir dir;

@@ -94,6 +94,7 @@ private slots:
                 return;
             }
             lastWindow = &window;
+            QObject::connect(&window, &QObject::destroyed, [&lastWindow] { lastWindow = nullptr; });
             windowTitles.append(window.windowTitle());
             window.setAddress(kLoopback);
             window.setPassword(QStringLiteral("583041"));

@@ -11,10 +11,10 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
-#include <QKeyEvent>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -320,6 +320,30 @@ private slots:
         }
     }
 
+    void zeroDivisorWarningComesOncePerTypedGenerator() {
+        QLineEdit *generator = general()->generator();
+        QTest::mouseClick(general()->middleOption(), Qt::LeftButton);
+        const auto typeAndLeave = [&](const QString &text) {
+            generator->setFocus();
+            QTRY_VERIFY(generator->hasFocus());
+            if (!text.isNull()) {
+                generator->selectAll();
+                QTest::keyClicks(generator, text.toLatin1().constData());
+            }
+            general()->description()->setFocus();
+            QTRY_VERIFY(!generator->hasFocus());
+            QTest::qWait(10);
+        };
+        typeAndLeave(QStringLiteral("QPX"));
+        QCOMPARE(m_dialogs->notices.size(), 1);
+        typeAndLeave(QString()); // only passing through the field
+        QCOMPARE(m_dialogs->notices.size(), 1);
+        typeAndLeave(QStringLiteral("QPX"));
+        QCOMPARE(m_dialogs->notices.size(), 2);
+        typeAndLeave(QStringLiteral("QJX"));
+        QCOMPARE(m_dialogs->notices.size(), 2);
+    }
+
     void tabChangeNormalizesAndRefreshesCodes() {
         QTest::mouseClick(general()->middleOption(), Qt::LeftButton);
         general()->generator()->setText(QStringLiteral("5"));
@@ -489,7 +513,7 @@ private slots:
         QFETCH(bool, warns);
         config::StationConfig source;
         source.description = QStringLiteral("Line 4");
-        source.generator = QStringLiteral("K9z");
+        source.generator = QStringLiteral("K9G");
         source.mode = config::Mode::HandFree;
         source.users[500].name = QStringLiteral("Operator");
         QTemporaryDir dir;
@@ -518,7 +542,7 @@ private slots:
                  QStringLiteral("Operator            "));
         for (int k = 0; k < config::kUserCount; ++k)
             QCOMPARE(users()->model()->index(k, UsersModel::CodeColumn).data().toString(),
-                     config::userCode(QStringLiteral("K9z"), k));
+                     config::userCode(QStringLiteral("K9G"), k));
     }
 
     void importOfABadFileSaysWrongFileFormat() {

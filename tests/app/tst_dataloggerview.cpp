@@ -47,6 +47,10 @@ QStringList column(const records::DataloggerTable &table, int c) {
     return texts;
 }
 
+// QHeaderView draws Qt::DescendingOrder with the up arrow.
+constexpr Qt::SortOrder kUpArrow = Qt::DescendingOrder;
+constexpr Qt::SortOrder kDownArrow = Qt::AscendingOrder;
+
 QByteArray fileStart(const QString &path, int n) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -179,28 +183,28 @@ private slots:
         QCOMPARE(column(m_table, records::kColumnName), QStringList({"Anna", "bert", "carl"}));
         QVERIFY(header->isSortIndicatorShown());
         QCOMPARE(header->sortIndicatorSection(), records::kColumnName);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), kUpArrow);
 
         clickHeader(list, records::kColumnName);
         QCOMPARE(column(m_table, records::kColumnName), QStringList({"carl", "bert", "Anna"}));
-        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), kDownArrow);
 
         clickHeader(list, records::kColumnName);
         QCOMPARE(column(m_table, records::kColumnName), QStringList({"Anna", "bert", "carl"}));
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), kUpArrow);
         QCOMPARE(list->model()->data(list->model()->index(0, 3)).toString(),
                  QStringLiteral("Anna"));
 
         // Another column starts ascending and takes the arrow away from Name.
         clickHeader(list, records::kColumnName);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), kDownArrow);
         clickHeader(list, records::kColumnId);
         QCOMPARE(header->sortIndicatorSection(), records::kColumnId);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), kUpArrow);
         QCOMPARE(m_view->sortColumn(), records::kColumnId);
         // Back on Name: no arrow there any more, so ascending again.
         clickHeader(list, records::kColumnName);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+        QCOMPARE(header->sortIndicatorOrder(), kUpArrow);
         QCOMPARE(column(m_table, records::kColumnName), QStringList({"Anna", "bert", "carl"}));
     }
 
@@ -403,6 +407,20 @@ private slots:
         QCOMPARE(m_table.rowCount(), 3);
         QVERIFY(!m_dialogs.notices.isEmpty());
         QCOMPARE(m_dialogs.notices.last().text, QStringLiteral("Wrong file format"));
+    }
+
+    void printAsksForTitleAndPrinter() {
+        fill({"Anna", "Bert"});
+        const QString pdf = m_dir.filePath(QStringLiteral("report.pdf"));
+        m_dialogs.printerPdfPaths.enqueue(pdf);
+        QTest::mouseClick(m_view->printButton(), Qt::LeftButton);
+        QVERIFY(m_dialogs.shown.contains(QStringLiteral("printer")));
+        QCOMPARE(fileStart(pdf, 4), QByteArray("%PDF"));
+        // Cancelled printer dialog: nothing printed.
+        m_dialogs.shown.clear();
+        QFile::remove(pdf);
+        m_view->print();
+        QVERIFY(!QFile::exists(pdf));
     }
 
     void openCancelledDoesNothing() {

@@ -52,6 +52,7 @@ private slots:
     void existingLongerFileIsReplacedCompletely();
     void missingFolderFailsWithItsEventLine();
     void savedEventLine();
+    void writeFailureIsReported();
 };
 
 void TestTextExport::emptyTableIsTheTitleLineOnly() {
@@ -163,6 +164,23 @@ void TestTextExport::savedEventLine() {
     const ExportResult result = textExport(tableOf({{"1"}}), path);
     QVERIFY(result.ok);
     QCOMPARE(exportEventLine(result, path), QStringLiteral("Saved ") + path);
+}
+
+void TestTextExport::writeFailureIsReported() {
+    QList<QStringList> rows(2000, QStringList{"1", "2"});
+    // A device that fills up after 50,000 bytes.
+    class Full : public QBuffer {
+    protected:
+        qint64 writeData(const char *data, qint64 size) override {
+            return pos() + size > 50000 ? -1 : QBuffer::writeData(data, size);
+        }
+    } full;
+    full.open(QIODevice::WriteOnly);
+    QVERIFY(!writeFixedWidthText(tableOf(rows), full));
+    QBuffer roomy;
+    roomy.open(QIODevice::WriteOnly);
+    QVERIFY(writeFixedWidthText(tableOf(rows), roomy));
+    QCOMPARE(roomy.data().size(), 120 * 2001);
 }
 
 QTEST_GUILESS_MAIN(TestTextExport)

@@ -1,4 +1,5 @@
 #include "export/PartBuffer.h"
+#include "export/SharedStringTable.h"
 #include "export/ThemePart.h"
 #include "export/WorkbookFixedParts.h"
 #include "export/WorkbookSource.h"
@@ -100,6 +101,7 @@ private slots:
     void declaredWorksheetSizeMatches_data();
     void declaredWorksheetSizeMatches();
     void sourceChangedBetweenPassesFails();
+    void sharedStringIndexesFollowFirstAppearance();
 };
 
 void TestWorkbookParts::fixedPartsAsDescribed_data() {
@@ -484,6 +486,23 @@ void TestWorkbookParts::sourceChangedBetweenPassesFails() {
         PartBuffer counter;
         QVERIFY(!scanned.writeWorksheet(other, counter));
     }
+}
+
+void TestWorkbookParts::sharedStringIndexesFollowFirstAppearance() {
+    SharedStringTable table;
+    std::vector<std::string> texts;
+    for (int i = 0; i < 5000; ++i)
+        texts.push_back("t" + std::to_string(i * 7919 % 5000));
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 0; i < 5000; ++i)
+            QCOMPARE(table.intern(texts[static_cast<size_t>(i)]), i);
+    }
+    QCOMPARE(table.uniqueCount(), 5000);
+    QCOMPARE(table.indexOf("t0"), 0);
+    QCOMPARE(table.indexOf("T0"), -1);
+    QCOMPARE(table.indexOf(""), -1);
+    QCOMPARE(table.intern(""), 5000);
+    QCOMPARE(table.text(4999), texts[4999]);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookParts)

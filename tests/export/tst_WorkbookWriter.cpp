@@ -55,6 +55,27 @@ private:
     qint64 m_room;
 };
 
+// A source that reads differently the second time, as if another program
+// rewrote the file between the two passes.
+class ChangingSource : public QBuffer {
+public:
+    ChangingSource(QByteArray first, QByteArray second) : m_second(std::move(second)) {
+        setData(first);
+    }
+    bool seek(qint64 position) override {
+        if (position == 0 && ++m_rewinds == 2) {
+            close();
+            setData(m_second);
+            open(QIODevice::ReadOnly);
+        }
+        return QBuffer::seek(position);
+    }
+
+private:
+    QByteArray m_second;
+    int m_rewinds = 0;
+};
+
 } // namespace
 
 class TestWorkbookWriter : public QObject {
@@ -71,6 +92,8 @@ private slots:
     void unreadableSourceLeavesTargetAlone();
     void sourceIsLeftAsItWas();
     void failingTargetDeviceFails();
+    void sourceRewrittenBetweenPassesFails_data();
+    void sourceRewrittenBetweenPassesFails();
 
 private:
     QTemporaryDir m_dir;
@@ -267,6 +290,25 @@ void TestWorkbookWriter::failingTargetDeviceFails() {
         QVERIFY2(!writeWorkbook(source, target, QStringLiteral("\t")),
                  qPrintable(QString::number(room)));
     }
+}
+
+void TestWorkbookWriter::sourceRewrittenBetweenPassesFails_data() {
+    QTest::addColumn<QByteArray>("second");
+    QTest::newRow("same size, other text") << QByteArray("a\tc\r\n");
+    QTest::newRow("longer number") << QByteArray("a\t12\r\n");
+    QTest::newRow("shorter") << QByteArray("a\r\n");
+    QTest::newRow("more lines") << QByteArray("a\tb\r\na\r\n");
+    QTest::newRow("unchanged") << QByteArray("a\tb\r\n");
+}
+
+void TestWorkbookWriter::sourceRewrittenBetweenPassesFails() {
+    QFETCH(QByteArray, second);
+    ChangingSource source("a\tb\r\n", second);
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QBuffer target;
+    target.open(QIODevice::WriteOnly);
+    const bool unchanged = QTest::currentDataTag() == QLatin1String("unchanged");
+    QCOMPARE(writeWorkbook(source, target, QStringLiteral("\t")), unchanged);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookWriter)

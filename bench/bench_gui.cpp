@@ -1,0 +1,110 @@
+// The Datalogger view with a full working table: header-click sorts, deleting
+// a large selection, and painting the list while scrolling.
+#include "../tests/app/ScriptedUserDialogs.h"
+#include "app/DataloggerModel.h"
+#include "app/DataloggerView.h"
+#include "config/StationConfig.h"
+#include "records/DataloggerImageBuilder.h"
+#include "records/DataloggerMerge.h"
+
+#include <QApplication>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QTableView>
+
+#include <benchmark/benchmark.h>
+
+using namespace nxa;
+
+namespace {
+
+constexpr int kRows = 100000;
+
+// 100,000 rows from ten full dataloggers, as ten downloads from ten testers would give.
+const records::DataloggerTable &fullTable() {
+    static const records::DataloggerTable table = [] {
+        records::DataloggerTable t;
+        for (int i = 0; i < kRows / 10000; ++i) {
+            records::SampleDataloggerOptions options;
+            options.peripheralNumber = i + 1;
+            t.clearDuplicateKeys();
+            records::mergeDataloggerImage(
+                t, records::sampleDatalogger(10000, 100 + static_cast<quint32>(i), options)
+                       .transferImage());
+        }
+        return t;
+    }();
+    return table;
+}
+
+struct ViewFixture {
+    records::DataloggerTable table = fullTable();
+    config::StationConfig config;
+    app::Session session;
+    app::ScriptedUserDialogs dialogs;
+    app::DataloggerView view{table, config, session, dialogs};
+    ViewFixture() {
+        view.resize(800, 620);
+        view.show();
+        QCoreApplication::processEvents();
+    }
+};
+
+void BM_SortColumn(benchmark::State &state) {
+    ViewFixture fixture;
+    const int column = static_cast<int>(state.range(0));
+    fixture.view.list()->selectRow(kRows / 3);
+    for (auto _ : state) {
+        fixture.view.sortByColumn(column);
+        QCoreApplication::processEvents();
+    }
+    state.SetLabel(app::DataloggerModel::columnTitle(column).toStdString());
+}
+BENCHMARK(BM_SortColumn)->DenseRange(0, 12)->Unit(benchmark::kMillisecond);
+
+void BM_DeleteSelection10k(benchmark::State &state) {
+    ViewFixture fixture;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fixture.view.model()->beginTableChange();
+        fixture.table = fullTable();
+        fixture.view.model()->endTableChange();
+        QItemSelection selection;
+        // Every tenth row: 10,000 separate ranges, the worst case for the selection.
+        for (int row = 0; row < kRows; row += 10)
+            selection.select(fixture.view.model()->index(row, 0),
+                             fixture.view.model()->index(row, records::kColumnCount - 1));
+        fixture.view.list()->selectionModel()->select(selection,
+                                                      QItemSelectionModel::ClearAndSelect);
+        fixture.dialogs.yesNoAnswers.enqueue(true);
+        state.ResumeTiming();
+        fixture.view.deleteSelection();
+        QCoreApplication::processEvents();
+        if (fixture.table.rowCount() != kRows - kRows / 10)
+            state.SkipWithError("wrong row count after the delete");
+    }
+}
+BENCHMARK(BM_DeleteSelection10k)->Unit(benchmark::kMillisecond);
+
+void BM_ScrollAndPaint(benchmark::State &state) {
+    ViewFixture fixture;
+    QScrollBar *bar = fixture.view.list()->verticalScrollBar();
+    QPixmap target(fixture.view.list()->viewport()->size());
+    int step = 0;
+    for (auto _ : state) {
+        bar->setValue((step++ * 997) % bar->maximum());
+        fixture.view.list()->viewport()->render(&target);
+    }
+}
+BENCHMARK(BM_ScrollAndPaint)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,31 @@
+src/export/nxa_export_autogen/timestamp: \
+  /work/main/src/export/CMakeLists.txt \
+  /work/main/src/export/CellText.cpp \
+  /work/main/src/export/CellText.h \
+  /work/main/src/export/ExportResult.cpp \
+  /work/main/src/export/ExportResult.h \
+  /work/main/src/export/FixedWidthLayout.cpp \
+  /work/main/src/export/FixedWidthLayout.h \
+  /work/main/src/export/PartBuffer.cpp \
+  /work/main/src/export/PartBuffer.h \
+  /work/main/src/export/SharedStringTable.cpp \
+  /work/main/src/export/SharedStringTable.h \
+  /work/main/src/export/SourceLineReader.cpp \
+  /work/main/src/export/SourceLineReader.h \
+  /work/main/src/export/TextExport.cpp \
+  /work/main/src/export/TextExport.h \
+  /work/main/src/export/ThemePart.cpp \
+  /work/main/src/export/ThemePart.h \
+  /work/main/src/export/WorkbookExport.cpp \
+  /work/main/src/export/WorkbookExport.h \
+  /work/main/src/export/WorkbookFixedParts.cpp \
+  /work/main/src/export/WorkbookFixedParts.h \
+  /work/main/src/export/WorkbookSource.cpp \
+  /work/main/src/export/WorkbookSource.h \
+  /work/main/src/export/WorkbookWriter.cpp \
+  /work/main/src/export/WorkbookWriter.h \
+  /work/main/src/export/WorksheetPart.cpp \
+  /work/main/src/export/WorksheetPart.h \
+  /work/main/src/export/ZipPackager.cpp \
+  /work/main/src/export/ZipPackager.h \
+  /usr/bin/cmake

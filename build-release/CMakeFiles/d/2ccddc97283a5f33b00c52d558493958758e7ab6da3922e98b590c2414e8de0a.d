@@ -1,0 +1,19 @@
+src/records/nxa_records_autogen/timestamp: \
+  /work/main/src/records/AccessRecordFormat.cpp \
+  /work/main/src/records/AccessRecordFormat.h \
+  /work/main/src/records/CMakeLists.txt \
+  /work/main/src/records/ColumnSort.cpp \
+  /work/main/src/records/ColumnSort.h \
+  /work/main/src/records/DataloggerImageBuilder.cpp \
+  /work/main/src/records/DataloggerImageBuilder.h \
+  /work/main/src/records/DataloggerMerge.cpp \
+  /work/main/src/records/DataloggerMerge.h \
+  /work/main/src/records/DataloggerTable.cpp \
+  /work/main/src/records/DataloggerTable.h \
+  /work/main/src/records/FixedWidthTextImport.cpp \
+  /work/main/src/records/FixedWidthTextImport.h \
+  /work/main/src/records/RecordSource.cpp \
+  /work/main/src/records/RecordSource.h \
+  /work/main/src/records/TrimSpaces.cpp \
+  /work/main/src/records/TrimSpaces.h \
+  /usr/bin/cmake
