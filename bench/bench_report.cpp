@@ -52,10 +52,14 @@ void BM_DataloggerReportToPdf(benchmark::State &state) {
         bytes = QFileInfo(path).size();
     }
     state.counters["pdf_bytes"] = static_cast<double>(bytes);
-    state.counters["rows_per_s"] =
-        benchmark::Counter(static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["rows_per_s"] = benchmark::Counter(
+        static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
 }
-BENCHMARK(BM_DataloggerReportToPdf)->Arg(1000)->Arg(10000)->Arg(40000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DataloggerReportToPdf)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(40000)
+    ->Unit(benchmark::kMillisecond);
 
 // Layout cost without any drawing: measures the report code alone.
 class NullCanvas : public report::Canvas {
@@ -66,7 +70,9 @@ public:
     void setFont(const report::FontSpec &font) override { m_pixels = font.pixelSize; }
     int textWidth(const QString &text) override { return int(text.size()) * m_pixels / 2; }
     int textHeight(const QString &) override { return m_pixels; }
-    void drawText(int x, int, const QString &, report::Rgb) override { benchmark::DoNotOptimize(x); }
+    void drawText(int x, int, const QString &, report::Rgb) override {
+        benchmark::DoNotOptimize(x);
+    }
     void fillRect(int, int, int, int, report::Rgb) override {}
     void drawLine(int, int, int, int, report::Rgb) override {}
     void drawLogo(int, int, int, int) override {}

@@ -16,7 +16,9 @@ namespace {
 
 const QString kFace = QStringLiteral("Arial");
 
-QColor toColor(report::Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
+QColor toColor(report::Rgb colour) {
+    return QColor(colour.red, colour.green, colour.blue);
+}
 
 } // namespace
 
@@ -27,23 +29,27 @@ PrinterCanvas::PrinterCanvas(QPrinter &printer) : m_printer(printer), m_logo(pro
     m_painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
-PrinterCanvas::~PrinterCanvas() { finish(); }
+PrinterCanvas::~PrinterCanvas() {
+    finish();
+}
 
 void PrinterCanvas::finish() {
     if (m_painter.isActive())
         m_painter.end();
 }
 
-int PrinterCanvas::pageWidth() const { return m_printer.width(); }
+int PrinterCanvas::pageWidth() const {
+    return m_printer.width();
+}
 
-int PrinterCanvas::pageHeight() const { return m_printer.height(); }
+int PrinterCanvas::pageHeight() const {
+    return m_printer.height();
+}
 
 int PrinterCanvas::screenDpi() const {
     // Font sizes follow the screen, not the printer, so a report keeps its
     // proportions on every printer.
-    const QScreen *screen = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
+    const QScreen *screen = QGuiApplication::primaryScreen();
     if (!screen)
         return 0;
     return static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
@@ -90,6 +96,8 @@ void PrinterCanvas::drawLogo(int x, int y, int width, int height) {
     m_painter.drawImage(QRect(x, y, width, height), m_logo);
 }
 
-void PrinterCanvas::newPage() { m_printer.newPage(); }
+void PrinterCanvas::newPage() {
+    m_printer.newPage();
+}
 
 } // namespace nxa::app

@@ -34,9 +34,9 @@ void printReport(UserDialogs &dialogs, const QString &documentName, Draw draw) {
 
 void printDataloggerReport(const records::DataloggerTable &table, bool hideValues,
                            UserDialogs &dialogs) {
-    const std::optional<QString> title =
-        dialogs.inputText(QStringLiteral("Brontel NXA"), QStringLiteral("Edit the title of the Report"),
-                          QStringLiteral("Brontel NXA report"));
+    const std::optional<QString> title = dialogs.inputText(
+        QStringLiteral("Brontel NXA"), QStringLiteral("Edit the title of the Report"),
+        QStringLiteral("Brontel NXA report"));
     if (!title)
         return;
     printReport(dialogs, *title, [&](report::Canvas &canvas) {

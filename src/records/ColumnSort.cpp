@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace nxa::records {
 
@@ -52,29 +53,32 @@ constexpr std::array<DateToken, 6> kDateTokens = {{{QLatin1StringView("%yyyy"), 
                                                    {QLatin1StringView("%ii"), 2, 100},
                                                    {QLatin1StringView("%ss"), 2, 1}}};
 
+// Keys travel with their row numbers, so the sort reads them in order
+// rather than jumping through an index.
 template <typename Key>
-std::vector<int> stableOrder(const std::vector<Key> &keys, SortDirection direction) {
-    std::vector<int> order(keys.size());
-    std::iota(order.begin(), order.end(), 0);
+std::vector<int> stableOrder(std::vector<std::pair<Key, int>> &entries, SortDirection direction) {
+    using Entry = std::pair<Key, int>;
     if (direction == SortDirection::Ascending)
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return keys[static_cast<size_t>(a)] < keys[static_cast<size_t>(b)];
-        });
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry &a, const Entry &b) { return a.first < b.first; });
     else
-        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-            return keys[static_cast<size_t>(b)] < keys[static_cast<size_t>(a)];
-        });
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const Entry &a, const Entry &b) { return b.first < a.first; });
+    std::vector<int> order;
+    order.reserve(entries.size());
+    for (const Entry &entry : entries)
+        order.push_back(entry.second);
     return order;
 }
 
 template <typename Key, typename Convert>
 std::vector<int> orderBy(const DataloggerTable &table, int column, SortDirection direction,
                          Convert convert) {
-    std::vector<Key> keys;
-    keys.reserve(static_cast<size_t>(table.rowCount()));
+    std::vector<std::pair<Key, int>> entries;
+    entries.reserve(static_cast<size_t>(table.rowCount()));
     for (int r = 0; r < table.rowCount(); ++r)
-        keys.push_back(convert(limited(table.cell(r, column))));
-    return stableOrder(keys, direction);
+        entries.emplace_back(convert(limited(table.cell(r, column))), r);
+    return stableOrder(entries, direction);
 }
 
 QString textKey(QStringView text) {

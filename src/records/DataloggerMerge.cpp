@@ -18,8 +18,8 @@ bool isDigit(QChar c) {
 }
 
 // The count is taken digit by digit without checking that the bytes are
-// digits, as the tester's own firmware reads it; it is then kept within what
-// the image can hold.
+// digits (a stray byte changes the count rather than failing the import); it
+// is then kept within what the image can hold, 0 to 10,000.
 int headerRecordCount(const QByteArray &header) {
     qint64 value = 0;
     for (int i = 0; i < kHeaderCountDigits; ++i)

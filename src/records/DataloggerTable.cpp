@@ -49,10 +49,23 @@ void DataloggerTable::reorder(const std::vector<int> &order) {
             return;
         seen[static_cast<size_t>(from)] = true;
     }
-    std::deque<Row> sorted;
-    for (int from : order)
-        sorted.push_back(std::move(m_rows[static_cast<size_t>(from)]));
-    m_rows = std::move(sorted);
+    // Follow each cycle of the permutation, moving every row once, in place.
+    std::vector<bool> placed(order.size(), false);
+    for (size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        Row first = std::move(m_rows[start]);
+        size_t to = start;
+        for (;;) {
+            placed[to] = true;
+            const size_t from = static_cast<size_t>(order[to]);
+            if (from == start)
+                break;
+            m_rows[to] = std::move(m_rows[from]);
+            to = from;
+        }
+        m_rows[to] = std::move(first);
+    }
 }
 
 void DataloggerTable::rebuildDuplicateKeys() {

@@ -34,8 +34,8 @@ constexpr int kSectionGaps = 8;
 
 void drawGeneral(ReportLayout &layout, const config::StationConfig &config) {
     layout.useFont(FontRole::Body);
-    layout.advance(
-        layout.centred(QStringLiteral("Peripheral Number: ") + QString::number(config.peripheralNumber())));
+    layout.advance(layout.centred(QStringLiteral("Peripheral Number: ") +
+                                  QString::number(config.peripheralNumber())));
     layout.useFont(FontRole::Title);
     layout.advance(layout.centred(config.description));
     layout.useFont(FontRole::Body);

@@ -36,8 +36,8 @@ void usersReport(Canvas &canvas, const config::StationConfig &config) {
     ReportLayout layout(canvas);
     layout.advance(layout.logo());
     layout.useFont(FontRole::Body);
-    layout.advance(
-        layout.centred(QStringLiteral("Peripheral Number: ") + QString::number(config.peripheralNumber())));
+    layout.advance(layout.centred(QStringLiteral("Peripheral Number: ") +
+                                  QString::number(config.peripheralNumber())));
     layout.useFont(FontRole::Title);
     layout.advance(layout.centred(config.description), kTitleGaps);
     layout.useFont(FontRole::Body);

@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -170,6 +171,7 @@ private slots:
     void requestBytes();
     void logRecordsAccumulate();
     void preferencesWrittenBeforeConnecting();
+    void unwritableLogAndPreferences();
     void textOutput();
     void workbookOutput();
     void fullDatalogger_data();
@@ -425,6 +427,26 @@ void CommandLineTest::preferencesWrittenBeforeConnecting() {
     QCOMPARE(run.exitCode, 6);
     QCOMPARE(readFile(dir.filePath("preferences.pref")),
              QByteArray("\xEF\xBB\xBF\r\n[TCP/IP Settings]\r\nIP Address = 127.0.0.1\r\n"));
+}
+
+// Neither file can be created (a folder stands in their place): the run goes
+// on, reports nothing about them, and still exits with its result code.
+void CommandLineTest::unwritableLogAndPreferences() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("log.txt"));
+    QVERIFY(QDir(dir.path()).mkdir("preferences.pref"));
+    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+
+    const ManagerRun ok =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+    QCOMPARE(ok.exitCode, 0);
+    QCOMPARE(ok.lines.value(3), "Saved out.txt");
+    const ManagerRun refused =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), closedPort());
+    QCOMPARE(refused.exitCode, 6);
+    const ManagerRun wrong = runManager({"127.0.0.1"}, dir.path(), closedPort());
+    QCOMPARE(wrong.exitCode, 1);
+    QVERIFY(QFileInfo(dir.filePath("log.txt")).isDir());
 }
 
 void CommandLineTest::textOutput() {

@@ -496,6 +496,17 @@ private slots:
         QCOMPARE(m_config->users[43].profile, 9);
         QTRY_VERIFY(!view->indexWidget(view->model()->index(43, 3)));
         QCOMPARE(view->model()->index(43, 3).data().toString(), QStringLiteral("Profile 10"));
+
+        // A configuration loaded while a name is being edited is not
+        // overwritten by the open field.
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          controlCentre(view, 44, UsersModel::NameColumn));
+        QVERIFY(view->indexWidget(view->model()->index(44, 2)));
+        m_config->users[44].name = QStringLiteral("Loaded");
+        m_view->reloadFromModel();
+        QTRY_VERIFY(!view->indexWidget(view->model()->index(44, 2)));
+        QCOMPARE(m_config->users[44].name, QStringLiteral("Loaded"));
+        QCOMPARE(view->model()->index(44, 2).data().toString(), QStringLiteral("Loaded"));
     }
 
     void importSetsThePeripheralNumberFromTheName_data() {

@@ -50,15 +50,16 @@ struct PdfFacts {
 PdfFacts inspect(const QString &path) {
     PdfFacts facts;
     const QString info = run(QStringLiteral("pdfinfo"), {path});
-    const auto pages = QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"),
-                                          QRegularExpression::MultilineOption)
-                           .match(info);
+    const auto pages =
+        QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
+            .match(info);
     facts.pages = pages.hasMatch() ? pages.captured(1).toInt() : 0;
     const auto title = QRegularExpression(QStringLiteral("^Title:[ \\t]*(.*)$"),
                                           QRegularExpression::MultilineOption)
                            .match(info);
     facts.title = title.hasMatch() ? title.captured(1).trimmed() : QString();
-    facts.text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    facts.text =
+        run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     return facts;
 }
 
@@ -74,10 +75,10 @@ records::Row makeRow(const QStringList &cells) {
 records::DataloggerTable makeTable(int count) {
     records::DataloggerTable table;
     for (int i = count - 1; i >= 0; --i)
-        table.insertAtTop(makeRow({"3", QString::number(i), "", QStringLiteral("Person %1").arg(i),
-                                   "1200", "850", "900", "1750", i % 7 == 0 ? "N" : "Y", "Y",
-                                   "Fingerprint", "12/03/2024",
-                                   QStringLiteral("08:%1:00").arg(i % 60, 2, 10, QLatin1Char('0'))}));
+        table.insertAtTop(
+            makeRow({"3", QString::number(i), "", QStringLiteral("Person %1").arg(i), "1200", "850",
+                     "900", "1750", i % 7 == 0 ? "N" : "Y", "Y", "Fingerprint", "12/03/2024",
+                     QStringLiteral("08:%1:00").arg(i % 60, 2, 10, QLatin1Char('0'))}));
     return table;
 }
 
@@ -96,6 +97,7 @@ private slots:
     void usersReportToPdf();
     void usersReportWithoutActiveUsers();
     void configurationReportsCancelled();
+    void jobThatCannotStartPrintsNothing();
 
 private:
     QTemporaryDir m_dir;
@@ -248,7 +250,8 @@ void TestReportPrinting::usersReportToPdf() {
     QVERIFY(facts.text.contains(QStringLiteral("Profile  1")) ||
             facts.text.contains(QStringLiteral("Profile 1")));
     for (int k : {0, 7, 499, 501, 999})
-        QVERIFY2(facts.text.contains(config::userCode(config.generator, k)), qPrintable(QString::number(k)));
+        QVERIFY2(facts.text.contains(config::userCode(config.generator, k)),
+                 qPrintable(QString::number(k)));
     QVERIFY(!facts.text.contains(config::userCode(config.generator, 500)));
 }
 
@@ -272,6 +275,18 @@ void TestReportPrinting::configurationReportsCancelled() {
     app::printUsersReport(config, dialogs);
     QCOMPARE(dialogs.shown, (QStringList{"printer", "printer"}));
     QVERIFY(dialogs.notices.isEmpty());
+}
+
+void TestReportPrinting::jobThatCannotStartPrintsNothing() {
+    const QString path = m_dir.filePath(QStringLiteral("missing-folder/report.pdf"));
+    ScriptedUserDialogs dialogs;
+    dialogs.printerPdfPaths.enqueue(path);
+    dialogs.printerPdfPaths.enqueue(path);
+    app::printDataloggerReport(makeTable(3), false, dialogs);
+    app::printUsersReport(config::StationConfig(), dialogs);
+    QCOMPARE(dialogs.shown, (QStringList{"input:Brontel NXA", "printer", "printer"}));
+    QVERIFY(dialogs.notices.isEmpty());
+    QVERIFY(!QFile::exists(path));
 }
 
 QTEST_MAIN(TestReportPrinting)

@@ -25,7 +25,8 @@ public:
         FontSpec font;
     };
 
-    RecordingCanvas(int width, int height, int dpi = 96) : m_width(width), m_height(height), m_dpi(dpi) {}
+    RecordingCanvas(int width, int height, int dpi = 96)
+        : m_width(width), m_height(height), m_dpi(dpi) {}
 
     QList<Op> ops;
     QList<FontSpec> fontsSet;
@@ -45,7 +46,8 @@ public:
     int textHeight(const QString &text) override { return text.isEmpty() ? 0 : m_font.pixelSize; }
 
     void drawText(int x, int y, const QString &text, Rgb colour) override {
-        ops.append({Kind::Text, page, x, y, textWidth(text), textHeight(text), text, colour, m_font});
+        ops.append(
+            {Kind::Text, page, x, y, textWidth(text), textHeight(text), text, colour, m_font});
     }
     void fillRect(int x, int y, int width, int height, Rgb colour) override {
         ops.append({Kind::Fill, page, x, y, width, height, {}, colour, m_font});

@@ -42,7 +42,9 @@ DataloggerTable makeTable(const QList<Row> &rows) {
     return table;
 }
 
-int firstRowY(bool peripheralLine) { return peripheralLine ? 1791 : 1704; }
+int firstRowY(bool peripheralLine) {
+    return peripheralLine ? 1791 : 1704;
+}
 
 } // namespace
 
@@ -99,7 +101,8 @@ void TestDataloggerReport::peripheralLine() {
     }
     // The title follows one line lower or takes the peripheral line's place.
     QCOMPARE(canvas.firstText(QStringLiteral("Report")).y, line.isEmpty() ? 1356 : 1443);
-    QCOMPARE(canvas.firstText(QStringLiteral("Time")).y, firstRowY(!line.isEmpty()) - 2 * kRowPitch);
+    QCOMPARE(canvas.firstText(QStringLiteral("Time")).y,
+             firstRowY(!line.isEmpty()) - 2 * kRowPitch);
     if (!rows.isEmpty())
         QCOMPARE(canvas.firstText(QStringLiteral("0")).y, firstRowY(!line.isEmpty()));
 }
@@ -153,10 +156,9 @@ void TestDataloggerReport::headings() {
         bool value;
     };
     const QList<Heading> expected{
-        {"#", 493, false},     {"PN", 584, false},    {"ID", 789, false},
-        {"Name", 935, false},  {"WS", 1773, true},    {"L", 2174, true},
-        {"R", 2543, true},     {"L+R", 2848, true},   {"Pass", 2985, false},
-        {"Relay", 3190, false}, {"Rec", 3395, false}, {"Date", 3600, false},
+        {"#", 493, false},     {"PN", 584, false},     {"ID", 789, false},   {"Name", 935, false},
+        {"WS", 1773, true},    {"L", 2174, true},      {"R", 2543, true},    {"L+R", 2848, true},
+        {"Pass", 2985, false}, {"Relay", 3190, false}, {"Rec", 3395, false}, {"Date", 3600, false},
         {"Time", 4010, false},
     };
     QStringList drawn = canvas.textsAt(0, y);
@@ -180,19 +182,18 @@ void TestDataloggerReport::rowCells_data() {
     // Texts of row 0 from left to right, each "text@x"; a red text is "text@x red".
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList full{"1", "17", "V", "Anna", "1200", "850", "900", "1750", "Y", "Y",
-                           "Fingerprint", "12/03/2024", "08:15:02"};
+    const QStringList full{"1",    "17", "V", "Anna",        "1200",       "850",     "900",
+                           "1750", "Y",  "Y", "Fingerprint", "12/03/2024", "08:15:02"};
     QTest::newRow("all columns") << full << false
-                                 << QStringList{"0@493",     "1@616",     "17@789",
-                                                "Anna@935",  "1200@1709", "850@2110",
-                                                "900@2479",  "1750@2816", "Y@2985",
-                                                "Y@3190",    "F@3395",    "12/03/2024@3600",
+                                 << QStringList{"0@493",        "1@616",     "17@789",
+                                                "Anna@935",     "1200@1709", "850@2110",
+                                                "900@2479",     "1750@2816", "Y@2985",
+                                                "Y@3190",       "F@3395",    "12/03/2024@3600",
                                                 "08:15:02@4010"};
     QTest::newRow("hide values: the other columns keep their places")
         << full << true
-        << QStringList{"0@493",  "1@616",  "17@789",          "Anna@935",
-                       "Y@2985", "Y@3190", "F@3395",          "12/03/2024@3600",
-                       "08:15:02@4010"};
+        << QStringList{"0@493",  "1@616",  "17@789",          "Anna@935",     "Y@2985",
+                       "Y@3190", "F@3395", "12/03/2024@3600", "08:15:02@4010"};
     QStringList noLeft = full;
     noLeft[5] = QString();
     QTest::newRow("empty L: only L+R of the values")
@@ -205,23 +206,22 @@ void TestDataloggerReport::rowCells_data() {
     failed[10] = QStringLiteral("User Code");
     QTest::newRow("failed pass is a red N")
         << failed << true
-        << QStringList{"0@493",        "1@616",  "17@789", "Anna@935",        "N@2985 red",
-                       "N@3190",       "U@3395", "12/03/2024@3600", "08:15:02@4010"};
+        << QStringList{"0@493",  "1@616",  "17@789",          "Anna@935",     "N@2985 red",
+                       "N@3190", "U@3395", "12/03/2024@3600", "08:15:02@4010"};
     QStringList odd = full;
     odd[8] = QStringLiteral("y");
     odd[9] = QStringLiteral("YES");
     odd[10] = QString();
     QTest::newRow("pass and relay other than exactly Y")
-        << odd << true
-        << QStringList{"0@493",      "1@616",           "17@789",       "Anna@935",
-                       "N@2985 red", "N@3190",          "12/03/2024@3600", "08:15:02@4010"};
+        << odd << true << QStringList{"0@493",      "1@616",  "17@789",          "Anna@935",
+                                      "N@2985 red", "N@3190", "12/03/2024@3600", "08:15:02@4010"};
     QStringList spaced = full;
     spaced[8] = QStringLiteral("Y ");
     spaced[9] = QString();
     QTest::newRow("pass with a trailing space, empty relay")
         << spaced << true
-        << QStringList{"0@493",      "1@616",  "17@789", "Anna@935",       "N@2985 red",
-                       "N@3190",     "F@3395", "12/03/2024@3600", "08:15:02@4010"};
+        << QStringList{"0@493",  "1@616",  "17@789",          "Anna@935",     "N@2985 red",
+                       "N@3190", "F@3395", "12/03/2024@3600", "08:15:02@4010"};
 }
 
 void TestDataloggerReport::rowCells() {
@@ -261,10 +261,10 @@ void TestDataloggerReport::stripesOnOddRows() {
         QCOMPARE(bands[i].height, 64);
     }
     // The band lies under the row: it is drawn before the row's first text.
-    const int bandIndex = static_cast<int>(
-        std::find_if(canvas.ops.cbegin(), canvas.ops.cend(),
-                     [](const auto &op) { return op.colour == kBandGrey; }) -
-        canvas.ops.cbegin());
+    const int bandIndex =
+        static_cast<int>(std::find_if(canvas.ops.cbegin(), canvas.ops.cend(),
+                                      [](const auto &op) { return op.colour == kBandGrey; }) -
+                         canvas.ops.cbegin());
     const int bandY = bands[0].y;
     const int indexText = static_cast<int>(
         std::find_if(canvas.ops.cbegin(), canvas.ops.cend(),

@@ -85,8 +85,8 @@ void TestPageGeometry::fontPixels_data() {
     QTest::addColumn<int>("dpi");
     QTest::addColumn<int>("pixels");
     QTest::newRow("48 pt at 96") << 48 << 96 << 64;
-    QTest::newRow("7 pt at 96 rounds down") << 7 << 96 << 9;     // 9.33
-    QTest::newRow("5 pt at 96 rounds up") << 5 << 96 << 7;       // 6.67
+    QTest::newRow("7 pt at 96 rounds down") << 7 << 96 << 9;       // 9.33
+    QTest::newRow("5 pt at 96 rounds up") << 5 << 96 << 7;         // 6.67
     QTest::newRow("1 pt at 108: half rounds up") << 1 << 108 << 2; // 1.5
     QTest::newRow("9 pt at 72") << 9 << 72 << 9;
     QTest::newRow("0 dpi is unknown") << 48 << 0 << 64;

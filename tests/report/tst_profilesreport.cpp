@@ -23,7 +23,9 @@ constexpr int kRowPitch = 87;
 // Profile 10 at 3106, then 64 + 8 gaps.
 constexpr int kVisitorY = 3354;
 
-int profileY(int profile) { return kFirstProfileY + (profile - 1) * kRowPitch; }
+int profileY(int profile) {
+    return kFirstProfileY + (profile - 1) * kRowPitch;
+}
 
 // "text@x" for every text on the line.
 QStringList lineAt(const RecordingCanvas &canvas, int page, int y) {
@@ -134,19 +136,18 @@ void TestProfilesReport::modeHeadings_data() {
     QTest::addColumn<QStringList>("firstRow");
     QTest::newRow("Normal")
         << false
-        << QStringList{"Single Shoe min@730", "Single Shoe max@1345", "Wrist Strap min@1960",
-                       "Wrist Strap max@2575", "Check@3190",          "Relay@3682",
+        << QStringList{"Single Shoe min@730",  "Single Shoe max@1345", "Wrist Strap min@1960",
+                       "Wrist Strap max@2575", "Check@3190",           "Relay@3682",
                        "Visitor@4174"}
         << QStringList{"(KOhm)@935", "(KOhm)@1550", "(KOhm)@2165", "(KOhm)@2780"}
-        << QStringList{"Profile1@320",        "100@1044",  "70000@1595",
-                       "750@2274",            "35000@2825", "WS + Shoes@3190",
-                       "If Check is OK@3682", "YES@4174"};
+        << QStringList{"Profile1@320", "100@1044",        "70000@1595",          "750@2274",
+                       "35000@2825",   "WS + Shoes@3190", "If Check is OK@3682", "YES@4174"};
     QTest::newRow("HandFree: no wrist strap, check still printed")
         << true
         << QStringList{"Shoe L+R min@730", "Shoe L+R max@1345", "Check@3190", "Relay@3682",
                        "Visitor@4174"}
         << QStringList{"(KOhm)@935", "(KOhm)@1550"}
-        << QStringList{"Profile1@320",        "100@1044",      "70000@1595", "WS + Shoes@3190",
+        << QStringList{"Profile1@320",        "100@1044", "70000@1595", "WS + Shoes@3190",
                        "If Check is OK@3682", "YES@4174"};
 }
 
@@ -186,9 +187,8 @@ void TestProfilesReport::clearedLimitPrintsNothing() {
     config.profiles[2].check = 2;
     config.profiles[2].relay = 0;
     const RecordingCanvas canvas = print(config);
-    QCOMPARE(lineAt(canvas, 0, profileY(3)),
-             (QStringList{"Profile3@320", "70000@1595", "750@2274", "Shoes@3190", "Off@3682",
-                          "YES@4174"}));
+    QCOMPARE(lineAt(canvas, 0, profileY(3)), (QStringList{"Profile3@320", "70000@1595", "750@2274",
+                                                          "Shoes@3190", "Off@3682", "YES@4174"}));
     // No white box stands where the cleared value would be.
     for (const auto &op : canvas.ops)
         QVERIFY(!(op.kind == RecordingCanvas::Kind::Fill && op.y == profileY(3) &&
