@@ -138,6 +138,7 @@ void DataloggerView::download() {
     targets.config = &m_config;
     targets.beforeTableChange = [this] { m_model->beginTableChange(); };
     targets.afterTableChange = [this] { m_model->endTableChange(); };
+    targets.afterConfigChange = [this] { emit configurationChanged(); };
     runTesterOperation(OperationCode::Download, m_session, m_dialogs, window(), targets);
     // An operation that failed half-way must not leave the model mid-change.
     m_model->endTableChange();

@@ -59,6 +59,10 @@ public slots:
     // What a click on a column header does.
     void sortByColumn(int column);
 
+signals:
+    // A download set the station configuration's peripheral number.
+    void configurationChanged();
+
 private:
     QGroupBox *frame(const QString &title, int x, int y);
     QPushButton *button(const QString &text, int x, int y);

@@ -51,6 +51,8 @@ MainWindow::MainWindow(Session &session, UserDialogs *dialogs,
 
     m_configurationView = new ConfigurationView(m_config, m_session, *m_dialogs, m_client);
     m_configurationView->setGeometry(kViewArea);
+    connect(m_dataloggerView, &DataloggerView::configurationChanged, m_configurationView,
+            &ConfigurationView::reloadFromModel);
     step();
 
     m_tray = new TrayController(this, this);

@@ -55,11 +55,11 @@ int PrinterCanvas::screenDpi() const {
     return static_cast<int>(std::lround(screen->logicalDotsPerInchY()));
 }
 
-void PrinterCanvas::setFont(const report::FontSpec &spec) {
+void PrinterCanvas::setFont(const report::FontSpec &wanted) {
     QFont font(kFace);
     font.setStyleHint(QFont::SansSerif);
     font.setWeight(QFont::Normal);
-    font.setPixelSize(std::max(1, spec.pixelSize));
+    font.setPixelSize(std::max(1, wanted.pixelSize));
     m_painter.setFont(font);
 }
 

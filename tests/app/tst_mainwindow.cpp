@@ -3,6 +3,7 @@
 #include "app/ConfigurationView.h"
 #include "app/DataloggerModel.h"
 #include "app/DataloggerView.h"
+#include "app/GeneralTab.h"
 #include "app/HelpTexts.h"
 #include "app/MainWindow.h"
 #include "app/OperationWindow.h"
@@ -22,6 +23,7 @@
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -192,8 +194,21 @@ private slots:
 
         std::unique_ptr<QMenu> menu = tray->buildMenu();
         QCOMPARE(menuTexts(menu.get()), QStringList({"Show", "-", "Exit"}));
-        // A left click on the icon does nothing.
+        // A left click or a double click on the icon does nothing.
         emit tray->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        emit tray->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!QApplication::activePopupWidget());
+        QVERIFY(!m_window->isVisible());
+        // The right button pops the menu up where the mouse is.
+        QStringList popped;
+        QTimer::singleShot(0, this, [&popped] {
+            if (auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                popped = menuTexts(popup);
+                popup->close();
+            }
+        });
+        emit tray->trayIcon()->activated(QSystemTrayIcon::Context);
+        QCOMPARE(popped, QStringList({"Show", "-", "Exit"}));
         QVERIFY(!m_window->isVisible());
 
         menu->actions().first()->trigger();
@@ -251,9 +266,61 @@ private slots:
         QCOMPARE(result, action);
     }
 
+    void downloadFailureKeepsTheListAndTheWindowOpen_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("busy") << int(sim::Scenario::Busy) << "Busy" << int(NoticeIcon::Warning);
+        QTest::newRow("wrong password")
+            << int(sim::Scenario::WrongPassword) << "Wrong Password" << int(NoticeIcon::Error);
+    }
+    void downloadFailureKeepsTheListAndTheWindowOpen() {
+        QFETCH(int, scenario);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        sim::SimulatorSettings settings;
+        settings.scenario = static_cast<sim::Scenario>(scenario);
+        settings.dataloggerImage = records::sampleDatalogger(4, 3).transferImage();
+        sim::SimulatorThread tester(settings);
+        QVERIFY(tester.start());
+        QTemporaryDir folder;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(folder.path()));
+        const auto restore = qScopeGuard([&previous] {
+            QDir::setCurrent(previous);
+            qunsetenv(link::kTesterPortVariable);
+        });
+        qputenv(link::kTesterPortVariable, QByteArray::number(tester.port()));
+        OperationSettings &operation = operationSettings();
+        const OperationSettings saved = operation;
+        const auto restoreSettings = qScopeGuard([&] { operation = saved; });
+        operation.timings.connectTimeoutMs = 2000;
+        operation.timings.idleTimeoutMs = 1000;
+        int waits = 0;
+        operation.onWaitingForUser = [&waits](OperationWindow &window) {
+            window.setAddress(0x0100007F);
+            if (waits++ == 0)
+                QTimer::singleShot(0, window.actionButton(), &QPushButton::click);
+            else
+                QTimer::singleShot(0, &window, &QWidget::close);
+        };
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->showDataloggerView();
+        m_window->dataloggerView()->download();
+        // The window waited for the user a second time after the failure box.
+        QCOMPARE(waits, 2);
+        QCOMPARE(m_dialogs.notices.size(), 1);
+        QCOMPARE(m_dialogs.notices[0].title, title);
+        QCOMPARE(int(m_dialogs.notices[0].icon), icon);
+        QCOMPARE(m_window->dataloggerView()->model()->rowCount(), 0);
+    }
+
     void downloadFillsTheListFromTheTester() {
         sim::SimulatorSettings settings;
-        settings.dataloggerImage = records::sampleDatalogger(12, 3).transferImage();
+        records::SampleDataloggerOptions options;
+        options.peripheralNumber = 9;
+        settings.dataloggerImage = records::sampleDatalogger(12, 3, options).transferImage();
         sim::SimulatorThread tester(settings);
         // The operation keeps the address in the preferences of the working folder.
         QTemporaryDir folder;
@@ -284,6 +351,9 @@ private slots:
         QTest::mouseClick(view->downloadButton(), Qt::LeftButton);
         QCOMPARE(view->model()->rowCount(), 12);
         QCOMPARE(m_window->table().rowCount(), 12);
+        // The tester's peripheral number reached the configuration and its view.
+        QCOMPARE(m_window->stationConfig().peripheralNumber(), 9);
+        QCOMPARE(m_window->configurationView()->generalTab()->peripheralNumber()->value(), 9);
         QVERIFY(m_dialogs.notices.contains(
             Notice{QStringLiteral("Records added successfully"),
                    QStringLiteral("Added successfully 12 new records"), NoticeIcon::Information}));
