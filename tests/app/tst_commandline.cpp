@@ -177,6 +177,7 @@ private slots:
     void fullDatalogger_data();
     void fullDatalogger();
     void emptyDatalogger();
+    void unmarkedDatalogger();
     void passwordNeverWritten();
 };
 
@@ -562,6 +563,24 @@ void CommandLineTest::emptyDatalogger() {
     QCOMPARE(run.lines.value(2),
              "No records downloaded: the datalogger of the Brontel NXA is empty");
     QCOMPARE(run.lines.value(3), "Saved out.txt");
+    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
+}
+
+// An image without its mark is reported, adds no row, and the export still
+// writes the (empty) table; the result stays 0.
+void CommandLineTest::unmarkedDatalogger() {
+    QTemporaryDir dir;
+    records::DataloggerImageBuilder unmarked;
+    unmarked.addRecord(exampleRecord());
+    unmarked.setHeaderMark('X');
+    Simulator tester(settingsFor(Scenario::Normal, unmarked.transferImage()));
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines.size(), 4);
+    QCOMPARE(run.lines.at(2), "Saved out.txt");
+    QVERIFY(isStamp(run.lines.at(3)));
+    QVERIFY(run.standardError.contains("Error: Wrong data format\n"));
     QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
 }
 

@@ -6,6 +6,7 @@
 #include "SimulatorThread.h"
 #include "TesterSimulator.h"
 #include "app/CommandLineRun.h"
+#include "app/EventViewerWindow.h"
 #include "app/OperationStatusBar.h"
 #include "app/OperationWindow.h"
 #include "app/Preferences.h"
@@ -118,6 +119,7 @@ private slots:
     void configurationDownloadAndUpload();
     void refusedUpload();
     void commandLineCloseRequestIsCodeSeven();
+    void commandLineWindowWithDisplay();
 
 private:
     QTemporaryDir *m_dir = nullptr;
@@ -453,6 +455,59 @@ void OperationTest::commandLineCloseRequestIsCodeSeven() {
     QCOMPARE(log.readAll(), (session.runStamp + "\r\nExtract data from 127.0.0.1 to out.txt\r\n"
                                                 "     7 - Error: Operation aborted by user.\r\n")
                                 .toUtf8());
+}
+
+// With a display the run shows its Download window, presses its own button
+// and reports in the list only; nothing goes to the output lines.
+void OperationTest::commandLineWindowWithDisplay() {
+    sim::SimulatorSettings settings;
+    settings.dataloggerImage = datalogger(30, 1);
+    sim::SimulatorThread tester(settings);
+    QVERIFY(tester.start());
+    usePort(tester.port());
+
+    struct Seen {
+        bool visible = false;
+        QString title;
+        QSize size;
+        QStringList lines;
+        QString buttonText;
+        bool buttonVisible = true;
+    } seen;
+    app::operationSettings().beforePump = [&] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (auto *window = qobject_cast<app::EventViewerWindow *>(widget)) {
+                seen.visible = window->isVisible();
+                seen.title = window->windowTitle();
+                seen.size = window->size();
+                seen.lines = window->lines();
+                seen.buttonText = window->actionButton()->text();
+                seen.buttonVisible = window->actionButton()->isVisible();
+            }
+        }
+    };
+    app::operationSettings().timings.closingPauseMs = 50;
+    app::Session session;
+    session.parameters = QStringList{"127.0.0.1", kPassword, "/TXT", "out.txt"};
+    QStringList lines;
+    QList<Notice> notices;
+    app::CommandLineOutput output;
+    output.headless = false;
+    output.line = [&](const QString &line) { lines.append(line); };
+    output.notice = [&](const Notice &notice) { notices.append(notice); };
+
+    QCOMPARE(app::runCommandLine(session, output), 0);
+    QVERIFY(seen.visible);
+    QCOMPARE(seen.title, QStringLiteral("Download"));
+    QCOMPARE(seen.size, QSize(400, 255));
+    QCOMPARE(seen.buttonText, QStringLiteral("Download"));
+    QVERIFY(!seen.buttonVisible);
+    QCOMPARE(seen.lines, (QStringList{session.runStamp, session.runDescription}));
+    QVERIFY(lines.isEmpty());
+    QVERIFY(notices.isEmpty());
+    QVERIFY(QFile::exists(QStringLiteral("out.txt")));
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        QVERIFY(!qobject_cast<app::EventViewerWindow *>(widget));
 }
 
 QTEST_MAIN(OperationTest)
