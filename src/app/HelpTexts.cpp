@@ -1,20 +1,10 @@
 #include "app/HelpTexts.h"
 
+#include "app/CommandLineTexts.h"
+
 namespace nxa::app {
 
 QString commandLineGuideText() {
-    // Each result code's help text; code 8 differs from its log text on purpose.
-    static const char *const kResultHelp[] = {
-        "     0 - OK: Data downloaded and saved correctly in the file\n",
-        "     1 - Error: Wrong executable commandline parameters.\n",
-        "     2 - Error: Communicatio failure.\n",
-        "     3 - Error: BR NXA connected but now is busy... Try later.\n",
-        "     4 - Error: Wrong password.\n",
-        "     5 - Error: No BR NXA connected at specified IP.\n",
-        "     6 - Error: Can't connect to specified IP.\n",
-        "     7 - Error: Operation aborted by user.\n",
-        "     8 - Error: Can'tcreate file.\n\n",
-    };
     QString text;
     text += QStringLiteral(
         "The Command Line is a text string that is passed to the system whenever any program is "
@@ -33,8 +23,8 @@ QString commandLineGuideText() {
     text += QStringLiteral("Command Line Syntax:\n");
     text += QStringLiteral("     <ip> <password> </TXT | /XLSX> <file>\n");
     text += QStringLiteral("Return Value:\n");
-    for (const char *help : kResultHelp)
-        text += QString::fromLatin1(help);
+    for (int code = kFirstResultCode; code <= kLastResultCode; ++code)
+        text += resultHelpText(code);
     text +=
         QStringLiteral("For examples you can add this 4 parameters:\n    192.168.1.99 583041 /TXT "
                        "C:\\output_text_file.txt\nor\n     192.168.1.99 583041 /XLSX "

@@ -9,12 +9,15 @@ OperationStatusBar::OperationStatusBar(QWidget *parent)
     : QStatusBar(parent), m_percent(new QLabel(this)), m_progress(new QProgressBar(this)) {
     setSizeGripEnabled(false);
     m_percent->setFixedWidth(kPercentFieldWidth);
-    m_progress->setFixedWidth(kProgressFieldWidth);
+    // The status bar's own margins and spacing come out of the 400-pixel
+    // window, so the bar takes what is left of its 350-pixel field.
+    m_progress->setMaximumWidth(kProgressFieldWidth);
+    m_progress->setMinimumWidth(0);
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
     addWidget(m_percent);
-    addWidget(m_progress);
+    addWidget(m_progress, 1);
 }
 
 void OperationStatusBar::showProgress(const QString &text, int progress) {

@@ -2,11 +2,15 @@
 
 #include "app/TwoChoiceWindow.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QVBoxLayout>
 
 namespace nxa::app {
 
@@ -58,13 +62,20 @@ QString QtUserDialogs::chooseFolder(const QString &title, const QString &directo
 
 std::optional<QString> QtUserDialogs::inputText(const QString &caption, const QString &prompt,
                                                 const QString &preset) {
-    QInputDialog dialog(m_owner);
+    // The title is always confirmed with OK (Enter); only the close box gives up.
+    QDialog dialog(m_owner);
     dialog.setWindowTitle(caption);
-    dialog.setLabelText(prompt);
-    dialog.setTextValue(preset);
+    auto *layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel(prompt, &dialog));
+    auto *field = new QLineEdit(preset, &dialog);
+    layout->addWidget(field);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+    layout->addWidget(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    field->selectAll();
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return dialog.textValue();
+    return field->text();
 }
 
 bool QtUserDialogs::setUpPrinter(QPrinter &printer) {
