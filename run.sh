@@ -82,4 +82,12 @@ tail -c +"$((log_start + 1))" "$log" | tr -d '\r'
 echo
 echo "== Files in demo/"
 ls -l "$demo"
+
+# With a display, open the manager on the same simulator: the downloads above
+# left preferences.pref in demo/ pointing at it, so Download works at once.
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  echo
+  echo "== Opening the manager (password 583041); close it to stop the simulator"
+  (cd "$demo" && NXA_TESTER_PORT="$port" "$manager") || true
+fi
 exit "$status"
