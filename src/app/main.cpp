@@ -10,6 +10,8 @@ namespace {
 
 // Without a window system nothing could be shown or clicked: the offscreen
 // platform lets a scheduler run the command line on a machine without one.
+// The interactive program is left to fail as any desktop program does there,
+// rather than run an invisible window nobody can close.
 void chooseHeadlessPlatform() {
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -24,7 +26,8 @@ int main(int argc, char *argv[]) {
     for (int i = 1; i < argc; ++i)
         parameters.append(QString::fromLocal8Bit(argv[i]));
 
-    chooseHeadlessPlatform();
+    if (!parameters.isEmpty())
+        chooseHeadlessPlatform();
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
 
