@@ -4,6 +4,8 @@ function(nxa_add_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${ARG_LIBS})
+  # Helpers shared by tests of several folders: #include "support/...".
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_compile_definitions(${name} PRIVATE
     NXA_FIXTURES="${PROJECT_SOURCE_DIR}/tests/fixtures"
     NXA_BINARY_DIR="${PROJECT_BINARY_DIR}")

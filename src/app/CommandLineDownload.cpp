@@ -6,6 +6,7 @@
 #include "app/OperationHooks.h"
 #include "app/Preferences.h"
 #include "app/TesterOperation.h"
+#include "app/WindowPlacement.h"
 #include "config/StationConfig.h"
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
@@ -14,9 +15,7 @@
 #include "records/DataloggerTable.h"
 
 #include <QDateTime>
-#include <QGuiApplication>
 #include <QPushButton>
-#include <QScreen>
 
 namespace nxa::app {
 
@@ -41,7 +40,7 @@ public:
         m_window.addLine(m_session.runDescription);
         if (!m_output.headless) {
             m_window.show();
-            centre();
+            centreWindow(m_window);
         }
 
         // The window presses its own button through its event queue.
@@ -118,14 +117,6 @@ private:
             return;
         PausedCloseWatch paused(m_watch);
         m_output.notice(notice);
-    }
-
-    void centre() {
-        if (QScreen *screen = QGuiApplication::primaryScreen()) {
-            QRect frame = m_window.frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            m_window.move(frame.topLeft());
-        }
     }
 
     static constexpr int kResultCantCreateFile = 8;

@@ -119,20 +119,20 @@ void ConfigurationView::exportConfig() {
 }
 
 void ConfigurationView::downloadConfig() {
-    OperationTargets targets;
-    targets.config = &m_config;
-    targets.afterConfigChange = [this] { reloadFromModel(); };
-    targets.setConfigCaption = [this](const QString &text) { setCaption(text); };
-    runTesterOperation(OperationCode::DownloadConfig, m_session, m_dialogs, window(), targets);
+    runOnTester(OperationCode::DownloadConfig);
 }
 
 void ConfigurationView::uploadConfig() {
     prepareForEncode();
+    runOnTester(OperationCode::UploadConfig);
+}
+
+void ConfigurationView::runOnTester(OperationCode code) {
     OperationTargets targets;
     targets.config = &m_config;
     targets.afterConfigChange = [this] { reloadFromModel(); };
     targets.setConfigCaption = [this](const QString &text) { setCaption(text); };
-    runTesterOperation(OperationCode::UploadConfig, m_session, m_dialogs, window(), targets);
+    runTesterOperation(code, m_session, m_dialogs, window(), targets);
 }
 
 void ConfigurationView::print() {

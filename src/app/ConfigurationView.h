@@ -18,6 +18,7 @@ namespace nxa::app {
 class GeneralTab;
 class SettingsTab;
 class UsersTab;
+enum class OperationCode : char;
 
 // The Configuration view of the main window: source caption, the General,
 // Settings and Users tabs over the station configuration, and the File, LAN
@@ -57,6 +58,8 @@ public slots:
 
 private:
     void tabChanged(int index);
+    // Runs a LAN operation on the view's configuration, showing what it changes.
+    void runOnTester(OperationCode code);
     // The field holds what will be encoded: a short generator is padded first.
     void prepareForEncode();
     void showNotices(const Notices &notices);

@@ -8,10 +8,6 @@
 
 namespace nxa::app {
 
-namespace {
-constexpr int kStatusBarHeight = 22;
-}
-
 EventViewerWindow::EventViewerWindow(QWidget *parent)
     : QWidget(parent, Qt::Window), m_statusBar(new OperationStatusBar(this)),
       m_actionButton(new QPushButton(QStringLiteral("Download"), this)) {
@@ -25,8 +21,7 @@ EventViewerWindow::EventViewerWindow(QWidget *parent)
     m_list->setGeometry(10, 20, 360, 180);
     m_list->setSelectionMode(QAbstractItemView::NoSelection);
 
-    m_statusBar->setGeometry(0, kEventViewerWindowHeight - kStatusBarHeight,
-                             kEventViewerWindowWidth, kStatusBarHeight);
+    m_statusBar->placeAtFoot(kEventViewerWindowWidth, kEventViewerWindowHeight);
     m_actionButton->hide();
 }
 

@@ -5,13 +5,12 @@
 #include "app/HelpTexts.h"
 #include "app/QtUserDialogs.h"
 #include "app/TrayController.h"
+#include "app/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QMenuBar>
 #include <QRadioButton>
-#include <QScreen>
 
 namespace nxa::app {
 
@@ -122,12 +121,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::centreOnScreen() {
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    centreWindow(*this);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

@@ -20,6 +20,10 @@ OperationStatusBar::OperationStatusBar(QWidget *parent)
     addWidget(m_progress, 1);
 }
 
+void OperationStatusBar::placeAtFoot(int windowWidth, int windowHeight) {
+    setGeometry(0, windowHeight - kStatusBarHeight, windowWidth, kStatusBarHeight);
+}
+
 void OperationStatusBar::showProgress(const QString &text, int progress) {
     m_percent->setText(text);
     m_progress->setValue(progress);

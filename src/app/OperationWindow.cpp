@@ -2,9 +2,9 @@
 
 #include "app/AppAssets.h"
 #include "app/OperationStatusBar.h"
+#include "app/WindowPlacement.h"
 #include "common/TesterAddress.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -17,7 +17,6 @@ namespace nxa::app {
 namespace {
 
 constexpr int kPictureHeight = 201;
-constexpr int kStatusBarHeight = 22;
 constexpr int kPasswordMaxLength = 6;
 
 QLabel *rightAlignedLabel(const QString &text, int y, QWidget *parent) {
@@ -61,8 +60,7 @@ OperationWindow::OperationWindow(const QString &actionText, QWidget *owner)
 
     m_button->setGeometry(145, 295, 110, 20);
     m_button->setDefault(true);
-    m_statusBar->setGeometry(0, kOperationWindowHeight - kStatusBarHeight, kOperationWindowWidth,
-                             kStatusBarHeight);
+    m_statusBar->placeAtFoot(kOperationWindowWidth, kOperationWindowHeight);
 
     setWindowTitle(actionText);
 }
@@ -84,12 +82,7 @@ QString OperationWindow::password() const {
 }
 
 void OperationWindow::centre() {
-    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
+    centreWindow(*this, parentWidget() ? parentWidget()->screen() : nullptr);
 }
 
 } // namespace nxa::app

@@ -1,10 +1,9 @@
 #include "app/SplashWindow.h"
 
 #include "app/AppAssets.h"
+#include "app/WindowPlacement.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 
 namespace nxa::app {
 
@@ -25,11 +24,7 @@ SplashWindow::SplashWindow(QWidget *parent)
 }
 
 void SplashWindow::start() {
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreWindow(*this);
     show();
     m_timer.start();
 }

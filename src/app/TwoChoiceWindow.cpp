@@ -1,9 +1,9 @@
 #include "app/TwoChoiceWindow.h"
 
-#include <QGuiApplication>
+#include "app/WindowPlacement.h"
+
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace nxa::app {
 
@@ -28,11 +28,7 @@ TwoChoiceWindow::TwoChoiceWindow(const QString &question, const QString &first,
     connect(m_first, &QPushButton::clicked, this, [this] { done(1); });
     connect(m_second, &QPushButton::clicked, this, [this] { done(2); });
     // Escape and the close box both reject, which is result 0.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), size());
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    centreWindow(*this);
 }
 
 int TwoChoiceWindow::ask(QWidget *owner, const QString &question, const QString &first,

@@ -51,4 +51,35 @@ void appendRowLine(QString &out, const records::Row &row, QChar cellEnd) {
     appendLine(out, cellEnd, [&row](int c) -> const QString & { return row[c]; });
 }
 
+namespace {
+
+// Rows are encoded in batches so a large table is neither held twice in
+// memory nor written one small line at a time.
+constexpr int kRowsPerBatch = 512;
+
+bool writeUtf8(QIODevice &device, const QString &text) {
+    const QByteArray bytes = text.toUtf8();
+    return device.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, QChar cellEnd) {
+    const int cellEnds = cellEnd.isNull() ? 0 : kExportColumnCount;
+    QString batch;
+    batch.reserve((kExportLineWidth + cellEnds + 2) * kRowsPerBatch);
+    appendTitleLine(batch, cellEnd);
+    bool ok = true;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        appendRowLine(batch, table.row(r), cellEnd);
+        if ((r + 1) % kRowsPerBatch == 0) {
+            ok = writeUtf8(device, batch) && ok;
+            batch.clear();
+        }
+    }
+    if (!batch.isEmpty())
+        ok = writeUtf8(device, batch) && ok;
+    return ok;
+}
+
 } // namespace nxa::exports

@@ -2,6 +2,7 @@
 
 #include "records/DataloggerTable.h"
 
+#include <QIODevice>
 #include <QString>
 
 #include <array>
@@ -25,5 +26,10 @@ void appendAligned(QString &out, const QString &text, int width);
 // by cellEnd when it is not null, then CR LF.
 void appendTitleLine(QString &out, QChar cellEnd = QChar());
 void appendRowLine(QString &out, const records::Row &row, QChar cellEnd = QChar());
+
+// Writes the title line and every row of the table to the device, UTF-8, each
+// field followed by cellEnd when it is not null; false when a write fails.
+bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device,
+                      QChar cellEnd = QChar());
 
 } // namespace nxa::exports

@@ -7,17 +7,6 @@
 
 namespace nxa::exports {
 
-namespace {
-
-constexpr int kRowsPerBatch = 512;
-
-bool writeUtf8(QIODevice &device, const QString &text) {
-    const QByteArray bytes = text.toUtf8();
-    return device.write(bytes) == bytes.size();
-}
-
-} // namespace
-
 WorkbookPaths workbookPaths(const QString &givenPath) {
     QString base = givenPath;
     base.remove(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
@@ -25,21 +14,7 @@ WorkbookPaths workbookPaths(const QString &givenPath) {
 }
 
 bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device) {
-    const QChar tab(QLatin1Char('\t'));
-    QString batch;
-    batch.reserve((kExportLineWidth + kExportColumnCount + 2) * kRowsPerBatch);
-    appendTitleLine(batch, tab);
-    bool ok = true;
-    for (int r = 0; r < table.rowCount(); ++r) {
-        appendRowLine(batch, table.row(r), tab);
-        if ((r + 1) % kRowsPerBatch == 0) {
-            ok = writeUtf8(device, batch) && ok;
-            batch.clear();
-        }
-    }
-    if (!batch.isEmpty())
-        ok = writeUtf8(device, batch) && ok;
-    return ok;
+    return writeLayoutLines(table, device, QLatin1Char('\t'));
 }
 
 ExportResult workbookExport(const records::DataloggerTable &table, const QString &path) {

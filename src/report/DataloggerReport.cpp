@@ -50,10 +50,7 @@ void drawHeadings(ReportLayout &layout, bool hideValues) {
     layout.left(grid, kRelayColumn, QStringLiteral("Relay"));
     layout.left(grid, kRecColumn, QStringLiteral("Rec"));
     layout.left(grid, kDateColumn, QStringLiteral("Date"));
-    const int height = layout.left(grid, kTimeColumn, QStringLiteral("Time"));
-    layout.advance(height);
-    layout.rule();
-    layout.advance(height);
+    layout.ruleBelowHeadings(layout.left(grid, kTimeColumn, QStringLiteral("Time")));
 }
 
 void drawRow(ReportLayout &layout, int r, const Row &row, bool hideValues) {
@@ -100,11 +97,9 @@ void dataloggerReport(Canvas &canvas, const records::DataloggerTable &table, boo
     layout.advance(layout.logo());
     if (holdsSinglePeripheral(table)) {
         const QString pn = table.rowCount() > 0 ? table.cell(0, records::kColumnPn) : QString();
-        layout.advance(layout.centred(QStringLiteral("Peripheral Number: ") + pn));
+        layout.peripheralLine(pn);
     }
-    layout.useFont(FontRole::Title);
-    layout.advance(layout.centred(title), 2);
-    layout.useFont(FontRole::Body);
+    layout.titleLine(title, 2);
     drawHeadings(layout, hideValues);
     for (int r = 0; r < table.rowCount(); ++r)
         drawRow(layout, r, table.row(r), hideValues);

@@ -33,12 +33,8 @@ constexpr int kWideGaps = 2;
 constexpr int kSectionGaps = 8;
 
 void drawGeneral(ReportLayout &layout, const config::StationConfig &config) {
-    layout.useFont(FontRole::Body);
-    layout.advance(layout.centred(QStringLiteral("Peripheral Number: ") +
-                                  QString::number(config.peripheralNumber())));
-    layout.useFont(FontRole::Title);
-    layout.advance(layout.centred(config.description));
-    layout.useFont(FontRole::Body);
+    layout.peripheralLine(QString::number(config.peripheralNumber()));
+    layout.titleLine(config.description, 1);
     layout.advance(
         layout.centred(QStringLiteral("Security Level ") + securityLevelText(config.securityLevel)),
         kWideGaps);
@@ -73,9 +69,7 @@ void drawHeadings(ReportLayout &layout, bool normal) {
         layout.left(grid, kWristStrapMinUnit, unit);
         height = layout.left(grid, kWristStrapMaxUnit, unit);
     }
-    layout.advance(height);
-    layout.rule();
-    layout.advance(height);
+    layout.ruleBelowHeadings(height);
 }
 
 void drawProfile(ReportLayout &layout, const config::StationConfig &config, int index,

@@ -83,6 +83,23 @@ void ReportLayout::rule() {
     m_canvas.drawLine(m_geometry.sideMargin, m_y, m_geometry.ruleWidth, 1, kBlack);
 }
 
+void ReportLayout::peripheralLine(const QString &number) {
+    useFont(FontRole::Body);
+    advance(centred(QStringLiteral("Peripheral Number: ") + number));
+}
+
+void ReportLayout::titleLine(const QString &title, int gaps) {
+    useFont(FontRole::Title);
+    advance(centred(title), gaps);
+    useFont(FontRole::Body);
+}
+
+void ReportLayout::ruleBelowHeadings(int headingHeight) {
+    advance(headingHeight);
+    rule();
+    advance(headingHeight);
+}
+
 void ReportLayout::advance(int height, int gaps) {
     m_y += height + gaps * m_geometry.lineGap;
     if (m_y > m_geometry.bottomLimit) {

@@ -40,6 +40,17 @@ public:
     // One-pixel black rule across the printable width.
     void rule();
 
+    // "Peripheral Number: " and the number, centred in the body font, then
+    // one line gap.
+    void peripheralLine(const QString &number);
+    // The report's headline, centred in the title font, then `gaps` line
+    // gaps; the body font is in use again afterwards.
+    void titleLine(const QString &title, int gaps);
+    // Closes a line of column headings whose height is headingHeight: the
+    // rule goes one line gap below it and the first row one heading height
+    // and a gap below the rule.
+    void ruleBelowHeadings(int headingHeight);
+
     // Moves down by height plus `gaps` line gaps, then applies the page-break rule.
     void advance(int height, int gaps = 1);
     // As advance, for a table row whose last text may be empty: a row always

@@ -20,10 +20,7 @@ void drawHeadings(ReportLayout &layout) {
     layout.left(grid, kIdColumn, QStringLiteral("ID"));
     layout.left(grid, kNameColumn, QStringLiteral("Name"));
     layout.left(grid, kProfileColumn, QStringLiteral("Profile"));
-    const int height = layout.left(grid, kCodeColumn, QStringLiteral("User Code"));
-    layout.advance(height);
-    layout.rule();
-    layout.advance(height);
+    layout.ruleBelowHeadings(layout.left(grid, kCodeColumn, QStringLiteral("User Code")));
 }
 
 } // namespace
@@ -35,12 +32,8 @@ QString usersDocumentName(const config::StationConfig &config) {
 void usersReport(Canvas &canvas, const config::StationConfig &config) {
     ReportLayout layout(canvas);
     layout.advance(layout.logo());
-    layout.useFont(FontRole::Body);
-    layout.advance(layout.centred(QStringLiteral("Peripheral Number: ") +
-                                  QString::number(config.peripheralNumber())));
-    layout.useFont(FontRole::Title);
-    layout.advance(layout.centred(config.description), kTitleGaps);
-    layout.useFont(FontRole::Body);
+    layout.peripheralLine(QString::number(config.peripheralNumber()));
+    layout.titleLine(config.description, kTitleGaps);
     drawHeadings(layout);
 
     const ColumnGrid grid = layout.geometry().narrowGrid;

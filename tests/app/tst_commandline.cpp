@@ -2,18 +2,18 @@
 // executable against a simulated tester on a loopback port, judged by its exit
 // code, its standard output, log.txt, preferences.pref and the exported file.
 
-#include "SimulatorThread.h"
 #include "TesterSimulator.h"
 #include "app/CommandLineLog.h"
 #include "app/CommandLineParameters.h"
 #include "records/DataloggerImageBuilder.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -21,6 +21,8 @@
 
 using namespace nxa;
 using nxa::sim::Scenario;
+using nxa::test::closedPort;
+using nxa::test::readFile;
 
 Q_DECLARE_METATYPE(nxa::sim::Scenario)
 
@@ -74,18 +76,6 @@ struct ManagerRun {
     QByteArray standardError;
 };
 
-class Simulator {
-public:
-    explicit Simulator(sim::SimulatorSettings settings) : m_thread(std::move(settings)) {
-        QVERIFY(m_thread.start());
-    }
-    quint16 port() const { return m_thread.port(); }
-    sim::TesterSimulator &simulator() { return m_thread.simulator(); }
-
-private:
-    sim::SimulatorThread m_thread;
-};
-
 sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogger) {
     sim::SimulatorSettings settings;
     settings.scenario = scenario;
@@ -93,15 +83,6 @@ sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogg
     settings.dripBytes = 4000;
     settings.dripIntervalMs = 20;
     return settings;
-}
-
-// A loopback port on which nothing listens.
-quint16 closedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
 }
 
 ManagerRun runManager(const QStringList &arguments, const QString &directory, quint16 port,
@@ -134,11 +115,6 @@ ManagerRun runManager(const QStringList &arguments, const QString &directory, qu
         run.lines = out.split('\n');
     run.standardError = process.readAllStandardError();
     return run;
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray crlf(const QList<QByteArray> &lines) {
@@ -257,9 +233,10 @@ void CommandLineTest::wrongParametersRun_data() {
 void CommandLineTest::wrongParametersRun() {
     QFETCH(QStringList, parameters);
     QTemporaryDir dir;
-    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
 
-    const ManagerRun run = runManager(parameters, dir.path(), tester.port());
+    const ManagerRun run = runManager(parameters, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 1);
     QVERIFY(run.lines.isEmpty());
     QVERIFY(run.standardError.contains(
@@ -268,7 +245,7 @@ void CommandLineTest::wrongParametersRun() {
         "192.168.1.99 583041 /XLSX C:\\output_excel_file.xlsx\n"));
     QCOMPARE(readFile(dir.filePath("log.txt")), crlf({"", "", kWrongParametersLine}));
     QVERIFY(!QFile::exists(dir.filePath("preferences.pref")));
-    QCOMPARE(tester.simulator().acceptedConnections(), 0);
+    QCOMPARE(tester->simulator().acceptedConnections(), 0);
 }
 
 void CommandLineTest::resultCodes_data() {
@@ -328,8 +305,9 @@ void CommandLineTest::resultCodes() {
     QFETCH(QByteArray, logLine);
 
     QTemporaryDir dir;
-    Simulator tester(settingsFor(scenario, twoRecordDatalogger()));
-    const quint16 port = listening ? tester.port() : closedPort();
+    const auto tester = test::startSimulator(settingsFor(scenario, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const quint16 port = listening ? tester->port() : closedPort();
 
     const ManagerRun run = runManager({"127.0.0.1", kPassword, format, output}, dir.path(), port);
     QCOMPARE(run.exitCode, code);
@@ -358,11 +336,12 @@ void CommandLineTest::abortBySignalIsCodeSeven() {
     sim::SimulatorSettings settings = settingsFor(Scenario::Drip, twoRecordDatalogger());
     settings.dripBytes = 1000;
     settings.dripIntervalMs = 50;
-    Simulator tester(settings);
-    sim::TesterSimulator &simulator = tester.simulator();
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
+    sim::TesterSimulator &simulator = tester->simulator();
 
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port(),
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port(),
                    [&simulator](QProcess &process) {
                        QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
                        QTest::qWait(200);
@@ -378,12 +357,13 @@ void CommandLineTest::abortBySignalIsCodeSeven() {
 
 void CommandLineTest::requestBytes() {
     QTemporaryDir dir;
-    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
     const QByteArray spaces(54, ' ');
-    QCOMPARE(tester.simulator().receivedRequests(),
+    QCOMPARE(tester->simulator().receivedRequests(),
              (QList<QByteArray>{"NXAC583041" + spaces, "NXAD583041" + spaces}));
 }
 
@@ -391,15 +371,16 @@ void CommandLineTest::requestBytes() {
 // line, failures and parameter errors alike.
 void CommandLineTest::logRecordsAccumulate() {
     QTemporaryDir dir;
-    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
     const quint16 nobody = closedPort();
 
     const ManagerRun first =
-        runManager({"127.0.0.1", kPassword, "/TXT", "a.txt"}, dir.path(), tester.port());
-    const ManagerRun second = runManager({"127.0.0.1", kPassword}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/TXT", "a.txt"}, dir.path(), tester->port());
+    const ManagerRun second = runManager({"127.0.0.1", kPassword}, dir.path(), tester->port());
     const ManagerRun third = runManager({"127.0.0.1", kPassword, "/XLSX", "b"}, dir.path(), nobody);
     const ManagerRun fourth =
-        runManager({"127.0.0.1", kPassword, "/XLSX", "c.xlsx"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/XLSX", "c.xlsx"}, dir.path(), tester->port());
     QCOMPARE(first.exitCode, 0);
     QCOMPARE(second.exitCode, 1);
     QCOMPARE(third.exitCode, 6);
@@ -436,10 +417,11 @@ void CommandLineTest::unwritableLogAndPreferences() {
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkdir("log.txt"));
     QVERIFY(QDir(dir.path()).mkdir("preferences.pref"));
-    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
 
     const ManagerRun ok =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
     QCOMPARE(ok.exitCode, 0);
     QCOMPARE(ok.lines.value(3), "Saved out.txt");
     const ManagerRun refused =
@@ -452,9 +434,10 @@ void CommandLineTest::unwritableLogAndPreferences() {
 
 void CommandLineTest::textOutput() {
     QTemporaryDir dir;
-    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
     // The newest record stands first; every line is 118 characters.
     const QByteArray header = " PN   ID Visitor                 Name       WS   Shoe_L   Shoe_R "
@@ -493,10 +476,11 @@ void CommandLineTest::textOutput() {
 
 void CommandLineTest::workbookOutput() {
     QTemporaryDir dir;
-    Simulator tester(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
     // The switch decides the format; ".XLSX" in any case becomes ".xlsx".
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/XLSX", "out.XLSX"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/XLSX", "out.XLSX"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.lines.value(3), "Saved out.XLSX");
     QVERIFY(QFile::exists(dir.filePath("out.xlsx")));
@@ -539,9 +523,10 @@ void CommandLineTest::fullDatalogger() {
     QFETCH(QString, output);
     QTemporaryDir dir;
     const QByteArray image = records::sampleDatalogger(10000, 7).transferImage();
-    Simulator tester(settingsFor(Scenario::Normal, image));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, image));
+    QVERIFY(tester);
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, format, output}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, format, output}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.lines.value(2), "Downloaded successfully 10000 new records");
     const QByteArray written = readFile(dir.filePath(output));
@@ -556,9 +541,10 @@ void CommandLineTest::fullDatalogger() {
 void CommandLineTest::emptyDatalogger() {
     QTemporaryDir dir;
     records::DataloggerImageBuilder empty;
-    Simulator tester(settingsFor(Scenario::Normal, empty.transferImage()));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, empty.transferImage()));
+    QVERIFY(tester);
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.lines.value(2),
              "No records downloaded: the datalogger of the Brontel NXA is empty");
@@ -573,9 +559,11 @@ void CommandLineTest::unmarkedDatalogger() {
     records::DataloggerImageBuilder unmarked;
     unmarked.addRecord(exampleRecord());
     unmarked.setHeaderMark('X');
-    Simulator tester(settingsFor(Scenario::Normal, unmarked.transferImage()));
+    const auto tester =
+        test::startSimulator(settingsFor(Scenario::Normal, unmarked.transferImage()));
+    QVERIFY(tester);
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester.port());
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.lines.size(), 4);
     QCOMPARE(run.lines.at(2), "Saved out.txt");
@@ -590,15 +578,16 @@ void CommandLineTest::passwordNeverWritten() {
         QTemporaryDir dir;
         sim::SimulatorSettings settings = settingsFor(scenario, twoRecordDatalogger());
         settings.password = password;
-        Simulator tester(settings);
+        const auto tester = test::startSimulator(settings);
+        QVERIFY(tester);
         const ManagerRun text =
-            runManager({"127.0.0.1", password, "/TXT", "out.txt"}, dir.path(), tester.port());
+            runManager({"127.0.0.1", password, "/TXT", "out.txt"}, dir.path(), tester->port());
         const ManagerRun book =
-            runManager({"127.0.0.1", password, "/XLSX", "out.xlsx"}, dir.path(), tester.port());
+            runManager({"127.0.0.1", password, "/XLSX", "out.xlsx"}, dir.path(), tester->port());
         QCOMPARE(text.exitCode, scenario == Scenario::Normal ? 0 : 4);
         QCOMPARE(book.exitCode, text.exitCode);
         // The tester got it, so the search below looks for the right bytes.
-        QVERIFY(tester.simulator().receivedRequests().value(0).contains(password.toUtf8()));
+        QVERIFY(tester->simulator().receivedRequests().value(0).contains(password.toUtf8()));
 
         for (const ManagerRun &run : {text, book}) {
             QVERIFY(!run.lines.join('\n').contains(password.toUtf8()));

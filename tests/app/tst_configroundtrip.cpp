@@ -1,7 +1,6 @@
-#include "ScriptedUserDialogs.h"
+#include "ShownConfigurationView.h"
 #include "SimulatorThread.h"
 #include "TesterSimulator.h"
-#include "app/ConfigurationView.h"
 #include "app/GeneralTab.h"
 #include "app/OperationWindow.h"
 #include "app/SettingsTab.h"
@@ -10,9 +9,10 @@
 #include "app/UsersTab.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestFiles.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,11 +29,6 @@ using namespace nxa::app;
 namespace {
 
 constexpr quint32 kLoopback = 0x0100007F; // 127.0.0.1, first field in the lowest byte
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // What the simulated tester holds before the manager touches it.
 config::StationConfig testerConfiguration() {
@@ -82,7 +77,7 @@ private slots:
         simSettings.saveConfigPath = m_workDir.filePath(QStringLiteral("uploaded.BRC"));
         sim::SimulatorThread simulator(simSettings);
         QVERIFY(simulator.start());
-        qputenv("NXA_TESTER_PORT", QByteArray::number(simulator.port()));
+        test::useTesterPort(simulator.port());
 
         // Fill in the tester and press the button once per operation; a window
         // that asks again (a failure) is closed so the test cannot hang.
@@ -101,13 +96,11 @@ private slots:
             QTimer::singleShot(0, window.actionButton(), &QPushButton::click);
         };
 
-        config::StationConfig config;
-        Session session;
-        ScriptedUserDialogs dialogs;
-        ConfigurationView view(config, session, dialogs);
-        view.resize(800, 620);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        ShownConfigurationView shown;
+        QVERIFY(shown.exposed());
+        ConfigurationView &view = shown.view;
+        const config::StationConfig &config = shown.config;
+        ScriptedUserDialogs &dialogs = shown.dialogs;
 
         QTest::mouseClick(view.downloadButton(), Qt::LeftButton);
         QCOMPARE(windowTitles.value(0), QStringLiteral("Download Config"));
@@ -154,7 +147,7 @@ private slots:
                  QStringLiteral("Uploadedd successfully the configuration"));
         QCOMPARE(view.caption()->text(), QStringLiteral("127.0.0.1"));
 
-        const QByteArray saved = readFile(simSettings.saveConfigPath);
+        const QByteArray saved = test::readFile(simSettings.saveConfigPath);
         QCOMPARE(saved.size(), config::kFileSize);
         // The edited fields, read straight off the format tables.
         QCOMPARE(saved.mid(0, 36), QByteArray("F;Gate 2              ;P;755771;H;2;")

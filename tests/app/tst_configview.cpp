@@ -8,6 +8,7 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
+#include "support/TestFiles.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
@@ -28,6 +29,8 @@
 
 using namespace nxa;
 using namespace nxa::app;
+using nxa::test::readFile;
+using nxa::test::writeFile;
 
 namespace {
 
@@ -75,16 +78,6 @@ QByteArray defaultConfigurationFile() {
         addRecord(record);
     }
     return file;
-}
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Types text key by key, characters beyond ASCII included (as a keyboard

@@ -1,7 +1,6 @@
 // Timings of the Configuration view, reported by QBENCHMARK and never
 // asserted: run it from a Release build to read the figures.
-#include "ScriptedUserDialogs.h"
-#include "app/ConfigurationView.h"
+#include "ShownConfigurationView.h"
 #include "app/GeneralTab.h"
 #include "app/UsersModel.h"
 #include "app/UsersTab.h"
@@ -25,13 +24,9 @@ private slots:
     // Tab change to Users with a generator that changes all 1000 codes,
     // painted; switching back to General is part of each round.
     void switchToUsersAndRefreshCodes() {
-        config::StationConfig config;
-        Session session;
-        ScriptedUserDialogs dialogs;
-        ConfigurationView view(config, session, dialogs);
-        view.resize(800, 620);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        ShownConfigurationView shown;
+        QVERIFY(shown.exposed());
+        ConfigurationView &view = shown.view;
         const QStringList generators = {QStringLiteral("ABC"), QStringLiteral("QJX")};
         int round = 0;
         QBENCHMARK {
@@ -41,7 +36,7 @@ private slots:
             view.repaint();
         }
         QCOMPARE(view.usersTab()->model()->index(999, UsersModel::CodeColumn).data().toString(),
-                 config::userCode(config.generator, 999));
+                 config::userCode(shown.config.generator, 999));
     }
 
     // A configuration file decoded from memory and shown on the tabs.
@@ -53,13 +48,10 @@ private slots:
             source.users[size_t(k)].name = QStringLiteral("Operator %1").arg(k);
         QByteArray file = config::encodeConfigurationFile(source);
 
-        config::StationConfig config;
-        Session session;
-        ScriptedUserDialogs dialogs;
-        ConfigurationView view(config, session, dialogs);
-        view.resize(800, 620);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        ShownConfigurationView shown;
+        QVERIFY(shown.exposed());
+        ConfigurationView &view = shown.view;
+        config::StationConfig &config = shown.config;
         view.tabs()->setCurrentIndex(ConfigurationView::UsersTabIndex);
         QBENCHMARK {
             QBuffer buffer(&file);

@@ -1,5 +1,4 @@
 #include "ScriptedUserDialogs.h"
-#include "SimulatorThread.h"
 #include "app/ConfigurationView.h"
 #include "app/DataloggerModel.h"
 #include "app/DataloggerView.h"
@@ -12,20 +11,19 @@
 #include "app/TwoChoiceWindow.h"
 #include "link/LinkConstants.h"
 #include "records/DataloggerImageBuilder.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestFiles.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -40,6 +38,38 @@ QStringList menuTexts(QMenu *menu) {
         texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     return texts;
 }
+
+// Plays the user of every operation window against the simulated tester:
+// types 127.0.0.1 and presses the button the first time the window waits,
+// closes it the next time. The time limits are short; the operation settings
+// as they were and the tester port come back on destruction.
+class LoopbackUser {
+public:
+    explicit LoopbackUser(quint16 port) : m_saved(operationSettings()) {
+        test::useTesterPort(port);
+        OperationSettings &operation = operationSettings();
+        operation.timings.connectTimeoutMs = 2000;
+        operation.timings.idleTimeoutMs = 1000;
+        operation.onWaitingForUser = [this](OperationWindow &window) {
+            window.setAddress(0x0100007F);
+            if (waits++ == 0)
+                QTimer::singleShot(0, window.actionButton(), &QPushButton::click);
+            else
+                QTimer::singleShot(0, &window, &QWidget::close);
+        };
+    }
+    ~LoopbackUser() {
+        operationSettings() = m_saved;
+        qunsetenv(link::kTesterPortVariable);
+    }
+    LoopbackUser(const LoopbackUser &) = delete;
+    LoopbackUser &operator=(const LoopbackUser &) = delete;
+
+    int waits = 0;
+
+private:
+    OperationSettings m_saved;
+};
 
 } // namespace
 
@@ -283,33 +313,15 @@ private slots:
         settings.dataloggerImage = records::sampleDatalogger(4, 3).transferImage();
         sim::SimulatorThread tester(settings);
         QVERIFY(tester.start());
-        QTemporaryDir folder;
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(folder.path()));
-        const auto restore = qScopeGuard([&previous] {
-            QDir::setCurrent(previous);
-            qunsetenv(link::kTesterPortVariable);
-        });
-        qputenv(link::kTesterPortVariable, QByteArray::number(tester.port()));
-        OperationSettings &operation = operationSettings();
-        const OperationSettings saved = operation;
-        const auto restoreSettings = qScopeGuard([&] { operation = saved; });
-        operation.timings.connectTimeoutMs = 2000;
-        operation.timings.idleTimeoutMs = 1000;
-        int waits = 0;
-        operation.onWaitingForUser = [&waits](OperationWindow &window) {
-            window.setAddress(0x0100007F);
-            if (waits++ == 0)
-                QTimer::singleShot(0, window.actionButton(), &QPushButton::click);
-            else
-                QTimer::singleShot(0, &window, &QWidget::close);
-        };
+        test::WorkingFolder folder;
+        QVERIFY(folder.isActive());
+        LoopbackUser user(tester.port());
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->showDataloggerView();
         m_window->dataloggerView()->download();
         // The window waited for the user a second time after the failure box.
-        QCOMPARE(waits, 2);
+        QCOMPARE(user.waits, 2);
         QCOMPARE(m_dialogs.notices.size(), 1);
         QCOMPARE(m_dialogs.notices[0].title, title);
         QCOMPARE(int(m_dialogs.notices[0].icon), icon);
@@ -323,26 +335,12 @@ private slots:
         settings.dataloggerImage = records::sampleDatalogger(12, 3, options).transferImage();
         sim::SimulatorThread tester(settings);
         // The operation keeps the address in the preferences of the working folder.
-        QTemporaryDir folder;
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(folder.path()));
-        const auto restore = qScopeGuard([&previous] { QDir::setCurrent(previous); });
+        test::WorkingFolder folder;
+        QVERIFY(folder.isActive());
         QVERIFY(tester.start());
-        qputenv(link::kTesterPortVariable, QByteArray::number(tester.port()));
+        LoopbackUser user(tester.port());
         m_session.testerAddress = 0x0100007F; // 127.0.0.1
         m_session.password = QStringLiteral("583041");
-        OperationSettings &operation = operationSettings();
-        const OperationSettings saved = operation;
-        operation.timings.connectTimeoutMs = 2000;
-        operation.timings.idleTimeoutMs = 1000;
-        int waits = 0;
-        operation.onWaitingForUser = [&waits](OperationWindow &window) {
-            window.setAddress(0x0100007F);
-            if (waits++ == 0)
-                QTimer::singleShot(0, window.actionButton(), &QPushButton::click);
-            else
-                QTimer::singleShot(0, &window, &QWidget::close);
-        };
 
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
@@ -359,12 +357,10 @@ private slots:
                    QStringLiteral("Added successfully 12 new records"), NoticeIcon::Information}));
 
         // Again: the keys are rebuilt first, so nothing comes twice.
-        waits = 0;
+        user.waits = 0;
         QTest::mouseClick(view->downloadButton(), Qt::LeftButton);
         QCOMPARE(view->model()->rowCount(), 12);
         QCOMPARE(m_dialogs.notices.last().text, QStringLiteral("No new records added."));
-        operation = saved;
-        qunsetenv(link::kTesterPortVariable);
     }
 };
 

@@ -3,7 +3,6 @@
 // and the command-line download aborted by a close request.
 
 #include "ScriptedUserDialogs.h"
-#include "SimulatorThread.h"
 #include "TesterSimulator.h"
 #include "app/CommandLineRun.h"
 #include "app/EventViewerWindow.h"
@@ -17,15 +16,18 @@
 #include "link/TesterConnection.h"
 #include "records/DataloggerImageBuilder.h"
 #include "records/DataloggerTable.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
+
+#include <functional>
+#include <memory>
 
 using namespace nxa;
 using nxa::sim::Scenario;
@@ -36,17 +38,7 @@ Q_DECLARE_METATYPE(nxa::Notice)
 namespace {
 
 const QString kPassword = QStringLiteral("583041");
-
-link::LinkTimings shortTimings() {
-    link::LinkTimings timings;
-    timings.connectTimeoutMs = 3000;
-    timings.idleTimeoutMs = 300;
-    timings.sendIdleTimeoutMs = 300;
-    timings.pollIntervalMs = 10;
-    timings.uploadPacingStepMs = 1;
-    timings.closingPauseMs = 0;
-    return timings;
-}
+const QString kLoopback = QStringLiteral("127.0.0.1");
 
 QByteArray datalogger(int records, int peripheral) {
     records::DataloggerImageBuilder builder = records::sampleDatalogger(records, 3);
@@ -54,16 +46,23 @@ QByteArray datalogger(int records, int peripheral) {
     return builder.transferImage();
 }
 
-quint16 closedPort() {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost, 0);
-    const quint16 port = server.serverPort();
-    server.close();
-    return port;
+// A datalogger of 40 records served in slices slow enough to close the window
+// halfway through.
+sim::SimulatorSettings drippingDatalogger() {
+    sim::SimulatorSettings settings;
+    settings.scenario = Scenario::Drip;
+    settings.dripBytes = 1000;
+    settings.dripIntervalMs = 20;
+    settings.dataloggerImage = datalogger(40, 1);
+    return settings;
 }
 
-void usePort(quint16 port) {
-    qputenv("NXA_TESTER_PORT", QByteArray::number(port));
+// Starts the tester and keeps its address in the preferences, as an earlier
+// press of the button would have; null when it could not start.
+std::unique_ptr<sim::SimulatorThread> startTester(const sim::SimulatorSettings &settings) {
+    auto tester = test::startSimulator(settings);
+    app::writePreferences(parseDottedAddress(kLoopback));
+    return tester;
 }
 
 // The working state a main window would hand to an operation, with a count of
@@ -85,6 +84,36 @@ struct Views {
         t.afterConfigChange = [this] { ++afterConfig; };
         t.setConfigCaption = [this](const QString &caption) { captions.append(caption); };
         return t;
+    }
+};
+
+// What a main window hands to an operation: the session with the password
+// typed in, the dialogs and the views.
+struct Desk {
+    app::Session session;
+    app::ScriptedUserDialogs dialogs;
+    Views views;
+
+    explicit Desk(const QString &password = kPassword) { session.password = password; }
+
+    // Runs the operation with `user` acting each time its window waits.
+    void run(app::OperationCode code, std::function<void(app::OperationWindow &)> user) {
+        app::operationSettings().onWaitingForUser = std::move(user);
+        app::runTesterOperation(code, session, dialogs, nullptr, views.targets());
+    }
+};
+
+// The lines and notices of a command-line run.
+struct RecordedOutput {
+    QStringList lines;
+    QList<Notice> notices;
+
+    app::CommandLineOutput output(bool headless) {
+        app::CommandLineOutput out;
+        out.headless = headless;
+        out.line = [this](const QString &line) { lines.append(line); };
+        out.notice = [this](const Notice &notice) { notices.append(notice); };
+        return out;
     }
 };
 
@@ -122,23 +151,19 @@ private slots:
     void commandLineWindowWithDisplay();
 
 private:
-    QTemporaryDir *m_dir = nullptr;
-    QString m_previousDirectory;
+    std::unique_ptr<test::WorkingFolder> m_folder;
 };
 
 void OperationTest::init() {
-    m_dir = new QTemporaryDir;
-    m_previousDirectory = QDir::currentPath();
-    QDir::setCurrent(m_dir->path());
+    m_folder = std::make_unique<test::WorkingFolder>();
+    QVERIFY(m_folder->isActive());
     app::operationSettings() = {};
-    app::operationSettings().timings = shortTimings();
+    app::operationSettings().timings = test::loopbackTimings();
 }
 
 void OperationTest::cleanup() {
     app::operationSettings() = {};
-    QDir::setCurrent(m_previousDirectory);
-    delete m_dir;
-    m_dir = nullptr;
+    m_folder.reset();
 }
 
 // The first try fails to connect and leaves the window open with what was
@@ -146,17 +171,14 @@ void OperationTest::cleanup() {
 void OperationTest::cannotConnectKeepsWindowOpen() {
     sim::SimulatorSettings settings;
     settings.dataloggerImage = datalogger(25, 9);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
     app::writePreferences(parseDottedAddress(QStringLiteral("10.1.2.3")));
-    usePort(closedPort());
+    test::useTesterPort(test::closedPort());
 
-    app::Session session;
-    session.password = kPassword;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
+    Desk desk;
     int waits = 0;
-    app::operationSettings().onWaitingForUser = [&](app::OperationWindow &window) {
+    desk.run(app::OperationCode::Download, [&](app::OperationWindow &window) {
         ++waits;
         if (waits == 1) {
             QCOMPARE(window.windowTitle(), QStringLiteral("Download"));
@@ -170,26 +192,24 @@ void OperationTest::cannotConnectKeepsWindowOpen() {
         } else if (waits == 2) {
             QVERIFY(window.isVisible());
             QCOMPARE(window.addressField()->text(), QStringLiteral("127.0.0.1"));
-            usePort(tester.port());
+            test::useTesterPort(tester->port());
             window.actionButton()->click();
         } else {
             window.close();
         }
-    };
-    app::runTesterOperation(app::OperationCode::Download, session, dialogs, nullptr,
-                            views.targets());
+    });
 
     QCOMPARE(waits, 2);
-    QCOMPARE(dialogs.notices,
+    QCOMPARE(desk.dialogs.notices,
              (QList<Notice>{{"Error", "Can't connect to 127.0.0.1", NoticeIcon::Error},
                             {"Records added successfully", "Added successfully 25 new records",
                              NoticeIcon::Information}}));
-    QCOMPARE(views.table.rowCount(), 25);
-    QCOMPARE(views.beforeTable, 1);
-    QCOMPARE(views.afterTable, 1);
-    QCOMPARE(views.config.peripheralNumber(), 9);
-    QCOMPARE(session.testerAddress, parseDottedAddress(QStringLiteral("127.0.0.1")));
-    QCOMPARE(app::readPreferences(), session.testerAddress);
+    QCOMPARE(desk.views.table.rowCount(), 25);
+    QCOMPARE(desk.views.beforeTable, 1);
+    QCOMPARE(desk.views.afterTable, 1);
+    QCOMPARE(desk.views.config.peripheralNumber(), 9);
+    QCOMPARE(desk.session.testerAddress, parseDottedAddress(kLoopback));
+    QCOMPARE(app::readPreferences(), desk.session.testerAddress);
 }
 
 void OperationTest::loginOutcomes_data() {
@@ -230,102 +250,66 @@ void OperationTest::loginOutcomes() {
     sim::SimulatorSettings settings;
     settings.scenario = scenario;
     settings.dataloggerImage = datalogger(3, 1);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
-    app::writePreferences(parseDottedAddress(QStringLiteral("127.0.0.1")));
+    const auto tester = startTester(settings);
+    QVERIFY(tester);
 
-    app::Session session;
-    session.password = password;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
+    Desk desk(password);
     PressScript script;
-    app::operationSettings().onWaitingForUser = std::ref(script);
-    app::runTesterOperation(app::OperationCode::Download, session, dialogs, nullptr,
-                            views.targets());
+    desk.run(app::OperationCode::Download, std::ref(script));
 
-    QCOMPARE(dialogs.notices, QList<Notice>{notice});
+    QCOMPARE(desk.dialogs.notices, QList<Notice>{notice});
     QCOMPARE(script.waits, staysOpen ? 2 : 1);
-    QCOMPARE(views.table.rowCount(), 0);
-    QCOMPARE(views.beforeTable, 0);
+    QCOMPARE(desk.views.table.rowCount(), 0);
+    QCOMPARE(desk.views.beforeTable, 0);
 }
 
 void OperationTest::closeBeforePressing() {
-    app::Session session;
-    session.password = kPassword;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
+    Desk desk;
     PressScript script;
     script.presses = 0;
-    app::operationSettings().onWaitingForUser = std::ref(script);
-    app::runTesterOperation(app::OperationCode::DownloadConfig, session, dialogs, nullptr,
-                            views.targets());
+    desk.run(app::OperationCode::DownloadConfig, std::ref(script));
     QCOMPARE(script.waits, 1);
-    QVERIFY(dialogs.notices.isEmpty());
+    QVERIFY(desk.dialogs.notices.isEmpty());
     // Without the file the window showed the default address; only a press writes it.
-    QCOMPARE(session.testerAddress, parseDottedAddress(QStringLiteral("192.168.1.200")));
+    QCOMPARE(desk.session.testerAddress, parseDottedAddress(QStringLiteral("192.168.1.200")));
     QVERIFY(!QFile::exists(QStringLiteral("preferences.pref")));
 }
 
 void OperationTest::secondOperationClosesFirstConnection() {
     sim::SimulatorSettings settings;
     settings.dataloggerImage = datalogger(12, 2);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
-    app::writePreferences(parseDottedAddress(QStringLiteral("127.0.0.1")));
+    const auto tester = startTester(settings);
+    QVERIFY(tester);
 
-    app::Session session;
-    session.password = kPassword;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
-    PressScript first;
-    app::operationSettings().onWaitingForUser = std::ref(first);
-    app::runTesterOperation(app::OperationCode::Download, session, dialogs, nullptr,
-                            views.targets());
+    Desk desk;
+    desk.run(app::OperationCode::Download, PressScript());
     QVERIFY(app::programConnection().isOpen());
-    QTRY_COMPARE(tester.simulator().openConnections(), 1);
+    QTRY_COMPARE(tester->simulator().openConnections(), 1);
 
     // The view rebuilds the keys before a download, as the Download button does.
-    views.table.rebuildDuplicateKeys();
-    PressScript second;
-    app::operationSettings().onWaitingForUser = std::ref(second);
-    app::runTesterOperation(app::OperationCode::Download, session, dialogs, nullptr,
-                            views.targets());
-    QCOMPARE(tester.simulator().acceptedConnections(), 2);
-    QTRY_COMPARE(tester.simulator().openConnections(), 1);
-    QCOMPARE(views.table.rowCount(), 12);
-    QCOMPARE(dialogs.notices.value(1), (Notice{"Records added successfully",
-                                               "No new records added.", NoticeIcon::Information}));
+    desk.views.table.rebuildDuplicateKeys();
+    desk.run(app::OperationCode::Download, PressScript());
+    QCOMPARE(tester->simulator().acceptedConnections(), 2);
+    QTRY_COMPARE(tester->simulator().openConnections(), 1);
+    QCOMPARE(desk.views.table.rowCount(), 12);
+    QCOMPARE(
+        desk.dialogs.notices.value(1),
+        (Notice{"Records added successfully", "No new records added.", NoticeIcon::Information}));
 }
 
 // In interactive mode a close request during the transfer ends the wait; what
 // arrived is short, so it is a communication failure and the table stays.
 void OperationTest::abortedDownloadIsCommunicationFailure() {
-    sim::SimulatorSettings settings;
-    settings.scenario = Scenario::Drip;
-    settings.dripBytes = 1000;
-    settings.dripIntervalMs = 20;
-    settings.dataloggerImage = datalogger(40, 1);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
-    app::writePreferences(parseDottedAddress(QStringLiteral("127.0.0.1")));
+    const auto tester = startTester(drippingDatalogger());
+    QVERIFY(tester);
 
-    app::Session session;
-    session.password = kPassword;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
+    Desk desk;
     PressScript script;
     app::OperationWindow *opened = nullptr;
-    app::operationSettings().onWaitingForUser = [&](app::OperationWindow &window) {
-        opened = &window;
-        script(window);
-    };
     bool closed = false;
     int progressSeen = 0;
     app::operationSettings().beforePump = [&] {
-        if (closed || tester.simulator().receivedRequests().size() < 2)
+        if (closed || tester->simulator().receivedRequests().size() < 2)
             return;
         if (opened && opened->statusBar()->progress() > 0)
             progressSeen = opened->statusBar()->progress();
@@ -334,14 +318,16 @@ void OperationTest::abortedDownloadIsCommunicationFailure() {
             opened->close();
         }
     };
-    app::runTesterOperation(app::OperationCode::Download, session, dialogs, nullptr,
-                            views.targets());
+    desk.run(app::OperationCode::Download, [&](app::OperationWindow &window) {
+        opened = &window;
+        script(window);
+    });
     QVERIFY(closed);
     QVERIFY(progressSeen > 0 && progressSeen < 100);
-    QCOMPARE(dialogs.notices,
+    QCOMPARE(desk.dialogs.notices,
              QList<Notice>{(Notice{"Error", "Communication failure", NoticeIcon::None})});
-    QCOMPARE(views.table.rowCount(), 0);
-    QCOMPARE(views.beforeTable, 0);
+    QCOMPARE(desk.views.table.rowCount(), 0);
+    QCOMPARE(desk.views.beforeTable, 0);
 }
 
 void OperationTest::configurationDownloadAndUpload() {
@@ -351,20 +337,13 @@ void OperationTest::configurationDownloadAndUpload() {
     onTester.users[17].name = QStringLiteral("Marta");
     sim::SimulatorSettings settings;
     settings.configurationImage = config::encodeConfigurationTransfer(onTester);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
-    app::writePreferences(parseDottedAddress(QStringLiteral("127.0.0.1")));
+    const auto tester = startTester(settings);
+    QVERIFY(tester);
 
-    app::Session session;
-    session.password = kPassword;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
-    PressScript download;
-    app::operationSettings().onWaitingForUser = std::ref(download);
-    app::runTesterOperation(app::OperationCode::DownloadConfig, session, dialogs, nullptr,
-                            views.targets());
-    QVERIFY(dialogs.notices.isEmpty());
+    Desk desk;
+    Views &views = desk.views;
+    desk.run(app::OperationCode::DownloadConfig, PressScript());
+    QVERIFY(desk.dialogs.notices.isEmpty());
     QCOMPARE(views.config.peripheralNumber(), 4);
     // Image texts keep the spaces that pad them to their field.
     QCOMPARE(views.config.description, QStringLiteral("Clean Room 3        "));
@@ -375,17 +354,15 @@ void OperationTest::configurationDownloadAndUpload() {
     views.config.description = QStringLiteral("Clean Room 4");
     PressScript upload;
     QString title;
-    app::operationSettings().onWaitingForUser = [&](app::OperationWindow &window) {
+    desk.run(app::OperationCode::UploadConfig, [&](app::OperationWindow &window) {
         title = window.windowTitle();
         upload(window);
-    };
-    app::runTesterOperation(app::OperationCode::UploadConfig, session, dialogs, nullptr,
-                            views.targets());
+    });
     QCOMPARE(title, QStringLiteral("Upload Config"));
-    QCOMPARE(dialogs.notices, QList<Notice>{(Notice{"Uploaded successfully",
-                                                    "Uploadedd successfully the configuration",
-                                                    NoticeIcon::Information})});
-    QCOMPARE(tester.simulator().configurationImage(),
+    QCOMPARE(desk.dialogs.notices, QList<Notice>{(Notice{"Uploaded successfully",
+                                                         "Uploadedd successfully the configuration",
+                                                         NoticeIcon::Information})});
+    QCOMPARE(tester->simulator().configurationImage(),
              config::encodeConfigurationTransfer(views.config));
     QCOMPARE(views.captions, (QStringList{"127.0.0.1", "127.0.0.1"}));
 }
@@ -393,38 +370,26 @@ void OperationTest::configurationDownloadAndUpload() {
 void OperationTest::refusedUpload() {
     sim::SimulatorSettings settings;
     settings.scenario = Scenario::UploadRefused;
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
-    app::writePreferences(parseDottedAddress(QStringLiteral("127.0.0.1")));
+    const auto tester = startTester(settings);
+    QVERIFY(tester);
 
-    app::Session session;
-    session.password = kPassword;
-    app::ScriptedUserDialogs dialogs;
-    Views views;
+    Desk desk;
     PressScript script;
-    app::operationSettings().onWaitingForUser = std::ref(script);
-    app::runTesterOperation(app::OperationCode::UploadConfig, session, dialogs, nullptr,
-                            views.targets());
-    QCOMPARE(dialogs.notices, QList<Notice>{(Notice{"Error", "Upload fail", NoticeIcon::None})});
+    desk.run(app::OperationCode::UploadConfig, std::ref(script));
+    QCOMPARE(desk.dialogs.notices,
+             QList<Notice>{(Notice{"Error", "Upload fail", NoticeIcon::None})});
     QCOMPARE(script.waits, 1);
 }
 
 // A close request during the datalogger transfer of a command-line run gives
 // exactly one failure line and result code 7, logged as such.
 void OperationTest::commandLineCloseRequestIsCodeSeven() {
-    sim::SimulatorSettings settings;
-    settings.scenario = Scenario::Drip;
-    settings.dripBytes = 1000;
-    settings.dripIntervalMs = 20;
-    settings.dataloggerImage = datalogger(40, 1);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
+    const auto tester = test::startSimulator(drippingDatalogger());
+    QVERIFY(tester);
 
     bool posted = false;
     app::operationSettings().beforePump = [&] {
-        if (posted || tester.simulator().receivedRequests().size() < 2)
+        if (posted || tester->simulator().receivedRequests().size() < 2)
             return;
         posted = true;
         const QWidgetList windows = QApplication::topLevelWidgets();
@@ -433,14 +398,10 @@ void OperationTest::commandLineCloseRequestIsCodeSeven() {
     };
     app::Session session;
     session.parameters = QStringList{"127.0.0.1", kPassword, "/TXT", "out.txt"};
-    QStringList lines;
-    QList<Notice> notices;
-    app::CommandLineOutput output;
-    output.headless = true;
-    output.line = [&](const QString &line) { lines.append(line); };
-    output.notice = [&](const Notice &notice) { notices.append(notice); };
+    RecordedOutput recorded;
+    const QStringList &lines = recorded.lines;
 
-    const int code = app::runCommandLine(session, output);
+    const int code = app::runCommandLine(session, recorded.output(true));
     QVERIFY(posted);
     QCOMPARE(code, 7);
     QCOMPARE(session.resultCode, 7);
@@ -448,13 +409,13 @@ void OperationTest::commandLineCloseRequestIsCodeSeven() {
     QCOMPARE(lines.at(0), session.runStamp);
     QCOMPARE(lines.at(1), QStringLiteral("Extract data from 127.0.0.1 to out.txt"));
     QCOMPARE(lines.at(2), QStringLiteral("     7 - Error: Operation aborted by user."));
-    QVERIFY(notices.isEmpty());
+    QVERIFY(recorded.notices.isEmpty());
     QVERIFY(!QFile::exists(QStringLiteral("out.txt")));
-    QFile log(QStringLiteral("log.txt"));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(log.readAll(), (session.runStamp + "\r\nExtract data from 127.0.0.1 to out.txt\r\n"
-                                                "     7 - Error: Operation aborted by user.\r\n")
-                                .toUtf8());
+    QVERIFY(QFile::exists(QStringLiteral("log.txt")));
+    QCOMPARE(test::readFile(QStringLiteral("log.txt")),
+             (session.runStamp + "\r\nExtract data from 127.0.0.1 to out.txt\r\n"
+                                 "     7 - Error: Operation aborted by user.\r\n")
+                 .toUtf8());
 }
 
 // With a display the run shows its Download window, presses its own button
@@ -462,9 +423,8 @@ void OperationTest::commandLineCloseRequestIsCodeSeven() {
 void OperationTest::commandLineWindowWithDisplay() {
     sim::SimulatorSettings settings;
     settings.dataloggerImage = datalogger(30, 1);
-    sim::SimulatorThread tester(settings);
-    QVERIFY(tester.start());
-    usePort(tester.port());
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
 
     struct Seen {
         bool visible = false;
@@ -489,22 +449,17 @@ void OperationTest::commandLineWindowWithDisplay() {
     app::operationSettings().timings.closingPauseMs = 50;
     app::Session session;
     session.parameters = QStringList{"127.0.0.1", kPassword, "/TXT", "out.txt"};
-    QStringList lines;
-    QList<Notice> notices;
-    app::CommandLineOutput output;
-    output.headless = false;
-    output.line = [&](const QString &line) { lines.append(line); };
-    output.notice = [&](const Notice &notice) { notices.append(notice); };
+    RecordedOutput recorded;
 
-    QCOMPARE(app::runCommandLine(session, output), 0);
+    QCOMPARE(app::runCommandLine(session, recorded.output(false)), 0);
     QVERIFY(seen.visible);
     QCOMPARE(seen.title, QStringLiteral("Download"));
     QCOMPARE(seen.size, QSize(400, 255));
     QCOMPARE(seen.buttonText, QStringLiteral("Download"));
     QVERIFY(!seen.buttonVisible);
     QCOMPARE(seen.lines, (QStringList{session.runStamp, session.runDescription}));
-    QVERIFY(lines.isEmpty());
-    QVERIFY(notices.isEmpty());
+    QVERIFY(recorded.lines.isEmpty());
+    QVERIFY(recorded.notices.isEmpty());
     QVERIFY(QFile::exists(QStringLiteral("out.txt")));
     for (QWidget *widget : QApplication::topLevelWidgets())
         QVERIFY(!qobject_cast<app::EventViewerWindow *>(widget));

@@ -1,8 +1,8 @@
 #include "app/Preferences.h"
 #include "common/TesterAddress.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -10,17 +10,6 @@ using namespace nxa;
 using namespace nxa::app;
 
 namespace {
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 constexpr quint32 address(quint32 a, quint32 b, quint32 c, quint32 d) {
     return a | b << 8 | c << 16 | d << 24;
@@ -36,9 +25,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("preferences.pref"));
         writePreferences(address(192, 168, 1, 200), path);
-        QCOMPARE(readAll(path), QByteArray("\xEF\xBB\xBF\r\n"
-                                           "[TCP/IP Settings]\r\n"
-                                           "IP Address = 192.168.1.200\r\n"));
+        QCOMPARE(test::readFile(path), QByteArray("\xEF\xBB\xBF\r\n"
+                                                  "[TCP/IP Settings]\r\n"
+                                                  "IP Address = 192.168.1.200\r\n"));
     }
 
     void reads_data() {
@@ -100,7 +89,7 @@ private slots:
         QFETCH(QString, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("preferences.pref"));
-        writeAll(path, content);
+        QVERIFY(test::writeFile(path, content));
         QCOMPARE(formatAddress(readPreferences(path)), expected);
     }
 
@@ -114,11 +103,11 @@ private slots:
     void rewriteDropsEverythingElse() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("preferences.pref"));
-        writeAll(path, "; mine\r\n[Other]\r\nKey = value\r\n[TCP/IP Settings]\r\nIP Address = "
-                       "192.168.001.200\r\nExtra = 1\r\n");
+        QVERIFY(test::writeFile(path, "; mine\r\n[Other]\r\nKey = value\r\n[TCP/IP Settings]\r\n"
+                                      "IP Address = 192.168.001.200\r\nExtra = 1\r\n"));
         writePreferences(readPreferences(path), path);
-        QCOMPARE(readAll(path), QByteArray("\xEF\xBB\xBF\r\n[TCP/IP Settings]\r\n"
-                                           "IP Address = 192.168.1.200\r\n"));
+        QCOMPARE(test::readFile(path), QByteArray("\xEF\xBB\xBF\r\n[TCP/IP Settings]\r\n"
+                                                  "IP Address = 192.168.1.200\r\n"));
     }
 
     void unwritablePathIsSkipped() {

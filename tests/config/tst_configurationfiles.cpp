@@ -1,5 +1,6 @@
 #include "GoldenImage.h"
 #include "config/ConfigurationFiles.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,16 +22,6 @@ const Notice kWrongFormat{QStringLiteral("Error"), QStringLiteral("Wrong file fo
                           NoticeIcon::Error};
 const Notice kCantWrite{QStringLiteral("Error"), QStringLiteral("Can't write the file"),
                         NoticeIcon::Error};
-
-QByteArray readAll(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 QString fixture(const QString &name) {
     return QStringLiteral(NXA_FIXTURES "/config/") + name;
@@ -108,7 +99,7 @@ private slots:
         QCOMPARE(QFileInfo(result.path), QFileInfo(dir.filePath(name)));
         QCOMPARE(result.notices, Notices{(Notice{name, "Saved correctly the file:\n\n" + name,
                                                  NoticeIcon::Information})});
-        const QByteArray bytes = readAll(dir.filePath(name));
+        const QByteArray bytes = test::readFile(dir.filePath(name));
         QCOMPARE(bytes.size(), 33924);
         QCOMPARE(bytes, golden::fileForm(golden::defaultRecords()));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
@@ -119,11 +110,11 @@ private slots:
         StationConfig config;
         config.setPeripheralNumber(3);
         const QString path = dir.filePath(QStringLiteral("CONFIG03.BRC"));
-        QVERIFY(writeAll(path, QByteArray(50000, 'x')));
+        QVERIFY(test::writeFile(path, QByteArray(50000, 'x')));
         QVERIFY(exportConfiguration(config, dir.path()).ok);
         config.description = QStringLiteral("Second");
         QVERIFY(exportConfiguration(config, dir.path()).ok);
-        const QByteArray bytes = readAll(path);
+        const QByteArray bytes = test::readFile(path);
         QCOMPARE(bytes.size(), 33924);
         QCOMPARE(bytes.mid(2, 6), QByteArray("Second"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
@@ -186,7 +177,7 @@ private slots:
         QTemporaryDir dir;
         QList<QByteArray> records = golden::defaultRecords();
         records[0].replace(2, 6, "Line 9");
-        QVERIFY(writeAll(dir.filePath(name), golden::fileForm(records)));
+        QVERIFY(test::writeFile(dir.filePath(name), golden::fileForm(records)));
         StationConfig config;
         config.setPeripheralNumber(40);
         const DecodeResult result = importConfiguration(config, dir.filePath(name));

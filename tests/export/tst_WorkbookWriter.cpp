@@ -1,6 +1,7 @@
 #include "export/WorkbookWriter.h"
 
 #include "WorkbookReader.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -9,18 +10,10 @@
 #include <QtTest>
 
 using namespace nxa::exports;
+using nxa::test::readFile;
+using nxa::test::writeFile;
 
 namespace {
-
-bool writeFile(const QString &path, const QByteArray &bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Cells as "A1=s: text" or "B2=n:12.5", the form the expectations are written in.
 QStringList cellsOf(const QJsonObject &workbook) {

@@ -1,11 +1,10 @@
 #include "SimulatorImages.h"
-#include "SimulatorThread.h"
 #include "TesterSimulator.h"
 #include "common/TesterAddress.h"
 #include "link/TesterConnection.h"
+#include "support/SimulatorFixture.h"
 
 #include <QFile>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,6 +13,7 @@
 using namespace nxa;
 using namespace nxa::link;
 using nxa::sim::Scenario;
+using nxa::test::startSimulator;
 
 Q_DECLARE_METATYPE(nxa::link::Outcome)
 Q_DECLARE_METATYPE(nxa::sim::Scenario)
@@ -22,17 +22,6 @@ namespace {
 
 const quint32 kLocalhost = parseDottedAddress(QStringLiteral("127.0.0.1"));
 const QString kPassword = QStringLiteral("583041");
-
-LinkTimings shortTimings() {
-    LinkTimings timings;
-    timings.connectTimeoutMs = 3000;
-    timings.idleTimeoutMs = 300;
-    timings.sendIdleTimeoutMs = 300;
-    timings.pollIntervalMs = 10;
-    timings.uploadPacingStepMs = 5;
-    timings.closingPauseMs = 0;
-    return timings;
-}
 
 // Everything the link told its window, in order.
 struct HookRecorder {
@@ -78,15 +67,6 @@ sim::SimulatorSettings settingsFor(Scenario scenario, int records = 20) {
     settings.dataloggerImage = sim::generateDataloggerImage(datalogger);
     settings.configurationImage = sim::defaultConfigurationImage(4);
     return settings;
-}
-
-// Starts a simulator on a free loopback port and points the link at it.
-std::unique_ptr<sim::SimulatorThread> startSimulator(const sim::SimulatorSettings &settings) {
-    auto simulator = std::make_unique<sim::SimulatorThread>(settings);
-    if (!simulator->start())
-        return nullptr;
-    qputenv(kTesterPortVariable, QByteArray::number(simulator->port()));
-    return simulator;
 }
 
 QByteArray request(const char *command, const QByteArray &password) {
@@ -165,7 +145,7 @@ void TesterConnectionTest::login() {
     auto simulator = startSimulator(settingsFor(scenario));
     QVERIFY(simulator);
     HookRecorder recorder;
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     connection.setHooks(recorder.hooks());
 
     QCOMPARE(connection.connectAndLogin(kLocalhost, password), outcome);
@@ -176,15 +156,11 @@ void TesterConnectionTest::login() {
 }
 
 void TesterConnectionTest::cannotConnect() {
-    quint16 closedPort = 0;
-    {
-        QTcpServer probe;
-        QVERIFY(probe.listen(QHostAddress::LocalHost));
-        closedPort = probe.serverPort();
-    }
-    qputenv(kTesterPortVariable, QByteArray::number(closedPort));
+    const quint16 closedPort = test::closedPort();
+    QVERIFY(closedPort != 0);
+    test::useTesterPort(closedPort);
     HookRecorder recorder;
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     connection.setHooks(recorder.hooks());
 
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::CannotConnect);
@@ -213,7 +189,7 @@ void TesterConnectionTest::requestBytes() {
     settings.password = password;
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
 
     QCOMPARE(connection.connectAndLogin(kLocalhost, password), Outcome::Success);
     QCOMPARE(connection.downloadDatalogger(password).outcome, Outcome::Success);
@@ -252,7 +228,7 @@ void TesterConnectionTest::transferFailure() {
     auto simulator = startSimulator(settingsFor(scenario));
     QVERIFY(simulator);
     HookRecorder recorder;
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     connection.setHooks(recorder.hooks());
 
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
@@ -272,7 +248,7 @@ void TesterConnectionTest::fullDatalogger() {
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
     HookRecorder recorder;
-    LinkTimings timings = shortTimings();
+    LinkTimings timings = test::loopbackTimings();
     // A wait that took one poll per receive call would need 193 passes.
     timings.pollIntervalMs = 200;
     timings.idleTimeoutMs = 2000;
@@ -297,7 +273,7 @@ void TesterConnectionTest::emptyDatalogger() {
     const sim::SimulatorSettings settings = settingsFor(Scenario::Normal, 0);
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
     const TesterConnection::Transfer transfer = connection.downloadDatalogger(kPassword);
     QCOMPARE(transfer.outcome, Outcome::Success);
@@ -311,7 +287,7 @@ void TesterConnectionTest::configurationDownload() {
     const sim::SimulatorSettings settings = settingsFor(Scenario::Normal);
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
     const TesterConnection::Transfer transfer = connection.downloadConfiguration(kPassword);
     QCOMPARE(transfer.outcome, Outcome::Success);
@@ -340,7 +316,7 @@ void TesterConnectionTest::dripCompletes() {
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
     HookRecorder recorder;
-    LinkTimings timings = shortTimings();
+    LinkTimings timings = test::loopbackTimings();
     timings.idleTimeoutMs = 250;
     TesterConnection connection(timings);
     connection.setHooks(recorder.hooks());
@@ -366,7 +342,7 @@ void TesterConnectionTest::upload() {
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
     HookRecorder recorder;
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     connection.setHooks(recorder.hooks());
 
     QByteArray image = sim::defaultConfigurationImage(9);
@@ -421,7 +397,7 @@ void TesterConnectionTest::uploadFails() {
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
     HookRecorder recorder;
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     connection.setHooks(recorder.hooks());
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
     QCOMPARE(connection.uploadConfiguration(kPassword, sim::defaultConfigurationImage(2)),
@@ -455,7 +431,7 @@ void TesterConnectionTest::abort() {
     auto simulator = startSimulator(settings);
     QVERIFY(simulator);
     HookRecorder recorder;
-    LinkTimings timings = shortTimings();
+    LinkTimings timings = test::loopbackTimings();
     timings.idleTimeoutMs = 5000; // only the close request can end these waits early
     TesterConnection connection(timings);
     connection.setAbortIsFinal(final);
@@ -481,7 +457,7 @@ void TesterConnectionTest::secondOperationClosesFirst() {
     auto simulator = startSimulator(settingsFor(Scenario::Normal));
     QVERIFY(simulator);
     sim::TesterSimulator &tester = simulator->simulator();
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
 
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
     QCOMPARE(connection.downloadDatalogger(kPassword).outcome, Outcome::Success);
@@ -502,7 +478,7 @@ void TesterConnectionTest::staleReplyBytesDoNotCount() {
     // one sends only "NXAO", which must not be completed by the old "K".
     auto first = startSimulator(settingsFor(Scenario::Normal));
     QVERIFY(first);
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
 
     auto second = startSimulator(settingsFor(Scenario::Nxao));
@@ -512,7 +488,7 @@ void TesterConnectionTest::staleReplyBytesDoNotCount() {
 }
 
 void TesterConnectionTest::commandWithoutConnection() {
-    TesterConnection connection(shortTimings());
+    TesterConnection connection(test::loopbackTimings());
     QVERIFY(!connection.isOpen());
     QCOMPARE(connection.downloadDatalogger(kPassword).outcome, Outcome::CommunicationFailure);
     QCOMPARE(connection.downloadConfiguration(kPassword).outcome, Outcome::CommunicationFailure);

@@ -6,6 +6,7 @@
 #include "config/StationConfig.h"
 #include "link/TesterConnection.h"
 #include "records/DataloggerImageBuilder.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QProcess>
@@ -20,11 +21,6 @@ namespace {
 
 QString simulatorExecutable() {
     return QStringLiteral(NXA_BINARY_DIR "/tools/tester-sim/nxa-tester-sim");
-}
-
-bool writeFile(const QString &path, const QByteArray &data) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 QByteArray preamble(int peripheral) {
@@ -194,7 +190,7 @@ void TesterSimulatorTest::logFile() {
     QVERIFY(directory.isValid());
     records::DataloggerImageBuilder builder = records::sampleDatalogger(250, 3);
     const QString path = directory.filePath(name);
-    QVERIFY(writeFile(path, builder.fileImage()));
+    QVERIFY(test::writeFile(path, builder.fileImage()));
 
     const sim::CommandLineResult result =
         sim::parseSimulatorCommandLine(QStringList{"--log", path} + extra);
@@ -214,7 +210,7 @@ void TesterSimulatorTest::configurationFile() {
     station.users[5].name = QStringLiteral("Ada");
     const QByteArray file = config::encodeConfigurationFile(station);
     const QString path = directory.filePath(QStringLiteral("CONFIG23.BRC"));
-    QVERIFY(writeFile(path, file));
+    QVERIFY(test::writeFile(path, file));
 
     sim::CommandLineResult result = sim::parseSimulatorCommandLine({"--config", path});
     QVERIFY2(result.error.isEmpty(), qPrintable(result.error));
@@ -225,7 +221,7 @@ void TesterSimulatorTest::configurationFile() {
 
     // A name not like CONFIGXX.BRC: served with peripheral number 1, and a warning.
     const QString other = directory.filePath(QStringLiteral("line3.BRC"));
-    QVERIFY(writeFile(other, file));
+    QVERIFY(test::writeFile(other, file));
     result = sim::parseSimulatorCommandLine({"--config", other});
     QVERIFY(result.error.isEmpty());
     QCOMPARE(result.options.warnings.size(), 1);
@@ -233,7 +229,7 @@ void TesterSimulatorTest::configurationFile() {
 
     // Not a configuration: header byte 1 is not ";".
     const QString broken = directory.filePath(QStringLiteral("CONFIG01.BRC"));
-    QVERIFY(writeFile(broken, QByteArray(33924, 'x')));
+    QVERIFY(test::writeFile(broken, QByteArray(33924, 'x')));
     result = sim::parseSimulatorCommandLine({"--config", broken});
     QCOMPARE(result.error, broken + QStringLiteral(" is not a configuration file"));
 

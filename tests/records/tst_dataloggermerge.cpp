@@ -1,5 +1,6 @@
 #include "records/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
+#include "support/TestFiles.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -46,10 +47,7 @@ DataloggerImageBuilder threeRecords() {
 
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes) {
     const QString path = dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
+    return test::writeFile(path, bytes) ? path : QString();
 }
 
 QStringList column(const DataloggerTable &table, int c) {

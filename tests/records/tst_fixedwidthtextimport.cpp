@@ -1,4 +1,5 @@
 #include "records/FixedWidthTextImport.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -72,10 +73,7 @@ void TstFixedWidthTextImport::initTestCase() {
 
 QString TstFixedWidthTextImport::write(const QString &name, const QByteArray &bytes) {
     const QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        return {};
-    return path;
+    return test::writeFile(path, bytes) ? path : QString();
 }
 
 void TstFixedWidthTextImport::importsHandWrittenFile() {

@@ -77,6 +77,14 @@ public:
                 found.append(op.text);
         return found;
     }
+    // The same line as "text@x" entries, so positions are compared with the texts.
+    QStringList placedTextsAt(int onPage, int y) const {
+        QStringList found;
+        for (const Op &op : ops)
+            if (op.kind == Kind::Text && op.page == onPage && op.y == y)
+                found.append(op.text + QLatin1Char('@') + QString::number(op.x));
+        return found;
+    }
     // The first text equal to `text`, or a default Op with an empty text.
     Op firstText(const QString &text) const {
         for (const Op &op : ops)

@@ -27,15 +27,6 @@ int profileY(int profile) {
     return kFirstProfileY + (profile - 1) * kRowPitch;
 }
 
-// "text@x" for every text on the line.
-QStringList lineAt(const RecordingCanvas &canvas, int page, int y) {
-    QStringList found;
-    for (const auto &op : canvas.texts())
-        if (op.page == page && op.y == y)
-            found.append(op.text + QLatin1Char('@') + QString::number(op.x));
-    return found;
-}
-
 RecordingCanvas print(const StationConfig &config, int height = kHeight) {
     RecordingCanvas canvas(kWidth, height);
     profilesReport(canvas, config);
@@ -159,9 +150,9 @@ void TestProfilesReport::modeHeadings() {
     StationConfig config;
     config.mode = handFree ? nxa::config::Mode::HandFree : nxa::config::Mode::Normal;
     const RecordingCanvas canvas = print(config);
-    QCOMPARE(lineAt(canvas, 0, kHeadingY), headings);
-    QCOMPARE(lineAt(canvas, 0, kUnitY), units);
-    QCOMPARE(lineAt(canvas, 0, profileY(1)), firstRow);
+    QCOMPARE(canvas.placedTextsAt(0, kHeadingY), headings);
+    QCOMPARE(canvas.placedTextsAt(0, kUnitY), units);
+    QCOMPARE(canvas.placedTextsAt(0, profileY(1)), firstRow);
     const auto rules = canvas.ofKind(RecordingCanvas::Kind::Line);
     QCOMPARE(rules.size(), 1);
     QCOMPARE(QList<int>({rules[0].x, rules[0].y, rules[0].width, rules[0].height}),
@@ -171,7 +162,7 @@ void TestProfilesReport::modeHeadings() {
 void TestProfilesReport::defaultRows() {
     const RecordingCanvas canvas = print(StationConfig());
     for (int profile = 1; profile <= 10; ++profile) {
-        const QStringList row = lineAt(canvas, 0, profileY(profile));
+        const QStringList row = canvas.placedTextsAt(0, profileY(profile));
         const QString label = QStringLiteral("Profile%1@320").arg(profile);
         QCOMPARE(row, (QStringList{label, "100@1044", "70000@1595", "750@2274", "35000@2825",
                                    "WS + Shoes@3190", "If Check is OK@3682", "YES@4174"}));
@@ -187,8 +178,9 @@ void TestProfilesReport::clearedLimitPrintsNothing() {
     config.profiles[2].check = 2;
     config.profiles[2].relay = 0;
     const RecordingCanvas canvas = print(config);
-    QCOMPARE(lineAt(canvas, 0, profileY(3)), (QStringList{"Profile3@320", "70000@1595", "750@2274",
-                                                          "Shoes@3190", "Off@3682", "YES@4174"}));
+    QCOMPARE(canvas.placedTextsAt(0, profileY(3)),
+             (QStringList{"Profile3@320", "70000@1595", "750@2274", "Shoes@3190", "Off@3682",
+                          "YES@4174"}));
     // No white box stands where the cleared value would be.
     for (const auto &op : canvas.ops)
         QVERIFY(!(op.kind == RecordingCanvas::Kind::Fill && op.y == profileY(3) &&
@@ -211,8 +203,8 @@ void TestProfilesReport::ownVisitorsQualifier() {
     config.profiles[0].visitorsQualifier = first;
     config.profiles[6].visitorsQualifier = seventh;
     const RecordingCanvas canvas = print(config);
-    QCOMPARE(lineAt(canvas, 0, profileY(1)).contains(QStringLiteral("YES@4174")), first);
-    QCOMPARE(lineAt(canvas, 0, profileY(7)).contains(QStringLiteral("YES@4174")), seventh);
+    QCOMPARE(canvas.placedTextsAt(0, profileY(1)).contains(QStringLiteral("YES@4174")), first);
+    QCOMPARE(canvas.placedTextsAt(0, profileY(7)).contains(QStringLiteral("YES@4174")), seventh);
     QCOMPARE(canvas.countTexts(QStringLiteral("YES")), 8 + int(first) + int(seventh));
     // A row without YES advances by its relay text: the pitch does not change.
     QCOMPARE(canvas.firstText(QStringLiteral("Profile8")).y, profileY(8));
@@ -227,7 +219,7 @@ void TestProfilesReport::visitorsRow() {
     visitors.relay = 1;
     visitors.visitorsQualifier = true; // has no column in the report
     const RecordingCanvas canvas = print(config);
-    QCOMPARE(lineAt(canvas, 0, kVisitorY),
+    QCOMPARE(canvas.placedTextsAt(0, kVisitorY),
              (QStringList{"Visitor@320", "5@1108", "70000@1595", "750@2274", "1234567@2761",
                           "WS@3190", "Always@3682"}));
     QCOMPARE(canvas.countTexts(QStringLiteral("YES")), 10);
@@ -252,7 +244,7 @@ void TestProfilesReport::unknownChoiceStillTakesALine() {
     config.profiles[1].check = 7;
     config.profiles[1].visitorsQualifier = false;
     const RecordingCanvas canvas = print(config);
-    QCOMPARE(lineAt(canvas, 0, profileY(2)),
+    QCOMPARE(canvas.placedTextsAt(0, profileY(2)),
              (QStringList{"Profile2@320", "100@1044", "70000@1595", "750@2274", "35000@2825"}));
     QCOMPARE(canvas.firstText(QStringLiteral("Profile3")).y, profileY(3));
 }
@@ -265,7 +257,7 @@ void TestProfilesReport::tableContinuesWithoutHeadings() {
     QCOMPARE(canvas.firstText(QStringLiteral("Profile5")).y, 2188);
     QCOMPARE(canvas.firstText(QStringLiteral("Profile6")).page, 1);
     QCOMPARE(canvas.firstText(QStringLiteral("Profile6")).y, 80);
-    const auto visitorRow = lineAt(canvas, 1, 80 + 4 * 72 + 64 + 8 * 8);
+    const auto visitorRow = canvas.placedTextsAt(1, 80 + 4 * 72 + 64 + 8 * 8);
     QCOMPARE(visitorRow.value(0), QStringLiteral("Visitor@320"));
     QCOMPARE(canvas.page, 1);
     QCOMPARE(canvas.countTexts(QStringLiteral("Check")), 1);

@@ -21,14 +21,6 @@ constexpr int kRuleY = 1704;
 constexpr int kFirstRowY = 1791;
 constexpr int kRowPitch = 87;
 
-QStringList lineAt(const RecordingCanvas &canvas, int page, int y) {
-    QStringList found;
-    for (const auto &op : canvas.texts())
-        if (op.page == page && op.y == y)
-            found.append(op.text + QLatin1Char('@') + QString::number(op.x));
-    return found;
-}
-
 StationConfig onlyUsers(const QList<int> &active) {
     StationConfig config;
     for (auto &user : config.users)
@@ -87,7 +79,7 @@ void TestUsersReport::headerAndHeadings() {
     QCOMPARE(description.y, 1443);
     QCOMPARE(description.x, 2400 - 6 * 64 / 2);
     QCOMPARE(description.font, (FontSpec{FontRole::Title, 96, 128}));
-    QCOMPARE(lineAt(canvas, 0, kHeadingY),
+    QCOMPARE(canvas.placedTextsAt(0, kHeadingY),
              (QStringList{"ID@960", "Name@1240", "Profile@2640", "User Code@3480"}));
     // The rule still runs from margin to margin.
     const auto rules = canvas.ofKind(RecordingCanvas::Kind::Line);
@@ -111,7 +103,7 @@ void TestUsersReport::bandingCountsPrintedRowsOnly() {
     RecordingCanvas canvas(kWidth, kHeight);
     usersReport(canvas, onlyUsers(active));
     for (int i = 0; i < active.size(); ++i)
-        QCOMPARE(lineAt(canvas, 0, kFirstRowY + i * kRowPitch).value(0),
+        QCOMPARE(canvas.placedTextsAt(0, kFirstRowY + i * kRowPitch).value(0),
                  QString::number(active[i]) + QStringLiteral("@960"));
     QCOMPARE(canvas.countTexts(QStringLiteral("Profile  1")), active.size());
     QList<int> ys;
@@ -135,17 +127,18 @@ void TestUsersReport::rowCells() {
     RecordingCanvas canvas(kWidth, kHeight);
     usersReport(canvas, config);
     // Generator "QJX": g1..g3 = 8, 1, 7, so user 0's code ends in 817.
-    QCOMPARE(lineAt(canvas, 0, kFirstRowY), (QStringList{"0@960", "User 0@1240", "000817@3480"}));
+    QCOMPARE(canvas.placedTextsAt(0, kFirstRowY),
+             (QStringList{"0@960", "User 0@1240", "000817@3480"}));
     // The code printed is the one the Users tab shows for the same generator.
     const QString code = nxa::config::userCode(config.generator, 37);
     QVERIFY(code.startsWith(QLatin1String("037")));
-    QCOMPARE(lineAt(canvas, 0, kFirstRowY + kRowPitch),
+    QCOMPARE(canvas.placedTextsAt(0, kFirstRowY + kRowPitch),
              (QStringList{"37@960", "Zoë Müller@1240", "Profile 10@2640", code + "@3480"}));
 
     config.generator = QStringLiteral("7"); // shown as "007": g1..g3 = 4, 8, 4
     RecordingCanvas other(kWidth, kHeight);
     usersReport(other, config);
-    QCOMPARE(lineAt(other, 0, kFirstRowY).value(2), QStringLiteral("000484@3480"));
+    QCOMPARE(other.placedTextsAt(0, kFirstRowY).value(2), QStringLiteral("000484@3480"));
 }
 
 void TestUsersReport::noActiveUser() {
@@ -166,7 +159,7 @@ void TestUsersReport::allUsersOverSeveralPages() {
     // 55 rows on the first page, 73 on each later one: 55 + 12 x 73 = 931,
     // so the last 69 rows fill a fourteenth page.
     QCOMPARE(canvas.page, 13);
-    QCOMPARE(lineAt(canvas, 0, kFirstRowY).mid(0, 3),
+    QCOMPARE(canvas.placedTextsAt(0, kFirstRowY).mid(0, 3),
              (QStringList{"0@960", "User 0@1240", "Profile  1@2640"}));
     QCOMPARE(canvas.firstText(QStringLiteral("54")).page, 0);
     QCOMPARE(canvas.firstText(QStringLiteral("55")).page, 1);
