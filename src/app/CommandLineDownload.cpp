@@ -50,8 +50,14 @@ public:
         QMetaObject::invokeMethod(m_window.actionButton(), &QPushButton::click,
                                   Qt::QueuedConnection);
         waitForWindowEvents(m_watch, [&pressed] { return pressed; });
-        if (pressed && !m_watch.take())
+        // A close request handled together with the press stays in the watch:
+        // the first receive wait takes it and the run ends as aborted. One
+        // that came before the press ends the run the same way. Neither may
+        // pass for a download that ran.
+        if (pressed)
             connectSequence();
+        else
+            fail(link::Outcome::Aborted);
 
         if (!m_output.headless) {
             const int pause = operationSettings().timings.closingPauseMs;
@@ -78,12 +84,12 @@ private:
 
         const link::Outcome login = connection.connectAndLogin(address, m_session.password);
         if (login != link::Outcome::Success) {
-            fail(login, address);
+            fail(login);
             return;
         }
         const auto transfer = connection.downloadDatalogger(m_session.password);
         if (transfer.outcome != link::Outcome::Success) {
-            fail(transfer.outcome, address);
+            fail(transfer.outcome);
             return;
         }
 
@@ -107,8 +113,8 @@ private:
         m_window.addLine(runStampText(QDateTime::currentDateTime()));
     }
 
-    void fail(link::Outcome outcome, quint32 address) {
-        m_window.addLine(link::commandLineLine(outcome, address));
+    void fail(link::Outcome outcome) {
+        m_window.addLine(link::commandLineLine(outcome, m_session.testerAddress));
         m_session.resultCode = link::resultCode(outcome);
     }
 

@@ -22,7 +22,9 @@ ParameterCheck checkParameters(const CommandLineParameters &parameters) {
     // fields above 255 without a rule of its own for each.
     check.address = parseDottedAddress(parameters.address);
     check.addressOk = formatAddress(check.address) == parameters.address;
-    check.passwordOk = parameters.password.size() == kPasswordLength;
+    // Characters, not UTF-16 units: a character outside the Basic
+    // Multilingual Plane is one of the six.
+    check.passwordOk = parameters.password.toUcs4().size() == kPasswordLength;
     check.switchOk = parameters.formatSwitch == QLatin1String(kTextSwitch) ||
                      parameters.formatSwitch == QLatin1String(kWorkbookSwitch);
     check.countOk = parameters.count == kCommandLineParameterCount;

@@ -28,10 +28,15 @@ QMessageBox::Icon boxIcon(NoticeIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+// The lines are a courtesy to whoever watches; the exit code and log.txt carry
+// the result. A reader that has gone away (a closed pipe) must not change
+// either, so a failed write is dropped and the next line tried afresh.
 void writeLine(std::FILE *stream, const QString &text) {
     const QByteArray bytes = text.toUtf8() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-    std::fflush(stream);
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stream) != 0)
+        std::clearerr(stream);
 }
 
 } // namespace

@@ -52,6 +52,13 @@ CommandLineSignals::~CommandLineSignals() {
     g_pipe[0] = g_pipe[1] = -1;
 }
 
+void ignoreBrokenPipes() {
+    struct sigaction action = {};
+    action.sa_handler = SIG_IGN;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGPIPE, &action, nullptr);
+}
+
 void CommandLineSignals::onSignal() {
     char byte = 0;
     [[maybe_unused]] const ssize_t ignored = ::read(g_pipe[1], &byte, 1);

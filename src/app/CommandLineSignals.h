@@ -25,4 +25,11 @@ private:
     QSocketNotifier *m_notifier = nullptr;
 };
 
+// An unattended run whose standard output or error nobody reads any more (a
+// pipe whose reader has gone) still downloads, exports and leaves its log
+// record: writes to such a pipe fail instead of ending the process. Lasts
+// until the process ends, so nothing written while it shuts down can end it
+// with a code other than the run's.
+void ignoreBrokenPipes();
+
 } // namespace nxa::app

@@ -4,7 +4,7 @@
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,7 +136,10 @@ void GeneralTab::normalizeGenerator() {
 }
 
 bool GeneralTab::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_generator && event->type() == QEvent::FocusOut)
+    // A popup such as the field's context menu takes the focus only for a moment while the
+    // field keeps the keyboard: the user is still typing there.
+    if (watched == m_generator && event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent *>(event)->reason() != Qt::PopupFocusReason)
         generatorLostFocus();
     return QWidget::eventFilter(watched, event);
 }

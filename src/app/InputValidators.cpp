@@ -10,9 +10,4 @@ QValidator *createStorableTextValidator(QObject *parent) {
     return new QRegularExpressionValidator(storable, parent);
 }
 
-QValidator *createLimitValidator(QObject *parent) {
-    static const QRegularExpression digits(QStringLiteral("[0-9]*"));
-    return new QRegularExpressionValidator(digits, parent);
-}
-
 } // namespace nxa::app

@@ -10,7 +10,4 @@ namespace nxa::app {
 // the tester as another character.
 QValidator *createStorableTextValidator(QObject *parent);
 
-// Limit fields: decimal digits only; the field's maximum length caps them.
-QValidator *createLimitValidator(QObject *parent);
-
 } // namespace nxa::app

@@ -7,6 +7,7 @@
 #include "app/TrayController.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFont>
 #include <QFontInfo>
 
@@ -29,6 +30,8 @@ void loadFonts() {
 } // namespace
 
 int runInteractive(Session &session) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     session.testerAddress = readPreferences();
     loadFonts();
 
@@ -43,6 +46,9 @@ int runInteractive(Session &session) {
 
     MainWindow window(session, nullptr, letEventsThrough);
     letEventsThrough();
+    // The main window is ready long before the user could see the splash; it stays hidden
+    // while the splash finishes its minimum time.
+    splash.holdForMinimumTime(sinceStart);
 
     // The timer is stopped before the window goes, so nothing draws into it
     // after it has closed.

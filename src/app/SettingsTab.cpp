@@ -1,6 +1,6 @@
 #include "app/SettingsTab.h"
 
-#include "app/InputValidators.h"
+#include "app/LimitValidator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,13 +15,18 @@ namespace nxa::app {
 
 namespace {
 
-constexpr int kLimitMaxLength = 7;
 constexpr int kRowPitch = 40;
 
 QFont fieldFont() {
     QFont font(QStringLiteral("Arial"), 10);
     font.setBold(true);
     return font;
+}
+
+void showLimit(QLineEdit *edit, const QString &text) {
+    if (auto *validator = edit->findChild<LimitValidator *>())
+        validator->setLoadedText(text);
+    edit->setText(text);
 }
 
 // An index outside the list selects no entry, and reads back as none.
@@ -106,8 +111,9 @@ SettingsTab::ProfileRow SettingsTab::createRow(QWidget *parent, int profile, int
     const auto limitField = [&](int x, QString config::Profile::*field) {
         auto *edit = new QLineEdit(parent);
         edit->setGeometry(x + xShift, y, 80, 25);
-        edit->setMaxLength(kLimitMaxLength);
-        edit->setValidator(createLimitValidator(edit));
+        // No maximum length: it would cut a longer limit loaded from a file, while the
+        // configuration kept the whole one. The validator caps what is typed.
+        edit->setValidator(new LimitValidator(edit));
         edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         edit->setFont(fieldFont());
         connect(edit, &QLineEdit::textChanged, this, [this, profile, field](const QString &text) {
@@ -172,10 +178,10 @@ void SettingsTab::reloadFromModel() {
     for (int profile = 0; profile < config::kProfileCount; ++profile) {
         const config::Profile &values = m_config.profiles[static_cast<size_t>(profile)];
         const ProfileRow &row = m_rows[static_cast<size_t>(profile)];
-        row.footwearMin->setText(values.footwearMin);
-        row.footwearMax->setText(values.footwearMax);
-        row.wristStrapMin->setText(values.wristStrapMin);
-        row.wristStrapMax->setText(values.wristStrapMax);
+        showLimit(row.footwearMin, values.footwearMin);
+        showLimit(row.footwearMax, values.footwearMax);
+        showLimit(row.wristStrapMin, values.wristStrapMin);
+        showLimit(row.wristStrapMax, values.wristStrapMax);
         showChoice(row.check, m_config.profiles[static_cast<size_t>(profile)].check);
         showChoice(row.relay, m_config.profiles[static_cast<size_t>(profile)].relay);
         if (row.qualifier)

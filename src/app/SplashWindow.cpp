@@ -3,7 +3,10 @@
 #include "app/AppAssets.h"
 #include "app/WindowPlacement.h"
 
+#include <QEventLoop>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace nxa::app {
 
@@ -34,6 +37,36 @@ void SplashWindow::stop() {
     m_timer.stop();
 }
 
+qint64 SplashWindow::msSinceFirstPaint() const {
+    return m_sinceFirstPaint.isValid() ? m_sinceFirstPaint.elapsed() : -1;
+}
+
+qint64 SplashWindow::remainingShowMs(qint64 sinceFirstPaintMs, qint64 sinceStartMs) {
+    qint64 remaining = kLatestCloseMs - sinceStartMs;
+    if (sinceFirstPaintMs >= 0)
+        remaining = std::min(remaining, kMinimumShownMs - sinceFirstPaintMs);
+    return std::max<qint64>(remaining, 0);
+}
+
+void SplashWindow::holdForMinimumTime(const QElapsedTimer &sinceStart) {
+    const auto done = [&] {
+        return remainingShowMs(msSinceFirstPaint(), sinceStart.elapsed()) == 0;
+    };
+    if (done())
+        return;
+    // Checked often rather than waited for in one go: the first paint that starts the
+    // minimum time may still be to come.
+    QEventLoop loop;
+    QTimer check;
+    check.setInterval(10);
+    connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start();
+    loop.exec();
+}
+
 void SplashWindow::advance() {
     if (m_stopped)
         return;
@@ -42,6 +75,12 @@ void SplashWindow::advance() {
 }
 
 void SplashWindow::paintEvent(QPaintEvent *) {
+    if (!m_sinceFirstPaint.isValid()) {
+        m_sinceFirstPaint.start();
+        // Frame 0 gets its full delay on screen, like every other frame.
+        if (m_timer.isActive())
+            m_timer.start();
+    }
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     if (!m_picture.isNull())

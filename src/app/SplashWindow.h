@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QTimer>
@@ -14,6 +15,12 @@ class SplashWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kFrameDelayMs = 100;
+    // Building the main window takes a few tens of milliseconds: the splash stays up for
+    // five frames so the user sees it and its spinner move...
+    static constexpr qint64 kMinimumShownMs = 5 * kFrameDelayMs;
+    // ...but the main window must be up within a second of start-up, even if the splash
+    // was painted late or never.
+    static constexpr qint64 kLatestCloseMs = 900;
 
     explicit SplashWindow(QWidget *parent = nullptr);
 
@@ -24,6 +31,14 @@ public:
 
     int frame() const { return m_frame; }
     bool running() const { return m_timer.isActive(); }
+    // Milliseconds since the splash was first painted, or -1 before that.
+    qint64 msSinceFirstPaint() const;
+
+    // How much longer the splash stays up; sinceFirstPaintMs is -1 while nothing has been
+    // painted, sinceStartMs counts from the start of the program.
+    static qint64 remainingShowMs(qint64 sinceFirstPaintMs, qint64 sinceStartMs);
+    // Lets events through, so the spinner keeps turning, until remainingShowMs() is zero.
+    void holdForMinimumTime(const QElapsedTimer &sinceStart);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -34,6 +49,7 @@ private:
     QImage m_picture;
     QList<QImage> m_frames;
     QTimer m_timer;
+    QElapsedTimer m_sinceFirstPaint;
     int m_frame = 0;
     bool m_stopped = false;
 };

@@ -13,7 +13,9 @@ TwoChoiceWindow::TwoChoiceWindow(const QString &question, const QString &first,
                          Qt::WindowCloseButtonHint),
       m_question(new QLabel(question, this)), m_first(new QPushButton(first, this)),
       m_second(new QPushButton(second, this)) {
-    setWindowTitle(QString());
+    // The title bar must look empty, but an empty title makes Qt show the application
+    // name there instead; a single space keeps it blank.
+    setWindowTitle(QStringLiteral(" "));
     setFixedSize(240, 150);
     setModal(true);
     setWindowModality(Qt::ApplicationModal);

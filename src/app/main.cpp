@@ -5,17 +5,28 @@
 #include "app/TesterOperation.h"
 
 #include <QApplication>
+#include <QByteArray>
 
 namespace {
 
 // Without a window system nothing could be shown or clicked: the offscreen
 // platform lets a scheduler run the command line on a machine without one.
-// The interactive program is left to fail as any desktop program does there,
-// rather than run an invisible window nobody can close.
-void chooseHeadlessPlatform() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+// A display variable is no proof of a display either (a stale one under cron
+// or after a dead remote session), and a platform that cannot start would
+// end the process before the run could leave its record: offscreen stays
+// the last choice of the list. The interactive program is left to fail as
+// any desktop program does there, rather than run an invisible window nobody
+// can close.
+void chooseCommandLinePlatform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    QByteArray platforms;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        platforms += "wayland;";
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !platforms.isEmpty())
+        platforms += "xcb;";
+    platforms += "offscreen";
+    qputenv("QT_QPA_PLATFORM", platforms);
 }
 
 } // namespace
@@ -26,8 +37,10 @@ int main(int argc, char *argv[]) {
     for (int i = 1; i < argc; ++i)
         parameters.append(QString::fromLocal8Bit(argv[i]));
 
-    if (!parameters.isEmpty())
-        chooseHeadlessPlatform();
+    if (!parameters.isEmpty()) {
+        nxa::app::ignoreBrokenPipes();
+        chooseCommandLinePlatform();
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
 

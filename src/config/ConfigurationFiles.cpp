@@ -58,11 +58,15 @@ ExportResult exportConfiguration(const StationConfig &config, const QString &dir
     result.path = QDir(directory).filePath(result.fileName);
 
     QSaveFile file(result.path);
+    // A folder the user may not create files in can still hold a writable configuration
+    // file; it is then rewritten in place, as a plain write would.
+    file.setDirectWriteFallback(true);
     bool written = file.open(QIODevice::WriteOnly);
     if (written)
         written = encodeConfigurationFile(config, file);
     // A failed write is reported like a file that could not be created: the
-    // rename never happens, so whatever file stood there stays as it was.
+    // rename never happens, so whatever file stood there stays as it was (unless
+    // the file had to be written in place, where nothing better is possible).
     if (written)
         written = file.commit();
     else

@@ -5,19 +5,26 @@
 #include "TesterSimulator.h"
 #include "app/CommandLineLog.h"
 #include "app/CommandLineParameters.h"
+#include "app/CommandLineRun.h"
+#include "app/Session.h"
+#include "app/TesterOperation.h"
 #include "records/DataloggerImageBuilder.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#include <unistd.h>
 
 using namespace nxa;
 using nxa::sim::Scenario;
@@ -85,8 +92,10 @@ sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogg
     return settings;
 }
 
+// `beforeStart` may change the prepared environment and channels of the process.
 ManagerRun runManager(const QStringList &arguments, const QString &directory, quint16 port,
-                      const std::function<void(QProcess &)> &whileRunning = {}) {
+                      const std::function<void(QProcess &)> &whileRunning = {},
+                      const std::function<void(QProcess &)> &beforeStart = {}) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
@@ -96,6 +105,8 @@ ManagerRun runManager(const QStringList &arguments, const QString &directory, qu
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(directory);
+    if (beforeStart)
+        beforeStart(process);
     process.start(managerPath(), arguments);
     ManagerRun run;
     if (!process.waitForStarted(10000))
@@ -131,6 +142,35 @@ bool isStamp(const QByteArray &line) {
     return kStampPattern.match(QString::fromUtf8(line)).hasMatch();
 }
 
+// Takes the first event that carries the window's press of its own button
+// and, while handling it, sends the window a close request, as a close box,
+// the window system or a termination signal would. With `swallowPress` the
+// press never arrives: the request came first.
+class CloseAtPress : public QObject {
+public:
+    explicit CloseAtPress(bool swallowPress) : m_swallowPress(swallowPress) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~CloseAtPress() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool fired() const { return m_fired; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (m_fired || !button || event->type() != QEvent::MetaCall)
+            return false;
+        m_fired = true;
+        QCloseEvent close;
+        QCoreApplication::sendEvent(button->window(), &close);
+        return m_swallowPress;
+    }
+
+private:
+    bool m_swallowPress;
+    bool m_fired = false;
+};
+
 } // namespace
 
 class CommandLineTest : public QObject {
@@ -144,6 +184,12 @@ private slots:
     void resultCodes_data();
     void resultCodes();
     void abortBySignalIsCodeSeven();
+    void closeAroundThePress_data();
+    void closeAroundThePress();
+    void staleDisplay_data();
+    void staleDisplay();
+    void unreadStandardOutput_data();
+    void unreadStandardOutput();
     void requestBytes();
     void logRecordsAccumulate();
     void preferencesWrittenBeforeConnecting();
@@ -187,6 +233,17 @@ void CommandLineTest::parameterCheck_data() {
     row("five-character password", {"1.2.3.4", "58304", "/TXT", "o"}, true, false, true, true,
         "1.2.3.4");
     row("seven-character password", {"1.2.3.4", "5830411", "/TXT", "o"}, true, false, true, true,
+        "1.2.3.4");
+    // Characters count, not UTF-16 units: U+1F511 takes two of them.
+    row("six characters, one outside the BMP", {"1.2.3.4", "58304\U0001F511", "/TXT", "o"}, true,
+        true, true, true, "1.2.3.4");
+    row("five characters, one outside the BMP", {"1.2.3.4", "5830\U0001F511", "/TXT", "o"}, true,
+        false, true, true, "1.2.3.4");
+    row("six characters, all outside the BMP",
+        {"1.2.3.4", "\U0001F511\U0001F512\U0001F513\U0001F514\U0001F515\U0001F516", "/TXT", "o"},
+        true, true, true, true, "1.2.3.4");
+    row("six non-ASCII characters",
+        {"1.2.3.4", "\u00e4\u00f6\u00fc\u00df\u00e9\u00e8", "/TXT", "o"}, true, true, true, true,
         "1.2.3.4");
     row("lower-case switch", {"1.2.3.4", "583041", "/txt", "o"}, true, true, false, true,
         "1.2.3.4");
@@ -353,6 +410,144 @@ void CommandLineTest::abortBySignalIsCodeSeven() {
         readFile(dir.filePath("log.txt")),
         crlf({run.lines.at(0), run.lines.at(1), "     7 - Error: Operation aborted by user."}));
     QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+}
+
+void CommandLineTest::closeAroundThePress_data() {
+    QTest::addColumn<bool>("swallowPress");
+    QTest::addColumn<bool>("connected");
+    // The press still runs the connect sequence; the request aborts its first wait.
+    QTest::newRow("close handled with the press") << false << true;
+    QTest::newRow("close before the press") << true << false;
+}
+
+// A close request that meets the press, or comes before it, ends the run as
+// aborted: never "OK" without a file.
+void CommandLineTest::closeAroundThePress() {
+    QFETCH(bool, swallowPress);
+    QFETCH(bool, connected);
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const QString previousDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const link::LinkTimings previousTimings = app::operationSettings().timings;
+    app::operationSettings().timings = test::loopbackTimings();
+
+    QStringList lines;
+    QStringList notices;
+    app::CommandLineOutput output;
+    output.headless = true;
+    output.line = [&lines](const QString &line) { lines << line; };
+    output.notice = [&notices](const Notice &notice) { notices << notice.text; };
+    app::Session session;
+    session.parameters = {"127.0.0.1", kPassword, "/TXT", "out.txt"};
+    int code = -1;
+    bool fired = false;
+    {
+        const CloseAtPress closer(swallowPress);
+        code = app::runCommandLine(session, output);
+        fired = closer.fired();
+    }
+    app::operationSettings().timings = previousTimings;
+    QVERIFY(QDir::setCurrent(previousDirectory));
+
+    QVERIFY(fired);
+    QCOMPARE(code, 7);
+    QCOMPARE(session.resultCode, 7);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(1), QStringLiteral("Extract data from 127.0.0.1 to out.txt"));
+    QCOMPARE(lines.at(2), QStringLiteral("     7 - Error: Operation aborted by user."));
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join('\n')));
+    QCOMPARE(readFile(dir.filePath("log.txt")),
+             crlf({lines.at(0).toUtf8(), lines.at(1).toUtf8(),
+                   "     7 - Error: Operation aborted by user."}));
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+    QCOMPARE(QFile::exists(dir.filePath("preferences.pref")), connected);
+}
+
+void CommandLineTest::staleDisplay_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("X display") << "DISPLAY"
+                               << ":97";
+    QTest::newRow("Wayland display") << "WAYLAND_DISPLAY"
+                                     << "wayland-97";
+}
+
+// Under cron or after a dead remote session a display variable can name a
+// display that is gone: the run still downloads and leaves its record.
+void CommandLineTest::staleDisplay() {
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X97")))
+        QSKIP("display :97 exists on this machine");
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto staleEnvironment = [&](QProcess &process) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(variable, value);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        process.setProcessEnvironment(environment);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), {}, staleEnvironment);
+    QVERIFY2(run.exitCode == 0, run.standardError.constData());
+    QCOMPARE(run.lines.size(), 5);
+    QVERIFY(isStamp(run.lines.at(0)));
+    QCOMPARE(run.lines.mid(1, 3),
+             (QList<QByteArray>{"Extract data from 127.0.0.1 to out.txt",
+                                "Downloaded successfully 2 new records", "Saved out.txt"}));
+    QVERIFY(isStamp(run.lines.at(4)));
+    QCOMPARE(readFile(dir.filePath("log.txt")), crlf({run.lines.at(0), run.lines.at(1), kOkLine}));
+    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 3 * 120);
+}
+
+void CommandLineTest::unreadStandardOutput_data() {
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("logLine");
+    QTest::newRow("download") << true << 0 << kOkLine;
+    QTest::newRow("nobody listening")
+        << false << 6 << QByteArray("     6 - Error: Can't connect to specified IP.");
+}
+
+// `nxa-manager ... | true`: the reader of standard output has gone before
+// the first line. The run goes on to its file, record and exit code.
+void CommandLineTest::unreadStandardOutput() {
+    QFETCH(bool, listening);
+    QFETCH(int, code);
+    QFETCH(QByteArray, logLine);
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    int ends[2] = {-1, -1};
+    QVERIFY(::pipe(ends) == 0);
+    ::close(ends[0]);
+    const int writeEnd = ends[1];
+    const auto closedPipe = [writeEnd](QProcess &process) {
+        process.setChildProcessModifier([writeEnd] {
+            ::dup2(writeEnd, STDOUT_FILENO);
+            ::close(writeEnd);
+        });
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      listening ? tester->port() : closedPort(), {}, closedPipe);
+    ::close(writeEnd);
+
+    QVERIFY2(run.exitCode == code, run.standardError.constData());
+    QVERIFY(run.lines.isEmpty());
+    const QList<QByteArray> record = readFile(dir.filePath("log.txt")).split('\n');
+    QCOMPARE(record.size(), 4);
+    QVERIFY(isStamp(record.at(0).chopped(1)));
+    QCOMPARE(record.at(1), "Extract data from 127.0.0.1 to out.txt\r");
+    QCOMPARE(record.at(2), logLine + '\r');
+    QCOMPARE(QFile::exists(dir.filePath("out.txt")), code == 0);
+    if (code == 0)
+        QCOMPARE(readFile(dir.filePath("out.txt")).size(), 3 * 120);
 }
 
 void CommandLineTest::requestBytes() {
@@ -600,5 +795,5 @@ void CommandLineTest::passwordNeverWritten() {
     }
 }
 
-QTEST_GUILESS_MAIN(CommandLineTest)
+QTEST_MAIN(CommandLineTest)
 #include "tst_commandline.moc"

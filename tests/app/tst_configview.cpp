@@ -235,6 +235,43 @@ private slots:
         QVERIFY(edit->font().bold());
     }
 
+    void longLoadedLimitIsShownWholeAndCanOnlyShrink_data() {
+        QTest::addColumn<int>("cursor");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("digit at the end") << 8 << QStringLiteral("9") << QStringLiteral("12345678");
+        QTest::newRow("digit in front") << 0 << QStringLiteral("0") << QStringLiteral("12345678");
+        QTest::newRow("letter") << 4 << QStringLiteral("a") << QStringLiteral("12345678");
+        QTest::newRow("backspace") << 8 << QString() /* backspace */ << QStringLiteral("1234567");
+        QTest::newRow("backspace inside")
+            << 3 << QString() /* backspace */ << QStringLiteral("1245678");
+    }
+    void longLoadedLimitIsShownWholeAndCanOnlyShrink() {
+        QFETCH(int, cursor);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        m_config->profiles[2].footwearMax = QStringLiteral("12345678");
+        m_view->reloadFromModel();
+        m_view->tabs()->setCurrentIndex(ConfigurationView::SettingsTabIndex);
+        QLineEdit *edit = settings()->row(2).footwearMax;
+        QCOMPARE(edit->text(), QStringLiteral("12345678"));
+        QCOMPARE(m_config->profiles[2].footwearMax, QStringLiteral("12345678"));
+        edit->setFocus();
+        edit->setCursorPosition(cursor);
+        if (typed.isNull())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        else
+            typeText(edit, typed);
+        // What the field shows is what the configuration holds.
+        QCOMPARE(edit->text(), kept);
+        QCOMPARE(m_config->profiles[2].footwearMax, kept);
+        // Once emptied, the field is back to at most seven typed digits.
+        edit->clear();
+        typeText(edit, QStringLiteral("1x2345678"));
+        QCOMPARE(edit->text(), QStringLiteral("1234567"));
+        QCOMPARE(m_config->profiles[2].footwearMax, QStringLiteral("1234567"));
+    }
+
     void peripheralNumberIsClamped_data() {
         QTest::addColumn<int>("set");
         QTest::addColumn<int>("shown");
@@ -311,6 +348,26 @@ private slots:
             QTest::qWait(10);
             QVERIFY(m_dialogs->notices.isEmpty());
         }
+    }
+
+    void generatorKeepsItsTextWhileAPopupIsOpen() {
+        QLineEdit *generator = general()->generator();
+        QTest::mouseClick(general()->middleOption(), Qt::LeftButton);
+        generator->setFocus();
+        QTRY_VERIFY(generator->hasFocus());
+        generator->clear();
+        QTest::keyClicks(generator, "P");
+        QFocusEvent popupOpens(QEvent::FocusOut, Qt::PopupFocusReason);
+        QApplication::sendEvent(generator, &popupOpens);
+        QTest::qWait(10);
+        QCOMPARE(generator->text(), QStringLiteral("P"));
+        QVERIFY(m_dialogs->notices.isEmpty());
+        // Leaving the field for real still completes it and warns: P = 80 is a zero divisor.
+        QFocusEvent leaves(QEvent::FocusOut, Qt::TabFocusReason);
+        QApplication::sendEvent(generator, &leaves);
+        QCOMPARE(generator->text(), QStringLiteral("00P"));
+        QCOMPARE(m_config->generator, QStringLiteral("00P"));
+        QTRY_COMPARE(m_dialogs->notices.size(), 1);
     }
 
     void zeroDivisorWarningComesOncePerTypedGenerator() {

@@ -59,6 +59,44 @@ private slots:
         QVERIFY(!splash.running());
     }
 
+    void splashTimeLeft_data() {
+        QTest::addColumn<qint64>("sinceFirstPaint");
+        QTest::addColumn<qint64>("sinceStart");
+        QTest::addColumn<qint64>("remaining");
+        QTest::newRow("not painted yet") << qint64(-1) << qint64(100) << qint64(800);
+        QTest::newRow("just painted") << qint64(0) << qint64(40) << qint64(500);
+        QTest::newRow("window built quickly") << qint64(30) << qint64(70) << qint64(470);
+        QTest::newRow("shown long enough") << qint64(500) << qint64(540) << qint64(0);
+        QTest::newRow("window built slowly") << qint64(2000) << qint64(2050) << qint64(0);
+        QTest::newRow("painted late") << qint64(100) << qint64(850) << qint64(50);
+        QTest::newRow("never painted") << qint64(-1) << qint64(900) << qint64(0);
+        QTest::newRow("start-up was slow") << qint64(-1) << qint64(5000) << qint64(0);
+    }
+    void splashTimeLeft() {
+        QFETCH(qint64, sinceFirstPaint);
+        QFETCH(qint64, sinceStart);
+        QFETCH(qint64, remaining);
+        QCOMPARE(SplashWindow::remainingShowMs(sinceFirstPaint, sinceStart), remaining);
+    }
+
+    void splashIsHeldWithItsSpinnerTurning() {
+        QElapsedTimer sinceStart;
+        sinceStart.start();
+        SplashWindow splash;
+        QCOMPARE(splash.msSinceFirstPaint(), qint64(-1));
+        splash.start();
+        splash.holdForMinimumTime(sinceStart);
+        // Only the one-second bound may cut the minimum time short.
+        QVERIFY(sinceStart.elapsed() >= SplashWindow::kLatestCloseMs ||
+                splash.msSinceFirstPaint() >= SplashWindow::kMinimumShownMs);
+        // Five frame delays went by: the spinner moved on at least four times, whatever
+        // the timers' slack.
+        if (splash.msSinceFirstPaint() >= SplashWindow::kMinimumShownMs)
+            QVERIFY2(splash.frame() >= 4, qPrintable(QString::number(splash.frame())));
+        QVERIFY(splash.running());
+        splash.stop();
+    }
+
     void splashPaintsPictureAndSpinner() {
         SplashWindow splash;
         splash.start();
