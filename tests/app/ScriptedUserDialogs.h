@@ -13,11 +13,11 @@ namespace nxa::app {
 // queue confirms the preset, as the title dialog has only an OK button.
 class ScriptedUserDialogs : public UserDialogs {
 public:
-    QList<Notice> notices;        // every message box shown
-    QStringList shown;            // one line per dialog: kind + title
+    QList<Notice> notices; // every message box shown
+    QStringList shown;     // one line per dialog: kind + title
     QQueue<bool> yesNoAnswers;
     QQueue<int> choiceAnswers;
-    QQueue<QString> pathAnswers;  // open, save and folder dialogs
+    QQueue<QString> pathAnswers; // open, save and folder dialogs
     QQueue<std::optional<QString>> textAnswers;
     QQueue<QString> printerPdfPaths; // a path makes the printer print to that PDF file
 
