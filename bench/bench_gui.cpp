@@ -1,8 +1,8 @@
 // The Datalogger view with a full working table: header-click sorts, deleting
 // a large selection, and painting the list while scrolling.
 #include "../tests/app/ScriptedUserDialogs.h"
-#include "app/DataloggerModel.h"
-#include "app/DataloggerView.h"
+#include "app/datalogger/DataloggerModel.h"
+#include "app/datalogger/DataloggerView.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"

@@ -1,6 +1,6 @@
 // Printing the datalogger report to a PDF file through the printer canvas,
 // and laying it out alone on a canvas that draws nothing.
-#include "app/PrinterCanvas.h"
+#include "app/printing/PrinterCanvas.h"
 #include "records/DataloggerTable.h"
 #include "report/DataloggerReport.h"
 

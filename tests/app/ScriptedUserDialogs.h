@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserDialogs.h"
+#include "app/dialogs/UserDialogs.h"
 
 #include <QPrinter>
 #include <QQueue>

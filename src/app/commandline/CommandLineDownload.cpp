@@ -1,0 +1,146 @@
+#include "app/commandline/CommandLineDownload.h"
+
+#include "app/commandline/CommandLineLog.h"
+#include "app/commandline/EventViewerWindow.h"
+#include "app/operation/OperationCloseWatch.h"
+#include "app/operation/OperationHooks.h"
+#include "app/operation/TesterOperation.h"
+#include "app/shell/Preferences.h"
+#include "app/shell/WindowPlacement.h"
+#include "config/StationConfig.h"
+#include "export/TextExport.h"
+#include "export/WorkbookExport.h"
+#include "link/TesterConnection.h"
+#include "records/DataloggerMerge.h"
+#include "records/DataloggerTable.h"
+
+#include <QDateTime>
+#include <QPushButton>
+
+namespace nxa::app {
+
+namespace {
+
+class CommandLineDownload {
+public:
+    CommandLineDownload(Session &session, const CommandLineParameters &parameters,
+                        const CommandLineOutput &output)
+        : m_session(session), m_parameters(parameters), m_output(output) {}
+
+    void run() {
+        // The duplicate keys stay empty: every record of the tester is a new row.
+        m_table.clearDuplicateKeys();
+        if (m_output.headless && m_output.line)
+            m_window.setEcho(m_output.line);
+
+        m_session.runStamp = runStampText(QDateTime::currentDateTime());
+        m_session.runDescription =
+            runDescriptionText(m_session.testerAddress, m_parameters.outputPath);
+        m_window.addLine(m_session.runStamp);
+        m_window.addLine(m_session.runDescription);
+        if (!m_output.headless) {
+            m_window.show();
+            centreWindow(m_window);
+        }
+
+        // The window presses its own button through its event queue.
+        bool pressed = false;
+        QObject::connect(m_window.actionButton(), &QPushButton::clicked,
+                         [&pressed] { pressed = true; });
+        QMetaObject::invokeMethod(m_window.actionButton(), &QPushButton::click,
+                                  Qt::QueuedConnection);
+        waitForWindowEvents(m_watch, [&pressed] { return pressed; });
+        // A close request handled together with the press stays in the watch:
+        // the first receive wait takes it and the run ends as aborted. One
+        // that came before the press ends the run the same way. Neither may
+        // pass for a download that ran.
+        if (pressed)
+            connectSequence();
+        else
+            fail(link::Outcome::Aborted);
+
+        if (!m_output.headless) {
+            const int pause = operationSettings().timings.closingPauseMs;
+            m_watch.take();
+            waitForWindowEvents(
+                m_watch, [] { return false; }, pause);
+        }
+        m_watch.pause();
+        m_window.close();
+    }
+
+private:
+    void connectSequence() {
+        const quint32 address = m_session.testerAddress;
+        // Stored before connecting, so a run leaves its address behind even
+        // when the tester cannot be reached.
+        writePreferences(address);
+
+        link::TesterConnection &connection = programConnection();
+        connection.setTimings(operationSettings().timings);
+        connection.setAbortIsFinal(true);
+        connection.setHooks(operationLinkHooks(m_watch, m_window.statusBar(),
+                                               [this](const Notice &n) { notify(n); }));
+
+        const link::Outcome login = connection.connectAndLogin(address, m_session.password);
+        if (login != link::Outcome::Success) {
+            fail(login);
+            return;
+        }
+        const auto transfer = connection.downloadDatalogger(m_session.password);
+        if (transfer.outcome != link::Outcome::Success) {
+            fail(transfer.outcome);
+            return;
+        }
+
+        const records::MergeResult merge = records::mergeDataloggerImage(m_table, transfer.image);
+        for (const Notice &notice : merge.notices)
+            notify(notice);
+        if (merge.transferPeripheralNumber)
+            m_config.setPeripheralNumber(*merge.transferPeripheralNumber);
+        if (merge.imageAccepted)
+            m_window.addLine(records::downloadCountLine(merge.added));
+
+        const QString &path = m_parameters.outputPath;
+        const exports::ExportResult exported =
+            m_parameters.formatSwitch == QLatin1String(kTextSwitch)
+                ? exports::textExport(m_table, path)
+                : exports::workbookExport(m_table, path);
+        m_window.addLine(exports::exportEventLine(exported, path));
+        if (!exported.ok)
+            m_session.resultCode = kResultCantCreateFile;
+
+        m_window.addLine(runStampText(QDateTime::currentDateTime()));
+    }
+
+    void fail(link::Outcome outcome) {
+        m_window.addLine(link::commandLineLine(outcome, m_session.testerAddress));
+        m_session.resultCode = link::resultCode(outcome);
+    }
+
+    void notify(const Notice &notice) {
+        if (!m_output.notice)
+            return;
+        PausedCloseWatch paused(m_watch);
+        m_output.notice(notice);
+    }
+
+    static constexpr int kResultCantCreateFile = 8;
+
+    Session &m_session;
+    const CommandLineParameters &m_parameters;
+    const CommandLineOutput &m_output;
+    records::DataloggerTable m_table;
+    config::StationConfig m_config;
+    OperationCloseWatch m_watch;
+    EventViewerWindow m_window;
+};
+
+} // namespace
+
+void runCommandLineDownload(Session &session, const CommandLineParameters &parameters,
+                            const CommandLineOutput &output) {
+    CommandLineDownload(session, parameters, output).run();
+}
+
+} // namespace nxa::app

@@ -1,0 +1,47 @@
+#include "app/commandline/CommandLineLog.h"
+
+#include "app/commandline/CommandLineTexts.h"
+#include "common/TesterAddress.h"
+
+#include <QFile>
+
+namespace nxa::app {
+
+namespace {
+constexpr char kLineEnd[] = "\r\n";
+}
+
+QString runStampText(const QDateTime &when) {
+    return when.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
+}
+
+QString runDescriptionText(quint32 address, const QString &outputPath) {
+    return QStringLiteral("Extract data from ") + formatAddress(address) + QStringLiteral(" to ") +
+           outputPath;
+}
+
+QByteArray logRecord(const QString &stamp, const QString &description, int resultCode,
+                     bool separated) {
+    QByteArray record;
+    if (separated)
+        record += kLineEnd;
+    record += stamp.toUtf8() + kLineEnd;
+    record += description.toUtf8() + kLineEnd;
+    record += resultLogText(resultCode).toUtf8() + kLineEnd;
+    return record;
+}
+
+bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
+                     int resultCode) {
+    QFile file(path);
+    // Unbuffered, so the record reaches the file in one write call, which
+    // O_APPEND places at the end even when another run appends at once.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return false;
+    const QByteArray record = logRecord(stamp, description, resultCode, file.size() > 0);
+    const bool written = file.write(record) == record.size();
+    file.close();
+    return written;
+}
+
+} // namespace nxa::app

@@ -1,0 +1,90 @@
+#include "app/commandline/CommandLineRun.h"
+
+#include "app/commandline/CommandLineDownload.h"
+#include "app/commandline/CommandLineLog.h"
+#include "app/commandline/CommandLineParameters.h"
+#include "app/commandline/CommandLineTexts.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace nxa::app {
+
+namespace {
+
+QMessageBox::Icon boxIcon(NoticeIcon icon) {
+    switch (icon) {
+    case NoticeIcon::Error:
+        return QMessageBox::Critical;
+    case NoticeIcon::Warning:
+        return QMessageBox::Warning;
+    case NoticeIcon::Information:
+        return QMessageBox::Information;
+    case NoticeIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+// The lines are a courtesy to whoever watches; the exit code and log.txt carry
+// the result. A reader that has gone away (a closed pipe) must not change
+// either, so a failed write is dropped and the next line tried afresh.
+void writeLine(std::FILE *stream, const QString &text) {
+    const QByteArray bytes = text.toUtf8() + '\n';
+    if (std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream) !=
+            static_cast<size_t>(bytes.size()) ||
+        std::fflush(stream) != 0)
+        std::clearerr(stream);
+}
+
+} // namespace
+
+CommandLineOutput standardCommandLineOutput(bool headless) {
+    CommandLineOutput output;
+    output.headless = headless;
+    if (headless) {
+        output.line = [](const QString &text) { writeLine(stdout, text); };
+        output.notice = [](const Notice &notice) {
+            writeLine(stderr, notice.title + QStringLiteral(": ") + notice.text);
+        };
+    } else {
+        output.notice = [](const Notice &notice) {
+            QMessageBox box(boxIcon(notice.icon), notice.title, notice.text, QMessageBox::Ok);
+            box.exec();
+        };
+    }
+    return output;
+}
+
+bool platformIsHeadless() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+int runCommandLine(Session &session, const CommandLineOutput &output) {
+    session.resultCode = 0;
+    session.runStamp.clear();
+    session.runDescription.clear();
+    const CommandLineParameters parameters = CommandLineParameters::from(session.parameters);
+    const ParameterCheck check = checkParameters(parameters);
+    session.testerAddress = check.address;
+    if (!check.passed()) {
+        if (output.notice)
+            output.notice({QStringLiteral("Error"), wrongParametersText(), NoticeIcon::Error});
+        session.resultCode = kResultWrongParameters;
+        return finishCommandLineRun(session);
+    }
+    session.password = parameters.password;
+    runCommandLineDownload(session, parameters, output);
+    return finishCommandLineRun(session);
+}
+
+int finishCommandLineRun(const Session &session) {
+    appendLogRecord(QString::fromLatin1(kLogFileName), session.runStamp, session.runDescription,
+                    session.resultCode);
+    return session.resultCode;
+}
+
+} // namespace nxa::app

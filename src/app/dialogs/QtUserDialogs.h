@@ -1,0 +1,32 @@
+#pragma once
+
+#include "app/dialogs/UserDialogs.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace nxa::app {
+
+// The production dialogs: Qt message boxes, file dialogs and the two-choice
+// window, each owned by the given window.
+class QtUserDialogs : public UserDialogs {
+public:
+    explicit QtUserDialogs(QWidget *owner = nullptr) : m_owner(owner) {}
+    void setOwner(QWidget *owner) { m_owner = owner; }
+
+    void showNotice(const Notice &notice) override;
+    bool askYesNo(const QString &title, const QString &text) override;
+    int chooseOne(const QString &question, const QString &first, const QString &second) override;
+    QString openFile(const QString &title, const QString &directory,
+                     const QStringList &filters) override;
+    QString saveFile(const QString &title, const QString &filter) override;
+    QString chooseFolder(const QString &title, const QString &directory) override;
+    std::optional<QString> inputText(const QString &caption, const QString &prompt,
+                                     const QString &preset) override;
+    bool setUpPrinter(QPrinter &printer) override;
+
+private:
+    QPointer<QWidget> m_owner;
+};
+
+} // namespace nxa::app

@@ -1,0 +1,59 @@
+#include "app/commandline/CommandLineRun.h"
+#include "app/commandline/CommandLineSignals.h"
+#include "app/operation/TesterOperation.h"
+#include "app/shell/InteractiveStartup.h"
+#include "app/shell/Session.h"
+
+#include <QApplication>
+#include <QByteArray>
+
+namespace {
+
+// Without a window system nothing could be shown or clicked: the offscreen
+// platform lets a scheduler run the command line on a machine without one.
+// A display variable is no proof of a display either (a stale one under cron
+// or after a dead remote session), and a platform that cannot start would
+// end the process before the run could leave its record: offscreen stays
+// the last choice of the list. The interactive program is left to fail as
+// any desktop program does there, rather than run an invisible window nobody
+// can close.
+void chooseCommandLinePlatform() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return;
+    QByteArray platforms;
+    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        platforms += "wayland;";
+    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !platforms.isEmpty())
+        platforms += "xcb;";
+    platforms += "offscreen";
+    qputenv("QT_QPA_PLATFORM", platforms);
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // Read before QApplication takes out the arguments it knows (-style, -platform...).
+    QStringList parameters;
+    for (int i = 1; i < argc; ++i)
+        parameters.append(QString::fromLocal8Bit(argv[i]));
+
+    if (!parameters.isEmpty()) {
+        nxa::app::ignoreBrokenPipes();
+        chooseCommandLinePlatform();
+    }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
+
+    nxa::app::Session session;
+    session.parameters = parameters;
+    // The link and its transfer buffers exist from start-up on, in both modes.
+    nxa::app::programConnection();
+
+    if (session.commandLine()) {
+        const nxa::app::CommandLineSignals signalWatch;
+        const bool headless = nxa::app::platformIsHeadless();
+        return nxa::app::runCommandLine(session, nxa::app::standardCommandLineOutput(headless));
+    }
+    session.password = QStringLiteral("583041");
+    return nxa::app::runInteractive(session);
+}

@@ -1,0 +1,799 @@
+// The command-line mode as a scheduler sees it: the real nxa-manager
+// executable against a simulated tester on a loopback port, judged by its exit
+// code, its standard output, log.txt, preferences.pref and the exported file.
+
+#include "TesterSimulator.h"
+#include "app/commandline/CommandLineLog.h"
+#include "app/commandline/CommandLineParameters.h"
+#include "app/commandline/CommandLineRun.h"
+#include "app/operation/TesterOperation.h"
+#include "app/shell/Session.h"
+#include "records/DataloggerImageBuilder.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestFiles.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include <unistd.h>
+
+using namespace nxa;
+using nxa::sim::Scenario;
+using nxa::test::closedPort;
+using nxa::test::readFile;
+
+Q_DECLARE_METATYPE(nxa::sim::Scenario)
+
+namespace {
+
+const QString kPassword = QStringLiteral("583041");
+const QByteArray kOkLine = "     0 - OK: Data downloaded and saved correctly in the file";
+const QByteArray kWrongParametersLine = "     1 - Error: Wrong executable commandline parameters.";
+
+QString managerPath() {
+    return QStringLiteral(NXA_BINARY_DIR "/src/app/nxa-manager");
+}
+
+// The record of the worked example: user 5 "Desk5", WS 250, L 300, R 301,
+// pass and relay, fingerprint, 2020-05-11 14:30:20.
+records::AccessRecord exampleRecord() {
+    records::AccessRecord r;
+    r.user = 5;
+    r.footwear = 300;
+    r.right = 301;
+    r.wristStrap = 250;
+    r.timestamp = 0x50AB73CA;
+    r.flags = 0x60;
+    return r;
+}
+
+// User 7 "Gate", visitor, L+R 1200, no wrist strap, failed, keyboard.
+records::AccessRecord visitorRecord() {
+    records::AccessRecord r;
+    r.user = 7;
+    r.footwear = 1200;
+    r.wristStrap = 0;
+    r.timestamp = records::AccessRecord::dosTimestamp(2021, 1, 2, 3, 4, 6);
+    r.flags = 0x80 | 0x10 | 0x08;
+    return r;
+}
+
+QByteArray twoRecordDatalogger() {
+    records::DataloggerImageBuilder builder;
+    builder.setPeripheralNumber(1);
+    builder.setUserName(5, "Desk5");
+    builder.setUserName(7, "Gate");
+    builder.addRecord(exampleRecord());
+    builder.addRecord(visitorRecord());
+    return builder.transferImage();
+}
+
+struct ManagerRun {
+    int exitCode = -1;
+    QList<QByteArray> lines; // standard output, one entry per line
+    QByteArray standardError;
+};
+
+sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogger) {
+    sim::SimulatorSettings settings;
+    settings.scenario = scenario;
+    settings.dataloggerImage = datalogger;
+    settings.dripBytes = 4000;
+    settings.dripIntervalMs = 20;
+    return settings;
+}
+
+// `beforeStart` may change the prepared environment and channels of the process.
+ManagerRun runManager(const QStringList &arguments, const QString &directory, quint16 port,
+                      const std::function<void(QProcess &)> &whileRunning = {},
+                      const std::function<void(QProcess &)> &beforeStart = {}) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    environment.insert(QStringLiteral("NXA_TESTER_PORT"), QString::number(port));
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(directory);
+    if (beforeStart)
+        beforeStart(process);
+    process.start(managerPath(), arguments);
+    ManagerRun run;
+    if (!process.waitForStarted(10000))
+        return run;
+    if (whileRunning)
+        whileRunning(process);
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+    QByteArray out = process.readAllStandardOutput();
+    if (out.endsWith('\n'))
+        out.chop(1);
+    if (!out.isEmpty())
+        run.lines = out.split('\n');
+    run.standardError = process.readAllStandardError();
+    return run;
+}
+
+QByteArray crlf(const QList<QByteArray> &lines) {
+    QByteArray bytes;
+    for (const QByteArray &line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+const QRegularExpression
+    kStampPattern(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}  \\d{2}:\\d{2}:\\d{2}$"));
+
+bool isStamp(const QByteArray &line) {
+    return kStampPattern.match(QString::fromUtf8(line)).hasMatch();
+}
+
+// Takes the first event that carries the window's press of its own button
+// and, while handling it, sends the window a close request, as a close box,
+// the window system or a termination signal would. With `swallowPress` the
+// press never arrives: the request came first.
+class CloseAtPress : public QObject {
+public:
+    explicit CloseAtPress(bool swallowPress) : m_swallowPress(swallowPress) {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~CloseAtPress() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+    bool fired() const { return m_fired; }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (m_fired || !button || event->type() != QEvent::MetaCall)
+            return false;
+        m_fired = true;
+        QCloseEvent close;
+        QCoreApplication::sendEvent(button->window(), &close);
+        return m_swallowPress;
+    }
+
+private:
+    bool m_swallowPress;
+    bool m_fired = false;
+};
+
+} // namespace
+
+class CommandLineTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parameterCheck_data();
+    void parameterCheck();
+    void wrongParametersRun_data();
+    void wrongParametersRun();
+    void resultCodes_data();
+    void resultCodes();
+    void abortBySignalIsCodeSeven();
+    void closeAroundThePress_data();
+    void closeAroundThePress();
+    void staleDisplay_data();
+    void staleDisplay();
+    void unreadStandardOutput_data();
+    void unreadStandardOutput();
+    void requestBytes();
+    void logRecordsAccumulate();
+    void preferencesWrittenBeforeConnecting();
+    void unwritableLogAndPreferences();
+    void textOutput();
+    void workbookOutput();
+    void fullDatalogger_data();
+    void fullDatalogger();
+    void emptyDatalogger();
+    void unmarkedDatalogger();
+    void passwordNeverWritten();
+};
+
+void CommandLineTest::parameterCheck_data() {
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<bool>("addressOk");
+    QTest::addColumn<bool>("passwordOk");
+    QTest::addColumn<bool>("switchOk");
+    QTest::addColumn<bool>("countOk");
+    QTest::addColumn<QString>("combined");
+
+    const auto row = [](const char *name, QStringList p, bool a, bool pw, bool s, bool c,
+                        const char *combined) {
+        QTest::newRow(name) << p << a << pw << s << c << QString::fromLatin1(combined);
+    };
+    row("valid txt", {"192.168.1.99", "583041", "/TXT", "out.txt"}, true, true, true, true,
+        "192.168.1.99");
+    row("valid xlsx", {"10.0.0.7", "abcdef", "/XLSX", "o"}, true, true, true, true, "10.0.0.7");
+    row("leading zeros", {"192.168.001.099", "583041", "/TXT", "o"}, false, true, true, true,
+        "192.168.1.99");
+    row("three fields", {"192.168.1", "583041", "/TXT", "o"}, false, true, true, true,
+        "192.168.1.0");
+    row("five fields", {"192.168.1.99.5", "583041", "/TXT", "o"}, false, true, true, true,
+        "192.168.1.99");
+    row("field above 255", {"256.1.1.1", "583041", "/TXT", "o"}, false, true, true, true,
+        "0.2.1.1");
+    row("trailing space", {"192.168.1.99 ", "583041", "/TXT", "o"}, false, true, true, true,
+        "192.168.1.99");
+    row("signed field", {"+1.2.3.4", "583041", "/TXT", "o"}, false, true, true, true, "0.2.3.4");
+    row("zero address", {"0.0.0.0", "583041", "/TXT", "o"}, true, true, true, true, "0.0.0.0");
+    row("five-character password", {"1.2.3.4", "58304", "/TXT", "o"}, true, false, true, true,
+        "1.2.3.4");
+    row("seven-character password", {"1.2.3.4", "5830411", "/TXT", "o"}, true, false, true, true,
+        "1.2.3.4");
+    // Characters count, not UTF-16 units: U+1F511 takes two of them.
+    row("six characters, one outside the BMP", {"1.2.3.4", "58304\U0001F511", "/TXT", "o"}, true,
+        true, true, true, "1.2.3.4");
+    row("five characters, one outside the BMP", {"1.2.3.4", "5830\U0001F511", "/TXT", "o"}, true,
+        false, true, true, "1.2.3.4");
+    row("six characters, all outside the BMP",
+        {"1.2.3.4", "\U0001F511\U0001F512\U0001F513\U0001F514\U0001F515\U0001F516", "/TXT", "o"},
+        true, true, true, true, "1.2.3.4");
+    row("six non-ASCII characters",
+        {"1.2.3.4", "\u00e4\u00f6\u00fc\u00df\u00e9\u00e8", "/TXT", "o"}, true, true, true, true,
+        "1.2.3.4");
+    row("lower-case switch", {"1.2.3.4", "583041", "/txt", "o"}, true, true, false, true,
+        "1.2.3.4");
+    row("short switch", {"1.2.3.4", "583041", "/XLS", "o"}, true, true, false, true, "1.2.3.4");
+    row("one parameter", {"1.2.3.4"}, true, false, false, false, "1.2.3.4");
+    row("two parameters", {"1.2.3.4", "583041"}, true, true, false, false, "1.2.3.4");
+    row("three parameters", {"1.2.3.4", "583041", "/TXT"}, true, true, true, false, "1.2.3.4");
+    row("five parameters", {"1.2.3.4", "583041", "/TXT", "o", "x"}, true, true, true, false,
+        "1.2.3.4");
+    row("everything wrong", {"a.b", "1", "TXT", "o", "x"}, false, false, false, false, "0.0.0.0");
+}
+
+void CommandLineTest::parameterCheck() {
+    QFETCH(QStringList, parameters);
+    QFETCH(bool, addressOk);
+    QFETCH(bool, passwordOk);
+    QFETCH(bool, switchOk);
+    QFETCH(bool, countOk);
+    QFETCH(QString, combined);
+
+    const app::ParameterCheck check =
+        app::checkParameters(app::CommandLineParameters::from(parameters));
+    QCOMPARE(check.addressOk, addressOk);
+    QCOMPARE(check.passwordOk, passwordOk);
+    QCOMPARE(check.switchOk, switchOk);
+    QCOMPARE(check.countOk, countOk);
+    QCOMPARE(check.passed(), addressOk && passwordOk && switchOk && countOk);
+    QCOMPARE(app::runDescriptionText(check.address, QString()),
+             QStringLiteral("Extract data from ") + combined + QStringLiteral(" to "));
+}
+
+void CommandLineTest::wrongParametersRun_data() {
+    QTest::addColumn<QStringList>("parameters");
+    QTest::newRow("leading zeros") << QStringList{"192.168.001.099", "583041", "/TXT", "o.txt"};
+    QTest::newRow("three parameters") << QStringList{"127.0.0.1", "583041", "/TXT"};
+    QTest::newRow("five parameters")
+        << QStringList{"127.0.0.1", "583041", "/TXT", "o.txt", "extra"};
+    QTest::newRow("lower-case switch") << QStringList{"127.0.0.1", "583041", "/xlsx", "o.xlsx"};
+    QTest::newRow("one parameter") << QStringList{"-h"};
+}
+
+// A failed check tells on standard error, never waits, connects to nobody and
+// logs two empty lines before the code 1 line.
+void CommandLineTest::wrongParametersRun() {
+    QFETCH(QStringList, parameters);
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+
+    const ManagerRun run = runManager(parameters, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY(run.lines.isEmpty());
+    QVERIFY(run.standardError.contains(
+        "Error:      1 - Error: Wrong executable commandline parameters.\n\nExamples:\n"
+        "192.168.1.99 583041 /TXT C:\\output_text_file.txt\n"
+        "192.168.1.99 583041 /XLSX C:\\output_excel_file.xlsx\n"));
+    QCOMPARE(readFile(dir.filePath("log.txt")), crlf({"", "", kWrongParametersLine}));
+    QVERIFY(!QFile::exists(dir.filePath("preferences.pref")));
+    QCOMPARE(tester->simulator().acceptedConnections(), 0);
+}
+
+void CommandLineTest::resultCodes_data() {
+    QTest::addColumn<Scenario>("scenario");
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("failureLine");
+    QTest::addColumn<QByteArray>("logLine");
+
+    const QByteArray comm = "     2 - Error: Communication failure";
+    const QByteArray commLog = "     2 - Error: Communicatio failure.";
+    const auto row = [](const char *name, Scenario s, bool listening, const char *format,
+                        const char *output, int code, QByteArray line, QByteArray log) {
+        QTest::newRow(name) << s << listening << QString::fromLatin1(format)
+                            << QString::fromLatin1(output) << code << line << log;
+    };
+    row("0 text", Scenario::Normal, true, "/TXT", "out.txt", 0, {}, kOkLine);
+    row("0 workbook", Scenario::Normal, true, "/XLSX", "out.xlsx", 0, {}, kOkLine);
+    row("2 one byte short", Scenario::Short, true, "/TXT", "out.txt", 2, comm, commLog);
+    row("2 one byte long", Scenario::Long, true, "/TXT", "out.txt", 2, comm, commLog);
+    row("2 closed mid-transfer", Scenario::CloseMidTransfer, true, "/TXT", "out.txt", 2, comm,
+        commLog);
+    row("2 closed after login", Scenario::CloseAfterLogin, true, "/TXT", "out.txt", 2, comm,
+        commLog);
+    row("3 busy", Scenario::Busy, true, "/TXT", "out.txt", 3,
+        "     3 - Error: BR NXA connected but now is busy...",
+        "     3 - Error: BR NXA connected but now is busy... Try later.");
+    row("4 wrong password", Scenario::WrongPassword, true, "/TXT", "out.txt", 4,
+        "     4 - Error: Wrong Password", "     4 - Error: Wrong password.");
+    row("5 garbage", Scenario::Garbage, true, "/TXT", "out.txt", 5,
+        "     5 - Error: No BR NXA connected at 127.0.0.1",
+        "     5 - Error: No BR NXA connected at specified IP.");
+    row("5 four bytes NXAO", Scenario::Nxao, true, "/TXT", "out.txt", 5,
+        "     5 - Error: No BR NXA connected at 127.0.0.1",
+        "     5 - Error: No BR NXA connected at specified IP.");
+    row("5 silent", Scenario::Silent, true, "/TXT", "out.txt", 5,
+        "     5 - Error: No BR NXA connected at 127.0.0.1",
+        "     5 - Error: No BR NXA connected at specified IP.");
+    row("6 nobody listening", Scenario::Normal, false, "/TXT", "out.txt", 6,
+        "     6 - Error: Can't connect to 127.0.0.1",
+        "     6 - Error: Can't connect to specified IP.");
+    row("8 text in a missing folder", Scenario::Normal, true, "/TXT", "missing/out.txt", 8,
+        "     8 - Error: Can't create file missing/out.txt", "     8 - Error: Can't create file.");
+    row("8 workbook in a missing folder", Scenario::Normal, true, "/XLSX", "missing/out.xlsx", 8,
+        "     8 - Error: Can't create file missing/out.xlsx", "     8 - Error: Can't create file.");
+}
+
+void CommandLineTest::resultCodes() {
+    QFETCH(Scenario, scenario);
+    QFETCH(bool, listening);
+    QFETCH(QString, format);
+    QFETCH(QString, output);
+    QFETCH(int, code);
+    QFETCH(QByteArray, failureLine);
+    QFETCH(QByteArray, logLine);
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(scenario, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const quint16 port = listening ? tester->port() : closedPort();
+
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, format, output}, dir.path(), port);
+    QCOMPARE(run.exitCode, code);
+    QVERIFY2(run.lines.size() >= 3, run.standardError.constData());
+    QVERIFY(isStamp(run.lines.at(0)));
+    QCOMPARE(run.lines.at(1), "Extract data from 127.0.0.1 to " + output.toUtf8());
+
+    QList<QByteArray> expectedTail;
+    if (code == 0 || code == 8) {
+        expectedTail << "Downloaded successfully 2 new records";
+        expectedTail << (code == 0 ? "Saved " + output.toUtf8() : failureLine);
+        QCOMPARE(run.lines.size(), 5);
+        QVERIFY(isStamp(run.lines.at(4)));
+        QCOMPARE(run.lines.mid(2, 2), expectedTail);
+    } else {
+        QCOMPARE(run.lines.mid(2), QList<QByteArray>{failureLine});
+    }
+    QCOMPARE(readFile(dir.filePath("log.txt")), crlf({run.lines.at(0), run.lines.at(1), logLine}));
+    QCOMPARE(QFile::exists(dir.filePath(output)), code == 0);
+}
+
+// A scheduler that stops the run while the datalogger is arriving gets the
+// aborted record rather than a process that vanished without one.
+void CommandLineTest::abortBySignalIsCodeSeven() {
+    QTemporaryDir dir;
+    sim::SimulatorSettings settings = settingsFor(Scenario::Drip, twoRecordDatalogger());
+    settings.dripBytes = 1000;
+    settings.dripIntervalMs = 50;
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
+    sim::TesterSimulator &simulator = tester->simulator();
+
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port(),
+                   [&simulator](QProcess &process) {
+                       QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
+                       QTest::qWait(200);
+                       process.terminate();
+                   });
+    QCOMPARE(run.exitCode, 7);
+    QCOMPARE(run.lines.mid(2), QList<QByteArray>{"     7 - Error: Operation aborted by user."});
+    QCOMPARE(
+        readFile(dir.filePath("log.txt")),
+        crlf({run.lines.at(0), run.lines.at(1), "     7 - Error: Operation aborted by user."}));
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+}
+
+void CommandLineTest::closeAroundThePress_data() {
+    QTest::addColumn<bool>("swallowPress");
+    QTest::addColumn<bool>("connected");
+    // The press still runs the connect sequence; the request aborts its first wait.
+    QTest::newRow("close handled with the press") << false << true;
+    QTest::newRow("close before the press") << true << false;
+}
+
+// A close request that meets the press, or comes before it, ends the run as
+// aborted: never "OK" without a file.
+void CommandLineTest::closeAroundThePress() {
+    QFETCH(bool, swallowPress);
+    QFETCH(bool, connected);
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const QString previousDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const link::LinkTimings previousTimings = app::operationSettings().timings;
+    app::operationSettings().timings = test::loopbackTimings();
+
+    QStringList lines;
+    QStringList notices;
+    app::CommandLineOutput output;
+    output.headless = true;
+    output.line = [&lines](const QString &line) { lines << line; };
+    output.notice = [&notices](const Notice &notice) { notices << notice.text; };
+    app::Session session;
+    session.parameters = {"127.0.0.1", kPassword, "/TXT", "out.txt"};
+    int code = -1;
+    bool fired = false;
+    {
+        const CloseAtPress closer(swallowPress);
+        code = app::runCommandLine(session, output);
+        fired = closer.fired();
+    }
+    app::operationSettings().timings = previousTimings;
+    QVERIFY(QDir::setCurrent(previousDirectory));
+
+    QVERIFY(fired);
+    QCOMPARE(code, 7);
+    QCOMPARE(session.resultCode, 7);
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(1), QStringLiteral("Extract data from 127.0.0.1 to out.txt"));
+    QCOMPARE(lines.at(2), QStringLiteral("     7 - Error: Operation aborted by user."));
+    QVERIFY2(notices.isEmpty(), qPrintable(notices.join('\n')));
+    QCOMPARE(readFile(dir.filePath("log.txt")),
+             crlf({lines.at(0).toUtf8(), lines.at(1).toUtf8(),
+                   "     7 - Error: Operation aborted by user."}));
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+    QCOMPARE(QFile::exists(dir.filePath("preferences.pref")), connected);
+}
+
+void CommandLineTest::staleDisplay_data() {
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("X display") << "DISPLAY"
+                               << ":97";
+    QTest::newRow("Wayland display") << "WAYLAND_DISPLAY"
+                                     << "wayland-97";
+}
+
+// Under cron or after a dead remote session a display variable can name a
+// display that is gone: the run still downloads and leaves its record.
+void CommandLineTest::staleDisplay() {
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X97")))
+        QSKIP("display :97 exists on this machine");
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto staleEnvironment = [&](QProcess &process) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(variable, value);
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir.path());
+        process.setProcessEnvironment(environment);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), {}, staleEnvironment);
+    QVERIFY2(run.exitCode == 0, run.standardError.constData());
+    QCOMPARE(run.lines.size(), 5);
+    QVERIFY(isStamp(run.lines.at(0)));
+    QCOMPARE(run.lines.mid(1, 3),
+             (QList<QByteArray>{"Extract data from 127.0.0.1 to out.txt",
+                                "Downloaded successfully 2 new records", "Saved out.txt"}));
+    QVERIFY(isStamp(run.lines.at(4)));
+    QCOMPARE(readFile(dir.filePath("log.txt")), crlf({run.lines.at(0), run.lines.at(1), kOkLine}));
+    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 3 * 120);
+}
+
+void CommandLineTest::unreadStandardOutput_data() {
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("logLine");
+    QTest::newRow("download") << true << 0 << kOkLine;
+    QTest::newRow("nobody listening")
+        << false << 6 << QByteArray("     6 - Error: Can't connect to specified IP.");
+}
+
+// `nxa-manager ... | true`: the reader of standard output has gone before
+// the first line. The run goes on to its file, record and exit code.
+void CommandLineTest::unreadStandardOutput() {
+    QFETCH(bool, listening);
+    QFETCH(int, code);
+    QFETCH(QByteArray, logLine);
+
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    int ends[2] = {-1, -1};
+    QVERIFY(::pipe(ends) == 0);
+    ::close(ends[0]);
+    const int writeEnd = ends[1];
+    const auto closedPipe = [writeEnd](QProcess &process) {
+        process.setChildProcessModifier([writeEnd] {
+            ::dup2(writeEnd, STDOUT_FILENO);
+            ::close(writeEnd);
+        });
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      listening ? tester->port() : closedPort(), {}, closedPipe);
+    ::close(writeEnd);
+
+    QVERIFY2(run.exitCode == code, run.standardError.constData());
+    QVERIFY(run.lines.isEmpty());
+    const QList<QByteArray> record = readFile(dir.filePath("log.txt")).split('\n');
+    QCOMPARE(record.size(), 4);
+    QVERIFY(isStamp(record.at(0).chopped(1)));
+    QCOMPARE(record.at(1), "Extract data from 127.0.0.1 to out.txt\r");
+    QCOMPARE(record.at(2), logLine + '\r');
+    QCOMPARE(QFile::exists(dir.filePath("out.txt")), code == 0);
+    if (code == 0)
+        QCOMPARE(readFile(dir.filePath("out.txt")).size(), 3 * 120);
+}
+
+void CommandLineTest::requestBytes() {
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 0);
+    const QByteArray spaces(54, ' ');
+    QCOMPARE(tester->simulator().receivedRequests(),
+             (QList<QByteArray>{"NXAC583041" + spaces, "NXAD583041" + spaces}));
+}
+
+// First record without a separator, every later one after exactly one empty
+// line, failures and parameter errors alike.
+void CommandLineTest::logRecordsAccumulate() {
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const quint16 nobody = closedPort();
+
+    const ManagerRun first =
+        runManager({"127.0.0.1", kPassword, "/TXT", "a.txt"}, dir.path(), tester->port());
+    const ManagerRun second = runManager({"127.0.0.1", kPassword}, dir.path(), tester->port());
+    const ManagerRun third = runManager({"127.0.0.1", kPassword, "/XLSX", "b"}, dir.path(), nobody);
+    const ManagerRun fourth =
+        runManager({"127.0.0.1", kPassword, "/XLSX", "c.xlsx"}, dir.path(), tester->port());
+    QCOMPARE(first.exitCode, 0);
+    QCOMPARE(second.exitCode, 1);
+    QCOMPARE(third.exitCode, 6);
+    QCOMPARE(fourth.exitCode, 0);
+    QCOMPARE(third.lines.value(1), "Extract data from 127.0.0.1 to b");
+
+    const QByteArray expected =
+        crlf({first.lines.at(0), "Extract data from 127.0.0.1 to a.txt", kOkLine, "", "", "",
+              kWrongParametersLine, "", third.lines.at(0), "Extract data from 127.0.0.1 to b",
+              "     6 - Error: Can't connect to specified IP.", "", fourth.lines.at(0),
+              "Extract data from 127.0.0.1 to c.xlsx", kOkLine});
+    QCOMPARE(readFile(dir.filePath("log.txt")), expected);
+    QVERIFY(QFile::exists(dir.filePath("c.xlsx")));
+    QVERIFY(QFile::exists(dir.filePath("b.xlsx")) == false);
+}
+
+void CommandLineTest::preferencesWrittenBeforeConnecting() {
+    QTemporaryDir dir;
+    QFile old(dir.filePath("preferences.pref"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("[Other]\r\nkey = value\r\n[TCP/IP Settings]\r\nIP Address = 10.0.0.1\r\n");
+    old.close();
+
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), closedPort());
+    QCOMPARE(run.exitCode, 6);
+    QCOMPARE(readFile(dir.filePath("preferences.pref")),
+             QByteArray("\xEF\xBB\xBF\r\n[TCP/IP Settings]\r\nIP Address = 127.0.0.1\r\n"));
+}
+
+// Neither file can be created (a folder stands in their place): the run goes
+// on, reports nothing about them, and still exits with its result code.
+void CommandLineTest::unwritableLogAndPreferences() {
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("log.txt"));
+    QVERIFY(QDir(dir.path()).mkdir("preferences.pref"));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+
+    const ManagerRun ok =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
+    QCOMPARE(ok.exitCode, 0);
+    QCOMPARE(ok.lines.value(3), "Saved out.txt");
+    const ManagerRun refused =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), closedPort());
+    QCOMPARE(refused.exitCode, 6);
+    const ManagerRun wrong = runManager({"127.0.0.1"}, dir.path(), closedPort());
+    QCOMPARE(wrong.exitCode, 1);
+    QVERIFY(QFileInfo(dir.filePath("log.txt")).isDir());
+}
+
+void CommandLineTest::textOutput() {
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 0);
+    // The newest record stands first; every line is 118 characters.
+    const QByteArray header = " PN   ID Visitor                 Name       WS   Shoe_L   Shoe_R "
+                              "Shoe_L+R  Pass Relay  Recognition       Date     Time";
+    const QByteArray visitor = "  1"
+                               "    7"
+                               "       Y"
+                               "       Visitor (Gate)"
+                               "         "
+                               "         "
+                               "         "
+                               "     1200"
+                               "     N"
+                               "     N"
+                               "     Keyboard"
+                               " 2021-01-02"
+                               " 03:04:06";
+    const QByteArray example = "  1"
+                               "    5"
+                               "       N"
+                               "                Desk5"
+                               "      250"
+                               "      300"
+                               "      301"
+                               "         "
+                               "     Y"
+                               "     Y"
+                               "  Fingerprint"
+                               " 2020-05-11"
+                               " 14:30:20";
+    QCOMPARE(header.size(), 118);
+    QCOMPARE(visitor.size(), 118);
+    QCOMPARE(example.size(), 118);
+    QCOMPARE(readFile(dir.filePath("out.txt")), crlf({header, visitor, example}));
+}
+
+void CommandLineTest::workbookOutput() {
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    // The switch decides the format; ".XLSX" in any case becomes ".xlsx".
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/XLSX", "out.XLSX"}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines.value(3), "Saved out.XLSX");
+    QVERIFY(QFile::exists(dir.filePath("out.xlsx")));
+    QVERIFY(!QFile::exists(dir.filePath("out.temp")));
+
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import openpyxl,sys\n"
+                                 "ws=openpyxl.load_workbook(sys.argv[1]).active\n"
+                                 "print(ws.dimensions)\n"
+                                 "for row in ws.iter_rows(values_only=True):\n"
+                                 "    print('|'.join(repr(v) for v in row))\n"),
+                  dir.filePath("out.xlsx")});
+    QVERIFY(python.waitForFinished(30000));
+    if (python.exitCode() != 0)
+        QSKIP("python3-openpyxl is not available");
+    const QList<QByteArray> rows = python.readAllStandardOutput().trimmed().split('\n');
+    QCOMPARE(rows.size(), 4);
+    QCOMPARE(rows.at(0), "A1:M3");
+    QCOMPARE(rows.at(1), "' PN'|'   ID'|' Visitor'|'                 Name'|'       WS'|'   Shoe_L'|"
+                         "'   Shoe_R'|' Shoe_L+R'|'  Pass'|' Relay'|'  Recognition'|'       Date'|"
+                         "'     Time'");
+    QCOMPARE(rows.at(3), "'  1'|'    5'|'       N'|'                Desk5'|'      250'|"
+                         "'      300'|'      301'|'         '|'     Y'|'     Y'|'  Fingerprint'|"
+                         "' 2020-05-11'|' 14:30:20'");
+}
+
+void CommandLineTest::fullDatalogger_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("text") << "/TXT"
+                          << "full.txt";
+    QTest::newRow("workbook") << "/XLSX"
+                              << "full.xlsx";
+}
+
+void CommandLineTest::fullDatalogger() {
+    QFETCH(QString, format);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    const QByteArray image = records::sampleDatalogger(10000, 7).transferImage();
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, image));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, format, output}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines.value(2), "Downloaded successfully 10000 new records");
+    const QByteArray written = readFile(dir.filePath(output));
+    if (format == QLatin1String("/TXT")) {
+        QCOMPARE(written.size(), 10001 * 120);
+        QCOMPARE(written.count("\r\n"), 10001);
+    } else {
+        QVERIFY(written.startsWith("PK"));
+    }
+}
+
+void CommandLineTest::emptyDatalogger() {
+    QTemporaryDir dir;
+    records::DataloggerImageBuilder empty;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, empty.transferImage()));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines.value(2),
+             "No records downloaded: the datalogger of the Brontel NXA is empty");
+    QCOMPARE(run.lines.value(3), "Saved out.txt");
+    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
+}
+
+// An image without its mark is reported, adds no row, and the export still
+// writes the (empty) table; the result stays 0.
+void CommandLineTest::unmarkedDatalogger() {
+    QTemporaryDir dir;
+    records::DataloggerImageBuilder unmarked;
+    unmarked.addRecord(exampleRecord());
+    unmarked.setHeaderMark('X');
+    const auto tester =
+        test::startSimulator(settingsFor(Scenario::Normal, unmarked.transferImage()));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.lines.size(), 4);
+    QCOMPARE(run.lines.at(2), "Saved out.txt");
+    QVERIFY(isStamp(run.lines.at(3)));
+    QVERIFY(run.standardError.contains("Error: Wrong data format\n"));
+    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
+}
+
+void CommandLineTest::passwordNeverWritten() {
+    const QString password = QStringLiteral("Qz7#wK");
+    for (const Scenario scenario : {Scenario::Normal, Scenario::WrongPassword}) {
+        QTemporaryDir dir;
+        sim::SimulatorSettings settings = settingsFor(scenario, twoRecordDatalogger());
+        settings.password = password;
+        const auto tester = test::startSimulator(settings);
+        QVERIFY(tester);
+        const ManagerRun text =
+            runManager({"127.0.0.1", password, "/TXT", "out.txt"}, dir.path(), tester->port());
+        const ManagerRun book =
+            runManager({"127.0.0.1", password, "/XLSX", "out.xlsx"}, dir.path(), tester->port());
+        QCOMPARE(text.exitCode, scenario == Scenario::Normal ? 0 : 4);
+        QCOMPARE(book.exitCode, text.exitCode);
+        // The tester got it, so the search below looks for the right bytes.
+        QVERIFY(tester->simulator().receivedRequests().value(0).contains(password.toUtf8()));
+
+        for (const ManagerRun &run : {text, book}) {
+            QVERIFY(!run.lines.join('\n').contains(password.toUtf8()));
+            QVERIFY(!run.standardError.contains(password.toUtf8()));
+        }
+        const QStringList files = QDir(dir.path()).entryList(QDir::Files);
+        QVERIFY(files.contains("log.txt"));
+        for (const QString &name : files)
+            QVERIFY2(!readFile(dir.filePath(name)).contains(password.toUtf8()), qPrintable(name));
+    }
+}
+
+QTEST_MAIN(CommandLineTest)
+#include "tst_commandline.moc"

@@ -1,0 +1,376 @@
+#include "app/ScriptedUserDialogs.h"
+#include "app/configuration/ConfigurationView.h"
+#include "app/configuration/GeneralTab.h"
+#include "app/datalogger/DataloggerModel.h"
+#include "app/datalogger/DataloggerView.h"
+#include "app/dialogs/TwoChoiceWindow.h"
+#include "app/operation/OperationWindow.h"
+#include "app/operation/TesterOperation.h"
+#include "app/shell/HelpTexts.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/TrayController.h"
+#include "link/LinkConstants.h"
+#include "records/DataloggerImageBuilder.h"
+#include "support/SimulatorFixture.h"
+#include "support/TestFiles.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+using namespace nxa;
+using namespace nxa::app;
+
+namespace {
+
+QStringList menuTexts(QMenu *menu) {
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        texts.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+    return texts;
+}
+
+// Plays the user of every operation window against the simulated tester:
+// types 127.0.0.1 and presses the button the first time the window waits,
+// closes it the next time. The time limits are short; the operation settings
+// as they were and the tester port come back on destruction.
+class LoopbackUser {
+public:
+    explicit LoopbackUser(quint16 port) : m_saved(operationSettings()) {
+        test::useTesterPort(port);
+        OperationSettings &operation = operationSettings();
+        operation.timings.connectTimeoutMs = 2000;
+        operation.timings.idleTimeoutMs = 1000;
+        operation.onWaitingForUser = [this](OperationWindow &window) {
+            window.setAddress(0x0100007F);
+            if (waits++ == 0)
+                QTimer::singleShot(0, window.actionButton(), &QPushButton::click);
+            else
+                QTimer::singleShot(0, &window, &QWidget::close);
+        };
+    }
+    ~LoopbackUser() {
+        operationSettings() = m_saved;
+        qunsetenv(link::kTesterPortVariable);
+    }
+    LoopbackUser(const LoopbackUser &) = delete;
+    LoopbackUser &operator=(const LoopbackUser &) = delete;
+
+    int waits = 0;
+
+private:
+    OperationSettings m_saved;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    Session m_session;
+    ScriptedUserDialogs m_dialogs;
+    std::unique_ptr<MainWindow> m_window;
+
+private slots:
+    void init() {
+        m_dialogs = ScriptedUserDialogs();
+        m_window = std::make_unique<MainWindow>(m_session, &m_dialogs);
+    }
+    void cleanup() { m_window.reset(); }
+
+    void isBuiltHiddenInTheConfigurationView() {
+        int steps = 0;
+        MainWindow window(m_session, &m_dialogs, [&steps] { ++steps; });
+        QVERIFY(steps >= 3);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Brontel NXA Manager"));
+        QVERIFY(window.configOption()->isChecked());
+        QVERIFY(!window.dataloggerOption()->isChecked());
+        QVERIFY(window.configurationView()->isVisibleTo(&window));
+        QVERIFY(!window.dataloggerView()->isVisibleTo(&window));
+        QCOMPARE(window.centralWidget()->size(), QSize(800, 710));
+        QCOMPARE(window.minimumSize(), window.maximumSize());
+        QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+        QCOMPARE(window.configOption()->geometry(), QRect(50, 25, 80, 20));
+        QCOMPARE(window.dataloggerOption()->geometry(), QRect(50, 55, 80, 20));
+        // The list sits at 10, 90 of the client area.
+        QCOMPARE(window.dataloggerView()->list()->mapTo(window.centralWidget(), QPoint(0, 0)),
+                 QPoint(10, 90));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.centralWidget()->size(), QSize(800, 710));
+    }
+
+    void menusHoldTheirItems() {
+        const QList<QAction *> menus = m_window->menuBar()->actions();
+        QCOMPARE(menus.size(), 2);
+        QCOMPARE(menus[0]->text(), QStringLiteral("File"));
+        QCOMPARE(menuTexts(menus[0]->menu()), QStringList({"Minimize to SysTray", "-", "Exit"}));
+        QCOMPARE(menus[1]->text(), QStringLiteral("Help"));
+        QCOMPARE(menuTexts(menus[1]->menu()),
+                 QStringList({"Command Line User's Guide", "-", "About..."}));
+    }
+
+    void switchingViewsKeepsTheirContent() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        DataloggerView *view = m_window->dataloggerView();
+        QTest::mouseClick(m_window->dataloggerOption(), Qt::LeftButton);
+        QVERIFY(view->isVisible());
+        QVERIFY(!m_window->configurationView()->isVisible());
+
+        view->model()->beginTableChange();
+        for (int i = 0; i < 4; ++i) {
+            records::Row row;
+            row[records::kColumnName] = QStringLiteral("row%1").arg(i);
+            m_window->table().insertAtTop(row);
+        }
+        view->model()->endTableChange();
+        view->list()->selectRow(2);
+        QTest::mouseClick(view->hideValuesBox(), Qt::LeftButton);
+
+        QTest::mouseClick(m_window->configOption(), Qt::LeftButton);
+        QVERIFY(!view->isVisible());
+        QVERIFY(m_window->configurationView()->isVisible());
+        QTest::mouseClick(m_window->dataloggerOption(), Qt::LeftButton);
+
+        QCOMPARE(view->model()->rowCount(), 4);
+        QCOMPARE(view->list()->selectionModel()->selectedRows().size(), 1);
+        QCOMPARE(view->list()->selectionModel()->selectedRows().first().row(), 2);
+        QVERIFY(view->hideValuesBox()->isChecked());
+        QCOMPARE(view->list()->columnWidth(records::kColumnLeft), 0);
+    }
+
+    void helpMenuShowsTheGuideAndAbout() {
+        m_window->guideAction()->trigger();
+        QCOMPARE(m_dialogs.notices.size(), 1);
+        const Notice guide = m_dialogs.notices[0];
+        QCOMPARE(guide.title, QStringLiteral("Command Line User's Guide"));
+        QCOMPARE(guide.icon, NoticeIcon::None);
+        // Written out from the product's guide, piece by piece.
+        const QString expected = QStringLiteral(
+            "The Command Line is a text string that is passed to the system whenever any program "
+            "is executed; it contains the path to the program followed by a set of parameters.\n"
+            "In Windows, you can start a program using the Start Menu 'Run...' command Or by "
+            "clicking on a Shortcut on the Desktop Or in the Start menu.\n"
+            "If you start a program by clicking a Shortcut, you can edit the command line for the "
+            "program in Shortcut Properties' 'Target' input box.\n\n"
+            "For BrontelNXA_Manager_XX.exe (XX is the number of the version), the Command Line in "
+            "a Shortcut usually looks like this:\n"
+            "     C:\\BrontelNXA_Manager_XX.exe\n\n"
+            "You can add some start-up parameters to it to define a set of actions performed "
+            "whenever you open the Shortcut.\n\n"
+            "Command Line Syntax:\n"
+            "     <ip> <password> </TXT | /XLSX> <file>\n"
+            "Return Value:\n"
+            "     0 - OK: Data downloaded and saved correctly in the file\n"
+            "     1 - Error: Wrong executable commandline parameters.\n"
+            "     2 - Error: Communicatio failure.\n"
+            "     3 - Error: BR NXA connected but now is busy... Try later.\n"
+            "     4 - Error: Wrong password.\n"
+            "     5 - Error: No BR NXA connected at specified IP.\n"
+            "     6 - Error: Can't connect to specified IP.\n"
+            "     7 - Error: Operation aborted by user.\n"
+            "     8 - Error: Can'tcreate file.\n\n"
+            "For examples you can add this 4 parameters:\n"
+            "    192.168.1.99 583041 /TXT C:\\output_text_file.txt\n"
+            "or\n"
+            "     192.168.1.99 583041 /XLSX C:\\output_excel_file.xlsx\n\n"
+            "With these 4 parameters you can automatically save all the recorded access contained "
+            "in the Brontel NXA Ethernet that has IP set to 192.168.1.99 and password set to "
+            "583041. "
+            "The data will be saved in a txt file (/TXT) or an Excel file (/XLSX)\n"
+            "Using Command Line is possible to realize a software that periodically transfers the "
+            "data of the recorded access to the company database.\n\n"
+            "Everytime is used Command Line is updated a log file (log.txt) located in the same "
+            "directory of the executable.");
+        QCOMPARE(guide.text, expected);
+        QCOMPARE(guide.text.count(QLatin1Char('\\')), 3);
+        QVERIFY(!guide.text.contains(QLatin1String("\r")));
+
+        m_window->aboutAction()->trigger();
+        QCOMPARE(m_dialogs.notices.size(), 2);
+        QVERIFY(m_dialogs.notices[1].text.contains(QStringLiteral("Brontel NXA Manager")));
+    }
+
+    void exitAndCloseBoxAskToQuit() {
+        QSignalSpy quit(m_window.get(), &MainWindow::quitRequested);
+        m_window->exitAction()->trigger();
+        QCOMPARE(quit.size(), 1);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->close();
+        QCOMPARE(quit.size(), 2);
+        QVERIFY(m_dialogs.shown.isEmpty());
+    }
+
+    void trayModeHidesAndShows() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        TrayController *tray = m_window->tray();
+        tray->setTrayAvailableCheck([] { return true; });
+        m_window->minimizeToTrayAction()->trigger();
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(tray->inTray());
+
+        std::unique_ptr<QMenu> menu = tray->buildMenu();
+        QCOMPARE(menuTexts(menu.get()), QStringList({"Show", "-", "Exit"}));
+        // A left click or a double click on the icon does nothing.
+        emit tray->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        emit tray->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(!QApplication::activePopupWidget());
+        QVERIFY(!m_window->isVisible());
+        // The right button pops the menu up where the mouse is.
+        QStringList popped;
+        QTimer::singleShot(0, this, [&popped] {
+            if (auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                popped = menuTexts(popup);
+                popup->close();
+            }
+        });
+        emit tray->trayIcon()->activated(QSystemTrayIcon::Context);
+        QCOMPARE(popped, QStringList({"Show", "-", "Exit"}));
+        QVERIFY(!m_window->isVisible());
+
+        menu->actions().first()->trigger();
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!tray->inTray());
+
+        m_window->minimizeToTrayAction()->trigger();
+        QSignalSpy quit(m_window.get(), &MainWindow::quitRequested);
+        tray->buildMenu()->actions().last()->trigger();
+        QCOMPARE(quit.size(), 1);
+    }
+
+    void withoutATrayTheWindowIsMinimized() {
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->tray()->setTrayAvailableCheck([] { return false; });
+        m_window->minimizeToTrayAction()->trigger();
+        QVERIFY(!m_window->tray()->inTray());
+        QVERIFY(m_window->isMinimized());
+        QVERIFY(m_window->isVisible());
+    }
+
+    void twoChoiceWindow_data() {
+        QTest::addColumn<int>("action"); // 0 close box, 1 first button, 2 second button
+        QTest::newRow("closed") << 0;
+        QTest::newRow("first") << 1;
+        QTest::newRow("second") << 2;
+    }
+    void twoChoiceWindow() {
+        QFETCH(int, action);
+        bool checked = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *window = qobject_cast<TwoChoiceWindow *>(QApplication::activeModalWidget());
+            QVERIFY(window);
+            // A failed check must not leave the window waiting for an answer.
+            const auto answerOnFailure = qScopeGuard([&] {
+                if (!checked)
+                    window->reject();
+            });
+            QCOMPARE(window->size(), QSize(240, 150));
+            // Blank to the eye, yet not empty: Qt would put the application name in its place.
+            QVERIFY(window->windowTitle().trimmed().isEmpty());
+            QVERIFY(!window->windowTitle().isEmpty());
+            QCOMPARE(window->firstButton()->geometry(), QRect(40, 70, 160, 20));
+            QCOMPARE(window->secondButton()->geometry(), QRect(40, 110, 160, 20));
+            QCOMPARE(window->firstButton()->text(), QStringLiteral("Fixed Width Text (*.txt)"));
+            const auto labels = window->findChildren<QLabel *>();
+            QCOMPARE(labels.size(), 1);
+            QCOMPARE(labels[0]->text(), QStringLiteral("Choose the file format that you want"));
+            QCOMPARE(labels[0]->geometry(), QRect(20, 20, 200, 50));
+            checked = true;
+            if (action == 0)
+                window->close();
+            else
+                QTest::mouseClick(action == 1 ? window->firstButton() : window->secondButton(),
+                                  Qt::LeftButton);
+        });
+        const int result = TwoChoiceWindow::ask(
+            m_window.get(), QStringLiteral("Choose the file format that you want"),
+            QStringLiteral("Fixed Width Text (*.txt)"), QStringLiteral("Excel File (*.xlsx)"));
+        QVERIFY(checked);
+        QCOMPARE(result, action);
+    }
+
+    void downloadFailureKeepsTheListAndTheWindowOpen_data() {
+        QTest::addColumn<int>("scenario");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("icon");
+        QTest::newRow("busy") << int(sim::Scenario::Busy) << "Busy" << int(NoticeIcon::Warning);
+        QTest::newRow("wrong password")
+            << int(sim::Scenario::WrongPassword) << "Wrong Password" << int(NoticeIcon::Error);
+    }
+    void downloadFailureKeepsTheListAndTheWindowOpen() {
+        QFETCH(int, scenario);
+        QFETCH(QString, title);
+        QFETCH(int, icon);
+        sim::SimulatorSettings settings;
+        settings.scenario = static_cast<sim::Scenario>(scenario);
+        settings.dataloggerImage = records::sampleDatalogger(4, 3).transferImage();
+        sim::SimulatorThread tester(settings);
+        QVERIFY(tester.start());
+        test::WorkingFolder folder;
+        QVERIFY(folder.isActive());
+        LoopbackUser user(tester.port());
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->showDataloggerView();
+        m_window->dataloggerView()->download();
+        // The window waited for the user a second time after the failure box.
+        QCOMPARE(user.waits, 2);
+        QCOMPARE(m_dialogs.notices.size(), 1);
+        QCOMPARE(m_dialogs.notices[0].title, title);
+        QCOMPARE(int(m_dialogs.notices[0].icon), icon);
+        QCOMPARE(m_window->dataloggerView()->model()->rowCount(), 0);
+    }
+
+    void downloadFillsTheListFromTheTester() {
+        sim::SimulatorSettings settings;
+        records::SampleDataloggerOptions options;
+        options.peripheralNumber = 9;
+        settings.dataloggerImage = records::sampleDatalogger(12, 3, options).transferImage();
+        sim::SimulatorThread tester(settings);
+        // The operation keeps the address in the preferences of the working folder.
+        test::WorkingFolder folder;
+        QVERIFY(folder.isActive());
+        QVERIFY(tester.start());
+        LoopbackUser user(tester.port());
+        m_session.testerAddress = 0x0100007F; // 127.0.0.1
+        m_session.password = QStringLiteral("583041");
+
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QTest::mouseClick(m_window->dataloggerOption(), Qt::LeftButton);
+        DataloggerView *view = m_window->dataloggerView();
+        QTest::mouseClick(view->downloadButton(), Qt::LeftButton);
+        QCOMPARE(view->model()->rowCount(), 12);
+        QCOMPARE(m_window->table().rowCount(), 12);
+        // The tester's peripheral number reached the configuration and its view.
+        QCOMPARE(m_window->stationConfig().peripheralNumber(), 9);
+        QCOMPARE(m_window->configurationView()->generalTab()->peripheralNumber()->value(), 9);
+        QVERIFY(m_dialogs.notices.contains(
+            Notice{QStringLiteral("Records added successfully"),
+                   QStringLiteral("Added successfully 12 new records"), NoticeIcon::Information}));
+
+        // Again: the keys are rebuilt first, so nothing comes twice.
+        user.waits = 0;
+        QTest::mouseClick(view->downloadButton(), Qt::LeftButton);
+        QCOMPARE(view->model()->rowCount(), 12);
+        QCOMPARE(m_dialogs.notices.last().text, QStringLiteral("No new records added."));
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
