@@ -1,6 +1,6 @@
 #include "config/ConfigurationImage.h"
 
-#include "config/ConfigurationFiles.h"
+#include "config/ConfigurationFileName.h"
 #include "config/ConfigurationRecords.h"
 #include "config/UserCodes.h"
 

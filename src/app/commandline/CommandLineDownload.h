@@ -2,7 +2,7 @@
 
 #include "app/commandline/CommandLineParameters.h"
 #include "app/commandline/CommandLineRun.h"
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 
 namespace nxa::app {
 

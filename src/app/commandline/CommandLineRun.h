@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 #include "common/Notice.h"
 
 #include <functional>

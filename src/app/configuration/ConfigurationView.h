@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/dialogs/UserDialogs.h"
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 
 #include <QWidget>
 

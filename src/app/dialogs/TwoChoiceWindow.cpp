@@ -1,6 +1,6 @@
 #include "app/dialogs/TwoChoiceWindow.h"
 
-#include "app/shell/WindowPlacement.h"
+#include "app/shared/WindowPlacement.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,8 +1,8 @@
 #include "app/operation/OperationWindow.h"
 
 #include "app/operation/OperationStatusBar.h"
-#include "app/shell/AppAssets.h"
-#include "app/shell/WindowPlacement.h"
+#include "app/shared/AppAssets.h"
+#include "app/shared/WindowPlacement.h"
 #include "common/TesterAddress.h"
 
 #include <QLabel>

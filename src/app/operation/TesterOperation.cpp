@@ -3,7 +3,7 @@
 #include "app/operation/OperationCloseWatch.h"
 #include "app/operation/OperationHooks.h"
 #include "app/operation/OperationWindow.h"
-#include "app/shell/Preferences.h"
+#include "app/shared/Preferences.h"
 #include "common/TesterAddress.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"

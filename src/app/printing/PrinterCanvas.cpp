@@ -1,6 +1,6 @@
 #include "app/printing/PrinterCanvas.h"
 
-#include "app/shell/AppAssets.h"
+#include "app/shared/AppAssets.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -5,7 +5,7 @@
 #include "app/dialogs/QtUserDialogs.h"
 #include "app/shell/HelpTexts.h"
 #include "app/shell/TrayController.h"
-#include "app/shell/WindowPlacement.h"
+#include "app/shared/WindowPlacement.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

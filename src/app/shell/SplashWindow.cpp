@@ -1,7 +1,7 @@
 #include "app/shell/SplashWindow.h"
 
-#include "app/shell/AppAssets.h"
-#include "app/shell/WindowPlacement.h"
+#include "app/shared/AppAssets.h"
+#include "app/shared/WindowPlacement.h"
 
 #include <QEventLoop>
 #include <QPainter>

@@ -2,7 +2,7 @@
 #include "app/commandline/CommandLineSignals.h"
 #include "app/operation/TesterOperation.h"
 #include "app/shell/InteractiveStartup.h"
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -7,7 +7,7 @@
 #include "app/commandline/CommandLineParameters.h"
 #include "app/commandline/CommandLineRun.h"
 #include "app/operation/TesterOperation.h"
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 #include "records/DataloggerImageBuilder.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"

@@ -2,7 +2,7 @@
 
 #include "app/ScriptedUserDialogs.h"
 #include "app/configuration/ConfigurationView.h"
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 #include "config/StationConfig.h"
 
 #include <QTest>

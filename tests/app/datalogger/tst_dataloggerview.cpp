@@ -1,7 +1,7 @@
 #include "app/ScriptedUserDialogs.h"
 #include "app/datalogger/DataloggerModel.h"
 #include "app/datalogger/DataloggerView.h"
-#include "app/shell/Session.h"
+#include "app/shared/Session.h"
 #include "config/StationConfig.h"
 #include "export/TextExport.h"
 #include "records/DataloggerImageBuilder.h"

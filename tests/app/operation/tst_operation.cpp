@@ -9,7 +9,7 @@
 #include "app/operation/OperationStatusBar.h"
 #include "app/operation/OperationWindow.h"
 #include "app/operation/TesterOperation.h"
-#include "app/shell/Preferences.h"
+#include "app/shared/Preferences.h"
 #include "common/TesterAddress.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"

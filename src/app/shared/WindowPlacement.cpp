@@ -1,4 +1,4 @@
-#include "app/shell/WindowPlacement.h"
+#include "app/shared/WindowPlacement.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,4 +1,4 @@
-#include "app/shell/Preferences.h"
+#include "app/shared/Preferences.h"
 #include "common/TesterAddress.h"
 #include "support/TestFiles.h"
 

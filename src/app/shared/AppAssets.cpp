@@ -1,4 +1,4 @@
-#include "app/shell/AppAssets.h"
+#include "app/shared/AppAssets.h"
 
 #include <QImageReader>
 
