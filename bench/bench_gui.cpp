@@ -4,7 +4,7 @@
 #include "app/datalogger/DataloggerModel.h"
 #include "app/datalogger/DataloggerView.h"
 #include "config/StationConfig.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
 
 #include <QApplication>

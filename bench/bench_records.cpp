@@ -1,5 +1,5 @@
 #include "records/ColumnSort.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
 
 #include <benchmark/benchmark.h>

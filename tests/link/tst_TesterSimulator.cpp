@@ -5,7 +5,7 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "link/TesterConnection.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "support/TestFiles.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "export/TextExport.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
 #include "records/FixedWidthTextImport.h"
 

@@ -4,7 +4,7 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerImage.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <QFile>
 #include <QFileInfo>

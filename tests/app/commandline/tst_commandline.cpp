@@ -8,7 +8,7 @@
 #include "app/commandline/CommandLineRun.h"
 #include "app/operation/TesterOperation.h"
 #include "app/shared/Session.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"
 

@@ -4,7 +4,7 @@
 #include "app/shared/Session.h"
 #include "config/StationConfig.h"
 #include "export/TextExport.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerTable.h"
 
 #include <QAbstractItemModelTester>

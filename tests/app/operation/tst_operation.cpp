@@ -14,7 +14,7 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "link/TesterConnection.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerTable.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"

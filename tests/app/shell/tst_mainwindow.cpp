@@ -10,7 +10,7 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/TrayController.h"
 #include "link/LinkConstants.h"
-#include "records/DataloggerImageBuilder.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"
 
