@@ -5,14 +5,8 @@
 namespace nxa::config {
 
 namespace {
-constexpr int kStandardNameLength = 12;
 const QString kNamePrefix = QStringLiteral("CONFIG");
 const QString kNameExtension = QStringLiteral(".BRC");
-constexpr int kFirstDigit = 6; // 0-based position of the first of the two digits
-
-bool isAsciiDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
 } // namespace
 
 QString configurationFileName(int peripheralNumber) {
@@ -20,23 +14,11 @@ QString configurationFileName(int peripheralNumber) {
     return kNamePrefix + number.left(2) + kNameExtension;
 }
 
-QString fileNamePart(const QString &path) {
-    const qsizetype cut =
-        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
-    return path.mid(cut + 1);
-}
-
 FileNameRuleResult configurationFileNameRule(const QString &path) {
-    const QString name = fileNamePart(path);
     FileNameRuleResult result;
-    const bool standard = name.size() == kStandardNameLength && name.startsWith(kNamePrefix) &&
-                          name.endsWith(kNameExtension) && isAsciiDigit(name.at(kFirstDigit)) &&
-                          isAsciiDigit(name.at(kFirstDigit + 1));
-    if (standard) {
-        const int value = 10 * (name.at(kFirstDigit).unicode() - '0') +
-                          (name.at(kFirstDigit + 1).unicode() - '0');
+    if (const std::optional<int> number = numberedFileName(path, kNamePrefix, kNameExtension)) {
         // Like every value put into the peripheral number, 00 goes to the nearer bound.
-        result.peripheralNumber = std::clamp(value, kMinPeripheralNumber, kMaxPeripheralNumber);
+        result.peripheralNumber = std::clamp(*number, kMinPeripheralNumber, kMaxPeripheralNumber);
         return result;
     }
     result.peripheralNumber = kMinPeripheralNumber;

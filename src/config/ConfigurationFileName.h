@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Notice.h"
+#include "common/NumberedFileName.h"
 #include "config/StationConfig.h"
 
 #include <QString>
@@ -12,9 +13,6 @@ namespace nxa::config {
 // "CONFIG07.BRC": the peripheral number padded to two digits; a three-digit
 // number keeps its first two (100 gives "CONFIG10.BRC").
 QString configurationFileName(int peripheralNumber);
-
-// The part of a path after its last "\" or "/", extension included.
-QString fileNamePart(const QString &path);
 
 struct FileNameRuleResult {
     // Already brought into 1..100; 1 for a name that is not standard.

@@ -1,5 +1,6 @@
 #include "config/ConfigurationImage.h"
 
+#include "common/ByteFields.h"
 #include "config/ConfigurationFileName.h"
 #include "config/ConfigurationRecords.h"
 #include "config/UserCodes.h"
@@ -41,16 +42,8 @@ void putText(ConfigurationRecord &record, int start, int length, const QString &
     }
 }
 
-// Byte b becomes the character with code b; a byte 0 adds no character.
 QString takeText(const ConfigurationRecord &record, int start, int length) {
-    QString text;
-    text.reserve(length);
-    for (int i = start; i < start + length; ++i) {
-        const unsigned char byte = byteAt(record, i);
-        if (byte != 0)
-            text.append(QChar(byte));
-    }
-    return text;
+    return textFromBytes(QByteArrayView(record.data() + start, length));
 }
 
 // The limit padded on the left with "0" to 8 characters; a longer text keeps
@@ -230,18 +223,17 @@ void encodeConfiguration(const StationConfig &config, RecordSink &sink) {
     }
 }
 
-bool decodeConfiguration(StationConfig &config, RecordSource &source) {
-    const ConfigurationRecord header = source.nextRecord();
+bool decodeConfiguration(StationConfig &config, RecordReader &source) {
+    const ConfigurationRecord header = source.next();
     if (byteAt(header, kHeaderCheckByte) != kSeparator)
         return false;
     takeHeader(header, config);
-    source.nextRecord(); // blank
+    source.next(); // blank
     for (int p = 0; p < kProfileCount; ++p)
-        takeProfile(source.nextRecord(), config.profiles[static_cast<size_t>(p)],
-                    p == kVisitorsProfile);
-    source.nextRecord(); // blank
+        takeProfile(source.next(), config.profiles[static_cast<size_t>(p)], p == kVisitorsProfile);
+    source.next(); // blank
     for (int i = 0; i < kUserRecordCount; ++i) {
-        const ConfigurationRecord record = source.nextRecord();
+        const ConfigurationRecord record = source.next();
         takeUserSlot(record, 0, config);
         takeUserSlot(record, kUserSlotSize, config);
     }
@@ -277,8 +269,8 @@ bool encodeConfigurationFile(const StationConfig &config, QIODevice &device) {
 DecodeResult decodeConfigurationTransfer(StationConfig &config, QByteArrayView transfer,
                                          const QString &caption) {
     DecodeResult result;
-    BufferRecordSource source(transfer, kRecordSize);
-    const ConfigurationRecord preamble = source.nextRecord();
+    RecordReader source = RecordReader::fromTransfer(transfer);
+    const ConfigurationRecord preamble = source.next();
     config.setPeripheralNumber(byteAt(preamble, kPreamblePeripheralByte));
     result.ok = decodeConfiguration(config, source);
     if (result.ok)
@@ -296,7 +288,7 @@ DecodeResult decodeFile(StationConfig &config, QIODevice *device, const QString 
     config.setPeripheralNumber(rule.peripheralNumber);
     if (rule.warning)
         result.notices.append(*rule.warning);
-    DeviceRecordSource source(device);
+    RecordReader source = RecordReader::fromFile(device);
     result.ok = decodeConfiguration(config, source);
     if (result.ok)
         result.caption = fileNamePart(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ImageRecords.h"
 #include "common/Notice.h"
 #include "config/StationConfig.h"
 
@@ -12,15 +13,14 @@ class QIODevice;
 namespace nxa::config {
 
 class RecordSink;
-class RecordSource;
 
 // The configuration image: 514 records of 64 bytes. On the tester link it is
 // preceded by a preamble record and sent back to back; in a file every record
 // is followed by CR LF.
-inline constexpr int kRecordSize = 64;
+using nxa::kFileRecordSize;
+using nxa::kLineEndSize;
+using nxa::kRecordSize;
 inline constexpr int kRecordCount = 514;
-inline constexpr int kLineEndSize = 2; // CR LF after each record of a file
-inline constexpr int kFileRecordSize = kRecordSize + kLineEndSize;
 inline constexpr int kFileSize = kRecordCount * kFileRecordSize;                 // 33,924
 inline constexpr int kPreambleSize = kRecordSize;                                // transfer only
 inline constexpr int kTransferSize = kPreambleSize + kRecordCount * kRecordSize; // 32,960
@@ -100,7 +100,7 @@ struct DecodeResult {
 void encodeConfiguration(const StationConfig &config, RecordSink &sink);
 // Reads the image without preamble. False when the header check fails; then
 // nothing has been changed.
-bool decodeConfiguration(StationConfig &config, RecordSource &source);
+bool decodeConfiguration(StationConfig &config, RecordReader &source);
 
 // Encode configuration for the tester link: preamble + image, 32,960 bytes.
 QByteArray encodeConfigurationTransfer(const StationConfig &config);

@@ -3,16 +3,13 @@
 #include "config/ConfigurationImage.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
-
-#include <array>
 
 class QIODevice;
 
 namespace nxa::config {
 
 // One 64-byte record of the configuration image.
-using ConfigurationRecord = std::array<char, kRecordSize>;
+using ConfigurationRecord = ImageRecord;
 
 // Where Encode configuration puts its records.
 class RecordSink {
@@ -44,38 +41,6 @@ public:
 private:
     QIODevice &m_device;
     bool m_ok = true;
-};
-
-// Where Decode configuration takes its records from. Bytes past the end of
-// the data read as 0.
-class RecordSource {
-public:
-    virtual ~RecordSource() = default;
-    virtual ConfigurationRecord nextRecord() = 0;
-};
-
-// Reads records from memory; `stride` is 64 for the transfer form and 66 for
-// the file form (the two line-end bytes are skipped unseen).
-class BufferRecordSource final : public RecordSource {
-public:
-    BufferRecordSource(QByteArrayView data, qsizetype stride) : m_data(data), m_stride(stride) {}
-    ConfigurationRecord nextRecord() override;
-
-private:
-    QByteArrayView m_data;
-    qsizetype m_stride;
-    qsizetype m_position = 0;
-};
-
-// Reads file-form records from a device: 64 bytes, then 2 discarded.
-class DeviceRecordSource final : public RecordSource {
-public:
-    explicit DeviceRecordSource(QIODevice *device) : m_device(device) {}
-    ConfigurationRecord nextRecord() override;
-
-private:
-    QIODevice *m_device; // may be null: every record reads as zeros
-    bool m_ended = false;
 };
 
 } // namespace nxa::config

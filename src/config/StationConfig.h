@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ImageRecords.h"
+
 #include <QString>
 
 #include <array>
@@ -12,7 +14,7 @@ enum class TestVoltage { V100, V50 };
 
 inline constexpr int kProfileCount = 11; // profiles 1-10 and the visitors profile
 inline constexpr int kVisitorsProfile = 10;
-inline constexpr int kUserCount = 1000;
+using nxa::kUserCount;
 inline constexpr int kMinPeripheralNumber = 1;
 inline constexpr int kMaxPeripheralNumber = 100;
 // A choice (check, relay, profile) that selects no entry.

@@ -1,5 +1,6 @@
 #include "records/AccessRecordFormat.h"
 
+#include "common/ByteFields.h"
 #include "records/DataloggerImage.h"
 #include "records/TrimSpaces.h"
 
@@ -10,10 +11,7 @@ namespace nxa::records {
 namespace {
 
 quint32 bigEndian(const std::array<quint8, kAccessRecordSize> &bytes, int offset, int size) {
-    quint32 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | bytes[static_cast<size_t>(offset + i)];
-    return value;
+    return readBigEndian(reinterpret_cast<const char *>(bytes.data()) + offset, size);
 }
 
 // Appends value in decimal; at least minDigits digits, with leading zeros.
@@ -41,16 +39,6 @@ QString yesNo(bool set) {
 }
 
 } // namespace
-
-QString userNameFromBytes(QByteArrayView nameField) {
-    QString name;
-    name.reserve(nameField.size());
-    for (char byte : nameField) {
-        if (byte != '\0')
-            name += QChar(static_cast<char16_t>(static_cast<quint8>(byte)));
-    }
-    return name;
-}
 
 QString formatRecordDate(quint32 timestamp) {
     QString date;

@@ -9,11 +9,6 @@
 
 namespace nxa::records {
 
-// A name field of a user slot as text: byte b becomes the character with code
-// b; zero bytes add nothing (the bytes after them still count). The outer
-// spaces are kept; formatting a row removes them.
-QString userNameFromBytes(QByteArrayView nameField);
-
 // Date and time cells of a DOS time stamp. The fields are shown as stored, so
 // a stamp that is no valid date (month 13, 62 seconds) still shows what the
 // tester wrote: "%yyyy-%mm-%dd" and "%hh:%ii:%ss".

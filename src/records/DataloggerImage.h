@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ImageRecords.h"
+
 #include <QtGlobal>
 
 // Layout of the datalogger image: 64-byte records, big-endian numbers. The
@@ -7,9 +9,9 @@
 // it out and ends every record with two line-end bytes.
 namespace nxa::records {
 
-inline constexpr int kRecordSize = 64;
-inline constexpr int kLineEndSize = 2;
-inline constexpr int kFileRecordSize = kRecordSize + kLineEndSize;
+using nxa::kFileRecordSize;
+using nxa::kLineEndSize;
+using nxa::kRecordSize;
 
 inline constexpr int kPreambleRecordCount = 1;
 inline constexpr int kHeaderRecordCount = 1;
@@ -49,7 +51,8 @@ inline constexpr int kUserSlotSize = 32;
 inline constexpr int kUsersPerRecord = kRecordSize / kUserSlotSize;
 inline constexpr int kUserNameOffset = 3;
 inline constexpr int kUserNameLength = 20;
-inline constexpr int kUserCount = kUserRecordCount * kUsersPerRecord;
+using nxa::kUserCount;
+static_assert(kUserRecordCount * kUsersPerRecord == kUserCount);
 inline constexpr int kMaxUserNumber = kUserCount - 1;
 
 // Access records: four 16-byte records per block.

@@ -1,11 +1,12 @@
 #include "records/DataloggerMerge.h"
 
+#include "common/ByteFields.h"
+#include "common/ImageRecords.h"
+#include "common/NumberedFileName.h"
 #include "records/AccessRecordFormat.h"
 #include "records/DataloggerImage.h"
-#include "records/RecordSource.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -13,14 +14,10 @@ namespace nxa::records {
 
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 // The count is taken digit by digit without checking that the bytes are
 // digits (a stray byte changes the count rather than failing the import); it
 // is then kept within what the image can hold, 0 to 10,000.
-int headerRecordCount(const QByteArray &header) {
+int headerRecordCount(const ImageRecord &header) {
     qint64 value = 0;
     for (int i = 0; i < kHeaderCountDigits; ++i)
         value = value * 10 + (static_cast<quint8>(header[kHeaderCountOffset + i]) - 0x30);
@@ -29,9 +26,9 @@ int headerRecordCount(const QByteArray &header) {
 
 // Reads header, spare, users and access blocks and inserts the new rows.
 // The preamble, if any, has already been read.
-void mergeRecords(DataloggerTable &table, RecordSource &source, int peripheralNumber,
+void mergeRecords(DataloggerTable &table, RecordReader &source, int peripheralNumber,
                   const QString &wrongFormatText, MergeResult &result) {
-    const QByteArray header = source.next();
+    const ImageRecord header = source.next();
     if (header[kHeaderMarkOffset] != kHeaderMark) {
         result.notices.append({QStringLiteral("Error"), wrongFormatText, NoticeIcon::Error});
         return;
@@ -44,19 +41,19 @@ void mergeRecords(DataloggerTable &table, RecordSource &source, int peripheralNu
     QStringList names;
     names.reserve(kUserCount);
     for (int r = 0; r < kUserRecordCount; ++r) {
-        const QByteArray record = source.next();
+        const ImageRecord record = source.next();
         for (int slot = 0; slot < kUsersPerRecord; ++slot)
-            names.append(userNameFromBytes(QByteArrayView(record).sliced(
-                slot * kUserSlotSize + kUserNameOffset, kUserNameLength)));
+            names.append(textFromBytes(QByteArrayView(
+                record.data() + slot * kUserSlotSize + kUserNameOffset, kUserNameLength)));
     }
 
     const int before = table.rowCount();
     int taken = 0;
     for (int block = 0; block < kAccessBlockCount && taken < count; ++block) {
-        const QByteArray record = source.next();
+        const ImageRecord record = source.next();
         for (int i = 0; i < kAccessRecordsPerBlock && taken < count; ++i, ++taken) {
             std::optional<Row> row = formatAccessRecord(
-                QByteArrayView(record).sliced(i * kAccessRecordSize, kAccessRecordSize), names,
+                QByteArrayView(record.data() + i * kAccessRecordSize, kAccessRecordSize), names,
                 recognitionType, peripheralNumber);
             if (row && !table.isDuplicate(*row))
                 table.insertAtTop(std::move(*row));
@@ -68,11 +65,7 @@ void mergeRecords(DataloggerTable &table, RecordSource &source, int peripheralNu
 } // namespace
 
 std::optional<int> logFilePeripheralNumber(const QString &path) {
-    const QString name = QFileInfo(path).fileName();
-    if (name.size() != 9 || !name.startsWith(QLatin1String("LOG")) ||
-        !name.endsWith(QLatin1String(".BRL")) || !isDigit(name[3]) || !isDigit(name[4]))
-        return std::nullopt;
-    return name[3].digitValue() * 10 + name[4].digitValue();
+    return numberedFileName(path, u"LOG", u".BRL");
 }
 
 std::optional<Notice> applyLogFileNameRule(DataloggerTable &table, const QString &path) {
@@ -101,7 +94,7 @@ MergeResult mergeDataloggerFile(DataloggerTable &table, QIODevice *device,
     MergeResult result;
     if (std::optional<Notice> warning = applyLogFileNameRule(table, fileName))
         result.notices.append(*warning);
-    RecordSource source = RecordSource::fromFile(device);
+    RecordReader source = RecordReader::fromFile(device);
     mergeRecords(table, source, table.peripheralNumber(), QStringLiteral("Wrong file format"),
                  result);
     return result;
@@ -109,8 +102,8 @@ MergeResult mergeDataloggerFile(DataloggerTable &table, QIODevice *device,
 
 MergeResult mergeDataloggerImage(DataloggerTable &table, QByteArrayView transferImage) {
     MergeResult result;
-    RecordSource source = RecordSource::fromTransfer(transferImage);
-    const QByteArray preamble = source.next();
+    RecordReader source = RecordReader::fromTransfer(transferImage);
+    const ImageRecord preamble = source.next();
     const int peripheralNumber = static_cast<quint8>(preamble[kPreamblePeripheralOffset]);
     result.transferPeripheralNumber = peripheralNumber;
     mergeRecords(table, source, peripheralNumber, QStringLiteral("Wrong data format"), result);

@@ -1,5 +1,7 @@
 #include "samples/DataloggerImageBuilder.h"
 
+#include "common/ByteFields.h"
+
 #include <QString>
 
 #include <algorithm>
@@ -8,13 +10,6 @@
 namespace nxa::records {
 
 namespace {
-
-void putBigEndian(char *out, quint32 value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) {
-        out[i] = static_cast<char>(value & 0xff);
-        value >>= 8;
-    }
-}
 
 // Small, fully specified generator so that every platform produces the same
 // sample datalogger from the same seed.
@@ -41,11 +36,11 @@ private:
 QByteArray AccessRecord::toBytes() const {
     QByteArray bytes(kAccessRecordSize, '\0');
     char *out = bytes.data();
-    putBigEndian(out + kUserOffset, user, 2);
-    putBigEndian(out + kFootwearOffset, footwear & 0xffffff, 3);
-    putBigEndian(out + kRightOffset, right & 0xffffff, 3);
-    putBigEndian(out + kWristStrapOffset, wristStrap & 0xffffff, 3);
-    putBigEndian(out + kTimestampOffset, timestamp, 4);
+    writeBigEndian(out + kUserOffset, user, 2);
+    writeBigEndian(out + kFootwearOffset, footwear & 0xffffff, 3);
+    writeBigEndian(out + kRightOffset, right & 0xffffff, 3);
+    writeBigEndian(out + kWristStrapOffset, wristStrap & 0xffffff, 3);
+    writeBigEndian(out + kTimestampOffset, timestamp, 4);
     out[kFlagsOffset] = static_cast<char>(flags);
     return bytes;
 }

@@ -1,3 +1,4 @@
+#include "common/ByteFields.h"
 #include "records/AccessRecordFormat.h"
 
 #include <QTest>
@@ -9,7 +10,7 @@ namespace {
 // Builds a name list the way the merge does: from the raw 20-byte name fields.
 QStringList namesWith(int user, const QByteArray &field) {
     QStringList names(1000);
-    names[user] = userNameFromBytes(field);
+    names[user] = nxa::textFromBytes(field);
     return names;
 }
 
@@ -218,7 +219,7 @@ void TstAccessRecordFormat::convertsNameBytes_data() {
 void TstAccessRecordFormat::convertsNameBytes() {
     QFETCH(QByteArray, field);
     QFETCH(QString, expected);
-    QCOMPARE(userNameFromBytes(field), expected);
+    QCOMPARE(nxa::textFromBytes(field), expected);
 }
 
 QTEST_GUILESS_MAIN(TstAccessRecordFormat)

@@ -1,9 +1,11 @@
 #include "SimulatorImages.h"
 
+#include "common/ImageRecords.h"
 #include "config/ConfigurationFiles.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerImage.h"
+#include "records/DataloggerMerge.h"
 #include "samples/DataloggerImageBuilder.h"
 
 #include <QFile>
@@ -15,18 +17,14 @@ namespace nxa::sim {
 
 namespace {
 
-constexpr int kRecordSize = 64;
-constexpr int kLineEndSize = 2;
-
 // The records of a file form, back to back; bytes missing at the end read as 0.
 QByteArray stripLineEnds(const QByteArray &file, int recordCount) {
-    QByteArray records(qsizetype(recordCount) * kRecordSize, '\0');
+    QByteArray records;
+    records.reserve(qsizetype(recordCount) * kRecordSize);
+    RecordReader reader = RecordReader::fromFileBytes(file);
     for (int i = 0; i < recordCount; ++i) {
-        const qsizetype from = qsizetype(i) * (kRecordSize + kLineEndSize);
-        if (from >= file.size())
-            break;
-        const qsizetype length = std::min<qsizetype>(kRecordSize, file.size() - from);
-        std::copy_n(file.constData() + from, length, records.data() + qsizetype(i) * kRecordSize);
+        const ImageRecord record = reader.next();
+        records.append(record.data(), kRecordSize);
     }
     return records;
 }
@@ -40,12 +38,9 @@ QByteArray preamble(int peripheral) {
 
 // "LOGXX.BRL" gives XX (0 counts as 1); any other name gives nothing.
 std::optional<int> logFilePeripheral(const QString &path) {
-    const QString name = config::fileNamePart(path);
-    if (name.size() != 9 || !name.startsWith(QLatin1String("LOG")) ||
-        !name.endsWith(QLatin1String(".BRL")) || !name.at(3).isDigit() || !name.at(4).isDigit() ||
-        name.at(3).unicode() > '9' || name.at(4).unicode() > '9')
-        return std::nullopt;
-    return std::max(1, name.mid(3, 2).toInt());
+    if (const std::optional<int> number = records::logFilePeripheralNumber(path))
+        return std::max(1, *number);
+    return std::nullopt;
 }
 
 bool readWhole(const QString &path, QByteArray &data, QString &error) {

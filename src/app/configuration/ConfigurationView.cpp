@@ -5,6 +5,7 @@
 #include "app/configuration/UsersTab.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
+#include "common/NumberedFileName.h"
 #include "config/ConfigurationFiles.h"
 #include "config/StationConfig.h"
 
@@ -102,7 +103,7 @@ void ConfigurationView::importConfig() {
     // The name rule changes the peripheral number even when the contents fail.
     reloadFromModel();
     if (result.ok)
-        setCaption(result.caption.isEmpty() ? config::fileNamePart(path) : result.caption);
+        setCaption(result.caption.isEmpty() ? fileNamePart(path) : result.caption);
     showNotices(result.notices);
 }
 
