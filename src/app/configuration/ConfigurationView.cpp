@@ -84,6 +84,12 @@ void ConfigurationView::tabChanged(int index) {
         m_users->refreshCodes();
 }
 
+void ConfigurationView::settleGenerator() {
+    // A press on a button takes the focus from the generator field: its
+    // warning comes before the action opens a dialog or an operation window.
+    m_general->showPendingWarning();
+}
+
 void ConfigurationView::prepareForEncode() {
     m_general->normalizeGenerator();
 }
@@ -94,6 +100,7 @@ void ConfigurationView::showNotices(const Notices &notices) {
 }
 
 void ConfigurationView::importConfig() {
+    settleGenerator();
     const QString path = m_dialogs.openFile(
         QStringLiteral("Please choose a Config File to load"), QDir::currentPath(),
         {QStringLiteral("Brontel NXA Config file (*.BRC)"), QStringLiteral("All files (*.*)")});
@@ -108,6 +115,7 @@ void ConfigurationView::importConfig() {
 }
 
 void ConfigurationView::exportConfig() {
+    settleGenerator();
     const QString directory = m_dialogs.chooseFolder(
         QStringLiteral("Please choose a Path where to save the Config File"), QDir::currentPath());
     if (directory.isEmpty())
@@ -120,10 +128,12 @@ void ConfigurationView::exportConfig() {
 }
 
 void ConfigurationView::downloadConfig() {
+    settleGenerator();
     runOnTester(OperationCode::DownloadConfig);
 }
 
 void ConfigurationView::uploadConfig() {
+    settleGenerator();
     prepareForEncode();
     runOnTester(OperationCode::UploadConfig);
 }
@@ -137,6 +147,7 @@ void ConfigurationView::runOnTester(OperationCode code) {
 }
 
 void ConfigurationView::print() {
+    settleGenerator();
     prepareForEncode();
     const int choice = m_dialogs.chooseOne(QStringLiteral("Which report do you want to print?"),
                                            QStringLiteral("Print 'General' and 'Settings'"),

@@ -60,6 +60,7 @@ private:
     void tabChanged(int index);
     // Runs a LAN operation on the view's configuration, showing what it changes.
     void runOnTester(OperationCode code);
+    void settleGenerator();
     // The field holds what will be encoded: a short generator is padded first.
     void prepareForEncode();
     void showNotices(const Notices &notices);

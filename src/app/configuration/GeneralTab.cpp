@@ -1,5 +1,6 @@
 #include "app/configuration/GeneralTab.h"
 
+#include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/InputValidators.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
@@ -49,10 +50,9 @@ GeneralTab::GeneralTab(config::StationConfig &config, UserDialogs &dialogs, QWid
     }
 
     addRightLabel(this, QStringLiteral("Peripheral Number: "), 500, 50, 100, 20);
-    m_peripheralNumber = new QSpinBox(this);
+    m_peripheralNumber =
+        new ClampingSpinBox(config::kMinPeripheralNumber, config::kMaxPeripheralNumber, this);
     m_peripheralNumber->setGeometry(600, 45, 50, 25);
-    m_peripheralNumber->setRange(config::kMinPeripheralNumber, config::kMaxPeripheralNumber);
-    m_peripheralNumber->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     m_peripheralNumber->setFont(fieldFont());
 
     addRightLabel(this, QStringLiteral("Peripheral Description: "), 450, 100, 150, 20);
@@ -152,21 +152,26 @@ void GeneralTab::generatorLostFocus() {
         m_config.generator == m_warnedGenerator)
         return;
     m_warnedGenerator = m_config.generator;
-    // Shown once the focus change is over, so the box does not take part in it.
+    // Shown once the focus change is over, so the box does not take part in
+    // it; a button pressed in the same go shows it first (showPendingWarning).
     m_warningPending = true;
-    QTimer::singleShot(0, this, [this] {
-        m_warningPending = false;
-        if (!config::generatorHasZeroDivisor(m_config.generator))
-            return;
-        m_dialogs.showNotice(
-            {QStringLiteral("WARNING"),
-             QStringLiteral("With the 'User Code' generator \"%1\" the user codes can't be "
-                            "computed (one of its digits makes a zero divisor): the Users tab "
-                            "shows \"---\" in place of the check digits, and the tester may "
-                            "refuse this generator.")
-                 .arg(m_config.generator),
-             NoticeIcon::Warning});
-    });
+    QTimer::singleShot(0, this, &GeneralTab::showPendingWarning);
+}
+
+void GeneralTab::showPendingWarning() {
+    if (!m_warningPending)
+        return;
+    m_warningPending = false;
+    if (!config::generatorHasZeroDivisor(m_config.generator))
+        return;
+    m_dialogs.showNotice(
+        {QStringLiteral("WARNING"),
+         QStringLiteral("With the 'User Code' generator \"%1\" the user codes can't be "
+                        "computed (one of its digits makes a zero divisor): the Users tab "
+                        "shows \"---\" in place of the check digits, and the tester may "
+                        "refuse this generator.")
+             .arg(m_config.generator),
+         NoticeIcon::Warning});
 }
 
 } // namespace nxa::app

@@ -32,6 +32,10 @@ public:
 
     // Generator normalization, in the field and in the configuration.
     void normalizeGenerator();
+    // The zero-divisor warning of a generator that just lost the focus, if it
+    // is still to come. Actions that open windows of their own call it first,
+    // so the box never opens inside another window's event loop.
+    void showPendingWarning();
 
 public slots:
     void reloadFromModel();
