@@ -29,6 +29,7 @@ constexpr ControlPlace kPlaces[UsersModel::ColumnCount] = {
 };
 
 constexpr int kTextMargin = 4;
+constexpr char kNameBeforeEdit[] = "nameBeforeEdit";
 
 QStyle *styleOf(const QStyleOptionViewItem &option) {
     return option.widget ? option.widget->style() : QApplication::style();
@@ -129,9 +130,16 @@ QWidget *UsersDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem
 }
 
 void UsersDelegate::setEditorData(QWidget *editor, const QModelIndex &index) const {
-    if (auto *field = qobject_cast<QLineEdit *>(editor))
-        field->setText(index.data(Qt::EditRole).toString());
-    else if (auto *choice = qobject_cast<QComboBox *>(editor))
+    if (auto *field = qobject_cast<QLineEdit *>(editor)) {
+        const QString name = index.data(Qt::EditRole).toString();
+        // Escape brings back the name the editing started from.
+        if (!field->property(kNameBeforeEdit).isValid())
+            field->setProperty(kNameBeforeEdit, name);
+        // The model echoes every keystroke back: setting the same text again
+        // would move the cursor to the end and clear the undo history.
+        if (field->text() != name)
+            field->setText(name);
+    } else if (auto *choice = qobject_cast<QComboBox *>(editor))
         choice->setCurrentIndex(index.data(Qt::EditRole).toInt());
 }
 
@@ -149,6 +157,21 @@ void UsersDelegate::setModelData(QWidget *editor, QAbstractItemModel *model,
 void UsersDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionViewItem &option,
                                          const QModelIndex &index) const {
     editor->setGeometry(controlRect(option.rect, index.column()));
+}
+
+bool UsersDelegate::eventFilter(QObject *watched, QEvent *event) {
+    auto *field = qobject_cast<QLineEdit *>(watched);
+    if (field && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // The name went to the model with every keystroke: put the old one
+        // back before the editor closes.
+        const QVariant before = field->property(kNameBeforeEdit);
+        if (before.isValid() && field->text() != before.toString()) {
+            field->setText(before.toString());
+            emit commitData(field);
+        }
+    }
+    return QStyledItemDelegate::eventFilter(watched, event);
 }
 
 bool UsersDelegate::editorEvent(QEvent *event, QAbstractItemModel *model,

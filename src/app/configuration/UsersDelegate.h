@@ -33,6 +33,7 @@ public:
                               const QModelIndex &index) const override;
 
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     bool editorEvent(QEvent *event, QAbstractItemModel *model, const QStyleOptionViewItem &option,
                      const QModelIndex &index) override;
 };

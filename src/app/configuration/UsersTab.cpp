@@ -1,13 +1,17 @@
 #include "app/configuration/UsersTab.h"
 
+#include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/UsersDelegate.h"
 #include "app/configuration/UsersModel.h"
 #include "config/UserCodes.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
@@ -61,34 +65,66 @@ UsersTab::UsersTab(config::StationConfig &config, QWidget *parent)
     m_view->setBackgroundRole(QPalette::Window);
     m_view->viewport()->setBackgroundRole(QPalette::Window);
     connect(m_view, &QTableView::clicked, this, &UsersTab::startEditing);
+    m_view->viewport()->installEventFilter(this);
 
     auto *frame = new QGroupBox(this);
     frame->setGeometry(10, 340, 220, 70);
     addLabel(this, QStringLiteral("From:"), 20, 350, 50, 20);
-    m_from = new QSpinBox(this);
+    m_from = new ClampingSpinBox(config::kFirstUser, config::kLastUser, this);
     m_from->setGeometry(60, 350, 50, 20);
-    m_from->setRange(config::kFirstUser, config::kLastUser);
     m_from->setValue(config::kFirstUser);
     addLabel(this, QStringLiteral("To:"), 130, 350, 50, 20);
-    m_to = new QSpinBox(this);
+    m_to = new ClampingSpinBox(config::kFirstUser, config::kLastUser, this);
     m_to->setGeometry(170, 350, 50, 20);
-    m_to->setRange(config::kFirstUser, config::kLastUser);
     m_to->setValue(config::kLastUser);
     m_activate = new QPushButton(QStringLiteral("Activate"), this);
     m_activate->setGeometry(20, 380, 90, 20);
     m_deactivate = new QPushButton(QStringLiteral("Deactivate"), this);
     m_deactivate->setGeometry(130, 380, 90, 20);
-    for (QSpinBox *spinner : {m_from, m_to})
-        spinner->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     connect(m_activate, &QPushButton::clicked, this,
             [this] { m_model->setActiveRange(m_from->value(), m_to->value(), true); });
     connect(m_deactivate, &QPushButton::clicked, this,
             [this] { m_model->setActiveRange(m_from->value(), m_to->value(), false); });
 }
 
+bool UsersTab::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != m_view->viewport())
+        return QWidget::eventFilter(watched, event);
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    if (type == QEvent::MouseButtonPress) {
+        m_pressedName = nullptr;
+        const QModelIndex index = m_view->indexAt(mouse->position().toPoint());
+        if (mouse->button() != Qt::LeftButton || index.column() != UsersModel::NameColumn ||
+            !UsersDelegate::controlRect(m_view->visualRect(index), index.column())
+                 .contains(mouse->position().toPoint()))
+            return QWidget::eventFilter(watched, event);
+        m_view->setCurrentIndex(index);
+        m_view->edit(index);
+        m_pressedName = qobject_cast<QLineEdit *>(m_view->indexWidget(index));
+        if (!m_pressedName)
+            return QWidget::eventFilter(watched, event);
+    } else if (!m_pressedName) {
+        return QWidget::eventFilter(watched, event);
+    }
+    // The press that opens a name field goes on to the field, as if it had
+    // been there all along: the cursor lands where clicked and a drag selects.
+    QWidget *field = m_pressedName;
+    const QPointF local = field->mapFrom(m_view->viewport(), mouse->position());
+    QMouseEvent forwarded(type, local, mouse->scenePosition(), mouse->globalPosition(),
+                          mouse->button(), mouse->buttons(), mouse->modifiers());
+    QCoreApplication::sendEvent(field, &forwarded);
+    if (type == QEvent::MouseButtonRelease)
+        m_pressedName = nullptr;
+    return true;
+}
+
 void UsersTab::startEditing(const QModelIndex &index) {
     const int column = index.column();
-    if (column != UsersModel::NameColumn && column != UsersModel::ProfileColumn)
+    if (column != UsersModel::ProfileColumn)
         return;
     m_view->edit(index);
     if (auto *choice = qobject_cast<QComboBox *>(m_view->indexWidget(index)))

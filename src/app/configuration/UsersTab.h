@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableView;
@@ -32,6 +34,9 @@ public slots:
     void reloadFromModel();
     void refreshCodes();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void startEditing(const QModelIndex &index);
 
@@ -41,6 +46,8 @@ private:
     QSpinBox *m_to = nullptr;
     QPushButton *m_activate = nullptr;
     QPushButton *m_deactivate = nullptr;
+    // The name field opened by the mouse button that is still down.
+    QPointer<QLineEdit> m_pressedName;
 };
 
 } // namespace nxa::app
