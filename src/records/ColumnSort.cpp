@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <numeric>
+#include <optional>
 #include <utility>
 
 namespace nxa::records {
@@ -154,12 +155,28 @@ QString detectDateMask(QStringView text) {
 
 ColumnType chooseColumnType(const DataloggerTable &table, int column, QString *dateMask) {
     const int rows = table.rowCount();
-    const auto text = [&](int r) -> QStringView {
-        return rows > 0 ? QStringView(table.cell(r, column)) : QStringView();
+    // Empty cells say nothing about a column's type (a user without a name
+    // would make a name column look numeric), so each sample is the nearest
+    // non-empty cell, walking away from its row in the given step.
+    const auto sample = [&](int from, int step) -> std::optional<QStringView> {
+        for (int r = from; r >= 0 && r < rows; r += step) {
+            const QStringView text = limited(table.cell(r, column));
+            if (!text.isEmpty())
+                return text;
+        }
+        return std::nullopt;
     };
-    const QStringView first = text(0);
-    const QStringView last = text(std::max(rows - 1, 0));
-    const QStringView middle = text(rows / 2);
+    const std::optional<QStringView> top = sample(0, 1);
+    if (!top) {
+        // Nothing to compare: every order is already sorted, the stable sort keeps it.
+        if (dateMask)
+            dateMask->clear();
+        return ColumnType::Integer;
+    }
+    const QStringView first = *top;
+    const QStringView last = *sample(rows - 1, -1);
+    // All non-empty cells above the middle row: the last one stands in.
+    const QStringView middle = sample(rows / 2, 1).value_or(last);
 
     ColumnType type = detectColumnType(first);
     if (detectColumnType(last) != type || detectColumnType(middle) != type)

@@ -130,6 +130,14 @@ void TstColumnSort::choosesTypeFromSamples_data() {
     QTest::newRow("month first last")
         << QStringList{"03/04/2020", "x", "03/04/2020", "x", "12/31/2020"} << ColumnType::Date
         << QStringLiteral("%mm/%dd/%yyyy");
+    // Empty cells take no part: the nearest filled cell of each sample decides.
+    QTest::newRow("empty samples skipped")
+        << QStringList{"", "Bea", "", "9", "", "Al", ""} << ColumnType::Text << QString();
+    QTest::newRow("filled cells above the middle only")
+        << QStringList{"3,5", "1.5", "", "", ""} << ColumnType::Decimal << QString();
+    QTest::newRow("dates among empty cells")
+        << QStringList{"", "03/04/2020", "", "", "03/25/2020", "", "01/02/2020", ""}
+        << ColumnType::Date << QStringLiteral("%mm/%dd/%yyyy");
     QTest::newRow("year first dates fall back to text")
         << QStringList{"2020/03/04", "2021/01/01"} << ColumnType::Text << QString();
 }
@@ -212,6 +220,11 @@ void TstColumnSort::sortsColumns_data() {
         << QStringList{"03/04/2020", "junk", "01/01/2021", "x", "02/02/2019"}
         << SortDirection::Ascending
         << QStringList{"junk", "x", "02/02/2019", "03/04/2020", "01/01/2021"};
+    QTest::newRow("names with empty first, middle and last rows")
+        << QStringList{"", "carl", "", "Bob", "", "alice", ""} << SortDirection::Ascending
+        << QStringList{"", "", "", "", "alice", "Bob", "carl"};
+    QTest::newRow("all empty keeps its order")
+        << QStringList{"", "", ""} << SortDirection::Descending << QStringList{"", "", ""};
     QTest::newRow("datalogger dates as text")
         << QStringList{"2021-01-02", "2020-12-31", "2021-01-01"} << SortDirection::Descending
         << QStringList{"2021-01-02", "2021-01-01", "2020-12-31"};
