@@ -248,7 +248,14 @@ void DataloggerView::sortByColumn(int column) {
     for (int &row : selected)
         row = newPosition[static_cast<size_t>(row)];
     std::sort(selected.begin(), selected.end());
-    selectRows(selected, currentRow >= 0 ? newPosition[static_cast<size_t>(currentRow)] : -1);
+    {
+        // Moving the keyboard's row would scroll to it: only a selected row
+        // is brought into view, below.
+        const bool autoScroll = m_list->hasAutoScroll();
+        m_list->setAutoScroll(false);
+        selectRows(selected, currentRow >= 0 ? newPosition[static_cast<size_t>(currentRow)] : -1);
+        m_list->setAutoScroll(autoScroll);
+    }
 
     m_sortColumn = column;
     m_sortDirection = direction;
@@ -268,6 +275,8 @@ void DataloggerView::sortByColumn(int column) {
                 ? newPosition[static_cast<size_t>(currentRow)]
                 : selected.front();
         m_list->scrollTo(m_model->index(target, 0), QAbstractItemView::EnsureVisible);
+    } else {
+        m_list->scrollToTop();
     }
 }
 

@@ -244,6 +244,33 @@ private slots:
         QVERIFY(visible.intersects(m_view->list()->visualRect(m_view->model()->index(0, 0))));
     }
 
+    void sortScrollsOnlyToASelectedRow_data() {
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("nothing selected shows the top") << false;
+        QTest::newRow("the selected row is shown") << true;
+    }
+    void sortScrollsOnlyToASelectedRow() {
+        QFETCH(bool, selected);
+        QStringList names;
+        for (int i = 0; i < 2000; ++i)
+            names.append(QStringLiteral("name%1").arg(i, 5, 10, QLatin1Char('0')));
+        fill(names);
+        // The keyboard's row is in the middle, the list scrolled half-way.
+        const QModelIndex middle = m_view->model()->index(1000, 0);
+        m_view->list()->selectionModel()->setCurrentIndex(middle, QItemSelectionModel::NoUpdate);
+        if (selected)
+            selectRows({1000});
+        m_view->list()->scrollTo(m_view->model()->index(500, 0));
+
+        m_view->sortByColumn(records::kColumnName);
+        QTest::qWait(20);
+        QTableView *list = m_view->list();
+        const int shown = selected ? list->selectionModel()->selectedRows().value(0).row() : 0;
+        QVERIFY(list->viewport()->rect().intersects(
+            list->visualRect(m_view->model()->index(shown, 0))));
+        QCOMPARE(list->indexAt(QPoint(1, 1)).row() == 0, !selected);
+    }
+
     void deleteSelection_data() {
         QTest::addColumn<QList<int>>("selected");
         QTest::addColumn<bool>("answer");
