@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libqt6opengl6-dev
   libarchive-dev zlib1g-dev libpng-dev libjpeg-dev
   libbenchmark-dev libxlsxwriter-dev
   fonts-liberation xvfb xauth imagemagick poppler-utils unzip

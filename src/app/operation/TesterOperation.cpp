@@ -3,6 +3,7 @@
 #include "app/operation/OperationCloseWatch.h"
 #include "app/operation/OperationHooks.h"
 #include "app/operation/OperationWindow.h"
+#include "app/operation/OwnerInputBlock.h"
 #include "app/shared/Preferences.h"
 #include "common/TesterAddress.h"
 #include "config/ConfigurationImage.h"
@@ -45,8 +46,9 @@ public:
         QObject::connect(m_window.actionButton(), &QPushButton::clicked,
                          [this] { m_pressed = true; });
 
-        // The main window takes no input while the operation runs.
-        m_window.setWindowModality(Qt::ApplicationModal);
+        // The main window takes no input while the operation runs, but its
+        // close box still reaches the close watch.
+        const OwnerInputBlock block(m_owner, &m_window);
         m_window.show();
         m_window.centre();
 

@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <functional>
 #include <memory>
@@ -97,9 +98,10 @@ struct Desk {
     explicit Desk(const QString &password = kPassword) { session.password = password; }
 
     // Runs the operation with `user` acting each time its window waits.
-    void run(app::OperationCode code, std::function<void(app::OperationWindow &)> user) {
+    void run(app::OperationCode code, std::function<void(app::OperationWindow &)> user,
+             QWidget *owner = nullptr) {
         app::operationSettings().onWaitingForUser = std::move(user);
-        app::runTesterOperation(code, session, dialogs, nullptr, views.targets());
+        app::runTesterOperation(code, session, dialogs, owner, views.targets());
     }
 };
 
@@ -144,6 +146,7 @@ private slots:
     void loginOutcomes();
     void closeBeforePressing();
     void secondOperationClosesFirstConnection();
+    void abortedDownloadIsCommunicationFailure_data();
     void abortedDownloadIsCommunicationFailure();
     void configurationDownloadAndUpload();
     void refusedUpload();
@@ -297,12 +300,23 @@ void OperationTest::secondOperationClosesFirstConnection() {
         (Notice{"Records added successfully", "No new records added.", NoticeIcon::Information}));
 }
 
-// In interactive mode a close request during the transfer ends the wait; what
-// arrived is short, so it is a communication failure and the table stays.
+void OperationTest::abortedDownloadIsCommunicationFailure_data() {
+    QTest::addColumn<bool>("closeMainWindow");
+    QTest::newRow("operation window closed") << false;
+    QTest::newRow("main window closed") << true;
+}
+
+// In interactive mode a close request of any window during the transfer ends
+// the wait; what arrived is short, so it is a communication failure and the
+// table stays. The request comes as from the window system's close box.
 void OperationTest::abortedDownloadIsCommunicationFailure() {
+    QFETCH(bool, closeMainWindow);
     const auto tester = startTester(drippingDatalogger());
     QVERIFY(tester);
 
+    QWidget mainWindow;
+    mainWindow.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
     Desk desk;
     PressScript script;
     app::OperationWindow *opened = nullptr;
@@ -315,13 +329,19 @@ void OperationTest::abortedDownloadIsCommunicationFailure() {
             progressSeen = opened->statusBar()->progress();
         if (progressSeen > 0) {
             closed = true;
-            opened->close();
+            QWidget *target = closeMainWindow ? &mainWindow : static_cast<QWidget *>(opened);
+            QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+                target->windowHandle());
         }
     };
-    desk.run(app::OperationCode::Download, [&](app::OperationWindow &window) {
-        opened = &window;
-        script(window);
-    });
+    desk.run(
+        app::OperationCode::Download,
+        [&](app::OperationWindow &window) {
+            opened = &window;
+            script(window);
+        },
+        &mainWindow);
+    QVERIFY(mainWindow.isVisible());
     QVERIFY(closed);
     QVERIFY(progressSeen > 0 && progressSeen < 100);
     QCOMPARE(desk.dialogs.notices,
