@@ -12,7 +12,9 @@ namespace nxa::app {
 
 // Draws a report on a printer in printer pixels. Starting to paint starts the
 // job and opens its first page; each new page is handed to the printer as
-// soon as the next one opens, so a long report is streamed, not held.
+// soon as the next one opens, so a long report is streamed, not held. Pages
+// outside the range chosen in the printer dialog are laid out but not
+// emitted.
 class PrinterCanvas : public report::Canvas {
 public:
     explicit PrinterCanvas(QPrinter &printer);
@@ -22,6 +24,11 @@ public:
     bool isActive() const { return m_painter.isActive(); }
     // Ends the job, closing the last page.
     void finish();
+    // The document starts again on a new page, counted from page 1: one more
+    // copy when the print system cannot make copies itself.
+    void startCopy();
+    // How many times the document must be drawn for the copies asked for.
+    static int copiesToDraw(const QPrinter &printer);
 
     int pageWidth() const override;
     int pageHeight() const override;
@@ -38,9 +45,17 @@ public:
     void newPage() override;
 
 private:
+    bool pageWanted(int page) const;
+    // Moves on to `page` of the current copy, opening a printer page only
+    // for a page that is emitted after another one was.
+    void enterPage(int page);
+
     QPrinter &m_printer;
     QPainter m_painter;
     QImage m_logo;
+    int m_page = 0;         // page of the current copy, from 1
+    bool m_drawing = false; // the current page is emitted
+    bool m_anyPageEmitted = false;
 };
 
 } // namespace nxa::app

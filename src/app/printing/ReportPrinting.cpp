@@ -26,7 +26,12 @@ void printReport(UserDialogs &dialogs, const QString &documentName, Draw draw) {
     PrinterCanvas canvas(printer);
     if (!canvas.isActive())
         return;
-    draw(canvas);
+    const int copies = PrinterCanvas::copiesToDraw(printer);
+    for (int copy = 0; copy < copies; ++copy) {
+        if (copy > 0)
+            canvas.startCopy();
+        draw(canvas);
+    }
     canvas.finish();
 }
 

@@ -24,12 +24,22 @@ public:
     int copies = -1;
     QPrinter::PrintRange range = QPrinter::Selection;
     QString documentName;
+    // What the user chooses in the dialog: pages (0 for all) and copies.
+    int chosenFrom = 0;
+    int chosenTo = 0;
+    int chosenCopies = 1;
 
     bool setUpPrinter(QPrinter &printer) override {
         copies = printer.copyCount();
         range = printer.printRange();
         documentName = printer.docName();
-        return ScriptedUserDialogs::setUpPrinter(printer);
+        const bool accepted = ScriptedUserDialogs::setUpPrinter(printer);
+        if (chosenFrom > 0) {
+            printer.setPrintRange(QPrinter::PageRange);
+            printer.setFromTo(chosenFrom, chosenTo);
+        }
+        printer.setCopyCount(chosenCopies);
+        return accepted;
     }
 };
 
@@ -90,6 +100,8 @@ private slots:
     void initTestCase();
     void dataloggerReportToPdf_data();
     void dataloggerReportToPdf();
+    void pageRangeAndCopies_data();
+    void pageRangeAndCopies();
     void dataloggerCancelled_data();
     void dataloggerCancelled();
     void profilesReportToPdf_data();
@@ -164,6 +176,44 @@ void TestReportPrinting::dataloggerReportToPdf() {
     }
     // Headings only once, however many pages.
     QCOMPARE(facts.text.count(QStringLiteral("Relay")), 1);
+}
+
+void TestReportPrinting::pageRangeAndCopies_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("copies");
+    QTest::newRow("pages 2 to 3") << 2 << 3 << 1;
+    QTest::newRow("pages 2 to 3, two copies") << 2 << 3 << 2;
+    QTest::newRow("all pages, two copies") << 0 << 0 << 2;
+    QTest::newRow("first page only") << 1 << 1 << 1;
+    QTest::newRow("range past the end") << 3 << 99 << 1;
+}
+
+void TestReportPrinting::pageRangeAndCopies() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(int, copies);
+    const records::DataloggerTable table = makeTable(200);
+    const auto print = [&](const QString &path, int first, int last, int count) {
+        PrinterWatchingDialogs dialogs;
+        dialogs.printerPdfPaths.enqueue(path);
+        dialogs.chosenFrom = first;
+        dialogs.chosenTo = last;
+        dialogs.chosenCopies = count;
+        app::printDataloggerReport(table, false, dialogs);
+        return inspect(path);
+    };
+    const PdfFacts whole = print(pdf(QStringLiteral("whole.pdf")), 0, 0, 1);
+    QVERIFY(whole.pages >= 4);
+    const PdfFacts chosen =
+        print(pdf(QStringLiteral("range-%1.pdf").arg(QTest::currentDataTag())), from, to, copies);
+
+    const int first = from > 0 ? from : 1;
+    const int last = from > 0 ? std::min(to, whole.pages) : whole.pages;
+    QCOMPARE(chosen.pages, (last - first + 1) * copies);
+    // The logo page and the last page show their rows only when chosen.
+    QCOMPARE(chosen.text.count(QStringLiteral("Peripheral Number: 3")), first == 1 ? copies : 0);
+    QCOMPARE(chosen.text.count(QStringLiteral("Person 199")), last == whole.pages ? copies : 0);
 }
 
 void TestReportPrinting::dataloggerCancelled_data() {
