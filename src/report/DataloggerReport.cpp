@@ -3,6 +3,8 @@
 #include "records/DataloggerTable.h"
 #include "report/ReportLayout.h"
 
+#include <algorithm>
+
 namespace nxa::report {
 
 namespace {
@@ -60,7 +62,23 @@ void drawRow(ReportLayout &layout, int r, const Row &row, bool hideValues) {
     layout.right(grid, kIndexColumn, QString::number(r));
     layout.right(grid, kPnColumn, row[records::kColumnPn]);
     layout.right(grid, kIdColumn, row[records::kColumnId]);
-    layout.left(grid, kNameColumn, row[records::kColumnName]);
+    // The name may take the room up to the first value printed after it,
+    // less one column unit so the two never touch.
+    int nextLeft = grid.x(kPassColumn);
+    const auto valueAt = [&](int column, const QString &text) {
+        if (!text.isEmpty())
+            nextLeft = std::min(nextLeft, grid.x(column) - layout.textWidth(text));
+    };
+    if (!hideValues) {
+        if (!row[records::kColumnLeft].isEmpty()) {
+            valueAt(kWristStrapColumn, row[records::kColumnWristStrap]);
+            valueAt(kLeftColumn, row[records::kColumnLeft]);
+            valueAt(kRightColumn, row[records::kColumnRight]);
+        }
+        valueAt(kLeftRightColumn, row[records::kColumnLeftRight]);
+    }
+    layout.leftFitted(grid, kNameColumn, row[records::kColumnName],
+                      nextLeft - grid.x(kNameColumn) - grid.unit);
     if (!hideValues) {
         // Without a left-foot value the station measured L+R only.
         if (!row[records::kColumnLeft].isEmpty()) {

@@ -5,7 +5,21 @@
 namespace nxa::report {
 
 namespace {
+
 const QString kBandSample = QStringLiteral("ABCDEFG12345");
+const QString kEllipsis = QStringLiteral("\u2026");
+// A name set smaller than this share of the body size is no easier to read
+// than one that is cut.
+constexpr int kSmallestFitPercent = 70;
+
+// The first `length` characters, one less when that would split a
+// surrogate pair.
+QString leftWhole(const QString &text, qsizetype length) {
+    if (length > 0 && length < text.size() && text.at(length).isLowSurrogate())
+        --length;
+    return text.left(length);
+}
+
 } // namespace
 
 ReportLayout::ReportLayout(Canvas &canvas)
@@ -59,6 +73,38 @@ int ReportLayout::left(const ColumnGrid &grid, int column, const QString &text, 
 
 int ReportLayout::right(const ColumnGrid &grid, int column, const QString &text, Rgb colour) {
     return textAt(grid.x(column) - textWidth(text), text, colour);
+}
+
+void ReportLayout::useBodySize(int pixels) {
+    const int body = m_geometry.bodyPixels;
+    m_canvas.setFont(
+        {FontRole::Body, body > 0 ? m_geometry.bodyPoints * pixels / body : 0, pixels});
+    // The next useFont sets the font again.
+    m_font.reset();
+}
+
+int ReportLayout::leftFitted(const ColumnGrid &grid, int column, const QString &text, int room,
+                             Rgb colour) {
+    useFont(FontRole::Body);
+    const int width = textWidth(text);
+    if (width <= room)
+        return left(grid, column, text, colour);
+    const int body = m_geometry.bodyPixels;
+    const int smallest = std::min(body, (body * kSmallestFitPercent + 99) / 100);
+    // Widths grow about in proportion to the size: start near the size that
+    // fits and step down until it does.
+    int size = std::clamp(room > 0 ? body * room / width + 1 : smallest, smallest, body);
+    useBodySize(size);
+    while (size > smallest && textWidth(text) > room)
+        useBodySize(--size);
+    QString shown = text;
+    for (qsizetype keep = text.size(); keep > 0 && textWidth(shown) > room;) {
+        keep = leftWhole(text, keep - 1).size();
+        shown = leftWhole(text, keep) + kEllipsis;
+    }
+    const int height = left(grid, column, shown, colour);
+    useFont(FontRole::Body);
+    return height;
 }
 
 int ReportLayout::centred(const QString &text) {

@@ -32,6 +32,11 @@ public:
     int left(const ColumnGrid &grid, int column, const QString &text, Rgb colour = kBlack);
     int right(const ColumnGrid &grid, int column, const QString &text, Rgb colour = kBlack);
     int centred(const QString &text);
+    // Left-aligned in the body font while the text fits in `room` pixels;
+    // a wider one in the largest smaller size that fits, down to 70 % of the
+    // body size, and below that at 70 %, cut with "…" to fit.
+    int leftFitted(const ColumnGrid &grid, int column, const QString &text, int room,
+                   Rgb colour = kBlack);
 
     // The logo box centred on the current line; returns its height.
     int logo();
@@ -61,6 +66,7 @@ private:
     // A page is opened only when something is drawn on it, so a break after
     // the last line leaves no blank page behind.
     void openPendingPage();
+    void useBodySize(int pixels);
 
     Canvas &m_canvas;
     PageGeometry m_geometry;

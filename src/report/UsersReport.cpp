@@ -46,7 +46,8 @@ void usersReport(Canvas &canvas, const config::StationConfig &config) {
         if (++printed % 2 == 0)
             layout.band();
         layout.left(grid, kIdColumn, QString::number(k));
-        layout.left(grid, kNameColumn, user.name);
+        layout.leftFitted(grid, kNameColumn, user.name,
+                          grid.x(kProfileColumn) - grid.x(kNameColumn) - grid.unit);
         layout.left(grid, kProfileColumn, profileChoiceText(user.profile));
         layout.advanceRow(layout.left(grid, kCodeColumn, config::userCode(config.generator, k)));
     }

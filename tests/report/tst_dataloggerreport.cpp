@@ -65,6 +65,8 @@ private slots:
     void pageBreaksWithoutRepeatedHeadings();
     void breakAfterLastRowOpensNoPage();
     void notPrintedColumns();
+    void longNamesShrinkThenAreCut_data();
+    void longNamesShrinkThenAreCut();
 };
 
 void TestDataloggerReport::peripheralLine_data() {
@@ -347,6 +349,68 @@ void TestDataloggerReport::notPrintedColumns() {
     QCOMPARE(canvas.countTexts(QStringLiteral("VISITOR-CELL")), 0);
     QCOMPARE(canvas.countTexts(QStringLiteral("hidden record")), 0);
     QCOMPARE(canvas.countTexts(QStringLiteral("Fingerprint")), 0);
+}
+
+// A name wider than the room before the next printed value is set smaller,
+// not below 70 % of the body size (45 of 64 pixels), and only then cut.
+void TestDataloggerReport::longNamesShrinkThenAreCut_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("hideValues");
+    QTest::addColumn<QString>("leftValue");
+    QTest::addColumn<QString>("expected"); // body, smaller or cut
+    QTest::newRow("fits") << 21 << false << "850"
+                          << "body";
+    QTest::newRow("next to a 5-digit WS") << 24 << false << "850"
+                                          << "smaller";
+    QTest::newRow("too long even at 70 %") << 40 << false << "850"
+                                           << "cut";
+    QTest::newRow("values hidden leave room") << 40 << true << "850"
+                                              << "body";
+    QTest::newRow("without L the L+R value is next") << 40 << false << ""
+                                                     << "body";
+    QTest::newRow("far too long without L") << 120 << false << ""
+                                            << "cut";
+}
+
+void TestDataloggerReport::longNamesShrinkThenAreCut() {
+    QFETCH(int, length);
+    QFETCH(bool, hideValues);
+    QFETCH(QString, leftValue);
+    QFETCH(QString, expected);
+    const QString name = QStringLiteral("M%1").arg(QString(length - 1, QLatin1Char('W')));
+    RecordingCanvas canvas(kWidth, kHeight);
+    dataloggerReport(canvas,
+                     makeTable({makeRow({"1", "17", "", name, "12345", leftValue, "900", "1750",
+                                         "Y", "Y", "Fingerprint", "12/03/2024", "08:15:02"})}),
+                     hideValues, QStringLiteral("T"));
+    const int y = firstRowY(true);
+    RecordingCanvas::Op printed;
+    int nextLeft = kWidth;
+    for (const auto &op : canvas.texts()) {
+        if (op.page != 0 || op.y != y)
+            continue;
+        if (op.text.startsWith(QLatin1Char('M')))
+            printed = op;
+        else if (op.x > 935)
+            nextLeft = std::min(nextLeft, op.x);
+    }
+    QCOMPARE(printed.x, 935);
+    QVERIFY2(printed.x + printed.width < nextLeft, qPrintable(printed.text));
+    const int size = printed.font.pixelSize;
+    if (expected == "body")
+        QCOMPARE(size, 64);
+    else if (expected == "smaller")
+        QVERIFY2(size < 64 && size > 45, qPrintable(QString::number(size)));
+    else
+        QCOMPARE(size, 45);
+    if (expected == "cut") {
+        QVERIFY(printed.text.endsWith(QStringLiteral("\u2026")));
+        QVERIFY(name.startsWith(printed.text.chopped(1)));
+    } else {
+        QCOMPARE(printed.text, name);
+    }
+    // The cells after the name are back in the body font.
+    QCOMPARE(canvas.texts().constLast().font.pixelSize, 64);
 }
 
 QTEST_APPLESS_MAIN(TestDataloggerReport)

@@ -43,6 +43,8 @@ private slots:
     void rowCells();
     void noActiveUser();
     void allUsersOverSeveralPages();
+    void longNamesShrinkThenAreCut_data();
+    void longNamesShrinkThenAreCut();
 };
 
 void TestUsersReport::documentName_data() {
@@ -173,6 +175,37 @@ void TestUsersReport::allUsersOverSeveralPages() {
     QCOMPARE(canvas.ofKind(RecordingCanvas::Kind::Line).size(), 1);
     for (int k = 0; k < nxa::config::kUserCount; k += 111)
         QCOMPARE(canvas.countTexts(nxa::config::userCode(QStringLiteral("QJX"), k)), 1);
+}
+
+// The name column ends one column unit before "Profile" (at 2612): a wider
+// name is set smaller, down to 45 of 64 pixels, and then cut.
+void TestUsersReport::longNamesShrinkThenAreCut_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("smallest"); // bounds of the size used
+    QTest::addColumn<int>("largest");
+    QTest::addColumn<bool>("cut");
+    QTest::newRow("20 characters") << 20 << 64 << 64 << false;
+    QTest::newRow("50 characters") << 50 << 46 << 63 << false;
+    QTest::newRow("80 characters") << 80 << 45 << 45 << true;
+}
+
+void TestUsersReport::longNamesShrinkThenAreCut() {
+    QFETCH(int, length);
+    QFETCH(int, smallest);
+    QFETCH(int, largest);
+    QFETCH(bool, cut);
+    StationConfig config = onlyUsers({3});
+    config.users[3].name = QString(length, QLatin1Char('N'));
+    RecordingCanvas canvas(kWidth, kHeight);
+    usersReport(canvas, config);
+    RecordingCanvas::Op printed;
+    for (const auto &op : canvas.texts())
+        if (op.y == kFirstRowY && op.x == 1240)
+            printed = op;
+    QVERIFY(printed.x + printed.width <= 2612);
+    QVERIFY(printed.font.pixelSize >= smallest && printed.font.pixelSize <= largest);
+    QCOMPARE(printed.text.endsWith(QStringLiteral("\u2026")), cut);
+    QVERIFY(config.users[3].name.startsWith(cut ? printed.text.chopped(1) : printed.text));
 }
 
 QTEST_APPLESS_MAIN(TestUsersReport)
