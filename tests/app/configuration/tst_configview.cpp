@@ -5,6 +5,8 @@
 #include "app/configuration/UsersDelegate.h"
 #include "app/configuration/UsersModel.h"
 #include "app/configuration/UsersTab.h"
+#include "app/operation/OperationWindow.h"
+#include "app/operation/TesterOperation.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
@@ -287,6 +289,44 @@ private slots:
         QCOMPARE(m_config->peripheralNumber(), shown);
     }
 
+    void typedNumbersGoToTheNearerBound_data() {
+        QTest::addColumn<QString>("spinner");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("value");
+        QTest::newRow("peripheral 150") << "peripheral"
+                                        << "150" << 100;
+        QTest::newRow("peripheral 101") << "peripheral"
+                                        << "101" << 100;
+        QTest::newRow("peripheral 0") << "peripheral"
+                                      << "0" << 1;
+        QTest::newRow("peripheral 42") << "peripheral"
+                                       << "42" << 42;
+        QTest::newRow("to 1000") << "to"
+                                 << "1000" << 999;
+        QTest::newRow("from 4711") << "from"
+                                   << "4711" << 999;
+        QTest::newRow("from 12") << "from"
+                                 << "12" << 12;
+    }
+    void typedNumbersGoToTheNearerBound() {
+        QFETCH(QString, spinner);
+        QFETCH(QString, typed);
+        QFETCH(int, value);
+        if (spinner != "peripheral")
+            m_view->tabs()->setCurrentIndex(ConfigurationView::UsersTabIndex);
+        QSpinBox *box = spinner == "peripheral" ? general()->peripheralNumber()
+                        : spinner == "from"     ? users()->fromSpinner()
+                                                : users()->toSpinner();
+        box->setFocus();
+        QTRY_VERIFY(box->hasFocus());
+        box->selectAll();
+        QTest::keyClicks(box, typed.toLatin1().constData());
+        QTest::keyClick(box, Qt::Key_Return);
+        QCOMPARE(box->value(), value);
+        if (spinner == "peripheral")
+            QCOMPARE(m_config->peripheralNumber(), value);
+    }
+
     void securityLevelClicksEnableTheGenerator() {
         QLineEdit *generator = general()->generator();
         QTest::mouseClick(general()->middleOption(), Qt::LeftButton);
@@ -392,6 +432,42 @@ private slots:
         QCOMPARE(m_dialogs->notices.size(), 2);
         typeAndLeave(QStringLiteral("QJX"));
         QCOMPARE(m_dialogs->notices.size(), 2);
+    }
+
+    // A tap on a button right after typing a zero-divisor generator: the
+    // focus leaves the field on the press and the action starts on the
+    // release. The warning comes first, never inside the action's own loop.
+    void zeroDivisorWarningComesBeforeTheAction_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("opened"); // what the action opens after the warning
+        QTest::newRow("upload") << "upload"
+                                << "operation";
+        QTest::newRow("download") << "download"
+                                  << "operation";
+        QTest::newRow("import") << "import"
+                                << "open:Please choose a Config File to load";
+    }
+    void zeroDivisorWarningComesBeforeTheAction() {
+        QFETCH(QString, button);
+        QFETCH(QString, opened);
+        QLineEdit *generator = general()->generator();
+        QTest::mouseClick(general()->middleOption(), Qt::LeftButton);
+        generator->setFocus();
+        QTRY_VERIFY(generator->hasFocus());
+        generator->selectAll();
+        QTest::keyClicks(generator, "QP7");
+        operationSettings().onWaitingForUser = [this](OperationWindow &window) {
+            m_dialogs->shown.append(QStringLiteral("operation"));
+            window.close();
+        };
+        QPushButton *target = button == "upload"     ? m_view->uploadButton()
+                              : button == "download" ? m_view->downloadButton()
+                                                     : m_view->importButton();
+        QTest::mousePress(target, Qt::LeftButton);
+        QTest::mouseRelease(target, Qt::LeftButton);
+        operationSettings() = {};
+        QTest::qWait(10);
+        QCOMPARE(m_dialogs->shown, (QStringList{QStringLiteral("notice:WARNING"), opened}));
     }
 
     void tabChangeNormalizesAndRefreshesCodes() {
@@ -557,6 +633,57 @@ private slots:
         QTRY_VERIFY(!view->indexWidget(view->model()->index(44, 2)));
         QCOMPARE(m_config->users[44].name, QStringLiteral("Loaded"));
         QCOMPARE(view->model()->index(44, 2).data().toString(), QStringLiteral("Loaded"));
+    }
+
+    // Keys typed into the name field of user 8, opened by a click near its
+    // left or right end, behave as in any single-line field.
+    void usersNameFieldEditsLikeATextField_data() {
+        QTest::addColumn<bool>("clickAtLeft");
+        QTest::addColumn<QTestEventList>("keys");
+        QTest::addColumn<QString>("name");
+        QTestEventList home;
+        home.addKeyClick(Qt::Key_Home);
+        home.addKeyClicks("Ms ");
+        QTest::newRow("home then type") << false << home << "Ms User 8";
+        QTestEventList middle;
+        middle.addKeyClick(Qt::Key_Left);
+        middle.addKeyClick(Qt::Key_Left);
+        middle.addKeyClick(Qt::Key_Backspace);
+        middle.addKeyClicks("ee");
+        QTest::newRow("backspace in the middle") << false << middle << "Useee 8";
+        QTestEventList del;
+        del.addKeyClick(Qt::Key_Delete);
+        del.addKeyClicks("M");
+        QTest::newRow("delete at the start") << true << del << "Mser 8";
+        QTestEventList undo;
+        undo.addKeyClicks("xy");
+        undo.addKeyClick(Qt::Key_Z, Qt::ControlModifier);
+        QTest::newRow("undo") << false << undo << "User 8";
+        QTestEventList escape;
+        escape.addKeyClick(Qt::Key_Home);
+        escape.addKeyClicks("Dr ");
+        escape.addKeyClick(Qt::Key_Escape);
+        QTest::newRow("escape brings the name back") << false << escape << "User 8";
+        QTestEventList left;
+        left.addKeyClicks("Al ");
+        QTest::newRow("click at the left places the cursor there") << true << left << "Al User 8";
+    }
+    void usersNameFieldEditsLikeATextField() {
+        QFETCH(bool, clickAtLeft);
+        QFETCH(QTestEventList, keys);
+        QFETCH(QString, name);
+        m_view->tabs()->setCurrentIndex(ConfigurationView::UsersTabIndex);
+        QTableView *view = users()->view();
+        const QModelIndex cell = view->model()->index(8, UsersModel::NameColumn);
+        const QRect field = UsersDelegate::controlRect(view->visualRect(cell), cell.column());
+        const QPoint at(clickAtLeft ? field.left() + 3 : field.right() - 3, field.center().y());
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        auto *editor = qobject_cast<QLineEdit *>(view->indexWidget(cell));
+        QVERIFY(editor);
+        QVERIFY(!editor->hasSelectedText());
+        keys.simulate(editor);
+        QCOMPARE(m_config->users[8].name, name);
+        QCOMPARE(cell.data().toString(), name);
     }
 
     void importSetsThePeripheralNumberFromTheName_data() {
