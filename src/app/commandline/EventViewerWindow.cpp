@@ -1,8 +1,8 @@
 #include "app/commandline/EventViewerWindow.h"
 
 #include "app/operation/OperationStatusBar.h"
+#include "app/shell/TitledFrame.h"
 
-#include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -14,7 +14,7 @@ EventViewerWindow::EventViewerWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Download"));
     setFixedSize(kEventViewerWindowWidth, kEventViewerWindowHeight);
 
-    auto *frame = new QGroupBox(QStringLiteral("Event viewer"), this);
+    auto *frame = new TitledFrame(QStringLiteral("Event viewer"), this);
     frame->setGeometry(10, 10, 380, 210);
     m_list = new QListWidget(frame);
     // The list stands at (20, 30) in the window, inside the frame at (10, 10).

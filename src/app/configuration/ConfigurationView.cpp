@@ -5,12 +5,12 @@
 #include "app/configuration/UsersTab.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
+#include "app/shell/TitledFrame.h"
 #include "common/NumberedFileName.h"
 #include "config/ConfigurationFiles.h"
 #include "config/StationConfig.h"
 
 #include <QDir>
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
@@ -48,11 +48,11 @@ ConfigurationView::ConfigurationView(config::StationConfig &config, Session &ses
     m_tabs->addTab(m_users, QStringLiteral("Users"));
     connect(m_tabs, &QTabWidget::currentChanged, this, &ConfigurationView::tabChanged);
 
-    auto *fileFrame = new QGroupBox(QStringLiteral("File"), this);
+    auto *fileFrame = new TitledFrame(QStringLiteral("File"), this);
     fileFrame->setGeometry(190, 510, 130, 80);
     m_import = addButton(this, QStringLiteral("Import Config"), 200, 530);
     m_export = addButton(this, QStringLiteral("Export Config"), 200, 560);
-    auto *lanFrame = new QGroupBox(QStringLiteral("LAN"), this);
+    auto *lanFrame = new TitledFrame(QStringLiteral("LAN"), this);
     lanFrame->setGeometry(430, 510, 130, 80);
     m_download = addButton(this, QStringLiteral("Download Config"), 440, 530);
     m_upload = addButton(this, QStringLiteral("Upload Config"), 440, 560);

@@ -2,11 +2,11 @@
 
 #include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/InputValidators.h"
+#include "app/shell/TitledFrame.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
 
 #include <QFocusEvent>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -62,7 +62,7 @@ GeneralTab::GeneralTab(config::StationConfig &config, UserDialogs &dialogs, QWid
     m_description->setValidator(createStorableTextValidator(m_description));
     m_description->setFont(fieldFont());
 
-    auto *frame = new QGroupBox(QStringLiteral("Security Level"), this);
+    auto *frame = new TitledFrame(QStringLiteral("Security Level"), this);
     frame->setGeometry(10, 300, 750, 110);
     m_max =
         new QRadioButton(QStringLiteral("Max: user identification only with 'Fingerprint'"), this);

@@ -3,11 +3,11 @@
 #include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/UsersDelegate.h"
 #include "app/configuration/UsersModel.h"
+#include "app/shell/TitledFrame.h"
 #include "config/UserCodes.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -67,7 +67,7 @@ UsersTab::UsersTab(config::StationConfig &config, QWidget *parent)
     connect(m_view, &QTableView::clicked, this, &UsersTab::startEditing);
     m_view->viewport()->installEventFilter(this);
 
-    auto *frame = new QGroupBox(this);
+    auto *frame = new TitledFrame(QString(), this);
     frame->setGeometry(10, 340, 220, 70);
     addLabel(this, QStringLiteral("From:"), 20, 350, 50, 20);
     m_from = new ClampingSpinBox(config::kFirstUser, config::kLastUser, this);

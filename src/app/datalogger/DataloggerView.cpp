@@ -3,6 +3,7 @@
 #include "app/datalogger/DataloggerModel.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
+#include "app/shell/TitledFrame.h"
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
 #include "records/DataloggerMerge.h"
@@ -11,7 +12,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QPalette>
 #include <QPushButton>
@@ -113,7 +113,7 @@ DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationC
 }
 
 QGroupBox *DataloggerView::frame(const QString &title, int x, int y) {
-    auto *box = new QGroupBox(title, this);
+    auto *box = new TitledFrame(title, this);
     box->setGeometry(x, y - kTop, 130, 80);
     box->lower();
     return box;

@@ -4,11 +4,11 @@
 #include "app/datalogger/DataloggerView.h"
 #include "app/dialogs/QtUserDialogs.h"
 #include "app/shell/HelpTexts.h"
+#include "app/shell/TitledFrame.h"
 #include "app/shell/TrayController.h"
 #include "app/shared/WindowPlacement.h"
 
 #include <QCloseEvent>
-#include <QGroupBox>
 #include <QMenuBar>
 #include <QRadioButton>
 
@@ -80,7 +80,7 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildOperationFrame() {
-    m_operationFrame = new QGroupBox(QStringLiteral("Operation"), m_client);
+    m_operationFrame = new TitledFrame(QStringLiteral("Operation"), m_client);
     m_operationFrame->setGeometry(10, 10, 780, 70);
     m_configOption = new QRadioButton(QStringLiteral("Config"), m_client);
     m_configOption->setGeometry(50, 25, 80, 20);
