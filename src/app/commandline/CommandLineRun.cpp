@@ -4,29 +4,15 @@
 #include "app/commandline/CommandLineLog.h"
 #include "app/commandline/CommandLineParameters.h"
 #include "app/commandline/CommandLineTexts.h"
+#include "app/dialogs/QtUserDialogs.h"
 
 #include <QGuiApplication>
-#include <QMessageBox>
 
 #include <cstdio>
 
 namespace nxa::app {
 
 namespace {
-
-QMessageBox::Icon boxIcon(NoticeIcon icon) {
-    switch (icon) {
-    case NoticeIcon::Error:
-        return QMessageBox::Critical;
-    case NoticeIcon::Warning:
-        return QMessageBox::Warning;
-    case NoticeIcon::Information:
-        return QMessageBox::Information;
-    case NoticeIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
 
 // The lines are a courtesy to whoever watches; the exit code and log.txt carry
 // the result. A reader that has gone away (a closed pipe) must not change
@@ -50,10 +36,7 @@ CommandLineOutput standardCommandLineOutput(bool headless) {
             writeLine(stderr, notice.title + QStringLiteral(": ") + notice.text);
         };
     } else {
-        output.notice = [](const Notice &notice) {
-            QMessageBox box(boxIcon(notice.icon), notice.title, notice.text, QMessageBox::Ok);
-            box.exec();
-        };
+        output.notice = [](const Notice &notice) { QtUserDialogs().showNotice(notice); };
     }
     return output;
 }

@@ -5,6 +5,9 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -32,14 +35,34 @@ QMessageBox::Icon boxIcon(NoticeIcon icon) {
 
 } // namespace
 
+int titleBarWidth(const QString &title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    // Window managers commonly set titles in bold.
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(title) + kTitleBarReserve;
+}
+
 void QtUserDialogs::showNotice(const Notice &notice) {
     QMessageBox box(boxIcon(notice.icon), notice.title, notice.text, QMessageBox::Ok, m_owner);
+    widenForTitle(box);
     box.exec();
 }
 
 bool QtUserDialogs::askYesNo(const QString &title, const QString &text) {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, m_owner);
+    widenForTitle(box);
     return box.exec() == QMessageBox::Yes;
+}
+
+void widenForTitle(QMessageBox &box) {
+    // A message box sizes itself to its text and ignores a minimum width; a
+    // spacer across its grid is what holds it open.
+    auto *grid = qobject_cast<QGridLayout *>(box.layout());
+    if (!grid)
+        return;
+    grid->addItem(new QSpacerItem(titleBarWidth(box.windowTitle()), 0, QSizePolicy::Minimum,
+                                  QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 int QtUserDialogs::chooseOne(const QString &question, const QString &first, const QString &second) {

@@ -5,7 +5,17 @@
 #include <QPointer>
 #include <QWidget>
 
+class QMessageBox;
+
 namespace nxa::app {
+
+// What a title bar takes besides the title: the window's icon and its
+// buttons, with the window manager's spacing.
+inline constexpr int kTitleBarReserve = 120;
+// Width a window needs to show `title` whole in its title bar.
+int titleBarWidth(const QString &title);
+// Makes a message box at least titleBarWidth of its title wide.
+void widenForTitle(QMessageBox &box);
 
 // The production dialogs: Qt message boxes, file dialogs and the two-choice
 // window, each owned by the given window.
