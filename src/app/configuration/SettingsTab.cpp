@@ -1,10 +1,10 @@
 #include "app/configuration/SettingsTab.h"
 
 #include "app/configuration/LimitValidator.h"
+#include "app/shell/TitledFrame.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -16,6 +16,7 @@ namespace nxa::app {
 namespace {
 
 constexpr int kRowPitch = 40;
+constexpr int kFieldHeight = 25;
 
 QFont fieldFont() {
     QFont font(QStringLiteral("Arial"), 10);
@@ -49,13 +50,13 @@ SettingsTab::SettingsTab(config::StationConfig &config, QWidget *parent)
     : QWidget(parent), m_config(config) {
     // Each option pair lives in its frame, which makes the pairs exclusive
     // apart from each other; positions are the tab's minus the frame's.
-    auto *modeFrame = new QGroupBox(QStringLiteral("Mode"), this);
+    auto *modeFrame = new TitledFrame(QStringLiteral("Mode"), this);
     modeFrame->setGeometry(10, 10, 370, 70);
     m_normal = new QRadioButton(QStringLiteral("Normal"), modeFrame);
     m_normal->setGeometry(50 - 10, 25 - 10, 80, 20);
     m_handFree = new QRadioButton(QStringLiteral("HandFree"), modeFrame);
     m_handFree->setGeometry(50 - 10, 55 - 10, 80, 20);
-    auto *voltageFrame = new QGroupBox(QStringLiteral("Test Voltage"), this);
+    auto *voltageFrame = new TitledFrame(QStringLiteral("Test Voltage"), this);
     voltageFrame->setGeometry(390, 10, 370, 70);
     m_volt100 = new QRadioButton(QStringLiteral("100 Volt"), voltageFrame);
     m_volt100->setGeometry(430 - 390, 25 - 10, 80, 20);
@@ -105,12 +106,13 @@ SettingsTab::ProfileRow SettingsTab::createRow(QWidget *parent, int profile, int
     row.label = new QLabel(visitors ? QStringLiteral("Visitors  Profile: ")
                                     : QStringLiteral("Profile %1: ").arg(profile + 1),
                            parent);
-    row.label->setGeometry(10, y, visitors ? 90 : 80, 20);
+    // As high as the fields of its row, so its text is centred on them.
+    row.label->setGeometry(10, y, visitors ? 90 : 80, kFieldHeight);
     row.label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     const auto limitField = [&](int x, QString config::Profile::*field) {
         auto *edit = new QLineEdit(parent);
-        edit->setGeometry(x + xShift, y, 80, 25);
+        edit->setGeometry(x + xShift, y, 80, kFieldHeight);
         // No maximum length: it would cut a longer limit loaded from a file, while the
         // configuration kept the whole one. The validator caps what is typed.
         edit->setValidator(new LimitValidator(edit));
@@ -128,7 +130,7 @@ SettingsTab::ProfileRow SettingsTab::createRow(QWidget *parent, int profile, int
 
     const auto choice = [&](int x, const QStringList &items, int config::Profile::*field) {
         auto *combo = new QComboBox(parent);
-        combo->setGeometry(x + xShift, y, 100, 25);
+        combo->setGeometry(x + xShift, y, 100, kFieldHeight);
         combo->addItems(items);
         connect(combo, &QComboBox::currentIndexChanged, this, [this, profile, field](int index) {
             m_config.profiles[static_cast<size_t>(profile)].*field = index;
@@ -144,7 +146,7 @@ SettingsTab::ProfileRow SettingsTab::createRow(QWidget *parent, int profile, int
 
     if (!visitors) {
         row.qualifier = new QCheckBox(parent);
-        row.qualifier->setGeometry(700, y, 40, 25);
+        row.qualifier->setGeometry(700, y, 40, kFieldHeight);
         connect(row.qualifier, &QCheckBox::toggled, this, [this, profile](bool checked) {
             m_config.profiles[static_cast<size_t>(profile)].visitorsQualifier = checked;
         });
