@@ -480,6 +480,21 @@ private slots:
                      config::userCode(QStringLiteral("005"), k));
     }
 
+    void profileLabelsAreCentredOnTheirFields_data() {
+        QTest::addColumn<int>("profile");
+        QTest::newRow("Profile 1") << 0;
+        QTest::newRow("Profile 10") << 9;
+        QTest::newRow("Visitors") << int(config::kVisitorsProfile);
+    }
+    void profileLabelsAreCentredOnTheirFields() {
+        QFETCH(int, profile);
+        const SettingsTab::ProfileRow &row = settings()->row(profile);
+        QVERIFY(row.label->alignment() & Qt::AlignVCenter);
+        const QRect label = row.label->geometry();
+        const QRect field = row.footwearMax->geometry();
+        QVERIFY(qAbs((label.top() + label.bottom()) - (field.top() + field.bottom())) <= 1);
+    }
+
     void handFreeHidesColumnsAndKeepsValues() {
         m_view->tabs()->setCurrentIndex(ConfigurationView::SettingsTabIndex);
         settings()->row(10).wristStrapMin->setText(QStringLiteral("123"));

@@ -1,8 +1,10 @@
 #include "app/ScriptedUserDialogs.h"
+#include "app/commandline/EventViewerWindow.h"
 #include "app/configuration/ConfigurationView.h"
 #include "app/configuration/GeneralTab.h"
 #include "app/datalogger/DataloggerModel.h"
 #include "app/datalogger/DataloggerView.h"
+#include "app/dialogs/QtUserDialogs.h"
 #include "app/dialogs/TwoChoiceWindow.h"
 #include "app/operation/OperationWindow.h"
 #include "app/operation/TesterOperation.h"
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
@@ -201,6 +204,99 @@ private slots:
         m_window->aboutAction()->trigger();
         QCOMPARE(m_dialogs.notices.size(), 2);
         QVERIFY(m_dialogs.notices[1].text.contains(QStringLiteral("Brontel NXA Manager")));
+    }
+
+    // Each frame as drawn: its top line runs through the caption, and the
+    // controls placed in the frame sit clear of every border.
+    void framesSetTheirCaptionIntoTheTopLine_data() {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("place"); // -1 datalogger view, -2 event viewer, else a tab
+        for (const char *caption : {"Operation", "File", "LAN"})
+            QTest::newRow(caption) << caption << int(ConfigurationView::GeneralTabIndex);
+        QTest::newRow("Security Level") << "Security Level" << 0;
+        QTest::newRow("Mode") << "Mode" << int(ConfigurationView::SettingsTabIndex);
+        QTest::newRow("Test Voltage") << "Test Voltage" << int(ConfigurationView::SettingsTabIndex);
+        QTest::newRow("Add Records") << "Add Records" << -1;
+        QTest::newRow("Edit") << "Edit" << -1;
+        QTest::newRow("Event viewer") << "Event viewer" << -2;
+    }
+    void framesSetTheirCaptionIntoTheTopLine() {
+        QFETCH(QString, caption);
+        QFETCH(int, place);
+        EventViewerWindow eventViewer;
+        QWidget *root = m_window.get();
+        if (place == -2) {
+            root = &eventViewer;
+        } else if (place == -1) {
+            m_window->dataloggerOption()->setChecked(true);
+        } else {
+            m_window->configurationView()->tabs()->setCurrentIndex(place);
+        }
+        root->show();
+        QVERIFY(QTest::qWaitForWindowExposed(root));
+        QGroupBox *frame = nullptr;
+        for (QGroupBox *box : root->findChildren<QGroupBox *>())
+            if (box->title() == caption && box->isVisible())
+                frame = box;
+        QVERIFY(frame);
+
+        // The top line: the first row, right of the caption, that differs
+        // from the surroundings above it.
+        const QImage image = frame->grab().toImage();
+        const int x = image.width() - 6;
+        const int surroundings = qGray(image.pixel(x, 0));
+        int line = 0;
+        while (line < image.height() / 2 && qAbs(qGray(image.pixel(x, line)) - surroundings) < 25)
+            ++line;
+        const int captionHeight = frame->fontMetrics().height();
+        QVERIFY2(line > 0 && line < captionHeight - 2, qPrintable(QString::number(line)));
+
+        QList<QWidget *> inside;
+        for (QWidget *child : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            inside.append(child);
+        for (QWidget *sibling :
+             frame->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (sibling != frame && sibling->isVisible() &&
+                frame->geometry().contains(sibling->geometry().center()))
+                inside.append(sibling);
+        QVERIFY(!inside.isEmpty());
+        const QRect clear = QRect(frame->mapTo(frame->parentWidget(), QPoint(0, 0)), frame->size())
+                                .adjusted(2, line + 2, -2, -2);
+        for (QWidget *control : inside) {
+            const QRect at(control->mapTo(frame->parentWidget(), QPoint(0, 0)), control->size());
+            QVERIFY2(clear.contains(at),
+                     qPrintable(control->objectName() + " " + control->metaObject()->className()));
+        }
+    }
+
+    void messageBoxesAreWideEnoughForTheirTitle_data() {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("question");
+        QTest::newRow("no new records") << "Records added successfully"
+                                        << "No new records added." << false;
+        QTest::newRow("wrong password") << "Wrong Password"
+                                        << "Password incorrect error.\nTry again" << false;
+        QTest::newRow("remove") << "Remove"
+                                << "Do you really want remove selected item?" << true;
+    }
+    void messageBoxesAreWideEnoughForTheirTitle() {
+        QFETCH(QString, title);
+        QFETCH(QString, text);
+        QFETCH(bool, question);
+        int width = 0;
+        QTimer::singleShot(0, [&width] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            width = box->width();
+            box->done(0);
+        });
+        QtUserDialogs dialogs;
+        if (question)
+            dialogs.askYesNo(title, text);
+        else
+            dialogs.showNotice({title, text, NoticeIcon::Error});
+        QVERIFY2(width >= titleBarWidth(title), qPrintable(QString::number(width)));
     }
 
     void exitAndCloseBoxAskToQuit() {
