@@ -1,7 +1,7 @@
 #include "app/commandline/EventViewerWindow.h"
 
 #include "app/operation/OperationStatusBar.h"
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 
 #include <QListWidget>
 #include <QPushButton>

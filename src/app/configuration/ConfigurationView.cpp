@@ -5,7 +5,7 @@
 #include "app/configuration/UsersTab.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 #include "common/NumberedFileName.h"
 #include "config/ConfigurationFiles.h"
 #include "config/StationConfig.h"

@@ -2,7 +2,7 @@
 
 #include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/InputValidators.h"
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
 

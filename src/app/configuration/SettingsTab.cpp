@@ -1,7 +1,7 @@
 #include "app/configuration/SettingsTab.h"
 
 #include "app/configuration/LimitValidator.h"
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 
 #include <QCheckBox>
 #include <QComboBox>

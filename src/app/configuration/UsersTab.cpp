@@ -3,7 +3,7 @@
 #include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/UsersDelegate.h"
 #include "app/configuration/UsersModel.h"
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 #include "config/UserCodes.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #include "app/datalogger/DataloggerModel.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
 #include "records/DataloggerMerge.h"

@@ -3,10 +3,10 @@
 #include "app/configuration/ConfigurationView.h"
 #include "app/datalogger/DataloggerView.h"
 #include "app/dialogs/QtUserDialogs.h"
-#include "app/shell/HelpTexts.h"
-#include "app/shell/TitledFrame.h"
-#include "app/shell/TrayController.h"
+#include "app/shared/TitledFrame.h"
 #include "app/shared/WindowPlacement.h"
+#include "app/shell/HelpTexts.h"
+#include "app/shell/TrayController.h"
 
 #include <QCloseEvent>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "app/shell/TitledFrame.h"
+#include "app/shared/TitledFrame.h"
 
 #include <QPainter>
 #include <QStyle>
