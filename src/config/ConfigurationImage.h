@@ -76,7 +76,6 @@ inline constexpr char kQualifierYes = 'Y';
 inline constexpr char kQualifierNo = 'N';
 inline constexpr int kCheckChoiceCount = 3;    // "WS + Shoes", "WS", "Shoes"
 inline constexpr int kRelayChoiceCount = 3;    // "Off", "Always", "If Check is OK"
-inline constexpr int kProfileChoiceCount = 10; // "Profile  1" ... "Profile 10"
 // How a choice that selects no entry is stored.
 inline constexpr unsigned char kNoChoiceCode = 255;
 

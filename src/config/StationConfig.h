@@ -14,6 +14,8 @@ enum class TestVoltage { V100, V50 };
 
 inline constexpr int kProfileCount = 11; // profiles 1-10 and the visitors profile
 inline constexpr int kVisitorsProfile = 10;
+// A user's profile is one of the ten measurement profiles, never the visitors one.
+inline constexpr int kProfileChoiceCount = 10;
 using nxa::kUserCount;
 inline constexpr int kMinPeripheralNumber = 1;
 inline constexpr int kMaxPeripheralNumber = 100;

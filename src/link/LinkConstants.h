@@ -6,6 +6,8 @@ namespace nxa::link {
 
 inline constexpr int kRequestLength = 64; // characters; bytes only when they are all ASCII
 inline constexpr int kReplyLength = 64;
+// The administrator password sent in every request.
+inline constexpr int kPasswordLength = 6;
 inline constexpr int kDataloggerTransferSize = 192192;   // 3003 records of 64 bytes
 inline constexpr int kConfigurationTransferSize = 32960; // 515 records of 64 bytes
 // Large enough for the datalogger plus one receive call that overshoots.

@@ -1,7 +1,7 @@
 #include "report/ProfilesReport.h"
 
+#include "config/ChoiceTexts.h"
 #include "config/StationConfig.h"
-#include "report/ChoiceTexts.h"
 #include "report/ReportLayout.h"
 
 #include <algorithm>
@@ -35,9 +35,9 @@ constexpr int kSectionGaps = 8;
 void drawGeneral(ReportLayout &layout, const config::StationConfig &config) {
     layout.peripheralLine(QString::number(config.peripheralNumber()));
     layout.titleLine(config.description, 1);
-    layout.advance(
-        layout.centred(QStringLiteral("Security Level ") + securityLevelText(config.securityLevel)),
-        kWideGaps);
+    layout.advance(layout.centred(QStringLiteral("Security Level ") +
+                                  config::securityLevelText(config.securityLevel)),
+                   kWideGaps);
     const bool normal = config.mode == config::Mode::Normal;
     layout.advance(layout.centred(QStringLiteral("Mode: ") +
                                   (normal ? QStringLiteral("Normal") : QStringLiteral("HandFree"))),
@@ -88,8 +88,8 @@ void drawProfile(ReportLayout &layout, const config::StationConfig &config, int 
         layout.right(grid, kWristStrapMinValue, profile.wristStrapMin);
         layout.right(grid, kWristStrapMaxValue, profile.wristStrapMax);
     }
-    layout.left(grid, kCheckColumn, checkChoiceText(profile.check));
-    int height = layout.left(grid, kRelayColumn, relayChoiceText(profile.relay));
+    layout.left(grid, kCheckColumn, config::checkChoiceText(profile.check));
+    int height = layout.left(grid, kRelayColumn, config::relayChoiceText(profile.relay));
     if (!visitors && profile.visitorsQualifier)
         height = layout.left(grid, kVisitorColumn, QStringLiteral("YES"));
     if (index == config::kVisitorsProfile - 1)

@@ -1,8 +1,8 @@
 #include "report/UsersReport.h"
 
+#include "config/ChoiceTexts.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
-#include "report/ChoiceTexts.h"
 #include "report/ReportLayout.h"
 
 namespace nxa::report {
@@ -48,7 +48,7 @@ void usersReport(Canvas &canvas, const config::StationConfig &config) {
         layout.left(grid, kIdColumn, QString::number(k));
         layout.leftFitted(grid, kNameColumn, user.name,
                           grid.x(kProfileColumn) - grid.x(kNameColumn) - grid.unit);
-        layout.left(grid, kProfileColumn, profileChoiceText(user.profile));
+        layout.left(grid, kProfileColumn, config::profileChoiceText(user.profile));
         layout.advanceRow(layout.left(grid, kCodeColumn, config::userCode(config.generator, k)));
     }
 }

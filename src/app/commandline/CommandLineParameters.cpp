@@ -1,6 +1,7 @@
 #include "app/commandline/CommandLineParameters.h"
 
 #include "common/TesterAddress.h"
+#include "link/LinkConstants.h"
 
 namespace nxa::app {
 
@@ -24,7 +25,7 @@ ParameterCheck checkParameters(const CommandLineParameters &parameters) {
     check.addressOk = formatAddress(check.address) == parameters.address;
     // Characters, not UTF-16 units: a character outside the Basic
     // Multilingual Plane is one of the six.
-    check.passwordOk = parameters.password.toUcs4().size() == kPasswordLength;
+    check.passwordOk = parameters.password.toUcs4().size() == link::kPasswordLength;
     check.switchOk = parameters.formatSwitch == QLatin1String(kTextSwitch) ||
                      parameters.formatSwitch == QLatin1String(kWorkbookSwitch);
     check.countOk = parameters.count == kCommandLineParameterCount;

@@ -7,7 +7,6 @@
 namespace nxa::app {
 
 inline constexpr int kCommandLineParameterCount = 4;
-inline constexpr int kPasswordLength = 6;
 inline constexpr char kTextSwitch[] = "/TXT";
 inline constexpr char kWorkbookSwitch[] = "/XLSX";
 

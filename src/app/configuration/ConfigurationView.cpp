@@ -94,11 +94,6 @@ void ConfigurationView::prepareForEncode() {
     m_general->normalizeGenerator();
 }
 
-void ConfigurationView::showNotices(const Notices &notices) {
-    for (const Notice &notice : notices)
-        m_dialogs.showNotice(notice);
-}
-
 void ConfigurationView::importConfig() {
     settleGenerator();
     const QString path = m_dialogs.openFile(
@@ -111,7 +106,7 @@ void ConfigurationView::importConfig() {
     reloadFromModel();
     if (result.ok)
         setCaption(result.caption.isEmpty() ? fileNamePart(path) : result.caption);
-    showNotices(result.notices);
+    m_dialogs.showNotices(result.notices);
 }
 
 void ConfigurationView::exportConfig() {
@@ -124,7 +119,7 @@ void ConfigurationView::exportConfig() {
     const config::ExportResult result = config::exportConfiguration(m_config, directory);
     if (result.ok)
         setCaption(result.fileName);
-    showNotices(result.notices);
+    m_dialogs.showNotices(result.notices);
 }
 
 void ConfigurationView::downloadConfig() {

@@ -63,7 +63,6 @@ private:
     void settleGenerator();
     // The field holds what will be encoded: a short generator is padded first.
     void prepareForEncode();
-    void showNotices(const Notices &notices);
 
     config::StationConfig &m_config;
     Session &m_session;

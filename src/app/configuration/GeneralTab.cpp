@@ -1,8 +1,10 @@
 #include "app/configuration/GeneralTab.h"
 
 #include "app/configuration/ClampingSpinBox.h"
+#include "app/configuration/FieldFont.h"
 #include "app/configuration/InputValidators.h"
 #include "app/shared/TitledFrame.h"
+#include "config/ChoiceTexts.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
 
@@ -19,12 +21,6 @@ namespace nxa::app {
 namespace {
 
 constexpr int kDescriptionMaxLength = 20;
-
-QFont fieldFont() {
-    QFont font(QStringLiteral("Arial"), 10);
-    font.setBold(true);
-    return font;
-}
 
 QLabel *addRightLabel(QWidget *parent, const QString &text, int x, int y, int width, int height) {
     auto *label = new QLabel(text, parent);
@@ -64,14 +60,11 @@ GeneralTab::GeneralTab(config::StationConfig &config, UserDialogs &dialogs, QWid
 
     auto *frame = new TitledFrame(QStringLiteral("Security Level"), this);
     frame->setGeometry(10, 300, 750, 110);
-    m_max =
-        new QRadioButton(QStringLiteral("Max: user identification only with 'Fingerprint'"), this);
+    m_max = new QRadioButton(config::securityLevelText(config::SecurityLevel::Max), this);
     m_max->setGeometry(20, 320, 500, 20);
-    m_middle = new QRadioButton(
-        QStringLiteral("Middle: user identification with 'Fingerprint' or with 'User Code'"), this);
+    m_middle = new QRadioButton(config::securityLevelText(config::SecurityLevel::Middle), this);
     m_middle->setGeometry(20, 350, 500, 20);
-    m_min = new QRadioButton(
-        QStringLiteral("Min: user identification with 'Fingerprint' or with 'ID'"), this);
+    m_min = new QRadioButton(config::securityLevelText(config::SecurityLevel::Min), this);
     m_min->setGeometry(20, 380, 500, 20);
 
     addRightLabel(this, QStringLiteral("'User Code' generator: "), 455, 350, 240, 20);

@@ -1,7 +1,9 @@
 #include "app/configuration/SettingsTab.h"
 
+#include "app/configuration/FieldFont.h"
 #include "app/configuration/LimitValidator.h"
 #include "app/shared/TitledFrame.h"
+#include "config/ChoiceTexts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,12 +19,6 @@ namespace {
 
 constexpr int kRowPitch = 40;
 constexpr int kFieldHeight = 25;
-
-QFont fieldFont() {
-    QFont font(QStringLiteral("Arial"), 10);
-    font.setBold(true);
-    return font;
-}
 
 void showLimit(QLineEdit *edit, const QString &text) {
     if (auto *validator = edit->findChild<LimitValidator *>())
@@ -49,19 +45,19 @@ QLabel *addTitle(QWidget *parent, const QString &text, int x, int width, Qt::Ali
 SettingsTab::SettingsTab(config::StationConfig &config, QWidget *parent)
     : QWidget(parent), m_config(config) {
     // Each option pair lives in its frame, which makes the pairs exclusive
-    // apart from each other; positions are the tab's minus the frame's.
+    // apart from each other.
     auto *modeFrame = new TitledFrame(QStringLiteral("Mode"), this);
     modeFrame->setGeometry(10, 10, 370, 70);
     m_normal = new QRadioButton(QStringLiteral("Normal"), modeFrame);
-    m_normal->setGeometry(50 - 10, 25 - 10, 80, 20);
+    m_normal->setGeometry(40, 15, 80, 20);
     m_handFree = new QRadioButton(QStringLiteral("HandFree"), modeFrame);
-    m_handFree->setGeometry(50 - 10, 55 - 10, 80, 20);
+    m_handFree->setGeometry(40, 45, 80, 20);
     auto *voltageFrame = new TitledFrame(QStringLiteral("Test Voltage"), this);
     voltageFrame->setGeometry(390, 10, 370, 70);
     m_volt100 = new QRadioButton(QStringLiteral("100 Volt"), voltageFrame);
-    m_volt100->setGeometry(430 - 390, 25 - 10, 80, 20);
+    m_volt100->setGeometry(40, 15, 80, 20);
     m_volt50 = new QRadioButton(QStringLiteral("50 Volt"), voltageFrame);
-    m_volt50->setGeometry(430 - 390, 55 - 10, 80, 20);
+    m_volt50->setGeometry(40, 45, 80, 20);
 
     const auto right = Qt::AlignRight;
     m_titles = {addTitle(this, {}, 110, 90, right),
@@ -137,12 +133,8 @@ SettingsTab::ProfileRow SettingsTab::createRow(QWidget *parent, int profile, int
         });
         return combo;
     };
-    row.check =
-        choice(470, {QStringLiteral("WS + Shoes"), QStringLiteral("WS"), QStringLiteral("Shoes")},
-               &config::Profile::check);
-    row.relay = choice(
-        580, {QStringLiteral("Off"), QStringLiteral("Always"), QStringLiteral("If Check is OK")},
-        &config::Profile::relay);
+    row.check = choice(470, config::checkChoices(), &config::Profile::check);
+    row.relay = choice(580, config::relayChoices(), &config::Profile::relay);
 
     if (!visitors) {
         row.qualifier = new QCheckBox(parent);

@@ -2,6 +2,7 @@
 
 #include "app/configuration/InputValidators.h"
 #include "app/configuration/UsersModel.h"
+#include "config/ChoiceTexts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -117,8 +118,8 @@ QWidget *UsersDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem
     }
     if (index.column() == UsersModel::ProfileColumn) {
         auto *choice = new QComboBox(parent);
-        for (int profile = 0; profile < 10; ++profile)
-            choice->addItem(UsersModel::profileText(profile));
+        for (int profile = 0; profile < config::kProfileChoiceCount; ++profile)
+            choice->addItem(config::profileChoiceText(profile));
         connect(choice, &QComboBox::activated, this, [this, choice] {
             auto *self = const_cast<UsersDelegate *>(this);
             emit self->commitData(choice);

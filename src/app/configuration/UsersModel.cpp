@@ -1,5 +1,6 @@
 #include "app/configuration/UsersModel.h"
 
+#include "config/ChoiceTexts.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
 
@@ -26,12 +27,6 @@ int UsersModel::columnCount(const QModelIndex &parent) const {
     return parent.isValid() ? 0 : ColumnCount;
 }
 
-QString UsersModel::profileText(int profile) {
-    if (profile < 0 || profile >= kProfileCount)
-        return {};
-    return QStringLiteral("Profile %1").arg(profile + 1, 2);
-}
-
 QVariant UsersModel::data(const QModelIndex &index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
@@ -52,7 +47,7 @@ QVariant UsersModel::data(const QModelIndex &index, int role) const {
         break;
     case ProfileColumn:
         if (role == Qt::DisplayRole)
-            return profileText(user.profile);
+            return config::profileChoiceText(user.profile);
         if (role == Qt::EditRole)
             return user.profile;
         break;

@@ -27,9 +27,6 @@ public:
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
-    // "Profile  1" ... "Profile 10"; empty for an index that selects no entry.
-    static QString profileText(int profile);
-
     // The configuration was replaced: show its users again.
     void reload();
     // Recomputes every user code with the current generator and repaints the

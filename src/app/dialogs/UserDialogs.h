@@ -18,6 +18,11 @@ public:
 
     // A message box with a single OK button.
     virtual void showNotice(const Notice &notice) = 0;
+    // One box after the other, in order, each waiting for its OK.
+    void showNotices(const Notices &notices) {
+        for (const Notice &notice : notices)
+            showNotice(notice);
+    }
     // A box with Yes and No buttons; true only for Yes.
     virtual bool askYesNo(const QString &title, const QString &text) = 0;
     // The two-choice window: 0 when closed, 1 or 2 for the buttons.

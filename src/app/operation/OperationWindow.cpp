@@ -4,6 +4,7 @@
 #include "app/shared/AppAssets.h"
 #include "app/shared/WindowPlacement.h"
 #include "common/TesterAddress.h"
+#include "link/LinkConstants.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +18,6 @@ namespace nxa::app {
 namespace {
 
 constexpr int kPictureHeight = 201;
-constexpr int kPasswordMaxLength = 6;
 
 QLabel *rightAlignedLabel(const QString &text, int y, QWidget *parent) {
     auto *label = new QLabel(text, parent);
@@ -56,7 +56,7 @@ OperationWindow::OperationWindow(const QString &actionText, QWidget *owner)
     rightAlignedLabel(QStringLiteral("Admin Password: "), 250, this);
     m_password->setGeometry(200, 250, 100, 20);
     m_password->setEchoMode(QLineEdit::Password);
-    m_password->setMaxLength(kPasswordMaxLength);
+    m_password->setMaxLength(link::kPasswordLength);
 
     m_button->setGeometry(145, 295, 110, 20);
     m_button->setDefault(true);

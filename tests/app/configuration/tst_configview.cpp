@@ -7,6 +7,7 @@
 #include "app/configuration/UsersTab.h"
 #include "app/operation/OperationWindow.h"
 #include "app/operation/TesterOperation.h"
+#include "config/ChoiceTexts.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
@@ -185,7 +186,7 @@ private slots:
     void profileTexts() {
         QFETCH(int, profile);
         QFETCH(QString, text);
-        QCOMPARE(UsersModel::profileText(profile), text);
+        QCOMPARE(config::profileChoiceText(profile), text);
     }
 
     void typedInputIsLimited_data() {

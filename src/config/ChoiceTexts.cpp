@@ -1,8 +1,6 @@
-#include "report/ChoiceTexts.h"
+#include "config/ChoiceTexts.h"
 
-#include <QStringList>
-
-namespace nxa::report {
+namespace nxa::config {
 
 namespace {
 
@@ -12,35 +10,40 @@ QString itemText(const QStringList &items, int index) {
 
 } // namespace
 
-QString securityLevelText(config::SecurityLevel level) {
+QString securityLevelText(SecurityLevel level) {
     switch (level) {
-    case config::SecurityLevel::Max:
+    case SecurityLevel::Max:
         return QStringLiteral("Max: user identification only with 'Fingerprint'");
-    case config::SecurityLevel::Middle:
+    case SecurityLevel::Middle:
         return QStringLiteral("Middle: user identification with 'Fingerprint' or with 'User Code'");
-    case config::SecurityLevel::Min:
+    case SecurityLevel::Min:
         return QStringLiteral("Min: user identification with 'Fingerprint' or with 'ID'");
     }
     return {};
 }
 
+QStringList checkChoices() {
+    return {QStringLiteral("WS + Shoes"), QStringLiteral("WS"), QStringLiteral("Shoes")};
+}
+
+QStringList relayChoices() {
+    return {QStringLiteral("Off"), QStringLiteral("Always"), QStringLiteral("If Check is OK")};
+}
+
 QString checkChoiceText(int index) {
-    static const QStringList items{QStringLiteral("WS + Shoes"), QStringLiteral("WS"),
-                                   QStringLiteral("Shoes")};
+    static const QStringList items = checkChoices();
     return itemText(items, index);
 }
 
 QString relayChoiceText(int index) {
-    static const QStringList items{QStringLiteral("Off"), QStringLiteral("Always"),
-                                   QStringLiteral("If Check is OK")};
+    static const QStringList items = relayChoices();
     return itemText(items, index);
 }
 
 QString profileChoiceText(int index) {
-    constexpr int kProfileChoices = 10;
-    if (index < 0 || index >= kProfileChoices)
+    if (index < 0 || index >= kProfileChoiceCount)
         return {};
     return QStringLiteral("Profile %1").arg(index + 1, 2);
 }
 
-} // namespace nxa::report
+} // namespace nxa::config
