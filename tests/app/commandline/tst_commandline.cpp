@@ -809,17 +809,19 @@ void CommandLineTest::passwordHiddenWhileRunning() {
     sim::TesterSimulator &simulator = tester->simulator();
 
     QByteArray commandLine;
-    const ManagerRun run = runManager(
-        {"127.0.0.1", QString::fromLatin1(password), "/TXT", "out.txt"}, dir.path(),
-        tester->port(), [&](QProcess &process) {
-            QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
-            commandLine = readFile(QStringLiteral("/proc/%1/cmdline").arg(process.processId()));
-            process.terminate();
-        });
+    const ManagerRun run =
+        runManager({"127.0.0.1", QString::fromLatin1(password), "/TXT", "out.txt"}, dir.path(),
+                   tester->port(), [&](QProcess &process) {
+                       QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
+                       commandLine =
+                           readFile(QStringLiteral("/proc/%1/cmdline").arg(process.processId()));
+                       process.terminate();
+                   });
     QVERIFY(simulator.receivedRequests().value(0).contains(password));
     // Still downloading when the command line was read.
     QCOMPARE(run.exitCode, 7);
-    QCOMPARE(commandLine.split('\0').mid(1, 4), (QList<QByteArray>{"127.0.0.1", "******", "/TXT", "out.txt"}));
+    QCOMPARE(commandLine.split('\0').mid(1, 4),
+             (QList<QByteArray>{"127.0.0.1", "******", "/TXT", "out.txt"}));
 }
 
 QTEST_MAIN(CommandLineTest)
