@@ -2,8 +2,8 @@
 #include "app/commandline/CommandLineSignals.h"
 #include "app/commandline/HiddenPassword.h"
 #include "app/operation/TesterOperation.h"
-#include "app/shell/InteractiveStartup.h"
 #include "app/shared/Session.h"
+#include "app/shell/InteractiveStartup.h"
 
 #include <QApplication>
 #include <QByteArray>
