@@ -11,3 +11,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNXA_SANITIZE=ON -DNXA
 cmake --build "$build" -j "$(nproc)"
 cd "$build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$(nproc)"
+
+# Package: the .deb from a Release build, the distribution's validators, and
+# the installed nxa-manager run headless from a temporary prefix.
+cd ..
+scripts/check-package.sh

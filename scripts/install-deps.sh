@@ -11,6 +11,10 @@ packages=(
   fonts-liberation xvfb xauth imagemagick poppler-utils unzip
   python3 python3-openpyxl python3-pil
 )
+# The package check (scripts/check-package.sh): packaging and validators.
+packages+=(
+  dpkg-dev file lintian desktop-file-utils appstream mandoc systemd
+)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -39,15 +39,22 @@ def centred_text(draw, box, text, fnt, fill):
     draw.text((x, y), text, font=fnt, fill=fill)
 
 
-def draw_logo(draw, cx, cy, r):
+YELLOW = (255, 210, 40, 255)
+
+
+def logo_polygons(cx, cy, r):
     """A shield with a lightning bolt: the protected-area mark of the tester."""
     shield = [(cx - r, cy - r), (cx + r, cy - r), (cx + r, cy + r * 0.2),
               (cx, cy + r * 1.2), (cx - r, cy + r * 0.2)]
-    draw.polygon(shield, fill=BLUE)
     bolt = [(cx + r * 0.15, cy - r * 0.8), (cx - r * 0.45, cy + r * 0.1),
             (cx - r * 0.05, cy + r * 0.1), (cx - r * 0.2, cy + r * 0.95),
             (cx + r * 0.45, cy - r * 0.15), (cx + r * 0.05, cy - r * 0.15)]
-    draw.polygon(bolt, fill=(255, 210, 40, 255))
+    return [(shield, BLUE), (bolt, YELLOW)]
+
+
+def draw_logo(draw, cx, cy, r):
+    for points, fill in logo_polygons(cx, cy, r):
+        draw.polygon(points, fill=fill)
 
 
 def splash():
@@ -199,6 +206,59 @@ def tray():
         f.write(out.getvalue())
 
 
+# The application icon of the desktop (menu, dock, software centre): the
+# tray's shield on the white, blue-edged card of the splash picture. One
+# drawing on a 256-unit grid gives both the SVG and every PNG size.
+ICON_SIZES = [16, 24, 32, 48, 64, 128, 256]
+ICON_CARD = (20, 20, 236, 236)
+ICON_CARD_RADIUS = 44
+ICON_CARD_EDGE = 12
+
+
+def icon_png(size):
+    scale = 4  # drawn large, then shrunk: smooth edges at every size
+    big = Image.new("RGBA", (256 * scale, 256 * scale), (0, 0, 0, 0))
+    d = ImageDraw.Draw(big)
+    d.rounded_rectangle([c * scale for c in ICON_CARD], radius=ICON_CARD_RADIUS * scale,
+                        fill=(255, 255, 255, 255), outline=BLUE, width=ICON_CARD_EDGE * scale)
+    for points, fill in logo_polygons(128 * scale, 114 * scale, 72 * scale):
+        d.polygon(points, fill=fill)
+    return big.resize((size, size), Image.LANCZOS)
+
+
+def svg_colour(rgba):
+    return "#%02x%02x%02x" % rgba[:3]
+
+
+def icon_svg():
+    left, top, right, bottom = ICON_CARD
+    half = ICON_CARD_EDGE / 2
+    # PIL draws the outline inside the box; an SVG stroke is centred on it.
+    lines = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="256" height="256" '
+        'viewBox="0 0 256 256">',
+        '  <rect x="%g" y="%g" width="%g" height="%g" rx="%g" fill="#ffffff" '
+        'stroke="%s" stroke-width="%g"/>' % (
+            left + half, top + half, right - left - 2 * half, bottom - top - 2 * half,
+            ICON_CARD_RADIUS - half, svg_colour(BLUE), ICON_CARD_EDGE),
+    ]
+    for points, fill in logo_polygons(128, 114, 72):
+        lines.append('  <polygon points="%s" fill="%s"/>' % (
+            " ".join("%g,%g" % (round(x, 2), round(y, 2)) for x, y in points),
+            svg_colour(fill)))
+    lines += ["</svg>", ""]
+    return "\n".join(lines)
+
+
+def desktop_icons():
+    folder = os.path.join(OUT, "icons")
+    os.makedirs(folder, exist_ok=True)
+    for size in ICON_SIZES:
+        icon_png(size).save(os.path.join(folder, "nxa-manager-%d.png" % size))
+    with open(os.path.join(folder, "nxa-manager.svg"), "w") as f:
+        f.write(icon_svg())
+
+
 def qrc():
     names = ["splash.png"] + ["spinner%d.png" % i for i in range(8)] + [
         "product.jpg", "operation.png", "tray.ico"]
@@ -216,4 +276,5 @@ if __name__ == "__main__":
     product()
     operation()
     tray()
+    desktop_icons()
     qrc()

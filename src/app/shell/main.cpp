@@ -1,8 +1,9 @@
 #include "app/commandline/CommandLineRun.h"
 #include "app/commandline/CommandLineSignals.h"
+#include "app/commandline/HiddenPassword.h"
 #include "app/operation/TesterOperation.h"
-#include "app/shell/InteractiveStartup.h"
 #include "app/shared/Session.h"
+#include "app/shell/InteractiveStartup.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -36,6 +37,7 @@ int main(int argc, char *argv[]) {
     QStringList parameters;
     for (int i = 1; i < argc; ++i)
         parameters.append(QString::fromLocal8Bit(argv[i]));
+    nxa::app::hidePasswordParameter(argc, argv);
 
     if (!parameters.isEmpty()) {
         nxa::app::ignoreBrokenPipes();
@@ -43,6 +45,8 @@ int main(int argc, char *argv[]) {
     }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
+    // Lets the shell match the window to the installed menu entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral(NXA_DESKTOP_ID));
 
     nxa::app::Session session;
     session.parameters = parameters;

@@ -201,6 +201,7 @@ private slots:
     void emptyDatalogger();
     void unmarkedDatalogger();
     void passwordNeverWritten();
+    void passwordHiddenWhileRunning();
 };
 
 void CommandLineTest::parameterCheck_data() {
@@ -793,6 +794,34 @@ void CommandLineTest::passwordNeverWritten() {
         for (const QString &name : files)
             QVERIFY2(!readFile(dir.filePath(name)).contains(password.toUtf8()), qPrintable(name));
     }
+}
+
+// Anyone on the machine may read a running process's command line.
+void CommandLineTest::passwordHiddenWhileRunning() {
+    const QByteArray password = "Qz7#wK";
+    QTemporaryDir dir;
+    sim::SimulatorSettings settings = settingsFor(Scenario::Drip, twoRecordDatalogger());
+    settings.password = QString::fromLatin1(password);
+    settings.dripBytes = 1000;
+    settings.dripIntervalMs = 50;
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
+    sim::TesterSimulator &simulator = tester->simulator();
+
+    QByteArray commandLine;
+    const ManagerRun run =
+        runManager({"127.0.0.1", QString::fromLatin1(password), "/TXT", "out.txt"}, dir.path(),
+                   tester->port(), [&](QProcess &process) {
+                       QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
+                       commandLine =
+                           readFile(QStringLiteral("/proc/%1/cmdline").arg(process.processId()));
+                       process.terminate();
+                   });
+    QVERIFY(simulator.receivedRequests().value(0).contains(password));
+    // Still downloading when the command line was read.
+    QCOMPARE(run.exitCode, 7);
+    QCOMPARE(commandLine.split('\0').mid(1, 4),
+             (QList<QByteArray>{"127.0.0.1", "******", "/TXT", "out.txt"}));
 }
 
 QTEST_MAIN(CommandLineTest)
