@@ -5,8 +5,9 @@
 
 namespace nxa::config {
 
-ExportResult exportConfiguration(const StationConfig &config, const QString &directory) {
-    ExportResult result;
+ConfigurationExportResult exportConfiguration(const StationConfig &config,
+                                              const QString &directory) {
+    ConfigurationExportResult result;
     result.fileName = configurationFileName(config.peripheralNumber());
     result.path = QDir(directory).filePath(result.fileName);
 

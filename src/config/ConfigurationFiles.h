@@ -11,7 +11,7 @@
 
 namespace nxa::config {
 
-struct ExportResult {
+struct ConfigurationExportResult {
     bool ok = false;
     QString path;     // the file written (or attempted)
     QString fileName; // configuration file name, also the new source caption
@@ -22,7 +22,8 @@ struct ExportResult {
 // replacing a file of that name. The image goes to a temporary file in the
 // same folder that is renamed over the target, so a failure never leaves a
 // half-written file.
-ExportResult exportConfiguration(const StationConfig &config, const QString &directory);
+ConfigurationExportResult exportConfiguration(const StationConfig &config,
+                                              const QString &directory);
 
 // Decode configuration from `path`: the name-rule warning (if any) comes
 // first among the notices, then "Wrong file format" when the header check

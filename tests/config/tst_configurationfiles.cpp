@@ -1,5 +1,5 @@
-#include "GoldenImage.h"
 #include "config/ConfigurationFiles.h"
+#include "support/GoldenConfiguration.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -93,7 +93,8 @@ private slots:
         StationConfig config;
         config.setPeripheralNumber(peripheral);
         // The folder as a requester returns it, ending with the separator.
-        const ExportResult result = exportConfiguration(config, dir.path() + QLatin1Char('/'));
+        const ConfigurationExportResult result =
+            exportConfiguration(config, dir.path() + QLatin1Char('/'));
         QVERIFY(result.ok);
         QCOMPARE(result.fileName, name);
         QCOMPARE(QFileInfo(result.path), QFileInfo(dir.filePath(name)));
@@ -136,7 +137,7 @@ private slots:
             directory = dir.filePath(QStringLiteral("no/such/folder"));
         else
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("CONFIG05.BRC")));
-        const ExportResult result = exportConfiguration(config, directory);
+        const ConfigurationExportResult result = exportConfiguration(config, directory);
         QVERIFY(!result.ok);
         QCOMPARE(result.notices, Notices{kCantWrite});
         QVERIFY(!QFileInfo(directory + QStringLiteral("/CONFIG05.BRC")).isFile());

@@ -1,6 +1,6 @@
-#include "GoldenImage.h"
 #include "config/ConfigurationImage.h"
 #include "config/ConfigurationRecords.h"
+#include "support/GoldenConfiguration.h"
 
 #include <QBuffer>
 #include <QRandomGenerator>

@@ -116,7 +116,8 @@ void ConfigurationView::exportConfig() {
     if (directory.isEmpty())
         return;
     prepareForEncode();
-    const config::ExportResult result = config::exportConfiguration(m_config, directory);
+    const config::ConfigurationExportResult result =
+        config::exportConfiguration(m_config, directory);
     if (result.ok)
         setCaption(result.fileName);
     m_dialogs.showNotices(result.notices);

@@ -18,7 +18,7 @@ namespace nxa::app {
 class GeneralTab;
 class SettingsTab;
 class UsersTab;
-enum class OperationCode : char;
+enum class OperationCode;
 
 // The Configuration view of the main window: source caption, the General,
 // Settings and Users tabs over the station configuration, and the File, LAN

@@ -22,7 +22,7 @@ namespace nxa::app {
 
 class OperationWindow;
 
-enum class OperationCode : char { Download = 'D', DownloadConfig = 'd', UploadConfig = 'u' };
+enum class OperationCode { Download, DownloadConfig, UploadConfig };
 
 // What an operation may change, and whom to tell when it did.
 struct OperationTargets {

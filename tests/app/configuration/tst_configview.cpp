@@ -11,6 +11,7 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "config/UserCodes.h"
+#include "support/GoldenConfiguration.h"
 #include "support/TestFiles.h"
 
 #include <QAbstractItemModelTester>
@@ -36,52 +37,6 @@ using nxa::test::readFile;
 using nxa::test::writeFile;
 
 namespace {
-
-// The default configuration in file form, put together from the format
-// tables: every record 64 bytes followed by CR LF.
-QByteArray defaultConfigurationFile() {
-    QByteArray file;
-    const auto addRecord = [&file](QByteArray record) {
-        record = record.leftJustified(64, ' ');
-        Q_ASSERT(record.size() == 64);
-        file += record + "\r\n";
-    };
-    // "QJX": Q = 81, J = 74, X = 88.
-    QByteArray header = "F;EPA Area            ;L;817488;N;";
-    header += char(100);
-    header += ';';
-    addRecord(header);
-    addRecord({});
-    for (int profile = 1; profile <= 10; ++profile) {
-        QByteArray record = "00000100;00070000;00000750;00035000;";
-        record += char(0);
-        record += ';';
-        record += char(2);
-        record += ";Y;";
-        addRecord(record);
-    }
-    QByteArray visitors = "00000100;00070000;00000750;00035000;";
-    visitors += char(0);
-    visitors += ';';
-    visitors += char(2);
-    visitors += ';';
-    addRecord(visitors);
-    addRecord({});
-    for (int k = 0; k < 1000; k += 2) {
-        QByteArray record;
-        for (int user : {k, k + 1}) {
-            QByteArray slot;
-            slot += char(user >> 8);
-            slot += char(user & 0xFF);
-            slot += char(1);
-            slot += QByteArray("User ").append(QByteArray::number(user)).leftJustified(20, ' ');
-            slot += char(0);
-            record += slot.leftJustified(32, ' ');
-        }
-        addRecord(record);
-    }
-    return file;
-}
 
 // Types text key by key, characters beyond ASCII included (as a keyboard
 // with such keys or an input method would deliver them).
@@ -771,7 +726,7 @@ private slots:
                  QStringLiteral("folder:Please choose a Path where to save the Config File"));
         const QByteArray written = readFile(dir.filePath(QStringLiteral("CONFIG01.BRC")));
         QCOMPARE(written.size(), 33924);
-        QCOMPARE(written, defaultConfigurationFile());
+        QCOMPARE(written, golden::fileForm(golden::defaultRecords()));
         QCOMPARE(written, config::encodeConfigurationFile(config::StationConfig()));
         QCOMPARE(m_dialogs->notices.size(), 1);
         QCOMPARE(m_dialogs->notices.first().title, QStringLiteral("CONFIG01.BRC"));
