@@ -1,6 +1,7 @@
 #include "ShownConfigurationView.h"
 #include "SimulatorThread.h"
 #include "TesterSimulator.h"
+#include "app/ScopedOperationSettings.h"
 #include "app/configuration/GeneralTab.h"
 #include "app/configuration/SettingsTab.h"
 #include "app/configuration/UsersModel.h"
@@ -22,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 using namespace nxa;
 using namespace nxa::app;
@@ -61,13 +63,9 @@ private slots:
         QVERIFY(m_workDir.isValid());
         // The operation writes the preferences into the working directory.
         QVERIFY(QDir::setCurrent(m_workDir.path()));
-        OperationSettings &settings = operationSettings();
-        settings.timings.connectTimeoutMs = 3000;
-        settings.timings.idleTimeoutMs = 1000;
-        settings.timings.sendIdleTimeoutMs = 1000;
-        settings.timings.pollIntervalMs = 10;
-        settings.timings.uploadPacingStepMs = 5;
-        settings.timings.closingPauseMs = 0;
+        m_settings.emplace();
+        (*m_settings)->timings.idleTimeoutMs = 1000;
+        (*m_settings)->timings.sendIdleTimeoutMs = 1000;
     }
 
     void downloadEditUploadKeepsEveryField() {
@@ -162,11 +160,13 @@ private slots:
         QCOMPARE(simulator.simulator().configurationImage(),
                  config::encodeConfigurationTransfer(expected));
         simulator.stop();
-        operationSettings().onWaitingForUser = nullptr;
     }
+
+    void cleanupTestCase() { m_settings.reset(); }
 
 private:
     QTemporaryDir m_workDir;
+    std::optional<ScopedOperationSettings> m_settings;
 };
 
 QTEST_MAIN(TestConfigRoundTrip)

@@ -3,6 +3,7 @@
 // and the command-line download aborted by a close request.
 
 #include "TesterSimulator.h"
+#include "app/ScopedOperationSettings.h"
 #include "app/ScriptedUserDialogs.h"
 #include "app/commandline/CommandLineRun.h"
 #include "app/commandline/EventViewerWindow.h"
@@ -14,8 +15,8 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "link/TesterConnection.h"
-#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerTable.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"
 
@@ -25,6 +26,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <optional>
 #include <qpa/qwindowsysteminterface.h>
 
 #include <functional>
@@ -155,17 +157,17 @@ private slots:
 
 private:
     std::unique_ptr<test::WorkingFolder> m_folder;
+    std::optional<app::ScopedOperationSettings> m_settings;
 };
 
 void OperationTest::init() {
     m_folder = std::make_unique<test::WorkingFolder>();
     QVERIFY(m_folder->isActive());
-    app::operationSettings() = {};
-    app::operationSettings().timings = test::loopbackTimings();
+    m_settings.emplace();
 }
 
 void OperationTest::cleanup() {
-    app::operationSettings() = {};
+    m_settings.reset();
     m_folder.reset();
 }
 

@@ -1,3 +1,4 @@
+#include "app/ScopedOperationSettings.h"
 #include "app/ScriptedUserDialogs.h"
 #include "app/commandline/EventViewerWindow.h"
 #include "app/configuration/ConfigurationView.h"
@@ -49,9 +50,9 @@ QStringList menuTexts(QMenu *menu) {
 // as they were and the tester port come back on destruction.
 class LoopbackUser {
 public:
-    explicit LoopbackUser(quint16 port) : m_saved(operationSettings()) {
+    explicit LoopbackUser(quint16 port) {
         test::useTesterPort(port);
-        OperationSettings &operation = operationSettings();
+        OperationSettings &operation = *m_settings;
         operation.timings.connectTimeoutMs = 2000;
         operation.timings.idleTimeoutMs = 1000;
         operation.onWaitingForUser = [this](OperationWindow &window) {
@@ -62,17 +63,14 @@ public:
                 QTimer::singleShot(0, &window, &QWidget::close);
         };
     }
-    ~LoopbackUser() {
-        operationSettings() = m_saved;
-        qunsetenv(link::kTesterPortVariable);
-    }
+    ~LoopbackUser() { qunsetenv(link::kTesterPortVariable); }
     LoopbackUser(const LoopbackUser &) = delete;
     LoopbackUser &operator=(const LoopbackUser &) = delete;
 
     int waits = 0;
 
 private:
-    OperationSettings m_saved;
+    ScopedOperationSettings m_settings;
 };
 
 } // namespace
