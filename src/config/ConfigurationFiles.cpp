@@ -1,5 +1,7 @@
 #include "config/ConfigurationFiles.h"
 
+#include "common/CompleteSave.h"
+
 #include <QDir>
 #include <QSaveFile>
 
@@ -22,7 +24,7 @@ ConfigurationExportResult exportConfiguration(const StationConfig &config,
     // rename never happens, so whatever file stood there stays as it was (unless
     // the file had to be written in place, where nothing better is possible).
     if (written)
-        written = file.commit();
+        written = commitComplete(file);
     else
         file.cancelWriting();
     if (!written) {

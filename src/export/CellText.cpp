@@ -16,9 +16,12 @@ bool isForbiddenControl(unsigned char c) {
     return c < 0x20 && c != 0x09 && c != 0x0A && c != 0x0D;
 }
 
-// A literal "_xHHHH_" at position i would read back as one character.
+// "_x" and four hexadecimal digits at position i. Whatever follows them may
+// itself be written as an escape that begins with "_" (a control character),
+// so the written text would hold "_xHHHH_" and read back as one character:
+// the underscore is escaped whether or not the source text closes it.
 bool startsOfficeEscape(std::string_view text, size_t i) {
-    if (i + 7 > text.size() || text[i + 1] != 'x' || text[i + 6] != '_')
+    if (i + 6 > text.size() || text[i + 1] != 'x')
         return false;
     for (size_t k = i + 2; k < i + 6; ++k) {
         if (!isHexDigit(text[k]))

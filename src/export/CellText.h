@@ -22,7 +22,8 @@ std::string columnLetters(int column);
 
 // Appends a shared string's text (UTF-8) as XML element content: &, < and >
 // become entities, characters XML 1.0 forbids become _xHHHH_, and the
-// underscore of a literal _xHHHH_ becomes _x005F_ so it reads back as itself.
+// underscore that begins a literal "_x" + four hexadecimal digits becomes
+// _x005F_, closed or not, so every text reads back as itself.
 void appendEscapedText(PartBuffer &out, std::string_view text);
 
 } // namespace nxa::exports

@@ -1,5 +1,7 @@
 #include "export/TextExport.h"
 
+#include "common/CompleteSave.h"
+#include "common/RegularFile.h"
 #include "export/FixedWidthLayout.h"
 
 #include <QSaveFile>
@@ -12,13 +14,13 @@ bool writeFixedWidthText(const records::DataloggerTable &table, QIODevice &devic
 
 ExportResult textExport(const records::DataloggerTable &table, const QString &path) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!isRegularOrMissing(path) || !file.open(QIODevice::WriteOnly))
         return {false, path};
     if (!writeFixedWidthText(table, file)) {
         file.cancelWriting();
         return {false, path};
     }
-    return {file.commit(), path};
+    return {commitComplete(file), path};
 }
 
 } // namespace nxa::exports

@@ -11,7 +11,8 @@ namespace nxa::exports {
 // The files a workbook export uses, derived from the path it is given.
 struct WorkbookPaths {
     QString base;      // the given path with every ".xlsx" removed, any case
-    QString temporary; // base + ".temp": the tab-separated source text
+    QString temporary; // base + ".XXXXXX.temp": name pattern of the tab-separated source
+                       // text, the X's made unique for every export
     QString workbook;  // base + ".xlsx"
 };
 
@@ -21,8 +22,10 @@ WorkbookPaths workbookPaths(const QString &givenPath);
 // followed by a TAB, every line by CR LF; false when a write fails.
 bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device);
 
-// Saves the table as an XLSX workbook through a temporary tab-separated file,
-// which is deleted whatever happens. result.path is the workbook file.
+// Saves the table as an XLSX workbook through a temporary tab-separated file
+// of its own, which is deleted whatever happens. The workbook replaces an
+// earlier one only when complete; a workbook path that names anything but a
+// regular file fails. result.path is the workbook file.
 ExportResult workbookExport(const records::DataloggerTable &table, const QString &path);
 
 } // namespace nxa::exports

@@ -1,5 +1,6 @@
 #include "export/WorkbookWriter.h"
 
+#include "common/CompleteSave.h"
 #include "export/PartBuffer.h"
 #include "export/WorkbookFixedParts.h"
 #include "export/WorkbookSource.h"
@@ -57,7 +58,7 @@ bool writeWorkbook(const QString &sourcePath, const QString &targetPath, const Q
         target.cancelWriting();
         return false;
     }
-    return target.commit();
+    return commitComplete(target);
 }
 
 } // namespace nxa::exports

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+#include <poll.h>
+
 namespace nxa::link {
 
 namespace {
@@ -82,9 +84,37 @@ ReceiveResult receiveWait(QTcpSocket &socket, QByteArray &buffer, int expected,
         const qint64 left = timings.idleTimeoutMs - lastData.elapsed();
         if (left <= 0)
             break;
-        socket.waitForReadyRead(boundedWait(timings.pollIntervalMs, left));
+        // The event pump may have read the socket already; waiting for more
+        // would leave those bytes idle for a whole poll interval.
+        if (socket.bytesAvailable() <= 0)
+            socket.waitForReadyRead(boundedWait(timings.pollIntervalMs, left));
     }
     return result;
+}
+
+ConnectEnd connectWait(QTcpSocket &socket, const LinkTimings &timings, const LinkHooks &hooks,
+                       bool abortable) {
+    // A timed-out waitForConnected gives the attempt up, so it cannot wait in
+    // slices: the abortable wait lets the event pump complete the connection
+    // and waits for the socket in between.
+    if (!abortable || !hooks.pumpEvents)
+        return socket.waitForConnected(timings.connectTimeoutMs) ? ConnectEnd::Connected
+                                                                 : ConnectEnd::Failed;
+    QElapsedTimer elapsed;
+    elapsed.start();
+    for (;;) {
+        if (socket.state() == QAbstractSocket::ConnectedState)
+            return ConnectEnd::Connected;
+        if (socket.state() == QAbstractSocket::UnconnectedState)
+            return ConnectEnd::Failed; // refused, unreachable or no route
+        const qint64 left = timings.connectTimeoutMs - elapsed.elapsed();
+        if (left <= 0)
+            return ConnectEnd::Failed;
+        pollfd writable = {static_cast<int>(socket.socketDescriptor()), POLLOUT, 0};
+        ::poll(&writable, 1, boundedWait(timings.pollIntervalMs, left));
+        if (hooks.pumpEvents())
+            return ConnectEnd::Aborted;
+    }
 }
 
 SendResult sendWait(QTcpSocket &socket, const QByteArray &data, const LinkTimings &timings,

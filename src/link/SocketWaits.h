@@ -25,6 +25,15 @@ struct ReceiveResult {
 ReceiveResult receiveWait(QTcpSocket &socket, QByteArray &buffer, int expected,
                           const LinkTimings &timings, const LinkHooks &hooks);
 
+enum class ConnectEnd { Connected, Failed, Aborted };
+
+// Waits for a connection started with connectToHost until it is established,
+// refused, or the connect time-out passes. With `abortable` it processes
+// window events between short waits on the socket, so that a close request
+// ends the attempt at once instead of after the whole time-out.
+ConnectEnd connectWait(QTcpSocket &socket, const LinkTimings &timings, const LinkHooks &hooks,
+                       bool abortable);
+
 struct SendResult {
     qint64 sent = 0; // bytes the connection took
     bool closed = false;

@@ -41,9 +41,10 @@ Outcome TesterConnection::connectAndLogin(quint32 address, const QString &passwo
     m_receivedCount = 0;
     auto socket = std::make_unique<QTcpSocket>();
     socket->connectToHost(hostAddress(address), testerPort());
-    if (!socket->waitForConnected(m_timings.connectTimeoutMs)) {
+    const ConnectEnd connected = connectWait(*socket, m_timings, m_hooks, m_abortIsFinal);
+    if (connected != ConnectEnd::Connected) {
         socket->abort();
-        return Outcome::CannotConnect;
+        return connected == ConnectEnd::Aborted ? Outcome::Aborted : Outcome::CannotConnect;
     }
     m_socket = std::move(socket);
 

@@ -161,6 +161,13 @@ void TestCellText::escapingOfSharedStrings_data() {
         << QByteArray("_x0041_") << QByteArray("_x005F_x0041_");
     QTest::newRow("lowercase hex protected")
         << QByteArray("a_x00ff_") << QByteArray("a_x005F_x00ff_");
+    // Unclosed in the text, but closed by the escape of what follows it.
+    QTest::newRow("unclosed escape before a control character")
+        << QByteArray("_x0045\x01"
+                      "abc")
+        << QByteArray("_x005F_x0045_x0001_abc");
+    QTest::newRow("unclosed escape at the end")
+        << QByteArray("a_x00ff") << QByteArray("a_x005F_x00ff");
     QTest::newRow("not an escape")
         << QByteArray("_x004_ _xGGGG_ _x") << QByteArray("_x004_ _xGGGG_ _x");
 }

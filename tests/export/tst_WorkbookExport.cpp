@@ -59,19 +59,19 @@ void TestWorkbookExport::derivedPaths_data() {
     QTest::addColumn<QString>("temporary");
     QTest::addColumn<QString>("workbook");
     QTest::newRow("upper-case extension") << R"(C:\data\log.XLSX)"
-                                          << R"(C:\data\log.temp)"
+                                          << R"(C:\data\log.XXXXXX.temp)"
                                           << R"(C:\data\log.xlsx)";
     QTest::newRow("no extension") << R"(C:\data\log)"
-                                  << R"(C:\data\log.temp)"
+                                  << R"(C:\data\log.XXXXXX.temp)"
                                   << R"(C:\data\log.xlsx)";
     QTest::newRow("inside a folder name") << R"(C:\exports.xlsx\log.xlsx)"
-                                          << R"(C:\exports\log.temp)"
+                                          << R"(C:\exports\log.XXXXXX.temp)"
                                           << R"(C:\exports\log.xlsx)";
     QTest::newRow("mixed case, twice") << "/tmp/a.XlSx.xlsx"
-                                       << "/tmp/a.temp"
+                                       << "/tmp/a.XXXXXX.temp"
                                        << "/tmp/a.xlsx";
     QTest::newRow("other extension kept") << "/tmp/a.txt"
-                                          << "/tmp/a.txt.temp"
+                                          << "/tmp/a.txt.XXXXXX.temp"
                                           << "/tmp/a.txt.xlsx";
 }
 

@@ -125,10 +125,13 @@ void TestWorkbookWriter::cellsAsSpreadsheetsReadThem_data() {
         << QByteArray("x\t\ty\t\r\n\r\n\r\nz\r\n") << "A1:C4"
         << QStringList{"A1=s:x", "A4=s:z", "C1=s:y"} << 3 << 3;
     QTest::newRow("control characters and a literal escape")
-        << QByteArray("Jo\x01hn\ta\x1F\x0B\t_x0041_\t\r\n")
-        << "A1:C1"
+        << QByteArray("Jo\x01hn\ta\x1F\x0B\t_x0041_\t_x0045\x01"
+                      "abc\t\r\n")
+        << "A1:D1"
         // openpyxl shows the escapes of control characters as they are stored.
-        << QStringList{"A1=s:Jo_x0001_hn", "B1=s:a_x001F__x000B_", "C1=s:_x0041_"} << 3 << 3;
+        << QStringList{"A1=s:Jo_x0001_hn", "B1=s:a_x001F__x000B_", "C1=s:_x0041_",
+                       "D1=s:_x0045_x0001_abc"}
+        << 4 << 4;
     QTest::newRow("non-ASCII and leading spaces")
         << QByteArray("   M\xC3\xBCller\t  \xE2\x82\xAC 5\t\r\n") << "A1:B1"
         << QStringList{QString::fromUtf8("A1=s:   M\xC3\xBCller"),
@@ -168,7 +171,9 @@ void TestWorkbookWriter::cellsAsSpreadsheetsReadThem() {
         for (const QJsonValue &text : book.value("strings").toArray())
             strings.append(text.toString());
         QCOMPARE(strings, (QStringList{QString::fromLatin1("Jo\x01hn"),
-                                       QString::fromLatin1("a\x1F\x0B"), "_x0041_"}));
+                                       QString::fromLatin1("a\x1F\x0B"), "_x0041_",
+                                       QString::fromLatin1("_x0045\x01"
+                                                           "abc")}));
     }
     QStringList got = cellsOf(book);
     if (dimension != QLatin1String("A1:AAA1")) {

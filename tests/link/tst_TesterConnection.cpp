@@ -4,6 +4,7 @@
 #include "link/TesterConnection.h"
 #include "support/SimulatorFixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -119,6 +120,7 @@ private slots:
     void secondOperationClosesFirst();
     void staleReplyBytesDoNotCount();
     void commandWithoutConnection();
+    void bufferedBytesTakenAtOnce();
 };
 
 void TesterConnectionTest::login_data() {
@@ -495,6 +497,29 @@ void TesterConnectionTest::commandWithoutConnection() {
     QCOMPARE(connection.uploadConfiguration(kPassword, QByteArray(32960, ' ')),
              Outcome::UploadFailed);
     connection.close();
+}
+
+// Bytes that the event pump has already moved into the socket's buffer are
+// taken at once, not after a wait for more bytes that never come.
+void TesterConnectionTest::bufferedBytesTakenAtOnce() {
+    auto simulator = startSimulator(settingsFor(Scenario::Normal));
+    QVERIFY(simulator);
+    LinkTimings timings = test::loopbackTimings();
+    timings.pollIntervalMs = 30000;
+    timings.idleTimeoutMs = 30000;
+    TesterConnection connection(timings);
+    LinkHooks hooks;
+    hooks.pumpEvents = [] {
+        QTest::qWait(20);
+        return false;
+    };
+    connection.setHooks(hooks);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
+    QCOMPARE(connection.downloadDatalogger(kPassword).outcome, Outcome::Success);
+    QVERIFY2(elapsed.elapsed() < timings.pollIntervalMs / 2,
+             qPrintable(QString::number(elapsed.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TesterConnectionTest)

@@ -266,6 +266,10 @@ Failures the manager must cope with:
       drip                send every image slowly, in slices (see below)
       upload-refused      answer an upload with "FAIL" and keep the old
                           configuration
+      unmarked            send the datalogger without its "R" mark
+      connect-hangs       never complete a connection (the listen queue is
+                          kept full), so a connect attempt runs into its
+                          time-out
   --drip-bytes N       Slice size of the drip scenario. Default: 1000.
   --drip-interval MS   Pause between slices of the drip scenario, in
                        milliseconds. Default: 100.

@@ -4,6 +4,7 @@
 #include "TesterSimulator.h"
 #include "link/LinkConstants.h"
 #include "link/TesterRequest.h"
+#include "records/DataloggerImage.h"
 
 #include <QSaveFile>
 #include <QTcpSocket>
@@ -25,6 +26,9 @@ int sequenceLength(uchar lead) {
         return 4;
     return 1;
 }
+
+// What stands in the header where a datalogger carries its "R".
+constexpr char kNoMark = 'X';
 
 QByteArray padded(const QByteArray &text) {
     QByteArray reply = text.left(link::kReplyLength);
@@ -198,6 +202,18 @@ void SimulatorSession::sendImage(const QString &command, const QByteArray &image
                 .arg(image.size() / 2)
                 .arg(size));
         return;
+    case Scenario::Unmarked:
+        if (command == QLatin1String(link::kDataloggerCommand)) {
+            QByteArray unmarked = image;
+            const qsizetype mark = records::kRecordSize + records::kHeaderMarkOffset;
+            if (mark < unmarked.size())
+                unmarked[mark] = kNoMark;
+            m_socket->write(unmarked);
+            log(QStringLiteral("%1: sent the %2 without its mark (%3 bytes)")
+                    .arg(command, what, size));
+            return;
+        }
+        break;
     case Scenario::Drip:
         m_drip = image;
         m_dripSent = 0;
@@ -213,10 +229,10 @@ void SimulatorSession::sendImage(const QString &command, const QByteArray &image
         m_dripTimer->start(std::max(0, m_settings.dripIntervalMs));
         return;
     default:
-        m_socket->write(image);
-        log(QStringLiteral("%1: sent the %2 (%3 bytes)").arg(command, what, size));
-        return;
+        break;
     }
+    m_socket->write(image);
+    log(QStringLiteral("%1: sent the %2 (%3 bytes)").arg(command, what, size));
 }
 
 void SimulatorSession::dripNext() {

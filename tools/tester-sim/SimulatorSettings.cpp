@@ -7,7 +7,7 @@ namespace nxa::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Scenario, const char *>, 12> kScenarioNames{{
+constexpr std::array<std::pair<Scenario, const char *>, 14> kScenarioNames{{
     {Scenario::Normal, "normal"},
     {Scenario::Busy, "busy"},
     {Scenario::WrongPassword, "wrong-password"},
@@ -20,6 +20,8 @@ constexpr std::array<std::pair<Scenario, const char *>, 12> kScenarioNames{{
     {Scenario::CloseMidTransfer, "close-mid-transfer"},
     {Scenario::Drip, "drip"},
     {Scenario::UploadRefused, "upload-refused"},
+    {Scenario::Unmarked, "unmarked"},
+    {Scenario::ConnectHangs, "connect-hangs"},
 }};
 
 } // namespace

@@ -22,6 +22,8 @@ enum class Scenario {
     CloseMidTransfer, // half a download, then the connection is closed
     Drip,             // downloads in small slices with pauses between them
     UploadRefused,    // an upload is answered with something other than "NXAOK"
+    Unmarked,         // the datalogger is sent without its "R" mark
+    ConnectHangs,     // no connection is ever completed: the listen queue is kept full
 };
 
 QString scenarioName(Scenario scenario);

@@ -8,6 +8,11 @@
 
 namespace nxa::sim {
 
+namespace {
+// One fills a queue of the smallest size; the second makes sure of it.
+constexpr int kQueueFillers = 2;
+} // namespace
+
 TesterSimulator::TesterSimulator(SimulatorSettings settings, QObject *parent)
     : QObject(parent), m_settings(std::move(settings)),
       m_configurationImage(m_settings.configurationImage) {}
@@ -19,7 +24,20 @@ bool TesterSimulator::listen(const QHostAddress &address, quint16 port) {
         m_server = new QTcpServer(this);
         connect(m_server, &QTcpServer::newConnection, this, &TesterSimulator::acceptConnections);
     }
-    return m_server->listen(address, port);
+    if (m_settings.scenario != Scenario::ConnectHangs)
+        return m_server->listen(address, port);
+    // The smallest queue, never taken from and filled at once by a
+    // connection of our own: the system then drops every further connection
+    // request, as with a tester that has hung or a firewall that drops them.
+    m_server->setListenBacklogSize(0);
+    if (!m_server->listen(address, port))
+        return false;
+    m_server->pauseAccepting();
+    for (int i = 0; i < kQueueFillers; ++i) {
+        auto *filler = new QTcpSocket(this);
+        filler->connectToHost(address, m_server->serverPort());
+    }
+    return true;
 }
 
 QString TesterSimulator::errorString() const {

@@ -98,19 +98,32 @@ private:
             notify(notice);
         if (merge.transferPeripheralNumber)
             m_config.setPeripheralNumber(*merge.transferPeripheralNumber);
-        if (merge.imageAccepted)
-            m_window.addLine(records::downloadCountLine(merge.added));
+        // What arrived is no datalogger: exporting the empty table would
+        // replace a good file and pass for a download that worked.
+        if (!merge.imageAccepted) {
+            m_window.addLine(kWrongDataFormatLine);
+            m_session.resultCode = link::resultCode(link::Outcome::CommunicationFailure);
+            return;
+        }
+        m_window.addLine(records::downloadCountLine(merge.added));
 
         const QString &path = m_parameters.outputPath;
-        const exports::ExportResult exported =
-            m_parameters.formatSwitch == QLatin1String(kTextSwitch)
-                ? exports::textExport(m_table, path)
-                : exports::workbookExport(m_table, path);
+        const exports::ExportResult exported = exportTable(path);
         m_window.addLine(exports::exportEventLine(exported, path));
         if (!exported.ok)
             m_session.resultCode = kResultCantCreateFile;
 
         m_window.addLine(runStampText(QDateTime::currentDateTime()));
+    }
+
+    exports::ExportResult exportTable(const QString &path) const {
+        // A name the program cannot hold as it was given would be written
+        // under another name.
+        if (!m_parameters.outputPathExact)
+            return {false, path};
+        return m_parameters.formatSwitch == QLatin1String(kTextSwitch)
+                   ? exports::textExport(m_table, path)
+                   : exports::workbookExport(m_table, path);
     }
 
     void fail(link::Outcome outcome) {
@@ -126,6 +139,8 @@ private:
     }
 
     static constexpr int kResultCantCreateFile = 8;
+    static inline const QString kWrongDataFormatLine =
+        QStringLiteral("     2 - Error: Wrong data format");
 
     Session &m_session;
     const CommandLineParameters &m_parameters;

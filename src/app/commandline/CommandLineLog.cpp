@@ -1,6 +1,7 @@
 #include "app/commandline/CommandLineLog.h"
 
 #include "app/commandline/CommandLineTexts.h"
+#include "common/RegularFile.h"
 #include "common/TesterAddress.h"
 
 #include <QFile>
@@ -16,8 +17,12 @@ QString runStampText(const QDateTime &when) {
 }
 
 QString runDescriptionText(quint32 address, const QString &outputPath) {
+    // A line break in the path would split the record's description line.
+    QString path = outputPath;
+    path.replace(QLatin1Char('\r'), QLatin1String("\\r"));
+    path.replace(QLatin1Char('\n'), QLatin1String("\\n"));
     return QStringLiteral("Extract data from ") + formatAddress(address) + QStringLiteral(" to ") +
-           outputPath;
+           path;
 }
 
 QByteArray logRecord(const QString &stamp, const QString &description, int resultCode,
@@ -36,7 +41,8 @@ bool appendLogRecord(const QString &path, const QString &stamp, const QString &d
     QFile file(path);
     // Unbuffered, so the record reaches the file in one write call, which
     // O_APPEND places at the end even when another run appends at once.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!openRegular(file, O_WRONLY | O_APPEND | O_CREAT,
+                     QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     const QByteArray record = logRecord(stamp, description, resultCode, file.size() > 0);
     const bool written = file.write(record) == record.size();

@@ -11,7 +11,7 @@ CommandLineParameters CommandLineParameters::from(const QStringList &parameters)
     p.address = at(0);
     p.password = at(1);
     p.formatSwitch = at(2);
-    p.outputPath = at(3);
+    p.outputPath = at(kOutputPathPosition);
     p.count = static_cast<int>(parameters.size());
     return p;
 }

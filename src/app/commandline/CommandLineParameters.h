@@ -9,6 +9,7 @@ namespace nxa::app {
 inline constexpr int kCommandLineParameterCount = 4;
 inline constexpr char kTextSwitch[] = "/TXT";
 inline constexpr char kWorkbookSwitch[] = "/XLSX";
+inline constexpr int kOutputPathPosition = 3; // counted from 0
 
 // The four parameters of a command-line run; a missing one reads as empty.
 struct CommandLineParameters {
@@ -17,6 +18,8 @@ struct CommandLineParameters {
     QString formatSwitch;
     QString outputPath;
     int count = 0;
+    // False when the path's bytes could not be held as they were given.
+    bool outputPathExact = true;
 
     static CommandLineParameters from(const QStringList &parameters);
 };

@@ -3,6 +3,7 @@
 #include "app/commandline/CommandLineDownload.h"
 #include "app/commandline/CommandLineLog.h"
 #include "app/commandline/CommandLineParameters.h"
+#include "app/commandline/CommandLineSignals.h"
 #include "app/commandline/CommandLineTexts.h"
 #include "app/dialogs/QtUserDialogs.h"
 
@@ -50,7 +51,8 @@ int runCommandLine(Session &session, const CommandLineOutput &output) {
     session.resultCode = 0;
     session.runStamp.clear();
     session.runDescription.clear();
-    const CommandLineParameters parameters = CommandLineParameters::from(session.parameters);
+    CommandLineParameters parameters = CommandLineParameters::from(session.parameters);
+    parameters.outputPathExact = !session.inexactParameters.contains(kOutputPathPosition);
     const ParameterCheck check = checkParameters(parameters);
     session.testerAddress = check.address;
     if (!check.passed()) {
@@ -65,6 +67,7 @@ int runCommandLine(Session &session, const CommandLineOutput &output) {
 }
 
 int finishCommandLineRun(const Session &session) {
+    holdTerminationSignals();
     appendLogRecord(QString::fromLatin1(kLogFileName), session.runStamp, session.runDescription,
                     session.resultCode);
     return session.resultCode;

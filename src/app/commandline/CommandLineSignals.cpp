@@ -14,6 +14,7 @@ namespace nxa::app {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+bool g_held = false;
 
 extern "C" void forwardSignal(int) {
     const char byte = 1;
@@ -44,8 +45,10 @@ CommandLineSignals::CommandLineSignals() {
 CommandLineSignals::~CommandLineSignals() {
     if (!m_notifier)
         return;
-    installHandler(SIGTERM, SIG_DFL);
-    installHandler(SIGINT, SIG_DFL);
+    if (!g_held) {
+        installHandler(SIGTERM, SIG_DFL);
+        installHandler(SIGINT, SIG_DFL);
+    }
     delete m_notifier;
     ::close(g_pipe[0]);
     ::close(g_pipe[1]);
@@ -57,6 +60,12 @@ void ignoreBrokenPipes() {
     action.sa_handler = SIG_IGN;
     sigemptyset(&action.sa_mask);
     sigaction(SIGPIPE, &action, nullptr);
+}
+
+void holdTerminationSignals() {
+    g_held = true;
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        installHandler(signal, SIG_IGN);
 }
 
 void CommandLineSignals::onSignal() {

@@ -32,4 +32,9 @@ private:
 // with a code other than the run's.
 void ignoreBrokenPipes();
 
+// From the moment a run's record is written, its result is final: a
+// termination signal that comes later is ignored, so the exit code always
+// equals the logged code. Lasts until the process ends.
+void holdTerminationSignals();
+
 } // namespace nxa::app

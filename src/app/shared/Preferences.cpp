@@ -1,8 +1,11 @@
 #include "app/shared/Preferences.h"
 
+#include "common/CompleteSave.h"
+#include "common/RegularFile.h"
 #include "common/TesterAddress.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <QStringList>
 
 #include <optional>
@@ -83,16 +86,12 @@ std::optional<QString> lookUp(QStringView content, const QString &group, const Q
 
 } // namespace
 
-quint32 readPreferences(const QString &path) {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.readAll();
+quint32 preferencesAddress(const QByteArray &bytes) {
     const QString content = decodeContent(bytes);
     return parseDottedAddress(lookUp(content, kGroup, kKey).value_or(kDefaultAddress));
 }
 
-void writePreferences(quint32 address, const QString &path) {
+QByteArray preferencesContent(quint32 address) {
     QByteArray bytes(kByteOrderMark, kByteOrderMarkSize);
     bytes += "\r\n[";
     bytes += kGroup.toUtf8();
@@ -101,10 +100,26 @@ void writePreferences(quint32 address, const QString &path) {
     bytes += " = ";
     bytes += formatAddress(address).toUtf8();
     bytes += "\r\n";
+    return bytes;
+}
+
+quint32 readPreferences(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QByteArray bytes;
+    if (openRegular(file, O_RDONLY, QIODevice::ReadOnly))
+        bytes = file.readAll();
+    return preferencesAddress(bytes);
+}
+
+void writePreferences(quint32 address, const QString &path) {
+    const QByteArray bytes = preferencesContent(address);
+    // Written beside the file and renamed over it, so a full disk leaves the
+    // earlier file as it was; a path that is no regular file is left alone.
+    if (!isRegularOrMissing(path))
         return;
-    file.write(bytes);
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
+        commitComplete(file);
 }
 
 } // namespace nxa::app

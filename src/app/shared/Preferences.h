@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -11,6 +12,11 @@ inline const QString kPreferencesFileName = QStringLiteral("preferences.pref");
 // the file, its group or its key is missing. Never fails: a value that is not
 // a dotted address gives whatever the dotted-address conversion yields.
 quint32 readPreferences(const QString &path = kPreferencesFileName);
+
+// The same from the file's bytes.
+quint32 preferencesAddress(const QByteArray &content);
+// The whole file written for `address`.
+QByteArray preferencesContent(quint32 address);
 
 // Rewrites the file whole with the tester address. A file that cannot be
 // written is skipped silently.

@@ -15,6 +15,9 @@ struct Session {
     QString password;
     // Parameters of a command-line run (empty in interactive mode).
     QStringList parameters;
+    // Positions (from 0) of the parameters whose bytes have no exact text
+    // form, so that they cannot be used as given.
+    QList<int> inexactParameters;
     int resultCode = 0;
     QString runStamp;
     QString runDescription;

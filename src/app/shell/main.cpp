@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QFile>
 
 namespace {
 
@@ -33,23 +34,32 @@ void chooseCommandLinePlatform() {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    // Read before QApplication takes out the arguments it knows (-style, -platform...).
     QStringList parameters;
-    for (int i = 1; i < argc; ++i)
-        parameters.append(QString::fromLocal8Bit(argv[i]));
+    QList<int> inexact;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        parameters.append(QFile::decodeName(bytes));
+        if (QFile::encodeName(parameters.last()) != bytes)
+            inexact.append(i - 1);
+    }
     nxa::app::hidePasswordParameter(argc, argv);
 
+    // The parameters belong to the program alone: the toolkit sees none of
+    // them, so a path such as "-platform" can never be taken as its option.
+    int toolkitArgc = argc;
     if (!parameters.isEmpty()) {
         nxa::app::ignoreBrokenPipes();
         chooseCommandLinePlatform();
+        toolkitArgc = 1;
     }
-    QApplication application(argc, argv);
+    QApplication application(toolkitArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
     // Lets the shell match the window to the installed menu entry and its icon.
     QApplication::setDesktopFileName(QStringLiteral(NXA_DESKTOP_ID));
 
     nxa::app::Session session;
     session.parameters = parameters;
+    session.inexactParameters = inexact;
     // The link and its transfer buffers exist from start-up on, in both modes.
     nxa::app::programConnection();
 

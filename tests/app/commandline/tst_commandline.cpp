@@ -14,6 +14,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -24,6 +25,10 @@
 
 #include <memory>
 
+#include <csignal>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace nxa;
@@ -92,11 +97,9 @@ sim::SimulatorSettings settingsFor(Scenario scenario, const QByteArray &datalogg
     return settings;
 }
 
-// `beforeStart` may change the prepared environment and channels of the process.
-ManagerRun runManager(const QStringList &arguments, const QString &directory, quint16 port,
-                      const std::function<void(QProcess &)> &whileRunning = {},
-                      const std::function<void(QProcess &)> &beforeStart = {}) {
-    QProcess process;
+// A manager process without a display, pointed at the tester's port.
+void prepareManager(QProcess &process, const QStringList &arguments, const QString &directory,
+                    quint16 port) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -105,9 +108,20 @@ ManagerRun runManager(const QStringList &arguments, const QString &directory, qu
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(directory);
+    process.setProgram(managerPath());
+    process.setArguments(arguments);
+}
+
+// `beforeStart` may change the prepared program, arguments, environment and
+// channels of the process.
+ManagerRun runManager(const QStringList &arguments, const QString &directory, quint16 port,
+                      const std::function<void(QProcess &)> &whileRunning = {},
+                      const std::function<void(QProcess &)> &beforeStart = {}) {
+    QProcess process;
+    prepareManager(process, arguments, directory, port);
     if (beforeStart)
         beforeStart(process);
-    process.start(managerPath(), arguments);
+    process.start();
     ManagerRun run;
     if (!process.waitForStarted(10000))
         return run;
@@ -140,6 +154,18 @@ const QRegularExpression
 
 bool isStamp(const QByteArray &line) {
     return kStampPattern.match(QString::fromUtf8(line)).hasMatch();
+}
+
+// The last line of log.txt, without its line end.
+QByteArray loggedResult(const QString &directory) {
+    QByteArray log = readFile(directory + QStringLiteral("/log.txt"));
+    log.chop(2);
+    return log.mid(log.lastIndexOf("\r\n") + 2);
+}
+
+QString fifoIn(const QString &directory, const char *name) {
+    const QString path = directory + QLatin1Char('/') + QLatin1String(name);
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
 }
 
 // Takes the first event that carries the window's press of its own button
@@ -199,9 +225,21 @@ private slots:
     void fullDatalogger_data();
     void fullDatalogger();
     void emptyDatalogger();
+    void unmarkedDatalogger_data();
     void unmarkedDatalogger();
     void passwordNeverWritten();
     void passwordHiddenWhileRunning();
+    void concurrentWorkbookRuns();
+    void toolkitOptionsAreParameters_data();
+    void toolkitOptionsAreParameters();
+    void signalDuringConnect();
+    void signalAfterTheRecord();
+    void nonRegularFiles_data();
+    void nonRegularFiles();
+    void fullDiskKeepsEarlierFiles_data();
+    void fullDiskKeepsEarlierFiles();
+    void outputPathBytes_data();
+    void outputPathBytes();
 };
 
 void CommandLineTest::parameterCheck_data() {
@@ -748,24 +786,32 @@ void CommandLineTest::emptyDatalogger() {
     QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
 }
 
-// An image without its mark is reported, adds no row, and the export still
-// writes the (empty) table; the result stays 0.
+void CommandLineTest::unmarkedDatalogger_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("output");
+    QTest::newRow("text") << "/TXT"
+                          << "out.txt";
+    QTest::newRow("workbook") << "/XLSX"
+                              << "out.xlsx";
+}
+
+// What arrived is no datalogger: a communication failure, no export, and the
+// file of an earlier run stays as it was.
 void CommandLineTest::unmarkedDatalogger() {
+    QFETCH(QString, format);
+    QFETCH(QString, output);
     QTemporaryDir dir;
-    records::DataloggerImageBuilder unmarked;
-    unmarked.addRecord(exampleRecord());
-    unmarked.setHeaderMark('X');
+    QVERIFY(test::writeFile(dir.filePath(output), "earlier run"));
     const auto tester =
-        test::startSimulator(settingsFor(Scenario::Normal, unmarked.transferImage()));
+        test::startSimulator(settingsFor(Scenario::Unmarked, twoRecordDatalogger()));
     QVERIFY(tester);
     const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
-    QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.lines.size(), 4);
-    QCOMPARE(run.lines.at(2), "Saved out.txt");
-    QVERIFY(isStamp(run.lines.at(3)));
+        runManager({"127.0.0.1", kPassword, format, output}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.lines.mid(2), QList<QByteArray>{"     2 - Error: Wrong data format"});
     QVERIFY(run.standardError.contains("Error: Wrong data format\n"));
-    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 120);
+    QCOMPARE(loggedResult(dir.path()), "     2 - Error: Communicatio failure.");
+    QCOMPARE(readFile(dir.filePath(output)), "earlier run");
 }
 
 void CommandLineTest::passwordNeverWritten() {
@@ -822,6 +868,221 @@ void CommandLineTest::passwordHiddenWhileRunning() {
     QCOMPARE(run.exitCode, 7);
     QCOMPARE(commandLine.split('\0').mid(1, 4),
              (QList<QByteArray>{"127.0.0.1", "******", "/TXT", "out.txt"}));
+}
+
+// Twenty runs write the same workbook at once: each has a temporary file of
+// its own, and the workbook left behind is a whole one.
+void CommandLineTest::concurrentWorkbookRuns() {
+    constexpr int kRuns = 20;
+    constexpr int kRecords = 2000;
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(
+        settingsFor(Scenario::Normal, records::sampleDatalogger(kRecords, 3).transferImage()));
+    QVERIFY(tester);
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        runs.push_back(std::make_unique<QProcess>());
+        prepareManager(*runs.back(), {"127.0.0.1", kPassword, "/XLSX", "same.xlsx"}, dir.path(),
+                       tester->port());
+        runs.back()->start();
+    }
+    for (const auto &run : runs) {
+        QVERIFY(run->waitForFinished(300000));
+        QCOMPARE(run->exitCode(), 0);
+    }
+    QCOMPARE(readFile(dir.filePath("log.txt")).count(kOkLine), kRuns);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{"log.txt", "preferences.pref", "same.xlsx"}));
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import openpyxl,sys\n"
+                                 "print(openpyxl.load_workbook(sys.argv[1]).active.max_row)\n"),
+                  dir.filePath("same.xlsx")});
+    QVERIFY(python.waitForFinished(60000));
+    QCOMPARE(python.readAllStandardOutput().trimmed(), QByteArray::number(kRecords + 1));
+}
+
+void CommandLineTest::toolkitOptionsAreParameters_data() {
+    QTest::addColumn<QStringList>("parameters");
+    QTest::addColumn<int>("code");
+    QTest::newRow("-platform as the switch")
+        << QStringList{"127.0.0.1", kPassword, "-platform", "x.txt"} << 1;
+    QTest::newRow("-platform as the path")
+        << QStringList{"127.0.0.1", kPassword, "/TXT", "-platform"} << 0;
+}
+
+// The four parameters are the program's own: none is read as an option of the
+// toolkit.
+void CommandLineTest::toolkitOptionsAreParameters() {
+    QFETCH(QStringList, parameters);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const ManagerRun run = runManager(parameters, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, code);
+    QCOMPARE(loggedResult(dir.path()), code == 0 ? kOkLine : kWrongParametersLine);
+    QCOMPARE(QFile::exists(dir.filePath(parameters.last())), code == 0);
+}
+
+// A termination signal during the connect attempt ends the run at once as
+// aborted, not when the attempt times out.
+void CommandLineTest::signalDuringConnect() {
+    QTemporaryDir dir;
+    const auto tester =
+        test::startSimulator(settingsFor(Scenario::ConnectHangs, twoRecordDatalogger()));
+    QVERIFY(tester);
+    QElapsedTimer sent;
+    const ManagerRun run = runManager(
+        {"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port(),
+        [&dir, &sent](QProcess &process) {
+            // Preferences are written right before the connect starts.
+            QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath("preferences.pref")), 20000);
+            QTest::qWait(300);
+            process.terminate();
+            sent.start();
+        });
+    QCOMPARE(run.exitCode, 7);
+    QCOMPARE(run.lines.mid(2), QList<QByteArray>{"     7 - Error: Operation aborted by user."});
+    QCOMPARE(loggedResult(dir.path()), "     7 - Error: Operation aborted by user.");
+}
+
+// Once the record is written the result is final: a termination signal that
+// arrives later cannot give another exit code.
+void CommandLineTest::signalAfterTheRecord() {
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const QString log = dir.filePath("log.txt");
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port(),
+                   [&log](QProcess &process) {
+                       QElapsedTimer waited;
+                       waited.start();
+                       while (QFileInfo(log).size() == 0 && waited.elapsed() < 60000)
+                           ::usleep(200);
+                       // Twice: the first signal of a run is handled, the second is not.
+                       for (int i = 0; i < 2; ++i) {
+                           ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+                           ::usleep(1000);
+                       }
+                   });
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(loggedResult(dir.path()), kOkLine);
+}
+
+void CommandLineTest::nonRegularFiles_data() {
+    QTest::addColumn<QString>("fifo");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("code");
+    QTest::newRow("log.txt") << "log.txt"
+                             << "/TXT"
+                             << "out.txt" << 0;
+    QTest::newRow("preferences.pref") << "preferences.pref"
+                                      << "/TXT"
+                                      << "out.txt" << 0;
+    QTest::newRow("text output") << "out.txt"
+                                 << "/TXT"
+                                 << "out.txt" << 8;
+    QTest::newRow("workbook output") << "out.xlsx"
+                                     << "/XLSX"
+                                     << "out" << 8;
+}
+
+// A named pipe in place of a file the run writes is a file that cannot be
+// opened: never waited on, never replaced.
+void CommandLineTest::nonRegularFiles() {
+    QFETCH(QString, fifo);
+    QFETCH(QString, format);
+    QFETCH(QString, output);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QString path = fifoIn(dir.path(), qPrintable(fifo));
+    QVERIFY(!path.isEmpty());
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, format, output}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, code);
+    QVERIFY(!QFileInfo(path).isFile());
+    if (fifo != QLatin1String("log.txt"))
+        QCOMPARE(loggedResult(dir.path()),
+                 code == 0 ? kOkLine : QByteArray("     8 - Error: Can't create file."));
+}
+
+void CommandLineTest::fullDiskKeepsEarlierFiles_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<int>("code");
+    QTest::newRow("preferences") << "preferences.pref" << false << 6;
+    QTest::newRow("text output") << "out.txt" << true << 8;
+}
+
+// A disk that fills up while a file is written leaves the earlier file as it
+// was, and an export that did not complete is no success.
+void CommandLineTest::fullDiskKeepsEarlierFiles() {
+    QFETCH(QString, file);
+    QFETCH(bool, listening);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QByteArray earlier = "[TCP/IP Settings]\r\nIP Address = 10.0.0.1\r\n";
+    QVERIFY(test::writeFile(dir.filePath(file), earlier));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto smallFiles = [](QProcess &process) {
+        process.setChildProcessModifier([] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit = {16, 16};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      listening ? tester->port() : closedPort(), {}, smallFiles);
+    QCOMPARE(run.exitCode, code);
+    QCOMPARE(readFile(dir.filePath(file)), earlier);
+}
+
+void CommandLineTest::outputPathBytes_data() {
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("description");
+    QTest::newRow("not UTF-8") << QByteArray("bad\xff\xfename.txt") << 8
+                               << QByteArray("Extract data from 127.0.0.1 to bad\xef\xbf\xbd"
+                                             "\xef\xbf\xbdname.txt");
+    QTest::newRow("line feed") << QByteArray("two\nlines.txt") << 0
+                               << QByteArray("Extract data from 127.0.0.1 to two\\nlines.txt");
+}
+
+// The path is used with its bytes as given or not at all, and never splits
+// the record.
+void CommandLineTest::outputPathBytes() {
+    QFETCH(QByteArray, path);
+    QFETCH(int, code);
+    QFETCH(QByteArray, description);
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    // Bytes that are no text reach the program only through a shell.
+    QString octal;
+    for (const char byte : path)
+        octal += QStringLiteral("\\%1").arg(static_cast<uchar>(byte), 3, 8, QLatin1Char('0'));
+    const auto throughShell = [&octal](QProcess &process) {
+        process.setArguments(
+            {QStringLiteral("-c"),
+             QStringLiteral("exec \"$0\" 127.0.0.1 583041 /TXT \"$(printf '%1')\"").arg(octal),
+             process.program()});
+        process.setProgram(QStringLiteral("/bin/sh"));
+    };
+    const ManagerRun run = runManager({}, dir.path(), tester->port(), {}, throughShell);
+    QCOMPARE(run.exitCode, code);
+    const QList<QByteArray> record = readFile(dir.filePath("log.txt")).split('\n');
+    QCOMPARE(record.size(), 4);
+    QCOMPARE(record.at(1), description + '\r');
+    const QString written = QFile::decodeName(path);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), code == 0 ? 3 : 2);
+    QCOMPARE(QFile::exists(dir.filePath(written)), code == 0);
 }
 
 QTEST_MAIN(CommandLineTest)
