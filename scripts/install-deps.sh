@@ -10,6 +10,7 @@ packages=(
   libbenchmark-dev libxlsxwriter-dev
   fonts-liberation xvfb xauth imagemagick poppler-utils unzip
   python3 python3-openpyxl python3-pil
+  clang libclang-rt-14-dev
 )
 # The package check (scripts/check-package.sh): packaging and validators.
 packages+=(

@@ -4,6 +4,7 @@
 // decode, encode, decode is stable.
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 
@@ -14,7 +15,6 @@
 
 namespace {
 
-constexpr char kFileForm = 'F';
 const QString kFileName = QStringLiteral("CONFIG07.BRC");
 
 bool decode(nxa::config::StationConfig &config, const QByteArray &image, bool fileForm) {
@@ -34,11 +34,7 @@ QByteArray encode(const nxa::config::StationConfig &config, bool fileForm) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    if (size == 0)
-        return 0;
-    const bool fileForm = data[0] == kFileForm;
-    const QByteArray image(reinterpret_cast<const char *>(data) + 1,
-                           static_cast<qsizetype>(size - 1));
+    const auto [fileForm, image] = formedImage(data, size);
 
     nxa::config::StationConfig config;
     if (!decode(config, image, fileForm))

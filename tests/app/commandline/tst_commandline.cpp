@@ -955,19 +955,27 @@ void CommandLineTest::signalAfterTheRecord() {
     const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
     QVERIFY(tester);
     const QString log = dir.filePath("log.txt");
-    const ManagerRun run =
-        runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port(),
-                   [&log](QProcess &process) {
-                       QElapsedTimer waited;
-                       waited.start();
-                       while (QFileInfo(log).size() == 0 && waited.elapsed() < 60000)
-                           ::usleep(200);
-                       // Twice: the first signal of a run is handled, the second is not.
-                       for (int i = 0; i < 2; ++i) {
-                           ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
-                           ::usleep(1000);
-                       }
-                   });
+    const auto signalAtTheRecord = [&log](QProcess &process) {
+        QElapsedTimer waited;
+        waited.start();
+        while (QFileInfo(log).size() == 0 && waited.elapsed() < 60000)
+            ::usleep(200);
+        // Twice: the first signal of a run is handled, the second is not.
+        for (int i = 0; i < 2; ++i) {
+            ::kill(static_cast<pid_t>(process.processId()), SIGTERM);
+            ::usleep(1000);
+        }
+    };
+    // Under AddressSanitizer the leak check at exit keeps the process alive
+    // a while after the record, so the signal is sure to find it.
+    const auto leakCheck = [](QProcess &process) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=1"));
+        environment.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("exitcode=0"));
+        process.setProcessEnvironment(environment);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), signalAtTheRecord, leakCheck);
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(loggedResult(dir.path()), kOkLine);
 }
