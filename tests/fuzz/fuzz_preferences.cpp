@@ -2,7 +2,7 @@
 // the file written for that address reads back as the same address.
 
 #include "FuzzCheck.h"
-#include "app/shell/Preferences.h"
+#include "app/shared/Preferences.h"
 
 #include <QByteArray>
 
