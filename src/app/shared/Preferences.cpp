@@ -118,6 +118,9 @@ void writePreferences(quint32 address, const QString &path) {
     if (!isRegularOrMissing(path))
         return;
     QSaveFile file(path);
+    // A folder nobody may create files in can still hold a writable file; it
+    // is then rewritten in place, the only way left.
+    file.setDirectWriteFallback(true);
     if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size())
         commitComplete(file);
 }
