@@ -1,15 +1,13 @@
 #include "export/CellText.h"
 
+#include "common/ByteFields.h"
+
 namespace nxa::exports {
 
 namespace {
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
 bool isHexDigit(char c) {
-    return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+    return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 bool isForbiddenControl(unsigned char c) {
@@ -53,7 +51,7 @@ bool isNumeric(std::string_view field) {
     bool exponentDigit = false;
     for (size_t i = 0; i < field.size(); ++i) {
         const char c = field[i];
-        if (isDigit(c)) {
+        if (isAsciiDigit(c)) {
             (exponent ? exponentDigit : mantissaDigit) = true;
         } else if (c == '+' || c == '-') {
             if (i != 0 && field[i - 1] != 'e')
@@ -63,7 +61,7 @@ bool isNumeric(std::string_view field) {
                 return false;
             point = true;
         } else if (c == 'e') {
-            if (exponent || i == 0 || !(isDigit(field[i - 1]) || field[i - 1] == '.'))
+            if (exponent || i == 0 || !(isAsciiDigit(field[i - 1]) || field[i - 1] == '.'))
                 return false;
             exponent = true;
         } else {
@@ -84,7 +82,7 @@ std::string_view numberText(std::string_view field) {
         --end;
     std::string_view text = field.substr(0, end);
     for (char c : text) {
-        if (isDigit(c))
+        if (isAsciiDigit(c))
             return text;
     }
     // ".0" or "-.00": the value is zero, and an empty value is no number.
