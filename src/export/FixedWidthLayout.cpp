@@ -14,10 +14,10 @@ const std::array<QString, kExportColumnCount> &exportTitles() {
     return titles;
 }
 
-void appendAligned(QString &out, const QString &text, int width) {
+void appendAligned(QString &out, QStringView text, int width) {
     const qsizetype length = text.size();
     if (length >= width) {
-        out.append(QStringView(text).first(width));
+        out.append(text.first(width));
         return;
     }
     static const QString spaces(32, QLatin1Char(' '));
@@ -44,11 +44,11 @@ template <typename CellAt> void appendLine(QString &out, QChar cellEnd, CellAt c
 } // namespace
 
 void appendTitleLine(QString &out, QChar cellEnd) {
-    appendLine(out, cellEnd, [](int c) -> const QString & { return exportTitles()[c]; });
+    appendLine(out, cellEnd, [](int c) -> QStringView { return exportTitles()[c]; });
 }
 
 void appendRowLine(QString &out, const records::Row &row, QChar cellEnd) {
-    appendLine(out, cellEnd, [&row](int c) -> const QString & { return row[c]; });
+    appendLine(out, cellEnd, [&row](int c) -> QStringView { return row[c]; });
 }
 
 namespace {
@@ -71,7 +71,8 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
     appendTitleLine(batch, cellEnd);
     bool ok = true;
     for (int r = 0; r < table.rowCount(); ++r) {
-        appendRowLine(batch, table.row(r), cellEnd);
+        // Key cells are read in place: no row copy, whatever the row order.
+        appendLine(batch, cellEnd, [&](int c) { return table.keyCell(r, c); });
         if ((r + 1) % kRowsPerBatch == 0) {
             ok = writeUtf8(device, batch) && ok;
             batch.clear();

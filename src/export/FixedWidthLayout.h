@@ -4,6 +4,7 @@
 
 #include <QIODevice>
 #include <QString>
+#include <QStringView>
 
 #include <array>
 
@@ -20,7 +21,7 @@ const std::array<QString, kExportColumnCount> &exportTitles();
 
 // Appends text right-aligned in width characters (UTF-16 units): padded on
 // the left with spaces, or cut to its first width characters.
-void appendAligned(QString &out, const QString &text, int width);
+void appendAligned(QString &out, QStringView text, int width);
 
 // Appends the title line or one table row: the thirteen fields, each followed
 // by cellEnd when it is not null, then CR LF.

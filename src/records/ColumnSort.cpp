@@ -72,9 +72,53 @@ std::vector<int> stableOrder(std::vector<std::pair<Key, int>> &entries, SortDire
     return order;
 }
 
+// Every distinct text of a key column is converted once, its values ranked
+// (equal values share a rank) and the rows then placed by rank with a stable
+// counting sort: the order a stable sort by value gives, without a single
+// comparison between rows.
+template <typename Key, typename Convert>
+std::vector<int> orderByPooledValues(const DataloggerTable &table, int column,
+                                     SortDirection direction, Convert convert) {
+    const quint32 bound = table.valueIdBound(column);
+    std::vector<std::pair<Key, quint32>> values;
+    values.reserve(bound);
+    for (quint32 id = 0; id < bound; ++id)
+        values.emplace_back(convert(limited(table.valueText(column, id))), id);
+    std::sort(values.begin(), values.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    std::vector<quint32> rank(bound);
+    quint32 ranks = 0;
+    for (size_t i = 0; i < values.size(); ++i) {
+        if (i > 0 && values[i - 1].first < values[i].first)
+            ++ranks;
+        rank[values[i].second] = ranks;
+    }
+    ++ranks;
+    if (direction != SortDirection::Ascending)
+        for (quint32 &r : rank)
+            r = ranks - 1 - r;
+
+    const int rows = table.rowCount();
+    std::vector<quint32> rowRank(static_cast<size_t>(rows));
+    std::vector<int> start(ranks + 1, 0);
+    for (int r = 0; r < rows; ++r) {
+        rowRank[static_cast<size_t>(r)] = rank[table.valueId(r, column)];
+        ++start[rowRank[static_cast<size_t>(r)] + 1];
+    }
+    for (quint32 k = 0; k < ranks; ++k)
+        start[k + 1] += start[k];
+    std::vector<int> order(static_cast<size_t>(rows));
+    for (int r = 0; r < rows; ++r)
+        order[static_cast<size_t>(start[rowRank[static_cast<size_t>(r)]]++)] = r;
+    return order;
+}
+
+// The hidden record column is not pooled: its keys are taken row by row.
 template <typename Key, typename Convert>
 std::vector<int> orderBy(const DataloggerTable &table, int column, SortDirection direction,
                          Convert convert) {
+    if (column < kKeyColumnCount)
+        return orderByPooledValues<Key>(table, column, direction, convert);
     std::vector<std::pair<Key, int>> entries;
     entries.reserve(static_cast<size_t>(table.rowCount()));
     for (int r = 0; r < table.rowCount(); ++r)
@@ -158,25 +202,25 @@ ColumnType chooseColumnType(const DataloggerTable &table, int column, QString *d
     // Empty cells say nothing about a column's type (a user without a name
     // would make a name column look numeric), so each sample is the nearest
     // non-empty cell, walking away from its row in the given step.
-    const auto sample = [&](int from, int step) -> std::optional<QStringView> {
+    const auto sample = [&](int from, int step) -> std::optional<QString> {
         for (int r = from; r >= 0 && r < rows; r += step) {
-            const QStringView text = limited(table.cell(r, column));
+            QString text = table.cell(r, column).left(kSortTextLimit);
             if (!text.isEmpty())
                 return text;
         }
         return std::nullopt;
     };
-    const std::optional<QStringView> top = sample(0, 1);
+    const std::optional<QString> top = sample(0, 1);
     if (!top) {
         // Nothing to compare: every order is already sorted, the stable sort keeps it.
         if (dateMask)
             dateMask->clear();
         return ColumnType::Integer;
     }
-    const QStringView first = *top;
-    const QStringView last = *sample(rows - 1, -1);
+    const QString first = *top;
+    const QString last = *sample(rows - 1, -1);
     // All non-empty cells above the middle row: the last one stands in.
-    const QStringView middle = sample(rows / 2, 1).value_or(last);
+    const QString middle = sample(rows / 2, 1).value_or(last);
 
     ColumnType type = detectColumnType(first);
     if (detectColumnType(last) != type || detectColumnType(middle) != type)

@@ -6,14 +6,94 @@
 
 namespace nxa::records {
 
+namespace {
+
+constexpr quint32 kGone = DuplicateKeySet::kNoSlot;
+
+// The hidden cell as the access record format writes it: every byte in
+// decimal without leading zeros, each followed by "-". Only that exact form is
+// stored as bytes, so the text always comes back as it went in.
+bool parseRecordText(QStringView text, std::array<quint8, 16> &bytes) {
+    qsizetype i = 0;
+    for (quint8 &byte : bytes) {
+        const qsizetype start = i;
+        int value = 0;
+        while (i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9') &&
+               i - start < 3) {
+            value = value * 10 + (text[i].unicode() - u'0');
+            ++i;
+        }
+        const qsizetype digits = i - start;
+        if (digits == 0 || value > 255 || (digits > 1 && text[start] == QLatin1Char('0')) ||
+            i >= text.size() || text[i] != QLatin1Char('-'))
+            return false;
+        byte = static_cast<quint8>(value);
+        ++i;
+    }
+    return i == text.size();
+}
+
+QString recordText(const std::array<quint8, 16> &bytes) {
+    QString text;
+    text.reserve(64);
+    for (quint8 byte : bytes) {
+        text += QString::number(byte);
+        text += QLatin1Char('-');
+    }
+    return text;
+}
+
+quint64 combineHash(quint64 seed, quint64 value) {
+    return seed ^ (value + 0x9e3779b97f4a7c15ull + (seed << 12) + (seed >> 4));
+}
+
+quint64 finishHash(quint64 h) {
+    h ^= h >> 31;
+    h *= 0x7fb5d329728ea185ull;
+    h ^= h >> 27;
+    h *= 0x81dadef4bc2dd44dull;
+    return h ^ (h >> 33);
+}
+
+} // namespace
+
+Row DataloggerTable::row(int r) const {
+    Row result;
+    for (int c = 0; c < kColumnCount; ++c)
+        result[static_cast<size_t>(c)] = cell(r, c);
+    return result;
+}
+
+QString DataloggerTable::cell(int r, int c) const {
+    const StoredRow &row = stored(r);
+    const quint32 id = row.cells[static_cast<size_t>(c)];
+    if (c == kRecordColumn && id == kRawRecord)
+        return recordText(row.record);
+    return m_pools[static_cast<size_t>(c)].text(id);
+}
+
 void DataloggerTable::insertAtTop(Row row) {
-    m_rows.push_front(std::move(row));
+    StoredRow stored;
+    for (int c = 0; c < kKeyColumnCount; ++c)
+        stored.cells[static_cast<size_t>(c)] =
+            m_pools[static_cast<size_t>(c)].intern(row[static_cast<size_t>(c)]);
+    if (parseRecordText(row[kRecordColumn], stored.record)) {
+        stored.cells[kRecordColumn] = kRawRecord;
+    } else {
+        stored.record.fill(0);
+        stored.cells[kRecordColumn] = m_pools[kRecordColumn].intern(row[kRecordColumn]);
+    }
+    if (m_slotCount % kBlockRows == 0) {
+        m_blocks.emplace_back();
+        m_blocks.back().reserve(kBlockRows);
+    }
+    m_blocks.back().push_back(stored);
+    m_states.push_back(kLive);
+    m_order.push_back(m_slotCount++);
 }
 
 void DataloggerTable::removeRow(int r) {
-    if (r < 0 || r >= rowCount())
-        return;
-    m_rows.erase(m_rows.begin() + r);
+    removeRows({r});
 }
 
 void DataloggerTable::removeRows(std::vector<int> rows) {
@@ -23,25 +103,87 @@ void DataloggerTable::removeRows(std::vector<int> rows) {
     std::erase_if(rows, [this](int r) { return r < 0 || r >= rowCount(); });
     if (rows.empty())
         return;
-    std::deque<Row> kept;
-    size_t next = 0;
-    for (int r = 0; r < rowCount(); ++r) {
-        if (next < rows.size() && rows[next] == r) {
+    const size_t n = m_order.size();
+    // Walking the reversed order from its end visits rows 0, 1, 2...
+    std::vector<quint32> kept;
+    kept.reserve(n - rows.size());
+    auto next = rows.rbegin();
+    for (size_t i = 0; i < n; ++i) {
+        const int r = static_cast<int>(n - 1 - i);
+        if (next != rows.rend() && *next == r) {
             ++next;
-            continue;
+            removeSlot(m_order[i]);
+        } else {
+            kept.push_back(m_order[i]);
         }
-        kept.push_back(std::move(m_rows[static_cast<size_t>(r)]));
     }
-    m_rows = std::move(kept);
+    m_order = std::move(kept);
+    compact();
 }
 
 void DataloggerTable::clear() {
-    m_rows.clear();
+    for (quint32 s : m_order)
+        removeSlot(s);
+    std::vector<quint32>().swap(m_order);
+    compact();
+}
+
+void DataloggerTable::removeSlot(quint32 s) {
+    m_states[s] &= static_cast<quint8>(~kLive);
+    // The snapshot still holds a keyed row, so it stays until the next one.
+    if (!(m_states[s] & kKeyed))
+        dropSlot(s);
+}
+
+void DataloggerTable::dropSlot(quint32 s) {
+    StoredRow &row = slot(s);
+    for (int c = 0; c < kColumnCount; ++c) {
+        const quint32 id = row.cells[static_cast<size_t>(c)];
+        if (c != kRecordColumn || id != kRawRecord)
+            m_pools[static_cast<size_t>(c)].release(id);
+    }
+    m_states[s] = 0;
+    ++m_droppedSlots;
+}
+
+void DataloggerTable::compact() {
+    if (m_droppedSlots == 0)
+        return;
+    std::vector<quint32> newSlot(m_slotCount, kGone);
+    quint32 to = 0;
+    for (quint32 from = 0; from < m_slotCount; ++from) {
+        if (m_states[from] == 0)
+            continue;
+        if (to != from) {
+            slot(to) = slot(from);
+            m_states[to] = m_states[from];
+        }
+        newSlot[from] = to++;
+    }
+    m_slotCount = to;
+    m_droppedSlots = 0;
+    for (quint32 &s : m_order)
+        s = newSlot[s];
+    m_keys.renameSlots(newSlot);
+
+    // Give back the blocks and the bytes that no longer hold rows.
+    const size_t blocks = (m_slotCount + kBlockRows - 1) / kBlockRows;
+    m_blocks.resize(blocks);
+    m_blocks.shrink_to_fit();
+    if (blocks > 0)
+        m_blocks.back().resize(m_slotCount - (blocks - 1) * kBlockRows);
+    m_states.resize(m_slotCount);
+    m_states.shrink_to_fit();
+    m_order.shrink_to_fit();
+    if (m_slotCount == 0) {
+        for (CellPool &pool : m_pools)
+            pool.clear();
+    }
 }
 
 void DataloggerTable::reorder(const std::vector<int> &order) {
     // Anything but a permutation of the rows would drop or copy rows: refuse it.
-    if (order.size() != m_rows.size())
+    if (order.size() != m_order.size())
         return;
     std::vector<bool> seen(order.size(), false);
     for (int from : order) {
@@ -49,55 +191,80 @@ void DataloggerTable::reorder(const std::vector<int> &order) {
             return;
         seen[static_cast<size_t>(from)] = true;
     }
-    // Follow each cycle of the permutation, moving every row once, in place.
-    std::vector<bool> placed(order.size(), false);
-    for (size_t start = 0; start < order.size(); ++start) {
-        if (placed[start])
-            continue;
-        Row first = std::move(m_rows[start]);
-        size_t to = start;
-        for (;;) {
-            placed[to] = true;
-            const size_t from = static_cast<size_t>(order[to]);
-            if (from == start)
-                break;
-            m_rows[to] = std::move(m_rows[from]);
-            to = from;
-        }
-        m_rows[to] = std::move(first);
+    const size_t n = m_order.size();
+    std::vector<quint32> reordered(n);
+    for (size_t i = 0; i < n; ++i)
+        reordered[n - 1 - i] = slotOf(order[i]);
+    m_order = std::move(reordered);
+}
+
+quint64 DataloggerTable::keyHash(quint32 s) const {
+    const StoredRow &row = slot(s);
+    quint64 h = 0;
+    for (int c = 0; c < kKeyColumnCount; ++c)
+        h = combineHash(h,
+                        m_pools[static_cast<size_t>(c)].keyHash(row.cells[static_cast<size_t>(c)]));
+    return finishHash(h);
+}
+
+bool DataloggerTable::sameKey(quint32 s, const Row &row) const {
+    const StoredRow &stored = slot(s);
+    for (int c = 0; c < kKeyColumnCount; ++c) {
+        const QString &text =
+            m_pools[static_cast<size_t>(c)].text(stored.cells[static_cast<size_t>(c)]);
+        if (trimSpacesView(text) != trimSpacesView(row[static_cast<size_t>(c)]))
+            return false;
     }
+    return true;
 }
 
 void DataloggerTable::rebuildDuplicateKeys() {
-    m_keys.clear();
-    m_keys.reserve(rowCount());
-    for (const Row &row : m_rows)
-        m_keys.insert(duplicateKey(row));
+    size_t added = 0;
+    for (quint32 s = 0; s < m_slotCount; ++s)
+        added += m_states[s] == kLive;
+    m_keys.reserveMore(added);
+    for (quint32 s = 0; s < m_slotCount; ++s) {
+        if (m_states[s] == kLive) {
+            m_keys.insert(keyHash(s), s);
+            m_states[s] = kLive | kKeyed;
+        }
+    }
+    forgetRemovedRows();
+}
+
+void DataloggerTable::forgetRemovedRows() {
+    for (quint32 s = 0; s < m_slotCount; ++s) {
+        if (m_states[s] == kKeyed) {
+            m_keys.erase(keyHash(s), s);
+            dropSlot(s);
+        }
+    }
+    compact();
 }
 
 void DataloggerTable::clearDuplicateKeys() {
     m_keys.clear();
+    for (quint32 s = 0; s < m_slotCount; ++s) {
+        if (m_states[s] == kKeyed)
+            dropSlot(s);
+        else
+            m_states[s] &= static_cast<quint8>(~kKeyed);
+    }
+    compact();
 }
 
 bool DataloggerTable::isDuplicate(const Row &row) const {
-    return !m_keys.isEmpty() && m_keys.contains(duplicateKey(row));
+    if (m_keys.size() == 0)
+        return false;
+    quint64 h = 0;
+    for (int c = 0; c < kKeyColumnCount; ++c)
+        h = combineHash(h, keyCellHash(trimSpacesView(row[static_cast<size_t>(c)])));
+    return m_keys.find(finishHash(h), [&](quint32 s) { return sameKey(s, row); });
 }
 
-QString DataloggerTable::duplicateKey(const Row &row) {
-    std::array<QStringView, kKeyColumnCount> cells;
-    qsizetype size = kKeyColumnCount - 1;
-    for (int c = 0; c < kKeyColumnCount; ++c) {
-        cells[static_cast<size_t>(c)] = trimSpacesView(row[c]);
-        size += cells[static_cast<size_t>(c)].size();
-    }
-    QString key;
-    key.reserve(size);
-    for (int c = 0; c < kKeyColumnCount; ++c) {
-        if (c > 0)
-            key += QLatin1Char('\n');
-        key += cells[static_cast<size_t>(c)];
-    }
-    return key;
+size_t DataloggerTable::storageBytes() const {
+    return m_blocks.size() * kBlockRows * sizeof(StoredRow) + m_states.capacity() +
+           m_order.capacity() * sizeof(quint32) + m_keys.capacityBytes();
 }
 
 } // namespace nxa::records

@@ -102,7 +102,7 @@ void drawRow(ReportLayout &layout, int r, const Row &row, bool hideValues) {
 
 bool holdsSinglePeripheral(const records::DataloggerTable &table) {
     for (int r = 1; r < table.rowCount(); ++r) {
-        if (table.cell(r, records::kColumnPn) != table.cell(r - 1, records::kColumnPn))
+        if (table.keyCell(r, records::kColumnPn) != table.keyCell(r - 1, records::kColumnPn))
             return false;
     }
     return true;

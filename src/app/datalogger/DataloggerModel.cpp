@@ -33,7 +33,7 @@ int DataloggerModel::columnCount(const QModelIndex &parent) const {
 QVariant DataloggerModel::data(const QModelIndex &index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const QString &text = m_table.cell(index.row(), index.column());
+    const QString text = m_table.cell(index.row(), index.column());
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
