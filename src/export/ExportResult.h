@@ -10,6 +10,8 @@ namespace nxa::exports {
 struct ExportResult {
     bool ok = false;
     QString path;
+    // The user stopped the export; any earlier file at path is untouched.
+    bool cancelled = false;
 };
 
 // The Event viewer line of a command-line export: "Saved " or the

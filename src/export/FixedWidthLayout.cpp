@@ -64,7 +64,8 @@ bool writeUtf8(QIODevice &device, const QString &text) {
 
 } // namespace
 
-bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, QChar cellEnd) {
+bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, QChar cellEnd,
+                      const ProgressCallback &progress) {
     const int cellEnds = cellEnd.isNull() ? 0 : kExportColumnCount;
     QString batch;
     batch.reserve((kExportLineWidth + cellEnds + 2) * kRowsPerBatch);
@@ -76,6 +77,8 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
         if ((r + 1) % kRowsPerBatch == 0) {
             ok = writeUtf8(device, batch) && ok;
             batch.clear();
+            if (!reportProgress(progress, r + 1, table.rowCount()))
+                return false;
         }
     }
     if (!batch.isEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Progress.h"
 #include "records/DataloggerTable.h"
 
 #include <QIODevice>
@@ -29,8 +30,9 @@ void appendTitleLine(QString &out, QChar cellEnd = QChar());
 void appendRowLine(QString &out, const records::Row &row, QChar cellEnd = QChar());
 
 // Writes the title line and every row of the table to the device, UTF-8, each
-// field followed by cellEnd when it is not null; false when a write fails.
+// field followed by cellEnd when it is not null; false when a write fails or
+// progress (told the rows written out of the row count) says stop.
 bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device,
-                      QChar cellEnd = QChar());
+                      QChar cellEnd = QChar(), const ProgressCallback &progress = {});
 
 } // namespace nxa::exports

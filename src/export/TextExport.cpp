@@ -8,17 +8,24 @@
 
 namespace nxa::exports {
 
-bool writeFixedWidthText(const records::DataloggerTable &table, QIODevice &device) {
-    return writeLayoutLines(table, device);
+bool writeFixedWidthText(const records::DataloggerTable &table, QIODevice &device,
+                         const ProgressCallback &progress) {
+    return writeLayoutLines(table, device, QChar(), progress);
 }
 
-ExportResult textExport(const records::DataloggerTable &table, const QString &path) {
+ExportResult textExport(const records::DataloggerTable &table, const QString &path,
+                        const ProgressCallback &progress) {
     QSaveFile file(path);
     if (!isRegularOrMissing(path) || !file.open(QIODevice::WriteOnly))
         return {false, path};
-    if (!writeFixedWidthText(table, file)) {
+    bool stopped = false;
+    const ProgressCallback watched = [&](qint64 done, qint64 total) {
+        stopped = !reportProgress(progress, done, total);
+        return !stopped;
+    };
+    if (!writeFixedWidthText(table, file, watched)) {
         file.cancelWriting();
-        return {false, path};
+        return {false, path, stopped};
     }
     return {commitComplete(file), path};
 }

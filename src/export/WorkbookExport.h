@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Progress.h"
 #include "export/ExportResult.h"
 #include "records/DataloggerTable.h"
 
@@ -20,12 +21,15 @@ WorkbookPaths workbookPaths(const QString &givenPath);
 
 // Writes the title line and the rows in the fixed-width layout, every field
 // followed by a TAB, every line by CR LF; false when a write fails.
-bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device);
+bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device,
+                       const ProgressCallback &progress = {});
 
 // Saves the table as an XLSX workbook through a temporary tab-separated file
 // of its own, which is deleted whatever happens. The workbook replaces an
 // earlier one only when complete; a workbook path that names anything but a
-// regular file fails. result.path is the workbook file.
-ExportResult workbookExport(const records::DataloggerTable &table, const QString &path);
+// regular file fails. result.path is the workbook file. progress is told the
+// work done in thousandths; stopping it leaves any earlier workbook untouched.
+ExportResult workbookExport(const records::DataloggerTable &table, const QString &path,
+                            const ProgressCallback &progress = {});
 
 } // namespace nxa::exports

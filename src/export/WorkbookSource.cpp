@@ -7,6 +7,17 @@
 
 namespace nxa::exports {
 
+namespace {
+
+// Often enough for a progress bar, rarely enough to cost nothing.
+constexpr qint64 kLinesPerReport = 4096;
+
+bool reportPosition(const ProgressCallback &progress, qint64 line, QIODevice &source) {
+    return line % kLinesPerReport != 0 || reportProgress(progress, source.pos(), source.size());
+}
+
+} // namespace
+
 WorkbookSource::WorkbookSource(const QString &separator) : m_separator(separator.toStdString()) {}
 
 bool WorkbookSource::classify(std::string_view line, bool intern) {
@@ -29,7 +40,7 @@ bool WorkbookSource::classify(std::string_view line, bool intern) {
     return true;
 }
 
-bool WorkbookSource::scan(QIODevice &source) {
+bool WorkbookSource::scan(QIODevice &source, const ProgressCallback &progress) {
     m_strings = SharedStringTable();
     m_rowCount = 0;
     m_columnCount = 0;
@@ -51,6 +62,8 @@ bool WorkbookSource::scan(QIODevice &source) {
         if (!m_cells.empty())
             ++m_rowsWithFields;
         writeWorksheetRow(rowCounter, m_rowCount, {}, m_cells, m_columns);
+        if (!reportPosition(progress, m_rowCount, source))
+            return false;
     }
     m_rowBytes = rowCounter.size();
     return !reader.failed();
@@ -68,7 +81,8 @@ qint64 WorkbookSource::worksheetSize() const {
     return counter.size() + m_rowBytes + m_rowsWithFields * spansDigits;
 }
 
-bool WorkbookSource::writeWorksheet(QIODevice &source, PartBuffer &out) {
+bool WorkbookSource::writeWorksheet(QIODevice &source, PartBuffer &out,
+                                    const ProgressCallback &progress) {
     writeWorksheetStart(out, m_columnCount, m_rowCount);
     const std::string spans = std::to_string(m_columnCount);
     SourceLineReader reader(source);
@@ -80,6 +94,8 @@ bool WorkbookSource::writeWorksheet(QIODevice &source, PartBuffer &out) {
             static_cast<int>(m_cells.size()) > m_columnCount)
             return false;
         writeWorksheetRow(out, rowNumber, spans, m_cells, m_columns);
+        if (!reportPosition(progress, rowNumber, source))
+            return false;
     }
     writeWorksheetEnd(out);
     return !reader.failed() && rowNumber == m_rowCount;

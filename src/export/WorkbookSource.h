@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Progress.h"
 #include "export/PartBuffer.h"
 #include "export/SharedStringTable.h"
 #include "export/WorksheetPart.h"
@@ -20,8 +21,9 @@ class WorkbookSource {
 public:
     explicit WorkbookSource(const QString &separator);
 
-    // Reads the whole source from its current position; false on a read error.
-    bool scan(QIODevice &source);
+    // Reads the whole source from its current position; false on a read error
+    // or when progress (told the source position out of its size) says stop.
+    bool scan(QIODevice &source, const ProgressCallback &progress = {});
 
     qint64 rowCount() const { return m_rowCount; }
     int columnCount() const { return m_columnCount; }
@@ -32,8 +34,8 @@ public:
     qint64 worksheetSize() const;
     // Reads the source again from its current position (the start) and
     // generates the worksheet; false on a read error or when the source no
-    // longer reads as it did during the scan.
-    bool writeWorksheet(QIODevice &source, PartBuffer &out);
+    // longer reads as it did during the scan, or when progress says stop.
+    bool writeWorksheet(QIODevice &source, PartBuffer &out, const ProgressCallback &progress = {});
 
 private:
     // Splits and classifies one line; false when a text is not in the table

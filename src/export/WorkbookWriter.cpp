@@ -1,6 +1,7 @@
 #include "export/WorkbookWriter.h"
 
 #include "common/CompleteSave.h"
+#include "export/PackagerThread.h"
 #include "export/PartBuffer.h"
 #include "export/WorkbookFixedParts.h"
 #include "export/WorkbookSource.h"
@@ -13,7 +14,7 @@ namespace nxa::exports {
 
 namespace {
 
-bool storeSharedStrings(ZipPackager &zip, const WorkbookSource &source) {
+bool storeSharedStrings(PartPackager &zip, const WorkbookSource &source) {
     PartBuffer counter;
     source.writeSharedStrings(counter);
     if (!zip.beginPart(kSharedStringsEntry, counter.size()))
@@ -23,38 +24,60 @@ bool storeSharedStrings(ZipPackager &zip, const WorkbookSource &source) {
     return out.finish() && zip.endPart();
 }
 
-bool storeWorksheet(ZipPackager &zip, WorkbookSource &scanned, QIODevice &source) {
+bool storeWorksheet(PartPackager &zip, WorkbookSource &scanned, QIODevice &source,
+                    const ProgressCallback &progress) {
     if (!source.seek(0) || !zip.beginPart(kWorksheetEntry, scanned.worksheetSize()))
         return false;
     PartBuffer out(&zip);
-    const bool read = scanned.writeWorksheet(source, out);
+    const bool read = scanned.writeWorksheet(source, out, progress);
     return out.finish() && read && zip.endPart();
 }
 
-} // namespace
+// The source is read twice: the scan is the first half of the work, the
+// worksheet the second.
+ProgressCallback passProgress(const ProgressCallback &progress, int pass) {
+    if (!progress)
+        return {};
+    return [&progress, pass](qint64 done, qint64 total) {
+        return progress(pass * total + done, 2 * total);
+    };
+}
 
-bool writeWorkbook(QIODevice &source, QIODevice &target, const QString &separator) {
-    ZipPackager zip(target);
-    if (!zip.open())
-        return false;
+bool writeParts(PartPackager &zip, QIODevice &source, const QString &separator,
+                const ProgressCallback &progress) {
     for (const FixedPart &part : fixedParts()) {
         if (!zip.addPart(part.name, part.bytes))
             return false;
     }
     WorkbookSource scanned(separator);
-    if (!source.seek(0) || !scanned.scan(source))
+    if (!source.seek(0) || !scanned.scan(source, passProgress(progress, 0)))
         return false;
-    return storeSharedStrings(zip, scanned) && storeWorksheet(zip, scanned, source) && zip.close();
+    return storeSharedStrings(zip, scanned) &&
+           storeWorksheet(zip, scanned, source, passProgress(progress, 1)) && zip.close();
 }
 
-bool writeWorkbook(const QString &sourcePath, const QString &targetPath, const QString &separator) {
+} // namespace
+
+bool writeWorkbook(QIODevice &source, QIODevice &target, const QString &separator,
+                   const WorkbookWriteOptions &options) {
+    ZipPackager zip(target, options.entryTime);
+    if (!zip.open())
+        return false;
+    if (!options.compressOnSecondThread)
+        return writeParts(zip, source, separator, options.progress);
+    PackagerThread compressing(zip);
+    return writeParts(compressing, source, separator, options.progress);
+}
+
+bool writeWorkbook(const QString &sourcePath, const QString &targetPath, const QString &separator,
+                   const WorkbookWriteOptions &options) {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return false;
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return false;
-    if (!writeWorkbook(source, target, separator)) {
+    if (!writeWorkbook(source, target, separator, options)) {
         target.cancelWriting();
         return false;
     }

@@ -30,7 +30,8 @@ struct EntryDeleter {
 
 } // namespace
 
-ZipPackager::ZipPackager(QIODevice &device) : m_target{&device} {}
+ZipPackager::ZipPackager(QIODevice &device, std::time_t entryTime)
+    : m_target{&device}, m_entryTime(entryTime) {}
 
 ZipPackager::~ZipPackager() {
     if (m_archive) {
@@ -62,7 +63,7 @@ bool ZipPackager::beginPart(const char *name, qint64 size) {
     archive_entry_set_filetype(entry.get(), AE_IFREG);
     archive_entry_set_perm(entry.get(), kEntryMode);
     archive_entry_set_size(entry.get(), size);
-    archive_entry_set_mtime(entry.get(), std::time(nullptr), 0);
+    archive_entry_set_mtime(entry.get(), m_entryTime != 0 ? m_entryTime : std::time(nullptr), 0);
     m_declared = size;
     m_written = 0;
     if (archive_write_header(m_archive, entry.get()) != ARCHIVE_OK)

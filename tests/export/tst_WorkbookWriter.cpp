@@ -87,6 +87,8 @@ private slots:
     void failingTargetDeviceFails();
     void sourceRewrittenBetweenPassesFails_data();
     void sourceRewrittenBetweenPassesFails();
+    void secondThreadWritesTheSameBytes_data();
+    void secondThreadWritesTheSameBytes();
 
 private:
     QTemporaryDir m_dir;
@@ -307,6 +309,35 @@ void TestWorkbookWriter::sourceRewrittenBetweenPassesFails() {
     target.open(QIODevice::WriteOnly);
     const bool unchanged = QTest::currentDataTag() == QLatin1String("unchanged");
     QCOMPARE(writeWorkbook(source, target, QStringLiteral("\t")), unchanged);
+}
+
+void TestWorkbookWriter::secondThreadWritesTheSameBytes_data() {
+    QTest::addColumn<QByteArray>("source");
+    QByteArray large;
+    // Enough for the worksheet to fill the queue between the threads many times.
+    for (int r = 0; r < 60000; ++r)
+        large += QByteArray::number(r % 97) + "\tName \xC3\xA9" + QByteArray::number(r % 1000) +
+                 "\t" + QByteArray::number(r) + ".5\t\r\n";
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("one row") << QByteArray("a\t1\r\n");
+    QTest::newRow("large") << large;
+}
+
+void TestWorkbookWriter::secondThreadWritesTheSameBytes() {
+    QFETCH(QByteArray, source);
+    QByteArray written[2];
+    for (int threaded = 0; threaded < 2; ++threaded) {
+        QBuffer input(&source);
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        QBuffer output(&written[threaded]);
+        QVERIFY(output.open(QIODevice::WriteOnly));
+        WorkbookWriteOptions options;
+        options.compressOnSecondThread = threaded == 1;
+        options.entryTime = 1700000000;
+        QVERIFY(writeWorkbook(input, output, QStringLiteral("\t"), options));
+    }
+    QVERIFY(written[0].size() > 1000);
+    QVERIFY(written[0] == written[1]);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookWriter)
