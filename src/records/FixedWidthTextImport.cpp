@@ -118,6 +118,13 @@ private:
 
 } // namespace
 
+namespace {
+
+// Often enough for a progress bar, rarely enough to cost nothing.
+constexpr qint64 kLinesPerProgressReport = 4096;
+
+} // namespace
+
 bool isTextImportPath(const QString &path) {
     return path.endsWith(QLatin1String(".txt")) || path.endsWith(QLatin1String(".TXT"));
 }
@@ -134,14 +141,16 @@ Row rowFromTextLine(QStringView line) {
     return row;
 }
 
-TextImportResult importFixedWidthText(DataloggerTable &table, const QString &path) {
+TextImportResult importFixedWidthText(DataloggerTable &table, const QString &path,
+                                      const ProgressCallback &progress) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return importFixedWidthText(table, &file);
+    return importFixedWidthText(table, &file, progress);
 }
 
-TextImportResult importFixedWidthText(DataloggerTable &table, QIODevice *device) {
+TextImportResult importFixedWidthText(DataloggerTable &table, QIODevice *device,
+                                      const ProgressCallback &progress) {
     TextImportResult result;
     if (!device || !device->isReadable())
         return result;
@@ -157,10 +166,13 @@ TextImportResult importFixedWidthText(DataloggerTable &table, QIODevice *device)
 
     const int before = table.rowCount();
     table.rebuildDuplicateKeys();
+    qint64 lineCount = 0;
     while (const std::optional<QString> line = lines.next()) {
         Row row = rowFromTextLine(*line);
         if (!table.isDuplicate(row))
             table.insertAtTop(std::move(row));
+        if (++lineCount % kLinesPerProgressReport == 0)
+            reportProgress(progress, device->pos(), device->size());
     }
     result.added = table.rowCount() - before;
     result.notices.append(mergeCountNotice(result.added));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Notice.h"
+#include "common/Progress.h"
 #include "records/DataloggerTable.h"
 
 #include <QString>
@@ -29,9 +30,12 @@ Row rowFromTextLine(QStringView line);
 // Reads a fixed-width text file back into the table: every line after the
 // " PN" header line becomes a row at the top unless the table already held
 // the same 13 cells when the import began. Rebuilds the duplicate keys itself.
-// Each line is UTF-8, or Latin-1 when it is not valid UTF-8.
-TextImportResult importFixedWidthText(DataloggerTable &table, const QString &path);
+// Each line is UTF-8, or Latin-1 when it is not valid UTF-8. progress is told
+// the bytes read out of the file size; the import does not stop early.
+TextImportResult importFixedWidthText(DataloggerTable &table, const QString &path,
+                                      const ProgressCallback &progress = {});
 // The same from a device open for reading.
-TextImportResult importFixedWidthText(DataloggerTable &table, QIODevice *device);
+TextImportResult importFixedWidthText(DataloggerTable &table, QIODevice *device,
+                                      const ProgressCallback &progress = {});
 
 } // namespace nxa::records

@@ -108,8 +108,8 @@ bool holdsSinglePeripheral(const records::DataloggerTable &table) {
     return true;
 }
 
-void dataloggerReport(Canvas &canvas, const records::DataloggerTable &table, bool hideValues,
-                      const QString &title) {
+bool dataloggerReport(Canvas &canvas, const records::DataloggerTable &table, bool hideValues,
+                      const QString &title, const ProgressCallback &progress) {
     ReportLayout layout(canvas);
     layout.useFont(FontRole::Body);
     layout.advance(layout.logo());
@@ -119,8 +119,15 @@ void dataloggerReport(Canvas &canvas, const records::DataloggerTable &table, boo
     }
     layout.titleLine(title, 2);
     drawHeadings(layout, hideValues);
-    for (int r = 0; r < table.rowCount(); ++r)
+    // A page holds a few dozen rows: report about once a page.
+    constexpr int kRowsPerReport = 64;
+    for (int r = 0; r < table.rowCount(); ++r) {
         drawRow(layout, r, table.row(r), hideValues);
+        if (r % kRowsPerReport == kRowsPerReport - 1 &&
+            !reportProgress(progress, r + 1, table.rowCount()))
+            return false;
+    }
+    return true;
 }
 
 } // namespace nxa::report

@@ -20,6 +20,8 @@ public:
     QQueue<QString> pathAnswers; // open, save and folder dialogs
     QQueue<std::optional<QString>> textAnswers;
     QQueue<QString> printerPdfPaths; // a path makes the printer print to that PDF file
+    QStringList progressTexts;       // every progress window begun
+    int cancelProgressAfter = -1;    // updates before a cancellable one is cancelled; -1 never
 
     void showNotice(const Notice &notice) override {
         notices.append(notice);
@@ -58,6 +60,20 @@ public:
         printer.setOutputFileName(printerPdfPaths.dequeue());
         return true;
     }
+    std::unique_ptr<ProgressWindow> beginProgress(const QString &text, bool cancellable) override {
+        progressTexts.append(text);
+        return std::make_unique<ScriptedProgress>(cancellable ? cancelProgressAfter : -1);
+    }
+
+private:
+    class ScriptedProgress : public ProgressWindow {
+    public:
+        explicit ScriptedProgress(int cancelAfter) : m_left(cancelAfter) {}
+        bool update(qint64, qint64) override { return m_left < 0 || m_left-- > 0; }
+
+    private:
+        int m_left;
+    };
 };
 
 } // namespace nxa::app

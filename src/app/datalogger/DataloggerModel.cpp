@@ -2,6 +2,10 @@
 
 #include <QColor>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace nxa::app {
 
 namespace {
@@ -16,6 +20,15 @@ constexpr ColumnInfo kColumns[records::kColumnCount] = {
     {"L (KOhm)", 80},    {"R (KOhm)", 80}, {"L+R (KOhm)", 80}, {"Pass", 50},  {"Relay", 50},
     {"Recognition", 80}, {"Date", 80},     {"Time", 80},       {"", 0},
 };
+
+// The table frees what deleted rows held, but the allocator keeps freed pages
+// for later unless asked; after deleting a plant's million rows the manager
+// should shrink back, not stay at its peak.
+void returnFreedMemory() {
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
 
 } // namespace
 
@@ -74,7 +87,9 @@ void DataloggerModel::removeAllRows() {
         return;
     beginTableChange();
     m_table.clear();
+    m_table.forgetRemovedRows();
     endTableChange();
+    returnFreedMemory();
 }
 
 void DataloggerModel::removeRowList(const std::vector<int> &rows) {
@@ -84,7 +99,9 @@ void DataloggerModel::removeRowList(const std::vector<int> &rows) {
     // selected rows quick to delete.
     beginTableChange();
     m_table.removeRows(rows);
+    m_table.forgetRemovedRows();
     endTableChange();
+    returnFreedMemory();
 }
 
 void DataloggerModel::reorderRows(const std::vector<int> &order) {

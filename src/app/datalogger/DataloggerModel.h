@@ -30,6 +30,8 @@ public:
     void beginTableChange();
     void endTableChange();
 
+    // Both give back the memory of the removed rows, their duplicate keys
+    // included: a deleted row no longer counts as a duplicate.
     void removeAllRows();
     // Removes the listed rows in one pass.
     void removeRowList(const std::vector<int> &rows);

@@ -9,7 +9,6 @@
 #include "records/DataloggerMerge.h"
 #include "records/FixedWidthTextImport.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QHeaderView>
@@ -29,14 +28,6 @@ constexpr int kTop = 90;
 constexpr int kValueColumnWidth = 80;
 constexpr int kValueColumns[] = {records::kColumnWristStrap, records::kColumnLeft,
                                  records::kColumnRight, records::kColumnLeftRight};
-
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // The text export's file name: every ".txt" removed, whatever its case, then
 // one ".txt" at the end.
@@ -154,10 +145,13 @@ void DataloggerView::openFile() {
         return;
     Notices notices;
     {
-        BusyCursor busy;
+        // An import stopped half-way would leave half a file's rows: no Cancel.
+        const std::unique_ptr<ProgressWindow> progress =
+            m_dialogs.beginProgress(QStringLiteral("Importing records..."), false);
         m_model->beginTableChange();
         if (records::isTextImportPath(path)) {
-            notices = records::importFixedWidthText(m_table, path).notices;
+            notices =
+                records::importFixedWidthText(m_table, path, progressCallback(*progress)).notices;
         } else {
             m_table.rebuildDuplicateKeys();
             const records::MergeResult result = records::mergeDataloggerFile(m_table, path);
@@ -182,10 +176,13 @@ void DataloggerView::deleteSelection() {
     if (!m_dialogs.askYesNo(QStringLiteral("Remove"),
                             QStringLiteral("Do you really want remove selected item?")))
         return;
+    const std::unique_ptr<ProgressWindow> progress =
+        m_dialogs.beginProgress(QStringLiteral("Deleting records..."), false);
     std::vector<int> rows;
     for (const QItemSelectionRange &range : m_list->selectionModel()->selection())
         for (int row = range.top(); row <= range.bottom(); ++row)
             rows.push_back(row);
+    progress->update(0, 0);
     m_model->removeRowList(rows);
 }
 
@@ -207,12 +204,16 @@ void DataloggerView::save() {
         return;
     exports::ExportResult result;
     {
-        BusyCursor busy;
-        result = choice == 1 ? exports::textExport(m_table, textExportPath(given))
-                             : exports::workbookExport(m_table, given);
+        // The save goes to a temporary file until it is complete, so stopping
+        // it loses nothing.
+        const std::unique_ptr<ProgressWindow> progress =
+            m_dialogs.beginProgress(QStringLiteral("Saving records..."), true);
+        result = choice == 1 ? exports::textExport(m_table, textExportPath(given),
+                                                   progressCallback(*progress))
+                             : exports::workbookExport(m_table, given, progressCallback(*progress));
     }
     // A save that did not happen must not pass for one that did.
-    if (!result.ok)
+    if (!result.ok && !result.cancelled)
         m_dialogs.showNotice({QStringLiteral("Error"),
                               QStringLiteral("Can't create file ") + result.path,
                               NoticeIcon::Error});

@@ -1,5 +1,6 @@
 #include "app/dialogs/QtUserDialogs.h"
 
+#include "app/dialogs/QtProgressWindow.h"
 #include "app/dialogs/TwoChoiceWindow.h"
 
 #include <QDialog>
@@ -106,6 +107,11 @@ bool QtUserDialogs::setUpPrinter(QPrinter &printer) {
     printer.setPrintRange(QPrinter::AllPages);
     QPrintDialog dialog(&printer, m_owner);
     return dialog.exec() == QDialog::Accepted;
+}
+
+std::unique_ptr<ProgressWindow> QtUserDialogs::beginProgress(const QString &text,
+                                                             bool cancellable) {
+    return std::make_unique<QtProgressWindow>(m_owner, text, cancellable);
 }
 
 } // namespace nxa::app

@@ -34,6 +34,7 @@ public:
     std::optional<QString> inputText(const QString &caption, const QString &prompt,
                                      const QString &preset) override;
     bool setUpPrinter(QPrinter &printer) override;
+    std::unique_ptr<ProgressWindow> beginProgress(const QString &text, bool cancellable) override;
 
 private:
     QPointer<QWidget> m_owner;

@@ -1,14 +1,31 @@
 #pragma once
 
 #include "common/Notice.h"
+#include "common/Progress.h"
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 class QPrinter;
 
 namespace nxa::app {
+
+// The window of one long piece of work, open while the object lives. It shows
+// only once the work has gone on for a moment, so quick work shows nothing.
+class ProgressWindow {
+public:
+    virtual ~ProgressWindow() = default;
+    // done of total (total 0 when unknown: the bar only shows activity);
+    // false once the user chose Cancel.
+    virtual bool update(qint64 done, qint64 total) = 0;
+};
+
+// The callback a library reports to, shown in window.
+inline ProgressCallback progressCallback(ProgressWindow &window) {
+    return [&window](qint64 done, qint64 total) { return window.update(done, total); };
+}
 
 // Every question or message the application puts to the user goes through
 // here, so tests can script the answers and record what was shown.
@@ -38,6 +55,10 @@ public:
                                              const QString &preset) = 0;
     // The printer dialog, preset to one copy and all pages; false when cancelled.
     virtual bool setUpPrinter(QPrinter &printer) = 0;
+    // Progress of long work with the busy cursor; Cancel only where stopping
+    // midway loses nothing.
+    virtual std::unique_ptr<ProgressWindow> beginProgress(const QString &text,
+                                                          bool cancellable) = 0;
 };
 
 } // namespace nxa::app

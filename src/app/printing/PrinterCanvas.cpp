@@ -64,6 +64,12 @@ void PrinterCanvas::enterPage(int page) {
     m_anyPageEmitted = true;
 }
 
+void PrinterCanvas::abort() {
+    if (m_painter.isActive())
+        m_printer.abort();
+    finish();
+}
+
 int PrinterCanvas::pageWidth() const {
     return m_printer.width();
 }

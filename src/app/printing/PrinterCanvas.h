@@ -29,6 +29,8 @@ public:
     void startCopy();
     // How many times the document must be drawn for the copies asked for.
     static int copiesToDraw(const QPrinter &printer);
+    // Ends the job without printing what it holds, where the printer allows.
+    void abort();
 
     int pageWidth() const override;
     int pageHeight() const override;

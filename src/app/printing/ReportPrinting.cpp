@@ -13,7 +13,8 @@ namespace {
 
 // Shows the printer dialog, preset to one copy and all pages, and draws the
 // report on the chosen printer. A cancelled dialog or a job that cannot start
-// prints nothing and shows nothing.
+// prints nothing and shows nothing; a drawing that returns false (the user
+// stopped it) aborts the job.
 template <typename Draw>
 void printReport(UserDialogs &dialogs, const QString &documentName, Draw draw) {
     QPrinter printer(QPrinter::HighResolution);
@@ -30,7 +31,10 @@ void printReport(UserDialogs &dialogs, const QString &documentName, Draw draw) {
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)
             canvas.startCopy();
-        draw(canvas);
+        if (!draw(canvas)) {
+            canvas.abort();
+            return;
+        }
     }
     canvas.finish();
 }
@@ -45,18 +49,25 @@ void printDataloggerReport(const records::DataloggerTable &table, bool hideValue
     if (!title)
         return;
     printReport(dialogs, *title, [&](report::Canvas &canvas) {
-        report::dataloggerReport(canvas, table, hideValues, *title);
+        const std::unique_ptr<ProgressWindow> progress =
+            dialogs.beginProgress(QStringLiteral("Printing..."), true);
+        return report::dataloggerReport(canvas, table, hideValues, *title,
+                                        progressCallback(*progress));
     });
 }
 
 void printProfilesReport(const config::StationConfig &config, UserDialogs &dialogs) {
-    printReport(dialogs, report::profilesDocumentName(config),
-                [&](report::Canvas &canvas) { report::profilesReport(canvas, config); });
+    printReport(dialogs, report::profilesDocumentName(config), [&](report::Canvas &canvas) {
+        report::profilesReport(canvas, config);
+        return true;
+    });
 }
 
 void printUsersReport(const config::StationConfig &config, UserDialogs &dialogs) {
-    printReport(dialogs, report::usersDocumentName(config),
-                [&](report::Canvas &canvas) { report::usersReport(canvas, config); });
+    printReport(dialogs, report::usersDocumentName(config), [&](report::Canvas &canvas) {
+        report::usersReport(canvas, config);
+        return true;
+    });
 }
 
 } // namespace nxa::app

@@ -10,6 +10,7 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QColor>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QPushButton>
@@ -354,6 +355,34 @@ private slots:
             QVERIFY(file.open(QIODevice::ReadOnly));
             QVERIFY(file.readAll().contains("850"));
         }
+    }
+
+    void saveStoppedFromItsProgressLeavesTheEarlierFile_data() {
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("text") << 1 << "out.txt";
+        QTest::newRow("workbook") << 2 << "book.xlsx";
+    }
+    void saveStoppedFromItsProgressLeavesTheEarlierFile() {
+        QFETCH(int, choice);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(name);
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly) && earlier.write("earlier") == 7);
+        earlier.close();
+        QStringList names;
+        for (int i = 0; i < 3000; ++i)
+            names << QStringLiteral("N%1").arg(i);
+        fill(names);
+        m_dialogs.choiceAnswers.enqueue(choice);
+        m_dialogs.pathAnswers.enqueue(path);
+        m_dialogs.cancelProgressAfter = 1;
+        m_view->save();
+        QCOMPARE(m_dialogs.progressTexts, QStringList{"Saving records..."});
+        QCOMPARE(fileStart(path, 100), QByteArray("earlier"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{name});
+        QVERIFY(m_dialogs.notices.isEmpty());
     }
 
     void saveClosedOrCancelledWritesNothing() {
