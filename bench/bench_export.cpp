@@ -6,6 +6,7 @@
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
 #include "export/WorkbookWriter.h"
+#include "records/ColumnSort.h"
 #include "records/DataloggerTable.h"
 
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <xlsxwriter.h>
 #endif
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,10 @@ using namespace nxa;
 
 namespace {
 
-constexpr int kRows = 100000;
-
-const records::DataloggerTable &table() {
-    static const records::DataloggerTable rows = [] {
-        records::DataloggerTable t;
+const records::DataloggerTable &table(int rowCount = 100000) {
+    static std::map<int, records::DataloggerTable> tables;
+    if (tables.count(rowCount) == 0) {
+        records::DataloggerTable &t = tables[rowCount];
         const char *first[] = {"Anna", "Bruno", "Carla", "Dieter", "Elena", "Franz", "Greta",
                                "Hugo", "Ines",  "Jonas", "Klara",  "Lukas", "Maja",  "Nils",
                                "Olga", "Paul",  "Rosa",  "Sven",   "Tina",  "Udo"};
@@ -37,7 +38,7 @@ const records::DataloggerTable &table() {
                               "Fischer", "Baumann", "Frei",          "Zimmermann", "Brunner",
                               "Gerber",  "Moser",   "M\xC3\xBCller", "Steiner",    "Graf"};
         const char *recognition[] = {"Finger", "Code", "Number"};
-        for (int r = kRows - 1; r >= 0; --r) {
+        for (int r = rowCount - 1; r >= 0; --r) {
             records::Row row;
             row[0] = QString::number(1 + r % 4);
             row[1] = QStringLiteral("%1").arg(1 + r % 300, 5, 10, QLatin1Char('0'));
@@ -62,9 +63,18 @@ const records::DataloggerTable &table() {
             row[13] = QStringLiteral("00112233445566778899AABBCCDDEEFF");
             t.insertAtTop(row);
         }
-        return t;
-    }();
-    return rows;
+    }
+    return tables[rowCount];
+}
+
+// The same rows after a click on the Name header.
+const records::DataloggerTable &sortedTable(int rows) {
+    static std::map<int, records::DataloggerTable> tables;
+    if (tables.count(rows) == 0) {
+        tables[rows] = table(rows);
+        records::sortTable(tables[rows], records::kColumnName, records::SortDirection::Ascending);
+    }
+    return tables[rows];
 }
 
 QTemporaryDir &folder() {
@@ -92,6 +102,19 @@ void BM_TextExport(benchmark::State &state) {
     state.counters["bytes"] = static_cast<double>(fileSize(path));
 }
 
+// Text export of 10^5 and 10^6 rows, in insertion order and sorted by Name.
+void BM_TextExportOrder(benchmark::State &state) {
+    const int rows = static_cast<int>(state.range(0));
+    const bool sorted = state.range(1) != 0;
+    const records::DataloggerTable &rowsToWrite = sorted ? sortedTable(rows) : table(rows);
+    const QString path = folder().filePath(QStringLiteral("order.txt"));
+    for (auto _ : state) {
+        if (!exports::textExport(rowsToWrite, path).ok)
+            state.SkipWithError("text export failed");
+    }
+    state.counters["bytes"] = static_cast<double>(fileSize(path));
+}
+
 void BM_WorkbookExport(benchmark::State &state) {
     const QString path = folder().filePath(QStringLiteral("ours.xlsx"));
     table();
@@ -103,17 +126,26 @@ void BM_WorkbookExport(benchmark::State &state) {
     state.counters["bytes"] = static_cast<double>(fileSize(path));
 }
 
-// The writer alone, from a tab-separated file already on disk.
-void BM_WriteWorkbook(benchmark::State &state) {
-    const QString source = folder().filePath(QStringLiteral("source.temp"));
-    const QString path = folder().filePath(QStringLiteral("writer.xlsx"));
-    {
+// The tab-separated source of the workbook writer for a table size, written once.
+QString sourceFile(int rows) {
+    const QString source = folder().filePath(QStringLiteral("source%1.temp").arg(rows));
+    if (!QFile::exists(source)) {
         QFile file(source);
         file.open(QIODevice::WriteOnly);
-        exports::writeTabSeparated(table(), file);
+        exports::writeTabSeparated(table(rows), file);
     }
+    return source;
+}
+
+// The writer alone, from a tab-separated file already on disk: rows, and
+// whether the compression runs on a second thread.
+void BM_WriteWorkbook(benchmark::State &state) {
+    const QString source = sourceFile(static_cast<int>(state.range(0)));
+    const QString path = folder().filePath(QStringLiteral("writer.xlsx"));
+    exports::WorkbookWriteOptions options;
+    options.compressOnSecondThread = state.range(1) != 0;
     for (auto _ : state) {
-        if (!exports::writeWorkbook(source, path, QStringLiteral("\t")))
+        if (!exports::writeWorkbook(source, path, QStringLiteral("\t"), options))
             state.SkipWithError("writer failed");
     }
     state.counters["bytes"] = static_cast<double>(fileSize(path));
@@ -184,17 +216,78 @@ void BM_Libxlsxwriter(benchmark::State &state) {
     state.counters["bytes"] = static_cast<double>(fileSize(QString::fromStdString(path)));
 }
 
+// libxlsxwriter in constant_memory mode from the same tab-separated source
+// the writer reads: lines split at tabs, numbers written as numbers. Reading
+// the source is part of both timings.
+void BM_LibxlsxwriterConstantMemory(benchmark::State &state) {
+    const QString source = sourceFile(static_cast<int>(state.range(0)));
+    const std::string path = folder().filePath(QStringLiteral("constant.xlsx")).toStdString();
+    for (auto _ : state) {
+        QFile file(source);
+        file.open(QIODevice::ReadOnly);
+        lxw_workbook_options options = {};
+        options.constant_memory = LXW_TRUE;
+        lxw_workbook *workbook = workbook_new_opt(path.c_str(), &options);
+        lxw_worksheet *sheet = workbook_add_worksheet(workbook, nullptr);
+        lxw_row_t r = 0;
+        std::string field;
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine();
+            const std::string_view text(line.constData(), static_cast<size_t>(line.size()));
+            lxw_col_t c = 0;
+            size_t start = 0;
+            for (size_t tab = text.find('\t'); tab != std::string_view::npos;
+                 start = tab + 1, tab = text.find('\t', start), ++c) {
+                field.assign(text.substr(start, tab - start));
+                if (exports::isNumeric(field))
+                    worksheet_write_number(sheet, r, c, std::stod(field), nullptr);
+                else if (!field.empty())
+                    worksheet_write_string(sheet, r, c, field.c_str(), nullptr);
+            }
+            ++r;
+        }
+        if (workbook_close(workbook) != LXW_NO_ERROR)
+            state.SkipWithError("libxlsxwriter failed");
+    }
+    state.counters["bytes"] = static_cast<double>(fileSize(QString::fromStdString(path)));
+}
+
 #endif
 
 } // namespace
 
 BENCHMARK(BM_TableOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TextExport)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextExportOrder)
+    ->ArgNames({"rows", "sorted"})
+    ->ArgsProduct({{100000, 1000000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WorkbookExport)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WriteWorkbook)->Unit(benchmark::kMillisecond);
 #ifdef NXA_HAVE_XLSXWRITER
 BENCHMARK(BM_PreparedCellsOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Libxlsxwriter)->Unit(benchmark::kMillisecond);
+#endif
+// Our writer on one and on two threads next to libxlsxwriter's constant_memory
+// mode, size by size in the same run, so the ratio is taken under one load.
+BENCHMARK(BM_WriteWorkbook)
+    ->ArgNames({"rows", "threads"})
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Unit(benchmark::kMillisecond);
+#ifdef NXA_HAVE_XLSXWRITER
+BENCHMARK(BM_LibxlsxwriterConstantMemory)->Arg(100000)->Unit(benchmark::kMillisecond);
+#endif
+BENCHMARK(BM_WriteWorkbook)
+    ->ArgNames({"rows", "threads"})
+    ->Args({1000000, 0})
+    ->Args({1000000, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+#ifdef NXA_HAVE_XLSXWRITER
+BENCHMARK(BM_LibxlsxwriterConstantMemory)
+    ->Arg(1000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 #endif
 
 BENCHMARK_MAIN();

@@ -4,7 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
+#include <map>
 #include <memory>
+#include <vector>
 
 using namespace nxa::records;
 
@@ -27,6 +31,115 @@ const DataloggerTable &sharedTable() {
     static const DataloggerTable table = largeTable();
     return table;
 }
+
+// A plant's log files: full 10,000-record dataloggers of 1000 users, each
+// starting where the one before ended, as a tester's log files over months.
+QByteArray plantImage(int index) {
+    SampleDataloggerOptions options;
+    options.userCount = 1000;
+    options.peripheralNumber = 1 + index % 20;
+    options.start = QDateTime(QDate(2020, 1, 1).addDays(index * 9), QTime(6, 0));
+    return sampleDatalogger(10000, 1000 + static_cast<quint32>(index), options).transferImage();
+}
+
+// The table the manager holds after importing rows / 10,000 such files.
+const DataloggerTable &plantTable(int rows) {
+    static std::map<int, DataloggerTable> tables;
+    auto found = tables.find(rows);
+    if (found == tables.end()) {
+        DataloggerTable &table = tables[rows];
+        for (int i = 0; i < rows / 10000; ++i) {
+            table.rebuildDuplicateKeys();
+            mergeDataloggerImage(table, plantImage(i));
+        }
+        table.rebuildDuplicateKeys();
+        return table;
+    }
+    return found->second;
+}
+
+size_t allocatedBytes() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+// Bytes per row as the allocator counts them: the rows, their pooled texts and
+// the duplicate key set, after every import took its snapshot.
+void BM_TableMemory(benchmark::State &state) {
+    const int rows = static_cast<int>(state.range(0));
+    std::vector<QByteArray> images;
+    for (int i = 0; i < rows / 10000; ++i)
+        images.push_back(plantImage(i));
+    size_t bytes = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const size_t before = allocatedBytes();
+        {
+            auto table = std::make_unique<DataloggerTable>();
+            for (const QByteArray &image : images) {
+                table->rebuildDuplicateKeys();
+                mergeDataloggerImage(*table, image);
+            }
+            table->rebuildDuplicateKeys();
+            bytes = allocatedBytes() - before;
+            benchmark::DoNotOptimize(table->rowCount());
+            if (table->rowCount() != rows)
+                state.SkipWithError("rows were lost");
+        }
+    }
+    state.counters["bytes_per_row"] = static_cast<double>(bytes) / rows;
+    state.counters["MB"] = static_cast<double>(bytes) / 1e6;
+}
+BENCHMARK(BM_TableMemory)
+    ->ArgName("rows")
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+// 100 log files imported one after another into one table, each import
+// taking its snapshot first, as Open File does.
+void BM_HundredImports(benchmark::State &state) {
+    std::vector<QByteArray> images;
+    for (int i = 0; i < 100; ++i)
+        images.push_back(plantImage(i));
+    for (auto _ : state) {
+        DataloggerTable table;
+        for (const QByteArray &image : images) {
+            table.rebuildDuplicateKeys();
+            mergeDataloggerImage(table, image);
+        }
+        state.PauseTiming();
+        if (table.rowCount() != 1000000)
+            state.SkipWithError("rows were lost");
+        table = DataloggerTable();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_HundredImports)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Each column type at 10^4 to 10^6 rows: Name and Date compare as text
+// (year-first dates), ID as integers, L+R as integers with empty cells.
+void BM_SortPlantTable(benchmark::State &state) {
+    const int column = static_cast<int>(state.range(0));
+    const int rows = static_cast<int>(state.range(1));
+    std::unique_ptr<DataloggerTable> table;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table.reset();
+        table = std::make_unique<DataloggerTable>(plantTable(rows));
+        state.ResumeTiming();
+        sortTable(*table, column, SortDirection::Ascending);
+        benchmark::DoNotOptimize(table->cell(0, column));
+    }
+    table.reset();
+}
+BENCHMARK(BM_SortPlantTable)
+    ->ArgNames({"column", "rows"})
+    ->ArgsProduct({{kColumnName, kColumnId, kColumnDate, kColumnLeftRight},
+                   {10000, 100000, 1000000}})
+    ->Unit(benchmark::kMillisecond);
 
 void BM_MergeFullImageIntoLargeTable(benchmark::State &state) {
     SampleDataloggerOptions options;
@@ -113,6 +226,35 @@ void BM_SortDayFirstDates(benchmark::State &state) {
     table.reset();
 }
 BENCHMARK(BM_SortDayFirstDates)->Unit(benchmark::kMillisecond);
+
+// Day-first dates sort as dates; decimals with a comma as decimals.
+void BM_SortDatesAndDecimals(benchmark::State &state) {
+    const int column = static_cast<int>(state.range(0));
+    const DataloggerTable &source = plantTable(1000000);
+    DataloggerTable changed;
+    for (int r = source.rowCount() - 1; r >= 0; --r) {
+        Row row = source.row(r);
+        const QString date = row[kColumnDate];
+        row[kColumnDate] =
+            date.mid(8, 2) + QLatin1Char('/') + date.mid(5, 2) + QLatin1Char('/') + date.left(4);
+        row[kColumnId] = row[kColumnId] + QStringLiteral(",5");
+        changed.insertAtTop(row);
+    }
+    std::unique_ptr<DataloggerTable> table;
+    for (auto _ : state) {
+        state.PauseTiming();
+        table.reset();
+        table = std::make_unique<DataloggerTable>(changed);
+        state.ResumeTiming();
+        sortTable(*table, column, SortDirection::Descending);
+    }
+    table.reset();
+}
+BENCHMARK(BM_SortDatesAndDecimals)
+    ->ArgName("column")
+    ->Arg(kColumnDate)
+    ->Arg(kColumnId)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 

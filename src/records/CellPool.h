@@ -1,12 +1,15 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <QStringView>
 
 #include <vector>
 
 namespace nxa::records {
+
+// Hash of a cell text, the same wherever it is taken: for the pools' index and,
+// over the text without its outer spaces, for the duplicate keys.
+quint64 cellTextHash(QStringView text);
 
 // The distinct texts of one column, each stored once and shared by every row
 // that holds it; a plant's log files repeat a few thousand names, dates and
@@ -27,14 +30,27 @@ public:
     void clear();
 
 private:
+    size_t findSlot(QStringView text, quint64 hash) const;
+    void index(quint32 id);
+    void unindex(quint32 id);
+    void growIndex();
+
     std::vector<QString> m_texts;
+    std::vector<quint64> m_hashes;
     std::vector<quint64> m_keyHashes;
     std::vector<quint32> m_references;
     std::vector<quint32> m_freeIds;
-    QHash<QString, quint32> m_ids;
+    // Open addressing: id + 1 per used slot (0 for a free one) with the top
+    // half of the text's hash, so most misses never touch the texts.
+    struct IndexSlot {
+        quint32 entry;
+        quint32 tag;
+    };
+    std::vector<IndexSlot> m_index;
+    size_t m_indexed = 0;
+    // Rows arrive in runs that share a PN, a date, a pass mark: the last text
+    // interned is checked before the index.
+    quint32 m_lastId = 0;
 };
-
-// Hash of a key cell's text (outer spaces already removed by the caller).
-quint64 keyCellHash(QStringView trimmed);
 
 } // namespace nxa::records

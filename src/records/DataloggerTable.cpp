@@ -258,7 +258,7 @@ bool DataloggerTable::isDuplicate(const Row &row) const {
         return false;
     quint64 h = 0;
     for (int c = 0; c < kKeyColumnCount; ++c)
-        h = combineHash(h, keyCellHash(trimSpacesView(row[static_cast<size_t>(c)])));
+        h = combineHash(h, cellTextHash(trimSpacesView(row[static_cast<size_t>(c)])));
     return m_keys.find(finishHash(h), [&](quint32 s) { return sameKey(s, row); });
 }
 
