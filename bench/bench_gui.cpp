@@ -18,15 +18,17 @@ using namespace nxa;
 
 namespace {
 
-constexpr int kRows = 100000;
+constexpr int kRows = 1000000;
 
-// 100,000 rows from ten full dataloggers, as ten downloads from ten testers would give.
+// 1,000,000 rows from a hundred full dataloggers, as a plant's log files merged
+// into one table would give.
 const records::DataloggerTable &fullTable() {
     static const records::DataloggerTable table = [] {
         records::DataloggerTable t;
         for (int i = 0; i < kRows / 10000; ++i) {
             records::SampleDataloggerOptions options;
-            options.peripheralNumber = i + 1;
+            options.peripheralNumber = 1 + i % 99;
+            options.userCount = 1000;
             t.clearDuplicateKeys();
             records::mergeDataloggerImage(
                 t, records::sampleDatalogger(10000, 100 + static_cast<quint32>(i), options)
@@ -60,7 +62,46 @@ void BM_SortColumn(benchmark::State &state) {
     }
     state.SetLabel(app::DataloggerModel::columnTitle(column).toStdString());
 }
-BENCHMARK(BM_SortColumn)->DenseRange(0, 12)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SortColumn)
+    ->Arg(records::kColumnId)
+    ->Arg(records::kColumnName)
+    ->Arg(records::kColumnLeftRight)
+    ->Arg(records::kColumnDate)
+    ->Arg(records::kColumnTime)
+    ->Unit(benchmark::kMillisecond);
+
+void BM_SelectAll(benchmark::State &state) {
+    ViewFixture fixture;
+    for (auto _ : state) {
+        fixture.view.list()->clearSelection();
+        fixture.view.list()->selectAll();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_SelectAll)->Unit(benchmark::kMillisecond);
+
+// Half the rows selected as one range (a shift-click) and deleted.
+void BM_DeleteHalf(benchmark::State &state) {
+    ViewFixture fixture;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fixture.view.model()->beginTableChange();
+        fixture.table = fullTable();
+        fixture.view.model()->endTableChange();
+        fixture.view.list()->selectionModel()->select(
+            QItemSelection(
+                fixture.view.model()->index(kRows / 4, 0),
+                fixture.view.model()->index(kRows / 4 + kRows / 2 - 1, records::kColumnCount - 1)),
+            QItemSelectionModel::ClearAndSelect);
+        fixture.dialogs.yesNoAnswers.enqueue(true);
+        state.ResumeTiming();
+        fixture.view.deleteSelection();
+        QCoreApplication::processEvents();
+        if (fixture.table.rowCount() != kRows / 2)
+            state.SkipWithError("wrong row count after the delete");
+    }
+}
+BENCHMARK(BM_DeleteHalf)->Unit(benchmark::kMillisecond);
 
 void BM_DeleteSelection10k(benchmark::State &state) {
     ViewFixture fixture;
