@@ -57,8 +57,37 @@ namespace {
 // memory nor written one small line at a time.
 constexpr int kRowsPerBatch = 512;
 
-bool writeUtf8(QIODevice &device, const QString &text) {
-    const QByteArray bytes = text.toUtf8();
+// Writes a row's line straight as bytes when every cell is ASCII, which is
+// what nearly every row is; false, with nothing written, otherwise. The bytes
+// are those the UTF-8 encoding of the line would give.
+bool appendAsciiRowLine(QByteArray &out, const records::DataloggerTable &table, int r,
+                        char cellEnd) {
+    const qsizetype start = out.size();
+    out.resize(start + kExportLineWidth + kExportColumnCount + 2);
+    char *at = out.data() + start;
+    for (int c = 0; c < kExportColumnCount; ++c) {
+        const QStringView text = table.keyCell(r, c);
+        const int width = kExportWidths[static_cast<size_t>(c)];
+        const qsizetype length = std::min<qsizetype>(text.size(), width);
+        at = std::fill_n(at, width - length, ' ');
+        for (qsizetype i = 0; i < length; ++i) {
+            const char16_t unit = text[i].unicode();
+            if (unit >= 0x80) {
+                out.truncate(start);
+                return false;
+            }
+            *at++ = static_cast<char>(unit);
+        }
+        if (cellEnd != 0)
+            *at++ = cellEnd;
+    }
+    *at++ = '\r';
+    *at++ = '\n';
+    out.truncate(at - out.constData());
+    return true;
+}
+
+bool writeBytes(QIODevice &device, const QByteArray &bytes) {
     return device.write(bytes) == bytes.size();
 }
 
@@ -67,22 +96,30 @@ bool writeUtf8(QIODevice &device, const QString &text) {
 bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, QChar cellEnd,
                       const ProgressCallback &progress) {
     const int cellEnds = cellEnd.isNull() ? 0 : kExportColumnCount;
-    QString batch;
-    batch.reserve((kExportLineWidth + cellEnds + 2) * kRowsPerBatch);
-    appendTitleLine(batch, cellEnd);
+    QByteArray batch;
+    batch.reserve((kExportLineWidth + cellEnds + 2) * 3 * kRowsPerBatch);
+    QString line;
+    appendTitleLine(line, cellEnd);
+    batch += line.toUtf8();
+    const bool asciiEnd = cellEnd.unicode() < 0x80;
+    const char asciiCellEnd = static_cast<char>(cellEnd.unicode());
     bool ok = true;
     for (int r = 0; r < table.rowCount(); ++r) {
         // Key cells are read in place: no row copy, whatever the row order.
-        appendLine(batch, cellEnd, [&](int c) { return table.keyCell(r, c); });
+        if (!asciiEnd || !appendAsciiRowLine(batch, table, r, asciiCellEnd)) {
+            line.clear();
+            appendLine(line, cellEnd, [&](int c) { return table.keyCell(r, c); });
+            batch += line.toUtf8();
+        }
         if ((r + 1) % kRowsPerBatch == 0) {
-            ok = writeUtf8(device, batch) && ok;
-            batch.clear();
+            ok = writeBytes(device, batch) && ok;
+            batch.resize(0); // keeps the buffer for the next batch
             if (!reportProgress(progress, r + 1, table.rowCount()))
                 return false;
         }
     }
     if (!batch.isEmpty())
-        ok = writeUtf8(device, batch) && ok;
+        ok = writeBytes(device, batch) && ok;
     return ok;
 }
 

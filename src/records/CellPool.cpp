@@ -22,9 +22,9 @@ quint32 tagOf(quint64 hash) {
     return static_cast<quint32>(hash >> 32);
 }
 
-bool sameText(const QString &a, QStringView b) {
+bool sameText(QStringView a, QStringView b) {
     return a.size() == b.size() &&
-           std::memcmp(a.constData(), b.data(), static_cast<size_t>(b.size()) * 2) == 0;
+           std::memcmp(a.data(), b.data(), static_cast<size_t>(b.size()) * 2) == 0;
 }
 
 } // namespace
@@ -58,7 +58,7 @@ size_t CellPool::findSlot(QStringView text, quint64 hash) const {
         const IndexSlot slot = m_index[i];
         if (slot.entry == 0)
             return i;
-        if (slot.tag == tag && sameText(m_texts[slot.entry - 1], text))
+        if (slot.tag == tag && sameText(this->text(slot.entry - 1), text))
             return i;
     }
 }
@@ -81,13 +81,13 @@ void CellPool::index(quint32 id) {
     // At most half full, so probes stay short.
     if ((m_indexed + 1) * 2 > m_index.size())
         growIndex();
-    m_index[findSlot(m_texts[id], m_hashes[id])] = {id + 1, tagOf(m_hashes[id])};
+    m_index[findSlot(text(id), m_hashes[id])] = {id + 1, tagOf(m_hashes[id])};
     ++m_indexed;
 }
 
 void CellPool::unindex(quint32 id) {
     const size_t mask = m_index.size() - 1;
-    size_t hole = findSlot(m_texts[id], m_hashes[id]);
+    size_t hole = findSlot(text(id), m_hashes[id]);
     // Shift later entries of the run back so no lookup stops early at the hole.
     for (size_t i = (hole + 1) & mask; m_index[i].entry != 0; i = (i + 1) & mask) {
         const size_t home = m_hashes[m_index[i].entry - 1] & mask;
@@ -101,9 +101,9 @@ void CellPool::unindex(quint32 id) {
     --m_indexed;
 }
 
-quint32 CellPool::intern(const QString &text) {
-    if (m_lastId < m_texts.size() && m_references[m_lastId] > 0 &&
-        sameText(m_texts[m_lastId], text)) {
+quint32 CellPool::intern(QStringView text) {
+    if (m_lastId < m_spans.size() && m_references[m_lastId] > 0 &&
+        sameText(this->text(m_lastId), text)) {
         ++m_references[m_lastId];
         return m_lastId;
     }
@@ -117,17 +117,19 @@ quint32 CellPool::intern(const QString &text) {
     }
     const QStringView trimmed = trimSpacesView(text);
     const quint64 keyHash = trimmed.size() == text.size() ? hash : cellTextHash(trimmed);
+    const Span span{static_cast<quint32>(m_chars.size()), static_cast<quint32>(text.size())};
+    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
     quint32 id;
     if (!m_freeIds.empty()) {
         id = m_freeIds.back();
         m_freeIds.pop_back();
-        m_texts[id] = text;
+        m_spans[id] = span;
         m_hashes[id] = hash;
         m_keyHashes[id] = keyHash;
         m_references[id] = 1;
     } else {
-        id = static_cast<quint32>(m_texts.size());
-        m_texts.push_back(text);
+        id = static_cast<quint32>(m_spans.size());
+        m_spans.push_back(span);
         m_hashes.push_back(hash);
         m_keyHashes.push_back(keyHash);
         m_references.push_back(1);
@@ -140,8 +142,29 @@ void CellPool::release(quint32 id) {
     if (--m_references[id] > 0)
         return;
     unindex(id);
-    m_texts[id] = QString();
+    m_freedChars += m_spans[id].length;
+    m_spans[id] = {0, 0};
     m_freeIds.push_back(id);
+    if (m_freeIds.size() == m_spans.size())
+        clear();
+    else if (m_freedChars > 4096 && m_freedChars * 2 > m_chars.size())
+        compactChars();
+}
+
+// Texts keep their ids; only their places in the buffer move.
+void CellPool::compactChars() {
+    std::vector<char16_t> kept;
+    kept.reserve(m_chars.size() - m_freedChars);
+    for (quint32 id = 0; id < m_spans.size(); ++id) {
+        if (m_references[id] == 0)
+            continue;
+        const Span span = m_spans[id];
+        m_spans[id].offset = static_cast<quint32>(kept.size());
+        kept.insert(kept.end(), m_chars.begin() + span.offset,
+                    m_chars.begin() + span.offset + span.length);
+    }
+    m_chars.swap(kept);
+    m_freedChars = 0;
 }
 
 void CellPool::clear() {

@@ -18,14 +18,18 @@ quint64 cellTextHash(QStringView text);
 class CellPool {
 public:
     // The id of text, with one more reference to it.
-    quint32 intern(const QString &text);
+    quint32 intern(QStringView text);
     void release(quint32 id);
 
-    const QString &text(quint32 id) const { return m_texts[id]; }
+    // Valid until the next intern or release.
+    QStringView text(quint32 id) const {
+        const Span span = m_spans[id];
+        return QStringView(m_chars.data() + span.offset, span.length);
+    }
     // Hash of the text without its outer spaces, as the duplicate test sees it.
     quint64 keyHash(quint32 id) const { return m_keyHashes[id]; }
     // Ids are below this bound; unreferenced ids hold the empty text.
-    quint32 idBound() const { return static_cast<quint32>(m_texts.size()); }
+    quint32 idBound() const { return static_cast<quint32>(m_spans.size()); }
     // Forgets every text and gives its memory back.
     void clear();
 
@@ -35,7 +39,17 @@ private:
     void unindex(quint32 id);
     void growIndex();
 
-    std::vector<QString> m_texts;
+    void compactChars();
+
+    // The texts side by side in one buffer: a painted or exported row reads
+    // its cells from a few compact arrays, whatever the row order.
+    struct Span {
+        quint32 offset;
+        quint32 length;
+    };
+    std::vector<char16_t> m_chars;
+    std::vector<Span> m_spans;
+    size_t m_freedChars = 0;
     std::vector<quint64> m_hashes;
     std::vector<quint64> m_keyHashes;
     std::vector<quint32> m_references;

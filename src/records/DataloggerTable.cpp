@@ -69,7 +69,7 @@ QString DataloggerTable::cell(int r, int c) const {
     const quint32 id = row.cells[static_cast<size_t>(c)];
     if (c == kRecordColumn && id == kRawRecord)
         return recordText(row.record);
-    return m_pools[static_cast<size_t>(c)].text(id);
+    return m_pools[static_cast<size_t>(c)].text(id).toString();
 }
 
 void DataloggerTable::insertAtTop(Row row) {
@@ -210,7 +210,7 @@ quint64 DataloggerTable::keyHash(quint32 s) const {
 bool DataloggerTable::sameKey(quint32 s, const Row &row) const {
     const StoredRow &stored = slot(s);
     for (int c = 0; c < kKeyColumnCount; ++c) {
-        const QString &text =
+        const QStringView text =
             m_pools[static_cast<size_t>(c)].text(stored.cells[static_cast<size_t>(c)]);
         if (trimSpacesView(text) != trimSpacesView(row[static_cast<size_t>(c)]))
             return false;
