@@ -24,7 +24,7 @@ quint32 tagOf(quint64 hash) {
 
 bool sameText(QStringView a, QStringView b) {
     return a.size() == b.size() &&
-           std::memcmp(a.data(), b.data(), static_cast<size_t>(b.size()) * 2) == 0;
+           (b.isEmpty() || std::memcmp(a.data(), b.data(), static_cast<size_t>(b.size()) * 2) == 0);
 }
 
 } // namespace
@@ -118,7 +118,8 @@ quint32 CellPool::intern(QStringView text) {
     const QStringView trimmed = trimSpacesView(text);
     const quint64 keyHash = trimmed.size() == text.size() ? hash : cellTextHash(trimmed);
     const Span span{static_cast<quint32>(m_chars.size()), static_cast<quint32>(text.size())};
-    m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
+    if (!text.isEmpty())
+        m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());
     quint32 id;
     if (!m_freeIds.empty()) {
         id = m_freeIds.back();

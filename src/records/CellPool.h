@@ -24,6 +24,8 @@ public:
     // Valid until the next intern or release.
     QStringView text(quint32 id) const {
         const Span span = m_spans[id];
+        if (span.length == 0)
+            return {};
         return QStringView(m_chars.data() + span.offset, span.length);
     }
     // Hash of the text without its outer spaces, as the duplicate test sees it.
