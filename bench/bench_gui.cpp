@@ -4,8 +4,8 @@
 #include "app/datalogger/DataloggerModel.h"
 #include "app/datalogger/DataloggerView.h"
 #include "config/StationConfig.h"
-#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <QApplication>
 #include <QPixmap>
@@ -80,30 +80,11 @@ void BM_SelectAll(benchmark::State &state) {
 }
 BENCHMARK(BM_SelectAll)->Unit(benchmark::kMillisecond);
 
-// Half the rows selected as one range (a shift-click) and deleted.
-void BM_DeleteHalf(benchmark::State &state) {
-    ViewFixture fixture;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fixture.view.model()->beginTableChange();
-        fixture.table = fullTable();
-        fixture.view.model()->endTableChange();
-        fixture.view.list()->selectionModel()->select(
-            QItemSelection(
-                fixture.view.model()->index(kRows / 4, 0),
-                fixture.view.model()->index(kRows / 4 + kRows / 2 - 1, records::kColumnCount - 1)),
-            QItemSelectionModel::ClearAndSelect);
-        fixture.dialogs.yesNoAnswers.enqueue(true);
-        state.ResumeTiming();
-        fixture.view.deleteSelection();
-        QCoreApplication::processEvents();
-        if (fixture.table.rowCount() != kRows / 2)
-            state.SkipWithError("wrong row count after the delete");
-    }
-}
-BENCHMARK(BM_DeleteHalf)->Unit(benchmark::kMillisecond);
-
-void BM_DeleteSelection10k(benchmark::State &state) {
+// Delete Selection on a freshly filled table: every tenth row selected
+// (100,000 separate ranges, the worst case for the selection), or the middle
+// half as one range, as a shift-click selects it.
+void BM_DeleteSelection(benchmark::State &state) {
+    const bool everyTenth = state.range(0) == 10;
     ViewFixture fixture;
     for (auto _ : state) {
         state.PauseTiming();
@@ -111,21 +92,27 @@ void BM_DeleteSelection10k(benchmark::State &state) {
         fixture.table = fullTable();
         fixture.view.model()->endTableChange();
         QItemSelection selection;
-        // Every tenth row: 10,000 separate ranges, the worst case for the selection.
-        for (int row = 0; row < kRows; row += 10)
-            selection.select(fixture.view.model()->index(row, 0),
-                             fixture.view.model()->index(row, records::kColumnCount - 1));
+        const auto selectRows = [&](int first, int last) {
+            selection.select(fixture.view.model()->index(first, 0),
+                             fixture.view.model()->index(last, records::kColumnCount - 1));
+        };
+        if (everyTenth) {
+            for (int row = 0; row < kRows; row += 10)
+                selectRows(row, row);
+        } else {
+            selectRows(kRows / 4, kRows / 4 + kRows / 2 - 1);
+        }
         fixture.view.list()->selectionModel()->select(selection,
                                                       QItemSelectionModel::ClearAndSelect);
         fixture.dialogs.yesNoAnswers.enqueue(true);
         state.ResumeTiming();
         fixture.view.deleteSelection();
         QCoreApplication::processEvents();
-        if (fixture.table.rowCount() != kRows - kRows / 10)
+        if (fixture.table.rowCount() != (everyTenth ? kRows - kRows / 10 : kRows / 2))
             state.SkipWithError("wrong row count after the delete");
     }
 }
-BENCHMARK(BM_DeleteSelection10k)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DeleteSelection)->ArgName("step")->Arg(10)->Arg(0)->Unit(benchmark::kMillisecond);
 
 void BM_ScrollAndPaint(benchmark::State &state) {
     ViewFixture fixture;
