@@ -1,6 +1,6 @@
 #include "records/ColumnSort.h"
-#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <benchmark/benchmark.h>
 

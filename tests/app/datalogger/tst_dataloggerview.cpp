@@ -4,8 +4,8 @@
 #include "app/shared/Session.h"
 #include "config/StationConfig.h"
 #include "export/TextExport.h"
-#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerTable.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
