@@ -2,6 +2,7 @@
 
 #include "common/Progress.h"
 #include "records/DataloggerTable.h"
+#include "records/FixedWidthColumns.h"
 
 #include <QIODevice>
 #include <QString>
@@ -13,10 +14,9 @@ namespace nxa::exports {
 
 // The column layout shared by the text export and the temporary file of the
 // workbook export: thirteen right-aligned fields of fixed width.
-inline constexpr int kExportColumnCount = 13;
-inline constexpr std::array<int, kExportColumnCount> kExportWidths = {3, 5, 8, 21, 9,  9, 9,
-                                                                      9, 6, 6, 13, 11, 9};
-inline constexpr int kExportLineWidth = 118;
+inline constexpr int kExportColumnCount = records::kKeyColumnCount;
+inline constexpr const std::array<int, kExportColumnCount> &kExportWidths = records::kFixedWidths;
+inline constexpr int kExportLineWidth = records::kFixedWidthLineWidth;
 
 const std::array<QString, kExportColumnCount> &exportTitles();
 

@@ -1,5 +1,7 @@
 #include "records/ColumnSort.h"
 
+#include "common/ByteFields.h"
+
 #include <algorithm>
 #include <limits>
 #include <numeric>
@@ -10,22 +12,18 @@ namespace nxa::records {
 
 namespace {
 
-bool isDigit(QChar c) {
-    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
-}
-
 QStringView limited(QStringView text) {
     return text.left(kSortTextLimit);
 }
 
 qsizetype nonDigitCount(QStringView text) {
-    return std::count_if(text.begin(), text.end(), [](QChar c) { return !isDigit(c); });
+    return std::count_if(text.begin(), text.end(), [](QChar c) { return !isAsciiDigit(c); });
 }
 
 // Positions are 1-based as people count characters in a date.
 bool nonDigitsAt(QStringView text, std::initializer_list<int> positions) {
     return std::all_of(positions.begin(), positions.end(),
-                       [&](int p) { return p <= text.size() && !isDigit(text[p - 1]); });
+                       [&](int p) { return p <= text.size() && !isAsciiDigit(text[p - 1]); });
 }
 
 int digitValue(QChar c, int base) {
@@ -298,13 +296,13 @@ double decimalValue(QStringView text) {
     if (at(i) == QLatin1Char('+') || at(i) == QLatin1Char('-'))
         ++i;
     qsizetype digits = 0;
-    while (isDigit(at(i))) {
+    while (isAsciiDigit(at(i))) {
         ++i;
         ++digits;
     }
     if (at(i) == QLatin1Char('.')) {
         ++i;
-        while (isDigit(at(i))) {
+        while (isAsciiDigit(at(i))) {
             ++i;
             ++digits;
         }
@@ -316,8 +314,8 @@ double decimalValue(QStringView text) {
         qsizetype e = i + 1;
         if (at(e) == QLatin1Char('+') || at(e) == QLatin1Char('-'))
             ++e;
-        if (isDigit(at(e))) {
-            while (isDigit(at(e)))
+        if (isAsciiDigit(at(e))) {
+            while (isAsciiDigit(at(e)))
                 ++e;
             end = e;
         }
@@ -351,7 +349,7 @@ qint64 dateValue(QStringView text, QStringView mask) {
             return -1;
         qint64 field = 0;
         for (int k = 0; k < token->width; ++k, ++t) {
-            if (!isDigit(text[t]))
+            if (!isAsciiDigit(text[t]))
                 return -1;
             field = field * 10 + (text[t].unicode() - u'0');
         }

@@ -1,6 +1,7 @@
 #include "records/FixedWidthTextImport.h"
 
 #include "records/DataloggerMerge.h"
+#include "records/FixedWidthColumns.h"
 #include "records/TrimSpaces.h"
 
 #include <QFile>
@@ -17,26 +18,13 @@ namespace {
 constexpr qsizetype kMaxLineLength = 119;
 constexpr qint64 kReadBlockSize = 64 * 1024;
 
-struct Field {
-    int start; // 1-based column
-    int width;
-};
+// Pass is read as wide as the Relay field's leading spaces allow (9, not 6):
+// it takes them in, and the trimming drops them again.
+constexpr int kPassReadWidth = 9;
 
-// Pass is read 9 wide: it takes in the leading spaces of the right-aligned
-// Relay field.
-constexpr std::array<Field, kKeyColumnCount> kFields = {{{1, 3},
-                                                         {4, 5},
-                                                         {9, 8},
-                                                         {17, 21},
-                                                         {38, 9},
-                                                         {47, 9},
-                                                         {56, 9},
-                                                         {65, 9},
-                                                         {74, 9},
-                                                         {80, 6},
-                                                         {86, 13},
-                                                         {99, 11},
-                                                         {110, 9}}};
+int readWidth(int c) {
+    return c == kColumnPass ? kPassReadWidth : kFixedWidths[static_cast<size_t>(c)];
+}
 
 // Splits a device into raw lines at CR, LF or CR LF, reading in blocks so that
 // the file never has to fit in memory at once.
@@ -132,11 +120,10 @@ bool isTextImportPath(const QString &path) {
 Row rowFromTextLine(QStringView line) {
     Row row;
     for (int c = 0; c < kKeyColumnCount; ++c) {
-        const Field field = kFields[static_cast<size_t>(c)];
-        const qsizetype start = field.start - 1;
+        const qsizetype start = fixedWidthStart(c);
         if (start < line.size())
             row[c] = trimSpaces(
-                line.sliced(start, std::min<qsizetype>(field.width, line.size() - start)));
+                line.sliced(start, std::min<qsizetype>(readWidth(c), line.size() - start)));
     }
     return row;
 }
