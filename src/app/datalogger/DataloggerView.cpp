@@ -23,8 +23,6 @@ namespace nxa::app {
 
 namespace {
 
-// The view starts 90 pixels down the main window's client area.
-constexpr int kTop = 90;
 constexpr int kValueColumnWidth = 80;
 constexpr int kValueColumns[] = {records::kColumnWristStrap, records::kColumnLeft,
                                  records::kColumnRight, records::kColumnLeftRight};
@@ -51,7 +49,7 @@ DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationC
                                Session &session, UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_table(table), m_config(config), m_session(session), m_dialogs(dialogs),
       m_model(new DataloggerModel(table, this)), m_list(new QTableView(this)) {
-    m_list->setGeometry(10, 90 - kTop, 780, 500);
+    m_list->setGeometry(10, 0, 780, 500);
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -83,17 +81,17 @@ DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationC
     connect(header, &QHeaderView::sectionClicked, this, &DataloggerView::sortByColumn);
 
     m_hideValues = new QCheckBox(QStringLiteral("Hide Values"), this);
-    m_hideValues->setGeometry(10, 620 - kTop, 110, 20);
+    m_hideValues->setGeometry(10, 530, 110, 20);
     connect(m_hideValues, &QCheckBox::toggled, this, &DataloggerView::setValuesHidden);
 
-    frame(QStringLiteral("Add Records"), 190, 600);
-    m_openFile = button(QStringLiteral("Open File"), 200, 620);
-    m_download = button(QStringLiteral("Download"), 200, 650);
-    frame(QStringLiteral("Edit"), 430, 600);
-    m_deleteAll = button(QStringLiteral("Delete All"), 440, 620);
-    m_deleteSelection = button(QStringLiteral("Delete Selection"), 440, 650);
-    m_print = button(QStringLiteral("Print"), 680, 620);
-    m_save = button(QStringLiteral("Save"), 680, 650);
+    frame(QStringLiteral("Add Records"), 190, 510);
+    m_openFile = button(QStringLiteral("Open File"), 200, 530);
+    m_download = button(QStringLiteral("Download"), 200, 560);
+    frame(QStringLiteral("Edit"), 430, 510);
+    m_deleteAll = button(QStringLiteral("Delete All"), 440, 530);
+    m_deleteSelection = button(QStringLiteral("Delete Selection"), 440, 560);
+    m_print = button(QStringLiteral("Print"), 680, 530);
+    m_save = button(QStringLiteral("Save"), 680, 560);
 
     connect(m_openFile, &QPushButton::clicked, this, &DataloggerView::openFile);
     connect(m_download, &QPushButton::clicked, this, &DataloggerView::download);
@@ -105,21 +103,16 @@ DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationC
 
 QGroupBox *DataloggerView::frame(const QString &title, int x, int y) {
     auto *box = new TitledFrame(title, this);
-    box->setGeometry(x, y - kTop, 130, 80);
+    box->setGeometry(x, y, 130, 80);
     box->lower();
     return box;
 }
 
 QPushButton *DataloggerView::button(const QString &text, int x, int y) {
     auto *pushButton = new QPushButton(text, this);
-    pushButton->setGeometry(x, y - kTop, 110, 20);
+    pushButton->setGeometry(x, y, 110, 20);
     pushButton->setAutoDefault(false);
     return pushButton;
-}
-
-void DataloggerView::showNotices(const Notices &notices) {
-    for (const Notice &notice : notices)
-        m_dialogs.showNotice(notice);
 }
 
 void DataloggerView::download() {
@@ -163,7 +156,7 @@ void DataloggerView::openFile() {
         m_model->highlightPassCells();
     }
     // The boxes come after the list shows the new rows, with the normal cursor.
-    showNotices(notices);
+    m_dialogs.showNotices(notices);
 }
 
 void DataloggerView::deleteAll() {

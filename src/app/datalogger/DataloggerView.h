@@ -66,7 +66,6 @@ signals:
 private:
     QGroupBox *frame(const QString &title, int x, int y);
     QPushButton *button(const QString &text, int x, int y);
-    void showNotices(const Notices &notices);
     void selectRows(const std::vector<int> &rows, int current);
 
     records::DataloggerTable &m_table;
