@@ -1,6 +1,7 @@
 #include "export/TextExport.h"
 
 #include "TableBuilder.h"
+#include "support/FullDevice.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -168,13 +169,7 @@ void TestTextExport::savedEventLine() {
 
 void TestTextExport::writeFailureIsReported() {
     QList<QStringList> rows(2000, QStringList{"1", "2"});
-    // A device that fills up after 50,000 bytes.
-    class Full : public QBuffer {
-    protected:
-        qint64 writeData(const char *data, qint64 size) override {
-            return pos() + size > 50000 ? -1 : QBuffer::writeData(data, size);
-        }
-    } full;
+    nxa::test::FullDevice full(50000);
     full.open(QIODevice::WriteOnly);
     QVERIFY(!writeFixedWidthText(tableOf(rows), full));
     QBuffer roomy;

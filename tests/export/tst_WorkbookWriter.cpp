@@ -1,6 +1,7 @@
 #include "export/WorkbookWriter.h"
 
 #include "WorkbookReader.h"
+#include "support/FullDevice.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>
@@ -31,22 +32,6 @@ QStringList cellsOf(const QJsonObject &workbook) {
     cells.sort();
     return cells;
 }
-
-// A device that accepts only so many bytes, like a disk that fills up.
-class FullDevice : public QBuffer {
-public:
-    explicit FullDevice(qint64 room) : m_room(room) {}
-
-protected:
-    qint64 writeData(const char *data, qint64 size) override {
-        if (pos() + size > m_room)
-            return -1;
-        return QBuffer::writeData(data, size);
-    }
-
-private:
-    qint64 m_room;
-};
 
 // A source that reads differently the second time, as if another program
 // rewrote the file between the two passes.
@@ -285,7 +270,7 @@ void TestWorkbookWriter::failingTargetDeviceFails() {
     const qint64 size = roomy.data().size();
     // Running out of room anywhere, down to the last byte of the directory.
     for (qint64 room : {qint64(0), qint64(100), size / 2, size - 22, size - 1}) {
-        FullDevice target(room);
+        nxa::test::FullDevice target(room);
         target.open(QIODevice::WriteOnly);
         QVERIFY2(!writeWorkbook(source, target, QStringLiteral("\t")),
                  qPrintable(QString::number(room)));

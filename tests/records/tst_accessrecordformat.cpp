@@ -1,5 +1,6 @@
 #include "common/ByteFields.h"
 #include "records/AccessRecordFormat.h"
+#include "support/WorkedRecord.h"
 
 #include <QTest>
 
@@ -41,14 +42,8 @@ void TstAccessRecordFormat::formatsRows_data() {
     QTest::addColumn<QStringList>("expected");
 
     QTest::newRow("worked example")
-        << QByteArray("0005 00012C 00012D 0000FA 50AB73CA 60") << 5 << QByteArray("Desk5") << 'F'
-        << 1 << QStringList{"1",           "5",
-                            "N",           "Desk5",
-                            "250",         "300",
-                            "301",         "",
-                            "Y",           "Y",
-                            "Fingerprint", "2020-05-11",
-                            "14:30:20",    "0-5-0-1-44-0-1-45-0-0-250-80-171-115-202-96-"};
+        << QByteArray(nxa::test::kWorkedRecordHex) << 5 << QByteArray(nxa::test::kWorkedUserName)
+        << 'F' << 1 << nxa::test::workedRecordCells();
 
     // 2023-12-31 23:59:58 = year 43, month 12, day 31, hour 23, minute 59, 29 half seconds.
     // Bytes 5-10 hold values that L+R must ignore.

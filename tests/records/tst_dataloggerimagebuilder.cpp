@@ -1,4 +1,5 @@
 #include "samples/DataloggerImageBuilder.h"
+#include "support/WorkedRecord.h"
 
 #include <QTest>
 
@@ -26,8 +27,9 @@ void TstDataloggerImageBuilder::encodesAccessRecord_data() {
     QTest::addColumn<int>("flags");
     QTest::addColumn<QByteArray>("expectedHex");
 
-    QTest::newRow("worked example") << 5 << 300 << 301 << 250 << QList<int>{2020, 5, 11, 14, 30, 20}
-                                    << 0x60 << QByteArray("000500012C00012D0000FA50AB73CA60");
+    QTest::newRow("worked example")
+        << 5 << 300 << 301 << 250 << QList<int>{2020, 5, 11, 14, 30, 20} << 0x60
+        << QByteArray(nxa::test::kWorkedRecordHex).replace(' ', "");
     QTest::newRow("largest values")
         << 65535 << 0xFFFFFF << 0xFFFFFF << 0xFFFFFF << QList<int>{2107, 15, 31, 31, 63, 62} << 0xFF
         << QByteArray("FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF");

@@ -1,5 +1,5 @@
-#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
+#include "samples/DataloggerImageBuilder.h"
 #include "support/TestFiles.h"
 
 #include <QBuffer>

@@ -1,5 +1,6 @@
 #include "records/FixedWidthTextImport.h"
 #include "support/TestFiles.h"
+#include "support/WorkedRecord.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -27,20 +28,8 @@ Row cellsOf(const QStringList &texts) {
 const QByteArray kHeader = " PN   ID Visitor                 Name       WS   Shoe_L   Shoe_R "
                            "Shoe_L+R  Pass Relay  Recognition       Date     Time";
 
-// One data line as the text export lays it out, typed in by hand.
-const QByteArray kDesk5Line = "  1"
-                              "    5"
-                              "       N"
-                              "                Desk5"
-                              "      250"
-                              "      300"
-                              "      301"
-                              "         "
-                              "     Y"
-                              "     Y"
-                              "  Fingerprint"
-                              " 2020-05-11"
-                              " 14:30:20";
+// One data line as the text export lays it out.
+const QByteArray kDesk5Line = nxa::test::workedRecordLine();
 
 } // namespace
 

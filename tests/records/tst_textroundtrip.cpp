@@ -1,7 +1,7 @@
 #include "export/TextExport.h"
-#include "samples/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
 #include "records/FixedWidthTextImport.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <QTemporaryDir>
 #include <QTest>

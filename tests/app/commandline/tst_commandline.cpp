@@ -11,6 +11,7 @@
 #include "samples/DataloggerImageBuilder.h"
 #include "support/SimulatorFixture.h"
 #include "support/TestFiles.h"
+#include "support/WorkedRecord.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -48,19 +49,6 @@ QString managerPath() {
     return QStringLiteral(NXA_BINARY_DIR "/src/app/nxa-manager");
 }
 
-// The record of the worked example: user 5 "Desk5", WS 250, L 300, R 301,
-// pass and relay, fingerprint, 2020-05-11 14:30:20.
-records::AccessRecord exampleRecord() {
-    records::AccessRecord r;
-    r.user = 5;
-    r.footwear = 300;
-    r.right = 301;
-    r.wristStrap = 250;
-    r.timestamp = 0x50AB73CA;
-    r.flags = 0x60;
-    return r;
-}
-
 // User 7 "Gate", visitor, L+R 1200, no wrist strap, failed, keyboard.
 records::AccessRecord visitorRecord() {
     records::AccessRecord r;
@@ -75,9 +63,9 @@ records::AccessRecord visitorRecord() {
 QByteArray twoRecordDatalogger() {
     records::DataloggerImageBuilder builder;
     builder.setPeripheralNumber(1);
-    builder.setUserName(5, "Desk5");
+    builder.setUserName(5, test::kWorkedUserName);
     builder.setUserName(7, "Gate");
-    builder.addRecord(exampleRecord());
+    builder.addRecord(test::workedRecord());
     builder.addRecord(visitorRecord());
     return builder.transferImage();
 }
@@ -689,19 +677,7 @@ void CommandLineTest::textOutput() {
                                "     Keyboard"
                                " 2021-01-02"
                                " 03:04:06";
-    const QByteArray example = "  1"
-                               "    5"
-                               "       N"
-                               "                Desk5"
-                               "      250"
-                               "      300"
-                               "      301"
-                               "         "
-                               "     Y"
-                               "     Y"
-                               "  Fingerprint"
-                               " 2020-05-11"
-                               " 14:30:20";
+    const QByteArray example = test::workedRecordLine();
     QCOMPARE(header.size(), 118);
     QCOMPARE(visitor.size(), 118);
     QCOMPARE(example.size(), 118);
