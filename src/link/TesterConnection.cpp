@@ -37,10 +37,14 @@ void TesterConnection::close() {
 }
 
 Outcome TesterConnection::connectAndLogin(quint32 address, const QString &password) {
+    return connectAndLogin(address, testerPort(), password);
+}
+
+Outcome TesterConnection::connectAndLogin(quint32 address, quint16 port, const QString &password) {
     close();
     m_receivedCount = 0;
     auto socket = std::make_unique<QTcpSocket>();
-    socket->connectToHost(hostAddress(address), testerPort());
+    socket->connectToHost(hostAddress(address), port);
     const ConnectEnd connected = connectWait(*socket, m_timings, m_hooks, m_abortIsFinal);
     if (connected != ConnectEnd::Connected) {
         socket->abort();

@@ -45,6 +45,8 @@ public:
     // NoTester; only bytes of this exchange count. A failed connect leaves no
     // connection behind (CannotConnect); any other outcome leaves it open.
     Outcome connectAndLogin(quint32 address, const QString &password);
+    // The same on a given port, for a caller that keeps one port per tester.
+    Outcome connectAndLogin(quint32 address, quint16 port, const QString &password);
 
     struct Transfer {
         Outcome outcome = Outcome::CommunicationFailure;

@@ -105,14 +105,40 @@ std::optional<Row> formatAccessRecord(QByteArrayView record, const QStringList &
     row[kColumnDate] = formatRecordDate(timestamp);
     row[kColumnTime] = formatRecordTime(timestamp);
 
-    QString raw;
-    raw.reserve(kAccessRecordSize * 4);
-    for (quint8 byte : bytes) {
-        appendNumber(raw, byte);
-        raw += QLatin1Char('-');
-    }
-    row[kRecordColumn] = raw;
+    row[kRecordColumn] = recordCellText(
+        QByteArrayView(reinterpret_cast<const char *>(bytes.data()), kAccessRecordSize));
     return row;
+}
+
+QString recordCellText(QByteArrayView record) {
+    QString text;
+    text.reserve(kAccessRecordSize * 4);
+    for (qsizetype i = 0; i < kAccessRecordSize; ++i) {
+        appendNumber(text, i < record.size() ? static_cast<quint8>(record[i]) : 0u);
+        text += QLatin1Char('-');
+    }
+    return text;
+}
+
+QByteArray recordCellBytes(QStringView cell) {
+    QByteArray bytes;
+    bytes.reserve(kAccessRecordSize);
+    int value = -1;
+    for (const QChar c : cell) {
+        if (c == QLatin1Char('-') && value >= 0) {
+            bytes.append(static_cast<char>(value));
+            value = -1;
+        } else if (c.isDigit() && c.unicode() < 0x80) {
+            value = (value < 0 ? 0 : value * 10) + (c.unicode() - u'0');
+            if (value > 255)
+                return {};
+        } else {
+            return {};
+        }
+    }
+    if (value >= 0 || bytes.size() != kAccessRecordSize)
+        return {};
+    return bytes;
 }
 
 } // namespace nxa::records

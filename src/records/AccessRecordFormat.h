@@ -21,4 +21,11 @@ QString formatRecordTime(quint32 timestamp);
 std::optional<Row> formatAccessRecord(QByteArrayView record, const QStringList &userNames,
                                       char recognitionType, int peripheralNumber);
 
+// The hidden record cell of an access record: its 16 bytes (missing ones read
+// as 0), each in decimal followed by "-".
+QString recordCellText(QByteArrayView record);
+// The 16 bytes a hidden record cell stands for; empty when the text is not
+// such a cell (rows of the text import have none).
+QByteArray recordCellBytes(QStringView cell);
+
 } // namespace nxa::records

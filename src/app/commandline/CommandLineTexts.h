@@ -1,12 +1,14 @@
 #pragma once
 
+#include "link/ResultCodes.h"
+
 #include <QString>
 
 namespace nxa::app {
 
-inline constexpr int kFirstResultCode = 0;
-inline constexpr int kLastResultCode = 8;
-inline constexpr int kResultWrongParameters = 1;
+using link::kFirstResultCode;
+using link::kLastResultCode;
+using link::kResultWrongParameters;
 
 // The line a command-line run leaves in log.txt for its result code (five
 // leading spaces included). Codes outside 0 to 8 give an empty text.

@@ -1,0 +1,219 @@
+#include "collect/CollectCommandLine.h"
+
+#include "collect/CollectConfig.h"
+#include "collect/CollectDownload.h"
+#include "collect/CollectExport.h"
+#include "collect/CollectStatus.h"
+
+#include <QDir>
+
+namespace nxa::collect {
+
+namespace {
+
+constexpr int kMaxJobs = 256;
+
+struct Parsed {
+    QString config = QString::fromLatin1(kDefaultConfigName);
+    QString command;
+    QStringList rest;
+    QString error;
+};
+
+// Takes --config (anywhere) and the command word; the rest belongs to the command.
+Parsed parse(const QStringList &arguments) {
+    Parsed parsed;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == QLatin1String("--config")) {
+            if (++i >= arguments.size()) {
+                parsed.error = QStringLiteral("--config needs a file");
+                return parsed;
+            }
+            parsed.config = arguments[i];
+        } else if (a.startsWith(QLatin1String("--config="))) {
+            parsed.config = a.mid(9);
+        } else if (parsed.command.isEmpty() && !a.startsWith(QLatin1String("--"))) {
+            parsed.command = a;
+        } else {
+            parsed.rest.append(a);
+        }
+    }
+    return parsed;
+}
+
+// The value after an option, or an error.
+bool takeValue(const QStringList &args, qsizetype &i, QString &value, QString &error) {
+    if (i + 1 >= args.size()) {
+        error = QStringLiteral("%1 needs a value").arg(args[i]);
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+std::optional<QDate> parseDate(const QString &text, QString &error) {
+    const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid())
+        error = QStringLiteral("\"%1\" is not a date (yyyy-mm-dd)").arg(text);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+
+int download(const CollectConfig &config, const QStringList &args, QTextStream &out,
+             QTextStream &err) {
+    DownloadRequest request;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        QString value;
+        QString error;
+        if (args[i] == QLatin1String("--jobs")) {
+            bool ok = takeValue(args, i, value, error);
+            const int jobs = ok ? value.toInt(&ok) : 0;
+            if (!ok || jobs < 1 || jobs > kMaxJobs) {
+                err << "nxa-collect: --jobs needs a number from 1 to " << kMaxJobs << Qt::endl;
+                return kExitUsage;
+            }
+            request.jobs = jobs;
+        } else if (args[i].startsWith(QLatin1String("--"))) {
+            err << "nxa-collect: unknown option " << args[i] << Qt::endl;
+            return kExitUsage;
+        } else {
+            request.names.append(args[i]);
+        }
+    }
+    bool allOk = true;
+    QString error;
+    const bool started = runDownloads(
+        config, request,
+        [&](const TesterResult &result) {
+            out << resultLine(result) << Qt::endl;
+            if (!result.detail.isEmpty())
+                err << "nxa-collect: " << result.name << ": " << result.detail << Qt::endl;
+            allOk = allOk && result.code == 0;
+        },
+        error);
+    if (!started) {
+        err << "nxa-collect: " << error << Qt::endl;
+        return kExitFailed;
+    }
+    return allOk ? kExitOk : kExitFailed;
+}
+
+int exportRecords(const CollectConfig &config, const QStringList &args, QTextStream &out,
+                  QTextStream &err) {
+    ExportRequest request;
+    QString format;
+    QString error;
+    for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i) {
+        QString value;
+        const QString &a = args[i];
+        if (a == QLatin1String("--tester")) {
+            if (takeValue(args, i, value, error))
+                request.testers.append(value);
+        } else if (a == QLatin1String("--from")) {
+            if (takeValue(args, i, value, error))
+                request.from = parseDate(value, error);
+        } else if (a == QLatin1String("--to")) {
+            if (takeValue(args, i, value, error))
+                request.to = parseDate(value, error);
+        } else if (a == QLatin1String("--failed")) {
+            request.failedOnly = true;
+        } else if (format.isEmpty() &&
+                   (a == QLatin1String("/TXT") || a == QLatin1String("/XLSX"))) {
+            format = a;
+        } else if (!format.isEmpty() && request.path.isEmpty() && !a.isEmpty()) {
+            request.path = a;
+        } else {
+            error = QStringLiteral("unexpected \"%1\"").arg(a);
+        }
+    }
+    if (error.isEmpty() && (format.isEmpty() || request.path.isEmpty()))
+        error = QStringLiteral("export needs /TXT or /XLSX and a file");
+    if (error.isEmpty() && request.from && request.to && *request.from > *request.to)
+        error = QStringLiteral("--from is after --to");
+    if (!error.isEmpty()) {
+        err << "nxa-collect: " << error << Qt::endl;
+        return kExitUsage;
+    }
+    request.text = format == QLatin1String("/TXT");
+    const ExportOutcome outcome = runExport(config, request);
+    if (!outcome.ok) {
+        err << "nxa-collect: " << outcome.message << Qt::endl;
+        return kExitFailed;
+    }
+    out << outcome.message << " (" << outcome.rows << " records)" << Qt::endl;
+    return kExitOk;
+}
+
+int status(const CollectConfig &config, const QStringList &args, QTextStream &out,
+           QTextStream &err) {
+    if (!args.isEmpty()) {
+        err << "nxa-collect: status takes no arguments" << Qt::endl;
+        return kExitUsage;
+    }
+    const StatusRead read = readStatus(config, QDate::currentDate());
+    if (!read.error.isEmpty()) {
+        err << "nxa-collect: " << read.error << Qt::endl;
+        return kExitFailed;
+    }
+    for (const TesterStatus &tester : read.testers)
+        for (const QString &line : statusLines(tester))
+            out << line << Qt::endl;
+    return kExitOk;
+}
+
+} // namespace
+
+QString usageText() {
+    return QStringLiteral(
+        "Usage: nxa-collect [--config FILE] COMMAND\n"
+        "\n"
+        "Collects the dataloggers of Brontel NXA testers into one archive.\n"
+        "\n"
+        "Commands:\n"
+        "  download [--jobs N] [NAME...]   download every tester (or the named ones),\n"
+        "                                  N at a time (default 8)\n"
+        "  export [--tester NAME]... [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--failed]\n"
+        "         /TXT|/XLSX FILE          write archived records, newest first\n"
+        "  status                          last attempt, last success, records and\n"
+        "                                  failed accesses per tester\n"
+        "\n"
+        "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
+        "\n"
+        "Exit status: 0 success, 1 a tester, the archive or the export failed,\n"
+        "2 unusable command line or configuration.\n");
+}
+
+int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err) {
+    if (arguments.contains(QLatin1String("--help")) || arguments.contains(QLatin1String("-h"))) {
+        out << usageText();
+        return kExitOk;
+    }
+    const Parsed parsed = parse(arguments);
+    if (!parsed.error.isEmpty() || parsed.command.isEmpty()) {
+        err << "nxa-collect: "
+            << (parsed.error.isEmpty() ? QStringLiteral("no command") : parsed.error) << "\n\n"
+            << usageText();
+        return kExitUsage;
+    }
+    using Command =
+        int (*)(const CollectConfig &, const QStringList &, QTextStream &, QTextStream &);
+    Command command = nullptr;
+    if (parsed.command == QLatin1String("download"))
+        command = download;
+    else if (parsed.command == QLatin1String("export"))
+        command = exportRecords;
+    else if (parsed.command == QLatin1String("status"))
+        command = status;
+    if (!command) {
+        err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
+        return kExitUsage;
+    }
+    const ConfigRead config = readCollectConfig(parsed.config);
+    if (!config.config) {
+        err << "nxa-collect: " << config.error << Qt::endl;
+        return kExitUsage;
+    }
+    return command(*config.config, parsed.rest, out, err);
+}
+
+} // namespace nxa::collect

@@ -1,0 +1,198 @@
+#include "collect/CollectDownload.h"
+
+#include "collect/Archive.h"
+#include "collect/ArchiveStore.h"
+#include "collect/CollectSignals.h"
+#include "collect/ImageRecords.h"
+#include "collect/PasswordFile.h"
+#include "link/ResultCodes.h"
+#include "link/TesterConnection.h"
+
+#include <QDateTime>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QThreadPool>
+
+#include <optional>
+
+namespace nxa::collect {
+
+namespace {
+
+struct Fetched {
+    int code = link::kResultOk;
+    QString detail;
+    std::vector<ArchivedRecord> records;
+};
+
+Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
+    Fetched fetched;
+    if (stopRequested()) {
+        fetched.code = link::kResultAborted;
+        return fetched;
+    }
+    if (!tester.problem.isEmpty()) {
+        fetched.code = link::kResultWrongParameters;
+        fetched.detail = tester.problem;
+        return fetched;
+    }
+    const PasswordRead password = readPasswordFile(tester.passwordFile);
+    if (!password.error.isEmpty()) {
+        fetched.code = link::kResultWrongParameters;
+        fetched.detail = password.error;
+        return fetched;
+    }
+
+    link::TesterConnection connection(timings);
+    // As on the manager's command line: a stop request ends the run as aborted.
+    connection.setAbortIsFinal(true);
+    link::LinkHooks hooks;
+    hooks.pumpEvents = [] { return stopRequested(); };
+    connection.setHooks(hooks);
+    const link::Outcome login =
+        connection.connectAndLogin(tester.address, tester.port, password.password);
+    if (login != link::Outcome::Success) {
+        fetched.code = link::resultCode(login);
+        return fetched;
+    }
+    const link::TesterConnection::Transfer transfer =
+        connection.downloadDatalogger(password.password);
+    connection.close();
+    if (transfer.outcome != link::Outcome::Success) {
+        fetched.code = link::resultCode(transfer.outcome);
+        return fetched;
+    }
+    DecodedImage decoded = decodeImage(transfer.image);
+    // An image without its mark holds nothing that can be trusted.
+    if (!decoded.accepted) {
+        fetched.code = link::kResultCommunicationFailure;
+        fetched.detail = QStringLiteral("Wrong data format");
+        return fetched;
+    }
+    fetched.records = std::move(decoded.records);
+    return fetched;
+}
+
+class DownloadRun {
+public:
+    DownloadRun(const CollectConfig &config, const DownloadRequest &request,
+                const std::function<void(const TesterResult &)> &finished)
+        : m_config(config), m_request(request), m_finished(finished) {}
+
+    void runOne(const TesterEntry &tester) {
+        TesterResult result;
+        result.name = tester.name;
+        result.address = tester.addressText;
+        Attempt attempt;
+        attempt.startedMs = QDateTime::currentMSecsSinceEpoch();
+        Fetched fetched = fetch(tester, m_request.timings);
+        result.code = fetched.code;
+        result.detail = fetched.detail;
+        result.received = static_cast<int>(fetched.records.size());
+        attempt.result = result.code;
+        attempt.received = result.received;
+        attempt.endedMs = QDateTime::currentMSecsSinceEpoch();
+        store(tester, attempt, fetched.records, result);
+        QMutexLocker lock(&m_reportMutex);
+        m_finished(result);
+    }
+
+private:
+    void store(const TesterEntry &tester, Attempt attempt,
+               const std::vector<ArchivedRecord> &records, TesterResult &result) {
+        Archive::Opened opened = Archive::open(m_config.archive, m_config.lockWaitMs, false);
+        if (!opened.archive) {
+            cannotStore(result, opened.error);
+            return;
+        }
+        Archive &archive = *opened.archive;
+        // One writer at a time within this process: SQLite would make the
+        // others sleep and retry, which costs more than waiting in turn.
+        std::optional<QMutexLocker<QMutex>> writer;
+        if (archive.isSqlite())
+            writer.emplace(&m_sqliteWriter);
+        if (result.code == link::kResultOk) {
+            const Stored stored = storeDownload(archive, tester, attempt, records);
+            if (stored.ok) {
+                result.added = stored.added;
+                return;
+            }
+            cannotStore(result, stored.error);
+            attempt.result = result.code;
+        }
+        // The attempt itself is kept even when its records could not be.
+        const Stored stored = storeAttempt(archive, tester, attempt);
+        if (!stored.ok)
+            cannotStore(result, stored.error);
+    }
+
+    static void cannotStore(TesterResult &result, const QString &error) {
+        const QString text = QStringLiteral("cannot write to the archive: ") + error;
+        result.detail =
+            result.detail.isEmpty() ? text : result.detail + QStringLiteral("; ") + text;
+        if (result.code == link::kResultOk)
+            result.code = link::kResultCantCreateFile;
+        result.added = 0;
+    }
+
+    const CollectConfig &m_config;
+    const DownloadRequest &m_request;
+    const std::function<void(const TesterResult &)> &m_finished;
+    QMutex m_reportMutex;
+    QMutex m_sqliteWriter;
+};
+
+} // namespace
+
+QString resultText(int code) {
+    const QString text = link::resultLogText(code).trimmed();
+    const qsizetype dash = text.indexOf(QLatin1String(" - "));
+    return dash < 0 ? text : text.mid(dash + 3);
+}
+
+QString resultLine(const TesterResult &result) {
+    return QStringLiteral("%1  %2  %3  %4  %5/%6")
+        .arg(result.name, result.address)
+        .arg(result.code)
+        .arg(resultText(result.code))
+        .arg(result.added)
+        .arg(result.received);
+}
+
+bool runDownloads(const CollectConfig &config, const DownloadRequest &request,
+                  const std::function<void(const TesterResult &)> &finished, QString &error) {
+    QList<TesterEntry> chosen;
+    QStringList names = request.names;
+    // A tester named twice is still downloaded once: it takes one connection.
+    names.removeDuplicates();
+    if (names.isEmpty()) {
+        chosen = config.testers;
+    } else {
+        for (const QString &name : names) {
+            const auto found =
+                std::find_if(config.testers.begin(), config.testers.end(),
+                             [&name](const TesterEntry &t) { return t.name == name; });
+            if (found == config.testers.end()) {
+                error = QStringLiteral("no tester named \"%1\" in the configuration").arg(name);
+                return false;
+            }
+            chosen.append(*found);
+        }
+    }
+    // Created or brought up to date once, before any tester writes to it.
+    const Archive::Opened opened = Archive::open(config.archive, config.lockWaitMs, true);
+    if (!opened.archive) {
+        error = opened.error;
+        return false;
+    }
+
+    DownloadRun run(config, request, finished);
+    QThreadPool pool;
+    pool.setMaxThreadCount(std::max(1, request.jobs));
+    for (const TesterEntry &tester : chosen)
+        pool.start([&run, tester] { run.runOne(tester); });
+    pool.waitForDone();
+    return true;
+}
+
+} // namespace nxa::collect
