@@ -1,10 +1,12 @@
 #include "collect/Archive.h"
 
 #include <QAtomicInteger>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 
 namespace nxa::collect {
 
@@ -13,6 +15,7 @@ namespace {
 // Every SQLite file starts with these 16 bytes.
 constexpr char kSqliteHeader[] = "SQLite format 3";
 constexpr int kSqliteHeaderSize = 16;
+constexpr int kLockRetryMs = 50;
 constexpr int kAdvisoryLockKey = 0x4e5841; // "NXA": one schema change at a time
 
 QString connectionName() {
@@ -41,14 +44,32 @@ QString checkSqliteFile(const QString &path) {
     return {};
 }
 
+} // namespace
+
 QString sqlError(const QSqlError &error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
+    if (!error.nativeErrorCode().isEmpty())
+        text += QStringLiteral(" (%1)").arg(error.nativeErrorCode());
     return text;
 }
 
-} // namespace
+bool isTransient(const QSqlError &error) {
+    // SQLite: LOCKED, BUSY_RECOVERY, BUSY_SNAPSHOT, IOERR_SHORT_READ (a plain
+    // BUSY has already waited the whole lock wait); PostgreSQL: serialization
+    // failure, deadlock.
+    static const QStringList codes = {
+        QStringLiteral("6"),   QStringLiteral("261"),   QStringLiteral("517"),
+        QStringLiteral("522"), QStringLiteral("40001"), QStringLiteral("40P01"),
+    };
+    return codes.contains(error.nativeErrorCode());
+}
+
+void Archive::setLastError(const QSqlError &error) {
+    m_lastError = sqlError(error);
+    m_lastTransient = isTransient(error);
+}
 
 Archive::Archive(ArchiveLocation location)
     : m_location(std::move(location)), m_connectionName(connectionName()) {}
@@ -108,10 +129,20 @@ bool Archive::connect(int lockWaitMs) {
         return exec(QStringLiteral("SET client_min_messages = warning"));
     // WAL lets exports and status read while a download writes; NORMAL
     // synchronisation still survives a killed process intact.
-    QSqlQuery mode(m_database);
-    if (!mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) || !mode.next()) {
-        m_lastError = sqlError(mode.lastError());
-        return false;
+    // Switching a new archive to WAL needs it to itself for a moment, and
+    // SQLite does not wait for that on its own when another collector is
+    // switching it at the same time.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        QSqlQuery mode(m_database);
+        if (mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && mode.next())
+            break;
+        setLastError(mode.lastError());
+        if (mode.lastError().nativeErrorCode() != QLatin1String("5") ||
+            waited.elapsed() > lockWaitMs)
+            return false;
+        QThread::msleep(kLockRetryMs);
     }
     return exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
 }
@@ -120,7 +151,7 @@ bool Archive::exec(const QString &statement) {
     QSqlQuery query(m_database);
     if (query.exec(statement))
         return true;
-    m_lastError = sqlError(query.lastError());
+    setLastError(query.lastError());
     return false;
 }
 
@@ -132,8 +163,10 @@ bool Archive::commit() {
     if (exec(QStringLiteral("COMMIT")))
         return true;
     const QString error = m_lastError;
+    const bool transient = m_lastTransient;
     rollback();
     m_lastError = error;
+    m_lastTransient = transient;
     return false;
 }
 

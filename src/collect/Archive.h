@@ -3,6 +3,7 @@
 #include "collect/CollectConfig.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 #include <memory>
@@ -13,6 +14,14 @@ namespace nxa::collect {
 // The newest archive layout this program writes; an archive that carries a
 // higher number was made by a newer nxa-collect and is refused.
 inline constexpr int kSchemaVersion = 1;
+
+// A database failure as one line for messages: the server's or SQLite's own
+// text and its code.
+QString sqlError(const QSqlError &error);
+// A failure that may pass when the whole transaction is tried again: the lock
+// was taken by another writer, or SQLite read another process's log while it
+// was being reset.
+bool isTransient(const QSqlError &error);
 
 // One connection to the archive, usable on the thread that opened it only.
 // SQLite and PostgreSQL share every statement; the few words where their
@@ -45,9 +54,10 @@ public:
 
     // The last failure of this connection, for messages.
     QString lastError() const { return m_lastError; }
+    bool lastErrorTransient() const { return m_lastTransient; }
     // Runs one statement; false (with lastError set) when it fails.
     bool exec(const QString &statement);
-    void setLastError(const QString &error) { m_lastError = error; }
+    void setLastError(const QSqlError &error);
 
 private:
     explicit Archive(ArchiveLocation location);
@@ -61,6 +71,7 @@ private:
     QString m_connectionName;
     QSqlDatabase m_database;
     QString m_lastError;
+    bool m_lastTransient = false;
 };
 
 } // namespace nxa::collect

@@ -44,9 +44,9 @@ QString insertStatement(qint64 tester, qint64 attempt, int rows) {
     return sql;
 }
 
-QString failure(const QSqlQuery &query) {
-    QString text = query.lastError().databaseText().trimmed();
-    return text.isEmpty() ? query.lastError().text().trimmed() : text;
+QString failure(Archive &archive, const QSqlQuery &query) {
+    archive.setLastError(query.lastError());
+    return archive.lastError();
 }
 
 std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QString &error) {
@@ -58,7 +58,7 @@ std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QStr
     query.addBindValue(tester.addressText);
     query.addBindValue(int(tester.port));
     if (!query.exec() || !query.next()) {
-        error = failure(query);
+        error = failure(archive, query);
         return std::nullopt;
     }
     return query.value(0).toLongLong();
@@ -76,7 +76,7 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
     query.addBindValue(attempt.received);
     query.addBindValue(attempt.added);
     if (!query.exec() || !query.next()) {
-        error = failure(query);
+        error = failure(archive, query);
         return std::nullopt;
     }
     return query.value(0).toLongLong();
@@ -95,7 +95,7 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
         QSqlQuery &query = rows == kRowsPerStatement ? full : tail;
         if (&query == &tail || !fullPrepared) {
             if (!query.prepare(insertStatement(tester, attempt, rows))) {
-                error = failure(query);
+                error = failure(archive, query);
                 return std::nullopt;
             }
             fullPrepared = fullPrepared || &query == &full;
@@ -114,7 +114,7 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
         }
         Q_ASSERT(index == rows * kBoundPerRow);
         if (!query.exec()) {
-            error = failure(query);
+            error = failure(archive, query);
             return std::nullopt;
         }
         added += query.numRowsAffected();
@@ -130,13 +130,18 @@ bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values, QStr
     query.addBindValue(attempt);
     if (query.exec())
         return true;
-    error = failure(query);
+    error = failure(archive, query);
     return false;
 }
 
 Stored fail(Archive &archive, const QString &error) {
+    const bool transient = archive.lastErrorTransient();
     archive.rollback();
-    return {false, 0, error};
+    return {false, 0, error, transient};
+}
+
+Stored lockFailed(Archive &archive) {
+    return {false, 0, archive.lastError(), archive.lastErrorTransient()};
 }
 
 } // namespace
@@ -144,7 +149,7 @@ Stored fail(Archive &archive, const QString &error) {
 Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attempt,
                      const std::vector<ArchivedRecord> &records) {
     if (!archive.beginWrite())
-        return {false, 0, archive.lastError()};
+        return lockFailed(archive);
     QString error;
     const std::optional<qint64> testerKey = testerId(archive, tester, error);
     if (!testerKey)
@@ -160,19 +165,19 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     if (!updateAttempt(archive, *attemptKey, attempt, error))
         return fail(archive, error);
     if (!archive.commit())
-        return {false, 0, archive.lastError()};
+        return lockFailed(archive);
     return {true, *added, {}};
 }
 
 Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &attempt) {
     if (!archive.beginWrite())
-        return {false, 0, archive.lastError()};
+        return lockFailed(archive);
     QString error;
     const std::optional<qint64> testerKey = testerId(archive, tester, error);
     if (!testerKey || !insertAttempt(archive, *testerKey, attempt, error))
         return fail(archive, error);
     if (!archive.commit())
-        return {false, 0, archive.lastError()};
+        return lockFailed(archive);
     return {true, 0, {}};
 }
 

@@ -21,6 +21,7 @@ struct Stored {
     bool ok = false;
     int added = 0;
     QString error;
+    bool transient = false; // worth trying the whole transaction again
 };
 
 // Stores a successful download in one transaction: the tester, the attempt

@@ -19,6 +19,8 @@ namespace nxa::collect {
 
 namespace {
 
+constexpr int kStoreTries = 3;
+
 struct Fetched {
     int code = link::kResultOk;
     QString detail;
@@ -73,13 +75,49 @@ Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
     return fetched;
 }
 
+// The archive connection of one worker. It stays open for the worker's whole
+// run: a connection that closes while another collector writes may run the
+// closing checkpoint of the SQLite log under that writer's feet.
+class WorkerArchive {
+public:
+    explicit WorkerArchive(const CollectConfig &config) : m_config(config) {}
+
+    Archive *get(QString &error) {
+        if (!m_archive) {
+            Archive::Opened opened = Archive::open(m_config.archive, m_config.lockWaitMs, false);
+            m_archive = std::move(opened.archive);
+            error = opened.error;
+        }
+        return m_archive.get();
+    }
+    // After a failure the next try starts on a fresh connection.
+    void drop() { m_archive.reset(); }
+
+private:
+    const CollectConfig &m_config;
+    std::unique_ptr<Archive> m_archive;
+};
+
 class DownloadRun {
 public:
-    DownloadRun(const CollectConfig &config, const DownloadRequest &request,
+    DownloadRun(const CollectConfig &config, const QList<TesterEntry> &testers,
+                const DownloadRequest &request,
                 const std::function<void(const TesterResult &)> &finished)
-        : m_config(config), m_request(request), m_finished(finished) {}
+        : m_config(config), m_testers(testers), m_request(request), m_finished(finished) {}
 
-    void runOne(const TesterEntry &tester) {
+    // Takes testers one after the other until none is left.
+    void work() {
+        WorkerArchive archive(m_config);
+        for (;;) {
+            const int next = m_next.fetchAndAddRelaxed(1);
+            if (next >= m_testers.size())
+                return;
+            runOne(m_testers[next], archive);
+        }
+    }
+
+private:
+    void runOne(const TesterEntry &tester, WorkerArchive &archive) {
         TesterResult result;
         result.name = tester.name;
         result.address = tester.addressText;
@@ -92,38 +130,50 @@ public:
         attempt.result = result.code;
         attempt.received = result.received;
         attempt.endedMs = QDateTime::currentMSecsSinceEpoch();
-        store(tester, attempt, fetched.records, result);
+        store(archive, tester, attempt, fetched.records, result);
         QMutexLocker lock(&m_reportMutex);
         m_finished(result);
     }
 
-private:
-    void store(const TesterEntry &tester, Attempt attempt,
+    void store(WorkerArchive &archive, const TesterEntry &tester, Attempt attempt,
                const std::vector<ArchivedRecord> &records, TesterResult &result) {
-        Archive::Opened opened = Archive::open(m_config.archive, m_config.lockWaitMs, false);
-        if (!opened.archive) {
-            cannotStore(result, opened.error);
+        // Each try is a whole transaction, so a try that failed left nothing behind.
+        Stored stored;
+        for (int attemptNumber = 0; attemptNumber < kStoreTries; ++attemptNumber) {
+            stored = storeOnce(archive, tester, attempt, records, result.code == link::kResultOk);
+            if (stored.ok || !stored.transient)
+                break;
+        }
+        if (stored.ok) {
+            result.added = stored.added;
             return;
         }
-        Archive &archive = *opened.archive;
+        cannotStore(result, stored.error);
+        if (attempt.result != link::kResultOk)
+            return;
+        // The attempt itself is kept even when its records could not be.
+        attempt.result = result.code;
+        const Stored failed = storeOnce(archive, tester, attempt, records, false);
+        if (!failed.ok)
+            cannotStore(result, failed.error);
+    }
+
+    Stored storeOnce(WorkerArchive &connection, const TesterEntry &tester, const Attempt &attempt,
+                     const std::vector<ArchivedRecord> &records, bool withRecords) {
+        QString error;
+        Archive *archive = connection.get(error);
+        if (!archive)
+            return {false, 0, error, false};
         // One writer at a time within this process: SQLite would make the
         // others sleep and retry, which costs more than waiting in turn.
         std::optional<QMutexLocker<QMutex>> writer;
-        if (archive.isSqlite())
+        if (archive->isSqlite())
             writer.emplace(&m_sqliteWriter);
-        if (result.code == link::kResultOk) {
-            const Stored stored = storeDownload(archive, tester, attempt, records);
-            if (stored.ok) {
-                result.added = stored.added;
-                return;
-            }
-            cannotStore(result, stored.error);
-            attempt.result = result.code;
-        }
-        // The attempt itself is kept even when its records could not be.
-        const Stored stored = storeAttempt(archive, tester, attempt);
+        const Stored stored = withRecords ? storeDownload(*archive, tester, attempt, records)
+                                          : storeAttempt(*archive, tester, attempt);
         if (!stored.ok)
-            cannotStore(result, stored.error);
+            connection.drop();
+        return stored;
     }
 
     static void cannotStore(TesterResult &result, const QString &error) {
@@ -136,8 +186,10 @@ private:
     }
 
     const CollectConfig &m_config;
+    const QList<TesterEntry> &m_testers;
     const DownloadRequest &m_request;
     const std::function<void(const TesterResult &)> &m_finished;
+    QAtomicInt m_next = 0;
     QMutex m_reportMutex;
     QMutex m_sqliteWriter;
 };
@@ -186,11 +238,12 @@ bool runDownloads(const CollectConfig &config, const DownloadRequest &request,
         return false;
     }
 
-    DownloadRun run(config, request, finished);
+    DownloadRun run(config, chosen, request, finished);
+    const int workers = std::min(std::max(1, request.jobs), static_cast<int>(chosen.size()));
     QThreadPool pool;
-    pool.setMaxThreadCount(std::max(1, request.jobs));
-    for (const TesterEntry &tester : chosen)
-        pool.start([&run, tester] { run.runOne(tester); });
+    pool.setMaxThreadCount(std::max(1, workers));
+    for (int w = 0; w < workers; ++w)
+        pool.start([&run] { run.work(); });
     pool.waitForDone();
     return true;
 }

@@ -93,8 +93,8 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
     for (const QVariant &value : s.values)
         query.addBindValue(value);
     if (!query.exec()) {
-        outcome.message = QStringLiteral("cannot read the archive: %1")
-                              .arg(query.lastError().databaseText().trimmed());
+        outcome.message =
+            QStringLiteral("cannot read the archive: %1").arg(sqlError(query.lastError()));
         return outcome;
     }
     const bool dateLimited = request.from || request.to;
@@ -110,8 +110,8 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
         table.insertAtTop(std::move(row));
     }
     if (query.lastError().isValid()) {
-        outcome.message = QStringLiteral("cannot read the archive: %1")
-                              .arg(query.lastError().databaseText().trimmed());
+        outcome.message =
+            QStringLiteral("cannot read the archive: %1").arg(sqlError(query.lastError()));
         return outcome;
     }
     query.finish();

@@ -26,7 +26,7 @@ bool forEachTester(Archive &archive, const QString &sql, const QVariantList &val
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec()) {
-        error = query.lastError().databaseText().trimmed();
+        error = sqlError(query.lastError());
         return false;
     }
     while (query.next())
