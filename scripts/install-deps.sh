@@ -17,6 +17,10 @@ packages+=(
   dpkg-dev file lintian desktop-file-utils appstream mandoc systemd
 )
 
+# nxa-collect: its archive drivers (SQLite, PostgreSQL), the PostgreSQL server
+# its tests start, and mandoc to check its manual page.
+packages+=(libqt6sql6-sqlite libqt6sql6-psql postgresql mandoc)
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
