@@ -56,6 +56,10 @@ QString sqlError(const QSqlError &error) {
 }
 
 bool isTransient(const QSqlError &error) {
+    return isTransientCode(error.nativeErrorCode());
+}
+
+bool isTransientCode(const QString &nativeCode) {
     // SQLite: LOCKED, BUSY_RECOVERY, BUSY_SNAPSHOT, IOERR_SHORT_READ (a plain
     // BUSY has already waited the whole lock wait); PostgreSQL: serialization
     // failure, deadlock.
@@ -63,12 +67,17 @@ bool isTransient(const QSqlError &error) {
         QStringLiteral("6"),   QStringLiteral("261"),   QStringLiteral("517"),
         QStringLiteral("522"), QStringLiteral("40001"), QStringLiteral("40P01"),
     };
-    return codes.contains(error.nativeErrorCode());
+    return codes.contains(nativeCode);
 }
 
 void Archive::setLastError(const QSqlError &error) {
     m_lastError = sqlError(error);
     m_lastTransient = isTransient(error);
+}
+
+void Archive::setLastError(const QString &text, const QString &nativeCode) {
+    m_lastError = QStringLiteral("%1 (%2)").arg(text, nativeCode);
+    m_lastTransient = isTransientCode(nativeCode);
 }
 
 Archive::Archive(ArchiveLocation location)
@@ -254,8 +263,9 @@ QString Archive::createSchema() {
             .arg(id),
         QStringLiteral("CREATE TABLE attempts (id %1, tester BIGINT NOT NULL REFERENCES "
                        "testers (id), started BIGINT NOT NULL, ended BIGINT NOT NULL, result "
-                       "INTEGER NOT NULL, received INTEGER NOT NULL, added INTEGER NOT NULL)")
-            .arg(id),
+                       "INTEGER NOT NULL, received INTEGER NOT NULL, added INTEGER NOT NULL, "
+                       "image_digest %2)")
+            .arg(id, bytes),
         QStringLiteral("CREATE INDEX attempts_by_tester ON attempts (tester, id)"),
         // Cells 0-12 as the manager shows them plus the occurrence among
         // identical records of one image: the manager's duplicate test,

@@ -22,6 +22,7 @@ QString sqlError(const QSqlError &error);
 // was taken by another writer, or SQLite read another process's log while it
 // was being reset.
 bool isTransient(const QSqlError &error);
+bool isTransientCode(const QString &nativeCode);
 
 // One connection to the archive, usable on the thread that opened it only.
 // SQLite and PostgreSQL share every statement; the few words where their
@@ -58,6 +59,7 @@ public:
     // Runs one statement; false (with lastError set) when it fails.
     bool exec(const QString &statement);
     void setLastError(const QSqlError &error);
+    void setLastError(const QString &text, const QString &nativeCode);
 
 private:
     explicit Archive(ArchiveLocation location);

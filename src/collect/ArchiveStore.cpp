@@ -1,8 +1,11 @@
 #include "collect/ArchiveStore.h"
 
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 namespace nxa::collect {
 
@@ -10,7 +13,7 @@ namespace {
 
 // Rows per INSERT: one statement per row would spend more time in the driver
 // than in the database; both engines take this many parameters easily.
-constexpr int kRowsPerStatement = 200;
+constexpr int kRowsPerStatement = 25;
 constexpr int kBoundPerRow = 16;
 
 using records::Column;
@@ -68,13 +71,16 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
                                     QString &error) {
     QSqlQuery query(archive.database());
     query.prepare(QStringLiteral("INSERT INTO attempts (tester, started, ended, result, "
-                                 "received, added) VALUES (?, ?, ?, ?, ?, ?) RETURNING id"));
+                                 "received, added, image_digest) VALUES (?, ?, ?, ?, ?, ?, ?) "
+                                 "RETURNING id"));
     query.addBindValue(tester);
     query.addBindValue(attempt.startedMs);
     query.addBindValue(attempt.endedMs);
     query.addBindValue(attempt.result);
     query.addBindValue(attempt.received);
     query.addBindValue(attempt.added);
+    query.addBindValue(attempt.digest.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>())
+                                                : QVariant(attempt.digest));
     if (!query.exec() || !query.next()) {
         error = failure(archive, query);
         return std::nullopt;
@@ -82,9 +88,16 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
     return query.value(0).toLongLong();
 }
 
-// Inserts the records; the number the archive did not hold yet, or nothing.
-std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt,
-                                 const std::vector<ArchivedRecord> &records, QString &error) {
+// An empty cell is an empty text, never NULL.
+QString cellText(const ArchivedRecord &record, int column) {
+    const QString &cell = record.row[column];
+    return cell.isNull() ? QStringLiteral("") : cell;
+}
+
+// The portable path: several rows per statement through the Qt SQL layer.
+std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64 attempt,
+                                         const std::vector<ArchivedRecord> &records,
+                                         QString &error) {
     int added = 0;
     QSqlQuery full(archive.database());
     bool fullPrepared = false;
@@ -103,11 +116,8 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
         int index = 0;
         for (size_t i = first; i < first + static_cast<size_t>(rows); ++i) {
             const ArchivedRecord &record = records[i];
-            for (int column : kCellColumns) {
-                // An empty cell is an empty text, never NULL.
-                const QString &cell = record.row[column];
-                query.bindValue(index++, cell.isNull() ? QStringLiteral("") : cell);
-            }
+            for (int column : kCellColumns)
+                query.bindValue(index++, cellText(record, column));
             query.bindValue(index++, record.occurrence);
             query.bindValue(index++, record.seq);
             query.bindValue(index++, record.raw);
@@ -120,6 +130,58 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
         added += query.numRowsAffected();
     }
     return added;
+}
+
+sqlite3 *sqliteHandle(Archive &archive) {
+    const QVariant handle = archive.database().driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+// SQLite: the same statement, one row at a time, bound through SQLite's own
+// interface. The Qt layer spends more per bound value than SQLite spends per
+// row, and a million rows must go in within seconds.
+std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tester, qint64 attempt,
+                                       const std::vector<ArchivedRecord> &records, QString &error) {
+    const QByteArray sql = insertStatement(tester, attempt, 1).toUtf8();
+    sqlite3_stmt *statement = nullptr;
+    auto fail = [&]() -> std::optional<int> {
+        archive.setLastError(QString::fromUtf8(sqlite3_errmsg(db)),
+                             QString::number(sqlite3_extended_errcode(db)));
+        error = archive.lastError();
+        sqlite3_finalize(statement);
+        return std::nullopt;
+    };
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
+        return fail();
+    int added = 0;
+    for (const ArchivedRecord &record : records) {
+        int index = 1;
+        for (int column : kCellColumns) {
+            const QString &cell = record.row[column];
+            sqlite3_bind_text16(statement, index++, cell.utf16(), int(cell.size() * 2),
+                                SQLITE_STATIC);
+        }
+        sqlite3_bind_int(statement, index++, record.occurrence);
+        sqlite3_bind_int(statement, index++, record.seq);
+        sqlite3_bind_blob(statement, index++, record.raw.constData(), int(record.raw.size()),
+                          SQLITE_STATIC);
+        if (sqlite3_step(statement) != SQLITE_DONE)
+            return fail();
+        added += sqlite3_changes(db);
+        sqlite3_reset(statement);
+    }
+    sqlite3_finalize(statement);
+    return added;
+}
+
+// Inserts the records; the number the archive did not hold yet, or nothing.
+std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt,
+                                 const std::vector<ArchivedRecord> &records, QString &error) {
+    if (sqlite3 *db = archive.isSqlite() ? sqliteHandle(archive) : nullptr)
+        return insertRecordsSqlite(archive, db, tester, attempt, records, error);
+    return insertRecordsPortable(archive, tester, attempt, records, error);
 }
 
 bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values, QString &error) {
@@ -179,6 +241,19 @@ Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &
     if (!archive.commit())
         return lockFailed(archive);
     return {true, 0, {}};
+}
+
+std::optional<int> receivedOfStoredImage(Archive &archive, const TesterEntry &tester,
+                                         const QByteArray &digest) {
+    QSqlQuery query(archive.database());
+    query.prepare(QStringLiteral(
+        "SELECT a.received FROM attempts a JOIN testers t ON t.id = a.tester WHERE t.name = ? "
+        "AND a.result = 0 AND a.image_digest = ?"));
+    query.addBindValue(tester.name);
+    query.addBindValue(digest);
+    if (!query.exec() || !query.next())
+        return std::nullopt;
+    return query.value(0).toInt();
 }
 
 } // namespace nxa::collect

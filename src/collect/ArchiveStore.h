@@ -15,6 +15,8 @@ struct Attempt {
     int result = 0;   // 0 to 8, the manager's result codes
     int received = 0; // records the image held
     int added = 0;    // of those, new to the archive
+    // SHA-256 of the image of a successful download; empty otherwise.
+    QByteArray digest;
 };
 
 struct Stored {
@@ -33,5 +35,12 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
 // Stores an attempt that brought no records (a failure) in a transaction of
 // its own.
 Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &attempt);
+
+// What an earlier successful download of this tester received when its image
+// was byte for byte the one with `digest`: all of that image's records are in
+// the archive then, since records are never removed and a download is stored
+// whole or not at all. Nothing when no such download is stored.
+std::optional<int> receivedOfStoredImage(Archive &archive, const TesterEntry &tester,
+                                         const QByteArray &digest);
 
 } // namespace nxa::collect

@@ -8,6 +8,7 @@
 #include "link/ResultCodes.h"
 #include "link/TesterConnection.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QMutex>
 #include <QMutexLocker>
@@ -24,7 +25,7 @@ constexpr int kStoreTries = 3;
 struct Fetched {
     int code = link::kResultOk;
     QString detail;
-    std::vector<ArchivedRecord> records;
+    QByteArray image; // transfer form, on success
 };
 
 Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
@@ -64,14 +65,7 @@ Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
         fetched.code = link::resultCode(transfer.outcome);
         return fetched;
     }
-    DecodedImage decoded = decodeImage(transfer.image);
-    // An image without its mark holds nothing that can be trusted.
-    if (!decoded.accepted) {
-        fetched.code = link::kResultCommunicationFailure;
-        fetched.detail = QStringLiteral("Wrong data format");
-        return fetched;
-    }
-    fetched.records = std::move(decoded.records);
+    fetched.image = transfer.image;
     return fetched;
 }
 
@@ -123,24 +117,50 @@ private:
         result.address = tester.addressText;
         Attempt attempt;
         attempt.startedMs = QDateTime::currentMSecsSinceEpoch();
-        Fetched fetched = fetch(tester, m_request.timings);
+        const Fetched fetched = fetch(tester, m_request.timings);
         result.code = fetched.code;
         result.detail = fetched.detail;
-        result.received = static_cast<int>(fetched.records.size());
+        std::vector<ArchivedRecord> records;
+        bool withRecords = false;
+        if (result.code == link::kResultOk) {
+            attempt.digest = QCryptographicHash::hash(fetched.image, QCryptographicHash::Sha256);
+            // An image this tester already delivered whole brings nothing new.
+            if (const std::optional<int> known = knownImage(archive, tester, attempt.digest)) {
+                result.received = *known;
+            } else {
+                DecodedImage decoded = decodeImage(fetched.image);
+                // An image without its mark holds nothing that can be trusted.
+                if (!decoded.accepted) {
+                    result.code = link::kResultCommunicationFailure;
+                    result.detail = QStringLiteral("Wrong data format");
+                    attempt.digest.clear();
+                }
+                records = std::move(decoded.records);
+                result.received = static_cast<int>(records.size());
+                withRecords = decoded.accepted;
+            }
+        }
         attempt.result = result.code;
         attempt.received = result.received;
         attempt.endedMs = QDateTime::currentMSecsSinceEpoch();
-        store(archive, tester, attempt, fetched.records, result);
+        store(archive, tester, attempt, records, withRecords, result);
         QMutexLocker lock(&m_reportMutex);
         m_finished(result);
     }
 
+    static std::optional<int> knownImage(WorkerArchive &connection, const TesterEntry &tester,
+                                         const QByteArray &digest) {
+        QString error;
+        Archive *archive = connection.get(error);
+        return archive ? receivedOfStoredImage(*archive, tester, digest) : std::nullopt;
+    }
+
     void store(WorkerArchive &archive, const TesterEntry &tester, Attempt attempt,
-               const std::vector<ArchivedRecord> &records, TesterResult &result) {
+               const std::vector<ArchivedRecord> &records, bool withRecords, TesterResult &result) {
         // Each try is a whole transaction, so a try that failed left nothing behind.
         Stored stored;
         for (int attemptNumber = 0; attemptNumber < kStoreTries; ++attemptNumber) {
-            stored = storeOnce(archive, tester, attempt, records, result.code == link::kResultOk);
+            stored = storeOnce(archive, tester, attempt, records, withRecords);
             if (stored.ok || !stored.transient)
                 break;
         }
@@ -153,6 +173,7 @@ private:
             return;
         // The attempt itself is kept even when its records could not be.
         attempt.result = result.code;
+        attempt.digest.clear();
         const Stored failed = storeOnce(archive, tester, attempt, records, false);
         if (!failed.ok)
             cannotStore(result, failed.error);

@@ -1,0 +1,148 @@
+// nxa-collect as a whole process: 100 simulated testers of 10,000 records
+// each (127.0.0.2 to 127.0.0.101, one port) collected into an empty SQLite
+// archive, the same collection again with nothing new, and the export of the
+// 1,000,000 archived records to a workbook next to the manager's own workbook
+// export of the same rows. Counters: archive bytes per record.
+#include "SimulatorThread.h"
+#include "export/WorkbookExport.h"
+#include "records/DataloggerImageBuilder.h"
+#include "records/DataloggerMerge.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+using namespace nxa;
+
+namespace {
+
+constexpr int kTesters = 100;
+constexpr int kRecords = 10000;
+
+QByteArray testerImage(int tester) {
+    records::SampleDataloggerOptions options;
+    options.peripheralNumber = tester % 100 + 1;
+    options.userCount = 1000;
+    return records::sampleDatalogger(kRecords, 1000 + tester, options).transferImage();
+}
+
+// The simulated plant and its configuration, started once.
+struct Plant {
+    QTemporaryDir folder;
+    std::vector<std::unique_ptr<sim::SimulatorThread>> testers;
+    quint16 port = 0;
+    QString archive;
+
+    Plant() {
+        const QString passwordFile = folder.filePath(QStringLiteral("tester.pw"));
+        QFile pw(passwordFile);
+        pw.open(QIODevice::WriteOnly);
+        pw.write("583041\n");
+        pw.close();
+        QFile::setPermissions(passwordFile, QFile::ReadOwner | QFile::WriteOwner);
+        archive = folder.filePath(QStringLiteral("nxa-archive.sqlite"));
+        QString ini = QStringLiteral("archive=%1\n").arg(archive);
+        for (int t = 0; t < kTesters; ++t) {
+            sim::SimulatorSettings settings;
+            settings.dataloggerImage = testerImage(t);
+            auto simulator = std::make_unique<sim::SimulatorThread>(settings);
+            const QString address = QStringLiteral("127.0.0.%1").arg(t + 2);
+            if (!simulator->start(QHostAddress(address), port))
+                qFatal("simulator %d cannot listen", t);
+            port = simulator->port();
+            testers.push_back(std::move(simulator));
+            ini += QStringLiteral("[tester%1]\naddress=%2\nport=%3\npassword-file=%4\n")
+                       .arg(t, 3, 10, QLatin1Char('0'))
+                       .arg(address)
+                       .arg(port)
+                       .arg(passwordFile);
+        }
+        QFile config(folder.filePath(QStringLiteral("nxa-collect.ini")));
+        config.open(QIODevice::WriteOnly);
+        config.write(ini.toUtf8());
+    }
+
+    int collect(const QStringList &arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(NXA_COLLECT_PATH), arguments);
+        process.waitForFinished(-1);
+        return process.exitCode();
+    }
+    void removeArchive() const {
+        for (const char *suffix : {"", "-wal", "-shm"})
+            QFile::remove(archive + QLatin1String(suffix));
+    }
+};
+
+Plant &plant() {
+    static Plant p;
+    return p;
+}
+
+void CollectIntoEmptyArchive(benchmark::State &state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        plant().removeArchive();
+        state.ResumeTiming();
+        if (plant().collect({QStringLiteral("download")}) != 0)
+            state.SkipWithError("a tester failed");
+    }
+    state.counters["bytes/record"] =
+        double(QFileInfo(plant().archive).size()) / (double(kTesters) * kRecords);
+}
+BENCHMARK(CollectIntoEmptyArchive)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void CollectAgainNothingNew(benchmark::State &state) {
+    if (!QFileInfo::exists(plant().archive))
+        plant().collect({QStringLiteral("download")});
+    for (auto _ : state)
+        if (plant().collect({QStringLiteral("download")}) != 0)
+            state.SkipWithError("a tester failed");
+    state.counters["bytes/record"] =
+        double(QFileInfo(plant().archive).size()) / (double(kTesters) * kRecords);
+}
+BENCHMARK(CollectAgainNothingNew)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+void ExportArchiveToWorkbook(benchmark::State &state) {
+    if (!QFileInfo::exists(plant().archive))
+        plant().collect({QStringLiteral("download")});
+    const QString out = plant().folder.filePath(QStringLiteral("archive.xlsx"));
+    for (auto _ : state)
+        if (plant().collect({QStringLiteral("export"), QStringLiteral("/XLSX"), out}) != 0)
+            state.SkipWithError("export failed");
+}
+BENCHMARK(ExportArchiveToWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// The manager's workbook export of the same 1,000,000 rows, from its table.
+void ManagerWorkbookExport(benchmark::State &state) {
+    records::DataloggerTable table;
+    for (int t = 0; t < kTesters; ++t) {
+        table.clearDuplicateKeys();
+        records::mergeDataloggerImage(table, testerImage(t));
+    }
+    const QString out = plant().folder.filePath(QStringLiteral("manager.xlsx"));
+    for (auto _ : state)
+        if (!exports::workbookExport(table, out).ok)
+            state.SkipWithError("export failed");
+    state.counters["rows"] = table.rowCount();
+}
+BENCHMARK(ManagerWorkbookExport)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
