@@ -132,6 +132,19 @@ std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64
     return added;
 }
 
+// Appends the text as UTF-8; cells are nearly always ASCII, which needs no
+// temporary buffer.
+void appendUtf8(QByteArray &out, const QString &text) {
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            out += text.toUtf8();
+            return;
+        }
+    }
+    for (const QChar c : text)
+        out += static_cast<char>(c.unicode());
+}
+
 sqlite3 *sqliteHandle(Archive &archive) {
     const QVariant handle = archive.database().driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
@@ -156,13 +169,21 @@ std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tes
     if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
         return fail();
     int added = 0;
+    // The cells of one row as UTF-8, back to back, so SQLite neither converts
+    // nor copies them.
+    QByteArray cells;
+    std::array<std::pair<qsizetype, qsizetype>, kCellColumns.size()> spans{};
     for (const ArchivedRecord &record : records) {
-        int index = 1;
-        for (int column : kCellColumns) {
-            const QString &cell = record.row[column];
-            sqlite3_bind_text16(statement, index++, cell.utf16(), int(cell.size() * 2),
-                                SQLITE_STATIC);
+        cells.resize(0); // keeps its buffer for the next row
+        for (size_t c = 0; c < kCellColumns.size(); ++c) {
+            const qsizetype start = cells.size();
+            appendUtf8(cells, record.row[kCellColumns[c]]);
+            spans[c] = {start, cells.size() - start};
         }
+        int index = 1;
+        for (const auto &[start, length] : spans)
+            sqlite3_bind_text(statement, index++, cells.constData() + start, int(length),
+                              SQLITE_STATIC);
         sqlite3_bind_int(statement, index++, record.occurrence);
         sqlite3_bind_int(statement, index++, record.seq);
         sqlite3_bind_blob(statement, index++, record.raw.constData(), int(record.raw.size()),
