@@ -83,6 +83,58 @@ echo
 echo "== Files in demo/"
 ls -l "$demo"
 
+# nxa-collect: three simulated testers on their own loopback addresses and one
+# port, one collection into demo/collect/nxa-archive.sqlite, its status, and an
+# export of the archive as a workbook.
+cmake --build "$build" -j "$(nproc)" --target nxa-collect >/dev/null
+collector="$root/$build/src/collect/nxa-collect"
+collect_dir="$demo/collect"
+mkdir -p "$collect_dir"
+collect_pids=()
+collect_logs=()
+stop_collect_simulators() {
+  for pid in "${collect_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${collect_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  rm -f "${collect_logs[@]}"
+}
+trap 'stop_collect_simulators; stop_simulator' EXIT
+collect_port=0
+for t in 2 3 4; do
+  out=$(mktemp)
+  collect_logs+=("$out")
+  "$simulator" --listen "127.0.0.$t" --port "$collect_port" --records $((t * 1500)) --names \
+    --flags --peripheral "$t" --seed "$t" >"$out" 2>&1 &
+  collect_pids+=($!)
+  for _ in $(seq 1 100); do
+    found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  if [ -z "$found" ]; then
+    cat "$out" >&2
+    echo "run.sh: the simulator on 127.0.0.$t did not start" >&2
+    exit 1
+  fi
+  collect_port=$found
+done
+(umask 077 && printf '583041\n' >"$collect_dir/tester.pw")
+{
+  echo "archive=nxa-archive.sqlite"
+  for t in 2 3 4; do
+    printf '[entrance-%s]\naddress=127.0.0.%s\nport=%s\npassword-file=tester.pw\n' \
+      "$t" "$t" "$collect_port"
+  done
+} >"$collect_dir/nxa-collect.ini"
+for command in "download" "status" "export /XLSX archive.xlsx"; do
+  echo
+  echo "== nxa-collect $command   (in demo/collect)"
+  code=0
+  # shellcheck disable=SC2086
+  (cd "$collect_dir" && "$collector" $command) || code=$?
+  echo "(exit code $code)"
+  [ "$code" -eq 0 ] || status=1
+done
+
 # With a display, open the manager on the same simulator: the downloads above
 # left preferences.pref in demo/ pointing at it, so Download works at once.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -5,8 +5,8 @@
 // export of the same rows. Counters: archive bytes per record.
 #include "SimulatorThread.h"
 #include "export/WorkbookExport.h"
-#include "records/DataloggerImageBuilder.h"
 #include "records/DataloggerMerge.h"
+#include "samples/DataloggerImageBuilder.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <memory>
 #include <vector>
@@ -112,13 +114,26 @@ void CollectAgainNothingNew(benchmark::State &state) {
 }
 BENCHMARK(CollectAgainNothingNew)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
+// CPU seconds of the finished child processes so far.
+double childCpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
 void ExportArchiveToWorkbook(benchmark::State &state) {
     if (!QFileInfo::exists(plant().archive))
         plant().collect({QStringLiteral("download")});
     const QString out = plant().folder.filePath(QStringLiteral("archive.xlsx"));
-    for (auto _ : state)
+    double cpu = 0;
+    for (auto _ : state) {
+        const double before = childCpuSeconds();
         if (plant().collect({QStringLiteral("export"), QStringLiteral("/XLSX"), out}) != 0)
             state.SkipWithError("export failed");
+        cpu += childCpuSeconds() - before;
+    }
+    state.counters["process_cpu_s"] = cpu / double(state.iterations());
 }
 BENCHMARK(ExportArchiveToWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
@@ -135,7 +150,11 @@ void ManagerWorkbookExport(benchmark::State &state) {
             state.SkipWithError("export failed");
     state.counters["rows"] = table.rowCount();
 }
-BENCHMARK(ManagerWorkbookExport)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+BENCHMARK(ManagerWorkbookExport)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 } // namespace
 
