@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -154,6 +155,15 @@ bool Archive::connect(int lockWaitMs) {
         QThread::msleep(kLockRetryMs);
     }
     return exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
+}
+
+sqlite3 *Archive::sqliteHandle() {
+    if (!isSqlite())
+        return nullptr;
+    const QVariant handle = m_database.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
 bool Archive::exec(const QString &statement) {

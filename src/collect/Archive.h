@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <memory>
+
+struct sqlite3;
 #include <optional>
 
 namespace nxa::collect {
@@ -46,6 +48,9 @@ public:
     QSqlDatabase &database() { return m_database; }
     bool isSqlite() const { return m_location.kind == ArchiveLocation::Kind::Sqlite; }
     const ArchiveLocation &location() const { return m_location; }
+    // SQLite's own handle of this connection, for the bulk paths that the Qt
+    // layer would slow down; null for PostgreSQL.
+    sqlite3 *sqliteHandle();
 
     // Starts a write transaction that holds the write lock from its start,
     // so two writers never deadlock half-way through.

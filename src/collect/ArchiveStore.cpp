@@ -145,13 +145,6 @@ void appendUtf8(QByteArray &out, const QString &text) {
         out += static_cast<char>(c.unicode());
 }
 
-sqlite3 *sqliteHandle(Archive &archive) {
-    const QVariant handle = archive.database().driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
 // SQLite: the same statement, one row at a time, bound through SQLite's own
 // interface. The Qt layer spends more per bound value than SQLite spends per
 // row, and a million rows must go in within seconds.
@@ -200,7 +193,7 @@ std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tes
 // Inserts the records; the number the archive did not hold yet, or nothing.
 std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt,
                                  const std::vector<ArchivedRecord> &records, QString &error) {
-    if (sqlite3 *db = archive.isSqlite() ? sqliteHandle(archive) : nullptr)
+    if (sqlite3 *db = archive.sqliteHandle())
         return insertRecordsSqlite(archive, db, tester, attempt, records, error);
     return insertRecordsPortable(archive, tester, attempt, records, error);
 }
