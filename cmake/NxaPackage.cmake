@@ -16,8 +16,9 @@ the datalogger into a table, merges, exports (fixed-width text, XLSX) and
 prints it, and edits, uploads and prints the tester's configuration. It also
 runs unattended from the command line to download the datalogger into a file.
 
-The package also holds nxa-tester-sim, a simulated tester for trying the
-manager without one.")
+The package also holds nxa-collect, which downloads many testers on a schedule
+into one deduplicated archive (SQLite, or PostgreSQL for a shared server), and
+nxa-tester-sim, a simulated tester for trying the manager without one.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
