@@ -8,6 +8,7 @@
 #include "link/ResultCodes.h"
 #include "link/TesterConnection.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QMutex>
@@ -50,7 +51,11 @@ Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
     // As on the manager's command line: a stop request ends the run as aborted.
     connection.setAbortIsFinal(true);
     link::LinkHooks hooks;
-    hooks.pumpEvents = [] { return stopRequested(); };
+    // The waits let this worker thread's own events complete the connection.
+    hooks.pumpEvents = [] {
+        QCoreApplication::processEvents();
+        return stopRequested();
+    };
     connection.setHooks(hooks);
     const link::Outcome login =
         connection.connectAndLogin(tester.address, tester.port, password.password);

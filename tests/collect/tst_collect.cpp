@@ -311,6 +311,8 @@ private slots:
         QTest::newRow("short")              << int(Scenario::Short)            << 2;
         QTest::newRow("long")               << int(Scenario::Long)             << 2;
         QTest::newRow("close-mid-transfer") << int(Scenario::CloseMidTransfer) << 2;
+        QTest::newRow("unmarked")           << int(Scenario::Unmarked)         << 2;
+        QTest::newRow("connect-hangs")      << int(Scenario::ConnectHangs)     << 6;
         QTest::newRow("no tester")          << -1                              << 6;
         // clang-format on
     }
@@ -319,7 +321,7 @@ private slots:
         QFETCH(int, code);
         if (!m_scenarios) {
             m_scenarios = std::make_unique<Plant>();
-            const QList<int> all = {0, 10, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+            const QList<int> all = {0, 10, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 13};
             for (int s : all)
                 QVERIFY(m_scenarios->addTester(serving(sample(300, 7 + s), Scenario(s))));
             m_scenarios->addAbsentTester();
