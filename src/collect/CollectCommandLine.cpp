@@ -88,7 +88,7 @@ int download(const CollectConfig &config, const QStringList &args, QTextStream &
             out << resultLine(result) << Qt::endl;
             if (!result.detail.isEmpty())
                 err << "nxa-collect: " << result.name << ": " << result.detail << Qt::endl;
-            allOk = allOk && result.code == 0;
+            allOk = allOk && result.code == ResultCode::Ok;
         },
         error);
     if (!started) {

@@ -5,7 +5,7 @@
 #include "collect/CollectSignals.h"
 #include "collect/ImageRecords.h"
 #include "collect/PasswordFile.h"
-#include "link/ResultCodes.h"
+#include "common/ResultCodes.h"
 #include "link/TesterConnection.h"
 
 #include <QCoreApplication>
@@ -24,7 +24,7 @@ namespace {
 constexpr int kStoreTries = 3;
 
 struct Fetched {
-    int code = link::kResultOk;
+    ResultCode code = ResultCode::Ok;
     QString detail;
     QByteArray image; // transfer form, on success
 };
@@ -32,17 +32,17 @@ struct Fetched {
 Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
     Fetched fetched;
     if (stopRequested()) {
-        fetched.code = link::kResultAborted;
+        fetched.code = ResultCode::Aborted;
         return fetched;
     }
     if (!tester.problem.isEmpty()) {
-        fetched.code = link::kResultWrongParameters;
+        fetched.code = ResultCode::WrongParameters;
         fetched.detail = tester.problem;
         return fetched;
     }
     const PasswordRead password = readPasswordFile(tester.passwordFile);
     if (!password.error.isEmpty()) {
-        fetched.code = link::kResultWrongParameters;
+        fetched.code = ResultCode::WrongParameters;
         fetched.detail = password.error;
         return fetched;
     }
@@ -127,7 +127,7 @@ private:
         result.detail = fetched.detail;
         std::vector<ArchivedRecord> records;
         bool withRecords = false;
-        if (result.code == link::kResultOk) {
+        if (result.code == ResultCode::Ok) {
             attempt.digest = QCryptographicHash::hash(fetched.image, QCryptographicHash::Sha256);
             // An image this tester already delivered whole brings nothing new.
             if (const std::optional<int> known = knownImage(archive, tester, attempt.digest)) {
@@ -136,7 +136,7 @@ private:
                 DecodedImage decoded = decodeImage(fetched.image);
                 // An image without its mark holds nothing that can be trusted.
                 if (!decoded.accepted) {
-                    result.code = link::kResultCommunicationFailure;
+                    result.code = ResultCode::CommunicationFailure;
                     result.detail = QStringLiteral("Wrong data format");
                     attempt.digest.clear();
                 }
@@ -145,7 +145,7 @@ private:
                 withRecords = decoded.accepted;
             }
         }
-        attempt.result = result.code;
+        attempt.result = number(result.code);
         attempt.received = result.received;
         attempt.endedMs = QDateTime::currentMSecsSinceEpoch();
         store(archive, tester, attempt, records, withRecords, result);
@@ -174,10 +174,10 @@ private:
             return;
         }
         cannotStore(result, stored.error);
-        if (attempt.result != link::kResultOk)
+        if (attempt.result != number(ResultCode::Ok))
             return;
         // The attempt itself is kept even when its records could not be.
-        attempt.result = result.code;
+        attempt.result = number(result.code);
         attempt.digest.clear();
         const Stored failed = storeOnce(archive, tester, attempt, records, false);
         if (!failed.ok)
@@ -206,8 +206,8 @@ private:
         const QString text = QStringLiteral("cannot write to the archive: ") + error;
         result.detail =
             result.detail.isEmpty() ? text : result.detail + QStringLiteral("; ") + text;
-        if (result.code == link::kResultOk)
-            result.code = link::kResultCantCreateFile;
+        if (result.code == ResultCode::Ok)
+            result.code = ResultCode::CantCreateFile;
         result.added = 0;
     }
 
@@ -223,7 +223,7 @@ private:
 } // namespace
 
 QString resultText(int code) {
-    const QString text = link::resultLogText(code).trimmed();
+    const QString text = resultLogText(static_cast<ResultCode>(code)).trimmed();
     const qsizetype dash = text.indexOf(QLatin1String(" - "));
     return dash < 0 ? text : text.mid(dash + 3);
 }
@@ -231,8 +231,8 @@ QString resultText(int code) {
 QString resultLine(const TesterResult &result) {
     return QStringLiteral("%1  %2  %3  %4  %5/%6")
         .arg(result.name, result.address)
-        .arg(result.code)
-        .arg(resultText(result.code))
+        .arg(number(result.code))
+        .arg(resultText(number(result.code)))
         .arg(result.added)
         .arg(result.received);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "collect/CollectConfig.h"
+#include "common/ResultCodes.h"
 #include "link/LinkTimings.h"
 
 #include <QStringList>
@@ -13,7 +14,7 @@ namespace nxa::collect {
 struct TesterResult {
     QString name;
     QString address;
-    int code = 0;     // the manager's result codes 0 to 8
+    ResultCode code = ResultCode::Ok;
     int added = 0;    // records new to the archive
     int received = 0; // records the tester's image held
     QString detail;   // why a tester was skipped or its archive write failed

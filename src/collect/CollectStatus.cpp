@@ -2,7 +2,7 @@
 
 #include "collect/Archive.h"
 #include "collect/CollectDownload.h"
-#include "link/ResultCodes.h"
+#include "common/ResultCodes.h"
 
 #include <QMap>
 #include <QSqlError>

@@ -36,45 +36,28 @@ Notice interactiveNotice(Outcome outcome, quint32 address) {
 }
 
 QString commandLineLine(Outcome outcome, quint32 address) {
-    switch (outcome) {
-    case Outcome::Success:
-    case Outcome::UploadFailed:
-        return {};
-    case Outcome::CannotConnect:
-        return QStringLiteral("     6 - Error: Can't connect to ") + formatAddress(address);
-    case Outcome::Busy:
-        return QStringLiteral("     3 - Error: BR NXA connected but now is busy...");
-    case Outcome::WrongPassword:
-        return QStringLiteral("     4 - Error: Wrong Password");
-    case Outcome::NoTester:
-        return QStringLiteral("     5 - Error: No BR NXA connected at ") + formatAddress(address);
-    case Outcome::CommunicationFailure:
-        return QStringLiteral("     2 - Error: Communication failure");
-    case Outcome::Aborted:
-        return QStringLiteral("     7 - Error: Operation aborted by user.");
-    }
-    return {};
+    return resultEventLine(resultCode(outcome), formatAddress(address));
 }
 
-int resultCode(Outcome outcome) {
+ResultCode resultCode(Outcome outcome) {
     switch (outcome) {
     case Outcome::Success:
     case Outcome::UploadFailed:
-        return 0;
+        return ResultCode::Ok;
     case Outcome::CommunicationFailure:
-        return 2;
+        return ResultCode::CommunicationFailure;
     case Outcome::Busy:
-        return 3;
+        return ResultCode::Busy;
     case Outcome::WrongPassword:
-        return 4;
+        return ResultCode::WrongPassword;
     case Outcome::NoTester:
-        return 5;
+        return ResultCode::NoTester;
     case Outcome::CannotConnect:
-        return 6;
+        return ResultCode::CannotConnect;
     case Outcome::Aborted:
-        return 7;
+        return ResultCode::Aborted;
     }
-    return 0;
+    return ResultCode::Ok;
 }
 
 bool keepsWindowOpen(Outcome outcome) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Notice.h"
+#include "common/ResultCodes.h"
 
 #include <QString>
 
@@ -28,10 +29,9 @@ Notice interactiveNotice(Outcome outcome, quint32 address);
 // Empty for Success and UploadFailed, which the command line never reports.
 QString commandLineLine(Outcome outcome, quint32 address);
 
-// Result code of a command-line run: Success 0, CommunicationFailure 2,
-// Busy 3, WrongPassword 4, NoTester 5, CannotConnect 6, Aborted 7,
-// UploadFailed 0 (no command-line case).
-int resultCode(Outcome outcome);
+// The result code an unattended download reports for an outcome; an upload's
+// failure has no command-line case and gives Ok.
+ResultCode resultCode(Outcome outcome);
 
 // The interactive window stays open after these, so the user can correct the
 // address or password and press the button again.

@@ -152,7 +152,7 @@ void LinkProtocolTest::failureClasses() {
     QCOMPARE(notice.text, text);
     QCOMPARE(notice.icon, icon);
     QCOMPARE(commandLineLine(outcome, address), line);
-    QCOMPARE(resultCode(outcome), code);
+    QCOMPARE(nxa::number(resultCode(outcome)), code);
     QCOMPARE(keepsWindowOpen(outcome), staysOpen);
 }
 

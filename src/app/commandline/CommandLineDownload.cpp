@@ -102,7 +102,7 @@ private:
         // replace a good file and pass for a download that worked.
         if (!merge.imageAccepted) {
             m_window.addLine(kWrongDataFormatLine);
-            m_session.resultCode = link::resultCode(link::Outcome::CommunicationFailure);
+            m_session.resultCode = ResultCode::CommunicationFailure;
             return;
         }
         m_window.addLine(records::downloadCountLine(merge.added));
@@ -111,7 +111,7 @@ private:
         const exports::ExportResult exported = exportTable(path);
         m_window.addLine(exports::exportEventLine(exported, path));
         if (!exported.ok)
-            m_session.resultCode = kResultCantCreateFile;
+            m_session.resultCode = ResultCode::CantCreateFile;
 
         m_window.addLine(runStampText(QDateTime::currentDateTime()));
     }
@@ -138,7 +138,6 @@ private:
         m_output.notice(notice);
     }
 
-    static constexpr int kResultCantCreateFile = 8;
     static inline const QString kWrongDataFormatLine =
         QStringLiteral("     2 - Error: Wrong data format");
 

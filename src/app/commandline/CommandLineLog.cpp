@@ -1,7 +1,7 @@
 #include "app/commandline/CommandLineLog.h"
 
-#include "app/commandline/CommandLineTexts.h"
 #include "common/RegularFile.h"
+#include "common/ResultCodes.h"
 #include "common/TesterAddress.h"
 
 #include <QFile>
@@ -25,7 +25,7 @@ QString runDescriptionText(quint32 address, const QString &outputPath) {
            path;
 }
 
-QByteArray logRecord(const QString &stamp, const QString &description, int resultCode,
+QByteArray logRecord(const QString &stamp, const QString &description, ResultCode resultCode,
                      bool separated) {
     QByteArray record;
     if (separated)
@@ -37,7 +37,7 @@ QByteArray logRecord(const QString &stamp, const QString &description, int resul
 }
 
 bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
-                     int resultCode) {
+                     ResultCode resultCode) {
     QFile file(path);
     // Unbuffered, so the record reaches the file in one write call, which
     // O_APPEND places at the end even when another run appends at once.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ResultCodes.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -17,7 +19,7 @@ QString runDescriptionText(quint32 address, const QString &outputPath);
 // One log record in UTF-8 with CR LF line ends: an empty separator line when
 // `separated`, the run stamp, the run description (either may be empty) and
 // the log text of the result code.
-QByteArray logRecord(const QString &stamp, const QString &description, int resultCode,
+QByteArray logRecord(const QString &stamp, const QString &description, ResultCode resultCode,
                      bool separated);
 
 // Appends one record to the file at `path` with a single write in append mode,
@@ -25,6 +27,6 @@ QByteArray logRecord(const QString &stamp, const QString &description, int resul
 // written only when the file already held bytes. False when the file cannot be
 // opened or the write fails; nobody is told, the exit code carries the result.
 bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
-                     int resultCode);
+                     ResultCode resultCode);
 
 } // namespace nxa::app

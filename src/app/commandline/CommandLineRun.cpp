@@ -48,7 +48,7 @@ bool platformIsHeadless() {
 }
 
 int runCommandLine(Session &session, const CommandLineOutput &output) {
-    session.resultCode = 0;
+    session.resultCode = ResultCode::Ok;
     session.runStamp.clear();
     session.runDescription.clear();
     CommandLineParameters parameters = CommandLineParameters::from(session.parameters);
@@ -58,7 +58,7 @@ int runCommandLine(Session &session, const CommandLineOutput &output) {
     if (!check.passed()) {
         if (output.notice)
             output.notice({QStringLiteral("Error"), wrongParametersText(), NoticeIcon::Error});
-        session.resultCode = kResultWrongParameters;
+        session.resultCode = ResultCode::WrongParameters;
         return finishCommandLineRun(session);
     }
     session.password = parameters.password;
@@ -70,7 +70,7 @@ int finishCommandLineRun(const Session &session) {
     holdTerminationSignals();
     appendLogRecord(QString::fromLatin1(kLogFileName), session.runStamp, session.runDescription,
                     session.resultCode);
-    return session.resultCode;
+    return number(session.resultCode);
 }
 
 } // namespace nxa::app

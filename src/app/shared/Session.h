@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ResultCodes.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -18,7 +20,7 @@ struct Session {
     // Positions (from 0) of the parameters whose bytes have no exact text
     // form, so that they cannot be used as given.
     QList<int> inexactParameters;
-    int resultCode = 0;
+    ResultCode resultCode = ResultCode::Ok;
     QString runStamp;
     QString runDescription;
 

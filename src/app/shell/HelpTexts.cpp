@@ -1,6 +1,6 @@
 #include "app/shell/HelpTexts.h"
 
-#include "app/commandline/CommandLineTexts.h"
+#include "common/ResultCodes.h"
 
 namespace nxa::app {
 
@@ -23,8 +23,8 @@ QString commandLineGuideText() {
     text += QStringLiteral("Command Line Syntax:\n");
     text += QStringLiteral("     <ip> <password> </TXT | /XLSX> <file>\n");
     text += QStringLiteral("Return Value:\n");
-    for (int code = kFirstResultCode; code <= kLastResultCode; ++code)
-        text += resultHelpText(code);
+    for (int code = 0; code < kResultCodeCount; ++code)
+        text += resultGuideText(static_cast<ResultCode>(code));
     text +=
         QStringLiteral("For examples you can add this 4 parameters:\n    192.168.1.99 583041 /TXT "
                        "C:\\output_text_file.txt\nor\n     192.168.1.99 583041 /XLSX "

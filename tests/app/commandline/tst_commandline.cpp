@@ -481,7 +481,7 @@ void CommandLineTest::closeAroundThePress() {
 
     QVERIFY(fired);
     QCOMPARE(code, 7);
-    QCOMPARE(session.resultCode, 7);
+    QCOMPARE(session.resultCode, ResultCode::Aborted);
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(1), QStringLiteral("Extract data from 127.0.0.1 to out.txt"));
     QCOMPARE(lines.at(2), QStringLiteral("     7 - Error: Operation aborted by user."));

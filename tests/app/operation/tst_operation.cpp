@@ -426,7 +426,7 @@ void OperationTest::commandLineCloseRequestIsCodeSeven() {
     const int code = app::runCommandLine(session, recorded.output(true));
     QVERIFY(posted);
     QCOMPARE(code, 7);
-    QCOMPARE(session.resultCode, 7);
+    QCOMPARE(session.resultCode, ResultCode::Aborted);
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(0), session.runStamp);
     QCOMPARE(lines.at(1), QStringLiteral("Extract data from 127.0.0.1 to out.txt"));
