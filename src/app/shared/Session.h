@@ -4,10 +4,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <cstdint>
 
 namespace nxa::app {
+
+// Every interactive run starts with the tester's factory password.
+inline constexpr QStringView kInteractivePassword = u"583041";
 
 // Program-wide state of one run that is not part of a model.
 struct Session {

@@ -42,7 +42,7 @@ int runInteractive(Session &session) {
     const auto letEventsThrough = [] { QCoreApplication::processEvents(); };
     letEventsThrough();
 
-    session.password = QStringLiteral("583041");
+    session.password = kInteractivePassword.toString();
 
     MainWindow window(session, nullptr, letEventsThrough);
     letEventsThrough();

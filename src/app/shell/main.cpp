@@ -68,6 +68,5 @@ int main(int argc, char *argv[]) {
         const bool headless = nxa::app::platformIsHeadless();
         return nxa::app::runCommandLine(session, nxa::app::standardCommandLineOutput(headless));
     }
-    session.password = QStringLiteral("583041");
     return nxa::app::runInteractive(session);
 }
