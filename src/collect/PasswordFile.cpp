@@ -1,5 +1,7 @@
 #include "collect/PasswordFile.h"
 
+#include "link/LinkConstants.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -46,11 +48,11 @@ PasswordRead readPasswordFile(const QString &path) {
     if (bytes.endsWith('\r'))
         bytes.chop(1);
     const QString password = QString::fromUtf8(bytes);
-    if (password.size() != kPasswordLength) {
+    if (password.size() != link::kPasswordLength) {
         result.error =
             QStringLiteral("the password file %1 must hold the %2-character password on one line")
                 .arg(path)
-                .arg(kPasswordLength);
+                .arg(link::kPasswordLength);
         return result;
     }
     result.password = password;

@@ -9,8 +9,6 @@ struct PasswordRead {
     QString error;
 };
 
-inline constexpr int kPasswordLength = 6;
-
 // Reads a tester password from its own file: one line of exactly six
 // characters, an optional line end after it. Refused when the file is not a
 // regular file or when its group or others may read it, since anyone who can

@@ -74,8 +74,8 @@ inline constexpr int kRelayByte = 38;
 inline constexpr int kQualifierByte = 40; // profiles 1 to 10 only
 inline constexpr char kQualifierYes = 'Y';
 inline constexpr char kQualifierNo = 'N';
-inline constexpr int kCheckChoiceCount = 3;    // "WS + Shoes", "WS", "Shoes"
-inline constexpr int kRelayChoiceCount = 3;    // "Off", "Always", "If Check is OK"
+inline constexpr int kCheckChoiceCount = 3; // "WS + Shoes", "WS", "Shoes"
+inline constexpr int kRelayChoiceCount = 3; // "Off", "Always", "If Check is OK"
 // How a choice that selects no entry is stored.
 inline constexpr unsigned char kNoChoiceCode = 255;
 

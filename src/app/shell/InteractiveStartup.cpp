@@ -1,8 +1,8 @@
 #include "app/shell/InteractiveStartup.h"
 
 #include "app/shared/AppAssets.h"
-#include "app/shell/MainWindow.h"
 #include "app/shared/Preferences.h"
+#include "app/shell/MainWindow.h"
 #include "app/shell/SplashWindow.h"
 #include "app/shell/TrayController.h"
 
