@@ -1,6 +1,7 @@
 // The Configuration view: a tab change that refreshes all 1000 user codes, and
 // a configuration file decoded into the tabs. Timings only; nothing is asserted.
 #include "../tests/app/ScriptedUserDialogs.h"
+#include "WidgetBenchmarkMain.h"
 #include "app/configuration/ConfigurationView.h"
 #include "app/configuration/GeneralTab.h"
 #include "app/configuration/UsersTab.h"
@@ -72,10 +73,5 @@ BENCHMARK(BM_DecodeIntoTheTabs)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -1,6 +1,7 @@
 // The Datalogger view with a full working table: header-click sorts, deleting
 // a large selection, and painting the list while scrolling.
 #include "../tests/app/ScriptedUserDialogs.h"
+#include "WidgetBenchmarkMain.h"
 #include "app/datalogger/DataloggerModel.h"
 #include "app/datalogger/DataloggerView.h"
 #include "config/StationConfig.h"
@@ -129,10 +130,5 @@ BENCHMARK(BM_ScrollAndPaint)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

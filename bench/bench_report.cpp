@@ -1,5 +1,6 @@
 // Printing the datalogger report to a PDF file through the printer canvas,
 // and laying it out alone on a canvas that draws nothing.
+#include "WidgetBenchmarkMain.h"
 #include "app/printing/PrinterCanvas.h"
 #include "records/DataloggerTable.h"
 #include "report/DataloggerReport.h"
@@ -96,13 +97,5 @@ BENCHMARK(BM_DataloggerReportLayout)->Arg(10000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }
