@@ -1,6 +1,9 @@
 #include "collect/Archive.h"
 
+#include "collect/ArchiveSchema.h"
+
 #include <QAtomicInteger>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +11,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace nxa::collect {
 
@@ -17,14 +25,19 @@ namespace {
 constexpr char kSqliteHeader[] = "SQLite format 3";
 constexpr int kSqliteHeaderSize = 16;
 constexpr int kLockRetryMs = 50;
+constexpr int kBusyStepMs = 20;
 constexpr int kAdvisoryLockKey = 0x4e5841; // "NXA": one schema change at a time
+// The archive holds names and access history: its owner writes, its group
+// (the folder's, for a reader account) reads, nobody else.
+constexpr mode_t kArchiveFileMode = 0640;
+constexpr char kPostgresLockTimeout[] = "55P03";
 
 QString connectionName() {
     static QAtomicInteger<quint64> counter;
     return QStringLiteral("nxa-collect-%1").arg(counter.fetchAndAddRelaxed(1));
 }
 
-// An existing file must be a SQLite database before anything may write to it;
+// An existing file must be a SQLite database before anything may open it;
 // an empty file is a database that has no tables yet.
 QString checkSqliteFile(const QString &path) {
     const QFileInfo info(path);
@@ -45,12 +58,36 @@ QString checkSqliteFile(const QString &path) {
     return {};
 }
 
+// SQLite gives its log and shared-memory files the mode of the database file,
+// so creating that one private is enough.
+QString createPrivateFile(const QString &path) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kArchiveFileMode);
+    if (fd < 0 && errno != EEXIST)
+        return QStringLiteral("cannot create the archive %1: %2")
+            .arg(path, QString::fromLocal8Bit(strerror(errno)));
+    if (fd >= 0)
+        ::close(fd);
+    return {};
+}
+
+extern "C" int waitOnBusyArchive(void *budget, int) {
+    auto *waits = static_cast<LockWaitBudget *>(budget);
+    if (waits->exhausted())
+        return 0;
+    sqlite3_sleep(kBusyStepMs);
+    waits->spend(kBusyStepMs);
+    return 1;
+}
+
 } // namespace
 
 QString sqlError(const QSqlError &error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
+    // The server's text may run over lines (DETAIL, HINT): one line per message.
+    text.replace(QLatin1Char('\n'), QLatin1String("; "));
     if (!error.nativeErrorCode().isEmpty())
         text += QStringLiteral(" (%1)").arg(error.nativeErrorCode());
     return text;
@@ -62,8 +99,8 @@ bool isTransient(const QSqlError &error) {
 
 bool isTransientCode(const QString &nativeCode) {
     // SQLite: LOCKED, BUSY_RECOVERY, BUSY_SNAPSHOT, IOERR_SHORT_READ (a plain
-    // BUSY has already waited the whole lock wait); PostgreSQL: serialization
-    // failure, deadlock.
+    // BUSY has already waited what the run may wait); PostgreSQL:
+    // serialization failure, deadlock.
     static const QStringList codes = {
         QStringLiteral("6"),   QStringLiteral("261"),   QStringLiteral("517"),
         QStringLiteral("522"), QStringLiteral("40001"), QStringLiteral("40P01"),
@@ -72,60 +109,97 @@ bool isTransientCode(const QString &nativeCode) {
 }
 
 void Archive::setLastError(const QSqlError &error) {
+    setLastError(sqlError(error), error.nativeErrorCode());
     m_lastError = sqlError(error);
-    m_lastTransient = isTransient(error);
 }
 
 void Archive::setLastError(const QString &text, const QString &nativeCode) {
     m_lastError = QStringLiteral("%1 (%2)").arg(text, nativeCode);
     m_lastTransient = isTransientCode(nativeCode);
+    // A server-side lock wait ran to its limit: it used up the run's wait.
+    if (nativeCode == QLatin1String(kPostgresLockTimeout) && m_writeStartedMs > 0)
+        m_budget.spend(QDateTime::currentMSecsSinceEpoch() - m_writeStartedMs);
 }
 
-Archive::Archive(ArchiveLocation location)
-    : m_location(std::move(location)), m_connectionName(connectionName()) {}
+Archive::Archive(ArchiveLocation location, LockWaitBudget &budget)
+    : m_location(std::move(location)), m_budget(budget), m_connectionName(connectionName()) {}
 
 Archive::~Archive() {
+    closeConnection();
+}
+
+void Archive::closeConnection() {
     if (m_database.isOpen())
         m_database.close();
     m_database = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-Archive::Opened Archive::open(const ArchiveLocation &location, int lockWaitMs, bool prepare) {
+Archive::Opened Archive::open(const ArchiveLocation &location, LockWaitBudget &budget,
+                              Access access) {
     Opened opened;
+    std::unique_ptr<Archive> archive(new Archive(location, budget));
+    auto cannotOpen = [&]() {
+        opened.error = QStringLiteral("cannot open the archive %1: %2")
+                           .arg(location.displayName(), archive->lastError());
+        return std::move(opened);
+    };
     if (location.kind == ArchiveLocation::Kind::Sqlite) {
         opened.error = checkSqliteFile(location.path);
         if (!opened.error.isEmpty())
             return opened;
-        if (!prepare && !QFileInfo::exists(location.path)) {
-            opened.error = QStringLiteral("there is no archive %1 yet").arg(location.path);
+        if (!QFileInfo::exists(location.path)) {
+            if (access != Access::Prepare) {
+                opened.error = QStringLiteral("there is no archive %1 yet").arg(location.path);
+                return opened;
+            }
+            opened.error = createPrivateFile(location.path);
+            if (!opened.error.isEmpty())
+                return opened;
+        }
+        // Looked at read-only first: a database of another program must not
+        // be switched to our journal mode, or changed in any other way.
+        if (!archive->connect(true))
+            return cannotOpen();
+        QString error;
+        const std::optional<int> version = archive->layoutVersion(error);
+        if (!version) {
+            opened.error = error;
             return opened;
         }
+        if (access != Access::Read) {
+            archive->closeConnection();
+            if (!archive->connect(false) || !archive->useWal())
+                return cannotOpen();
+        }
+    } else if (!archive->connect(false)) {
+        return cannotOpen();
     }
-    std::unique_ptr<Archive> archive(new Archive(location));
-    if (!archive->connect(lockWaitMs)) {
-        opened.error = QStringLiteral("cannot open the archive %1: %2")
-                           .arg(location.displayName(), archive->lastError());
-        return opened;
-    }
-    opened.error = archive->prepareSchema(prepare);
+    opened.error = archive->prepareSchema(access);
     if (opened.error.isEmpty())
         opened.archive = std::move(archive);
     return opened;
 }
 
-bool Archive::connect(int lockWaitMs) {
+bool Archive::connect(bool readOnly) {
+    m_connectionName = connectionName();
     if (isSqlite()) {
         m_database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         m_database.setDatabaseName(m_location.path);
-        m_database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(lockWaitMs));
+        if (readOnly)
+            m_database.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
     } else {
         m_database = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connectionName);
         m_database.setHostName(m_location.host);
         m_database.setPort(m_location.port);
         m_database.setUserName(m_location.user);
         m_database.setDatabaseName(m_location.database);
-        m_database.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        QStringList options = m_location.parameters;
+        if (!std::any_of(options.cbegin(), options.cend(), [](const QString &option) {
+                return option.startsWith(QLatin1String("connect_timeout="));
+            }))
+            options.append(QStringLiteral("connect_timeout=10"));
+        m_database.setConnectOptions(options.join(QLatin1Char(';')));
     }
     if (!m_database.isValid()) {
         m_lastError = QStringLiteral("the Qt SQL driver for it is not installed");
@@ -135,24 +209,39 @@ bool Archive::connect(int lockWaitMs) {
         m_lastError = sqlError(m_database.lastError());
         return false;
     }
+    // A read blocked by another session's lock must not wait past what the
+    // run may wait either.
     if (!isSqlite())
-        return exec(QStringLiteral("SET client_min_messages = warning"));
+        return exec(QStringLiteral("SET client_min_messages = warning")) &&
+               exec(QStringLiteral("SET lock_timeout = %1")
+                        .arg(std::max<qint64>(1, m_budget.remainingMs())));
+    // Every wait of the run comes out of one budget instead of a time-out per
+    // statement.
+    if (sqlite3 *db = sqliteHandle())
+        sqlite3_busy_handler(db, waitOnBusyArchive, &m_budget);
+    return true;
+}
+
+bool Archive::useWal() {
     // WAL lets exports and status read while a download writes; NORMAL
-    // synchronisation still survives a killed process intact.
-    // Switching a new archive to WAL needs it to itself for a moment, and
-    // SQLite does not wait for that on its own when another collector is
-    // switching it at the same time.
-    QElapsedTimer waited;
-    waited.start();
+    // synchronisation still survives a killed process intact. Switching a
+    // new archive to WAL needs it to itself for a moment, and SQLite does not
+    // wait for that on its own when another collector is switching it.
     for (;;) {
         QSqlQuery mode(m_database);
         if (mode.exec(QStringLiteral("PRAGMA journal_mode = WAL")) && mode.next())
             break;
         setLastError(mode.lastError());
-        if (mode.lastError().nativeErrorCode() != QLatin1String("5") ||
-            waited.elapsed() > lockWaitMs)
+        if (mode.lastError().nativeErrorCode() != QLatin1String("5") || m_budget.exhausted())
             return false;
         QThread::msleep(kLockRetryMs);
+        m_budget.spend(kLockRetryMs);
+    }
+    // The log and shared-memory files stay when the last writer closes, so a
+    // reader account that may not create files in the folder can still read.
+    if (sqlite3 *db = sqliteHandle()) {
+        int persist = 1;
+        sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist);
     }
     return exec(QStringLiteral("PRAGMA synchronous = NORMAL"));
 }
@@ -175,7 +264,14 @@ bool Archive::exec(const QString &statement) {
 }
 
 bool Archive::beginWrite() {
-    return exec(isSqlite() ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN"));
+    m_writeStartedMs = QDateTime::currentMSecsSinceEpoch();
+    if (isSqlite())
+        return exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // The server waits for a lock at most what the run may still wait; zero
+    // would mean forever.
+    return exec(QStringLiteral("BEGIN")) &&
+           exec(QStringLiteral("SET LOCAL lock_timeout = %1")
+                    .arg(std::max<qint64>(1, m_budget.remainingMs())));
 }
 
 bool Archive::commit() {
@@ -194,13 +290,40 @@ void Archive::rollback() {
     query.exec(QStringLiteral("ROLLBACK"));
 }
 
+QString Archive::idType() const {
+    return isSqlite() ? QStringLiteral("INTEGER PRIMARY KEY")
+                      : QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY");
+}
+QString Archive::bytesType() const {
+    return isSqlite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
+}
+QString Archive::boolType() const {
+    return isSqlite() ? QStringLiteral("INTEGER") : QStringLiteral("BOOLEAN");
+}
+QString Archive::timestampType() const {
+    return isSqlite() ? QStringLiteral("TEXT") : QStringLiteral("TIMESTAMP");
+}
+QString Archive::dateType() const {
+    return isSqlite() ? QStringLiteral("TEXT") : QStringLiteral("DATE");
+}
+QString Archive::asTimestamp(const QString &textExpression) const {
+    return isSqlite() ? textExpression
+                      : QStringLiteral("CAST(%1 AS TIMESTAMP)").arg(textExpression);
+}
+QString Archive::asDate(const QString &textExpression) const {
+    return isSqlite() ? textExpression : QStringLiteral("CAST(%1 AS DATE)").arg(textExpression);
+}
+
 std::optional<int> Archive::layoutVersion(QString &error) {
     const QStringList tables = m_database.tables();
     if (!tables.contains(QStringLiteral("archive_info"))) {
-        if (tables.isEmpty())
+        if (tables.isEmpty() && !m_database.lastError().isValid())
             return 0;
-        error = QStringLiteral("%1 holds tables of another program; it was left as it is")
-                    .arg(m_location.displayName());
+        error = m_database.lastError().isValid()
+                    ? QStringLiteral("the archive %1 cannot be read (%2); it was left as it is")
+                          .arg(m_location.displayName(), sqlError(m_database.lastError()))
+                    : QStringLiteral("%1 holds tables of another program; it was left as it is")
+                          .arg(m_location.displayName());
         return std::nullopt;
     }
     QSqlQuery query(m_database);
@@ -214,7 +337,7 @@ std::optional<int> Archive::layoutVersion(QString &error) {
     return query.value(0).toInt();
 }
 
-QString Archive::prepareSchema(bool create) {
+QString Archive::prepareSchema(Access access) {
     const QString name = m_location.displayName();
     QString error;
     std::optional<int> version = layoutVersion(error);
@@ -228,7 +351,7 @@ QString Archive::prepareSchema(bool create) {
             .arg(kSchemaVersion);
     if (*version == kSchemaVersion)
         return {};
-    if (!create)
+    if (access != Access::Prepare)
         return *version == 0
                    ? QStringLiteral("the archive %1 is empty; run a download first").arg(name)
                    : QStringLiteral("the archive %1 has an older layout (%2); a "
@@ -243,61 +366,19 @@ QString Archive::prepareSchema(bool create) {
     if (!isSqlite())
         exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kAdvisoryLockKey));
     version = layoutVersion(error);
-    if (!version || *version != 0) {
+    if (!version || *version == kSchemaVersion) {
         rollback();
         return version ? QString() : error;
     }
-    // Layout 1 is the first; a later layout adds its upgrade step after it.
-    error = createSchema();
+    // Everything below happens in this one transaction: an archive is at
+    // one layout or the other, never in between.
+    error = *version == 0 ? createArchiveTables(*this) : upgradeArchive(*this, *version);
     if (error.isEmpty() && !commit())
         error = m_lastError;
     if (!error.isEmpty()) {
         rollback();
         return QStringLiteral("cannot prepare the archive %1: %2").arg(name, error);
     }
-    return {};
-}
-
-QString Archive::createSchema() {
-    const QString id = isSqlite() ? QStringLiteral("INTEGER PRIMARY KEY")
-                                  : QStringLiteral("BIGINT GENERATED BY DEFAULT AS IDENTITY "
-                                                   "PRIMARY KEY");
-    const QString bytes = isSqlite() ? QStringLiteral("BLOB") : QStringLiteral("BYTEA");
-    // The records table is its own unique index: keyed by the duplicate rule,
-    // it holds each row once instead of once in a table and again in an index.
-    const QString withoutRowid = isSqlite() ? QStringLiteral(" WITHOUT ROWID") : QString();
-    const QStringList statements = {
-        QStringLiteral("CREATE TABLE archive_info (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
-        QStringLiteral("CREATE TABLE testers (id %1, name TEXT NOT NULL UNIQUE, address TEXT NOT "
-                       "NULL, port INTEGER NOT NULL)")
-            .arg(id),
-        QStringLiteral("CREATE TABLE attempts (id %1, tester BIGINT NOT NULL REFERENCES "
-                       "testers (id), started BIGINT NOT NULL, ended BIGINT NOT NULL, result "
-                       "INTEGER NOT NULL, received INTEGER NOT NULL, added INTEGER NOT NULL, "
-                       "image_digest %2)")
-            .arg(id, bytes),
-        QStringLiteral("CREATE INDEX attempts_by_tester ON attempts (tester, id)"),
-        // Cells 0-12 as the manager shows them plus the occurrence among
-        // identical records of one image: the manager's duplicate test,
-        // counted as a multiset. The hidden record cell is the raw bytes.
-        QStringLiteral(
-            "CREATE TABLE records (tester BIGINT NOT NULL REFERENCES testers (id), "
-            "record_date TEXT NOT NULL, record_time TEXT NOT NULL, pn TEXT NOT NULL, "
-            "user_id TEXT NOT NULL, visitor TEXT NOT NULL, user_name TEXT NOT NULL, "
-            "wrist_strap TEXT NOT NULL, shoe_l TEXT NOT NULL, shoe_r TEXT NOT NULL, "
-            "shoe_lr TEXT NOT NULL, passed TEXT NOT NULL, relay TEXT NOT NULL, "
-            "recognition TEXT NOT NULL, occurrence INTEGER NOT NULL, "
-            "attempt BIGINT NOT NULL REFERENCES attempts (id), seq INTEGER NOT NULL, "
-            "raw %1 NOT NULL, "
-            "PRIMARY KEY (tester, record_date, record_time, user_id, pn, visitor, user_name, "
-            "wrist_strap, shoe_l, shoe_r, shoe_lr, passed, relay, recognition, occurrence))%2")
-            .arg(bytes, withoutRowid),
-        QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
-            .arg(kSchemaVersion),
-    };
-    for (const QString &statement : statements)
-        if (!exec(statement))
-            return m_lastError;
     return {};
 }
 

@@ -1,21 +1,22 @@
 #pragma once
 
 #include "collect/CollectConfig.h"
+#include "collect/LockWaitBudget.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 struct sqlite3;
-#include <optional>
 
 namespace nxa::collect {
 
 // The newest archive layout this program writes; an archive that carries a
 // higher number was made by a newer nxa-collect and is refused.
-inline constexpr int kSchemaVersion = 1;
+inline constexpr int kSchemaVersion = 2;
 
 // A database failure as one line for messages: the server's or SQLite's own
 // text and its code.
@@ -35,15 +36,21 @@ public:
     Archive(const Archive &) = delete;
     Archive &operator=(const Archive &) = delete;
 
+    enum class Access {
+        Read,    // status, export: never writes, so a reader account may use it
+        Write,   // a download's worker: the archive must be at kSchemaVersion
+        Prepare, // creates a missing archive and brings an older layout up to date
+    };
     struct Opened {
         std::unique_ptr<Archive> archive;
         QString error;
     };
-    // Opens the archive. With `prepare`, creates a missing archive and brings
-    // an older layout up to date; without, refuses an archive that is not
-    // already at kSchemaVersion. A file that is not a SQLite database is
-    // reported and left untouched.
-    static Opened open(const ArchiveLocation &location, int lockWaitMs, bool prepare);
+    // Opens the archive. A SQLite file is first opened read-only and looked
+    // at: one that is no archive of ours is reported and left byte for byte
+    // as it was. A new archive file is created private to its owner and
+    // group. Waits for locks are counted against `budget`, which must
+    // outlive the connection.
+    static Opened open(const ArchiveLocation &location, LockWaitBudget &budget, Access access);
 
     QSqlDatabase &database() { return m_database; }
     bool isSqlite() const { return m_location.kind == ArchiveLocation::Kind::Sqlite; }
@@ -66,19 +73,33 @@ public:
     void setLastError(const QSqlError &error);
     void setLastError(const QString &text, const QString &nativeCode);
 
+    // Column types where the dialects differ.
+    QString idType() const;
+    QString bytesType() const;
+    QString boolType() const;
+    QString timestampType() const;
+    QString dateType() const;
+    // A "yyyy-MM-dd hh:mm:ss" text expression as a value of timestampType().
+    QString asTimestamp(const QString &textExpression) const;
+    QString asDate(const QString &textExpression) const;
+
 private:
-    explicit Archive(ArchiveLocation location);
-    bool connect(int lockWaitMs);
-    QString prepareSchema(bool create);
+    Archive(ArchiveLocation location, LockWaitBudget &budget);
+    bool connect(bool readOnly);
+    bool useWal();
+    QString prepareSchema(Access access);
     // 0 for an archive without tables; nothing (and `error`) when unreadable.
     std::optional<int> layoutVersion(QString &error);
-    QString createSchema();
+    QString upgrade(int from);
+    void closeConnection();
 
     ArchiveLocation m_location;
+    LockWaitBudget &m_budget;
     QString m_connectionName;
     QSqlDatabase m_database;
     QString m_lastError;
     bool m_lastTransient = false;
+    qint64 m_writeStartedMs = 0;
 };
 
 } // namespace nxa::collect

@@ -1,11 +1,15 @@
 #include "collect/ArchiveStore.h"
 
+#include "records/DataloggerImage.h"
+
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include <array>
 
 namespace nxa::collect {
 
@@ -14,35 +18,36 @@ namespace {
 // Rows per INSERT: one statement per row would spend more time in the driver
 // than in the database; both engines take this many parameters easily.
 constexpr int kRowsPerStatement = 25;
-constexpr int kBoundPerRow = 16;
+constexpr int kBoundPerRow = 27;
 
-using records::Column;
-
-// The cells in the order of the records table's columns after tester.
+// The cells in the order of the records table's cell columns.
 constexpr std::array<int, 13> kCellColumns = {
-    records::kColumnDate,        records::kColumnTime,    records::kColumnPn,
-    records::kColumnId,          records::kColumnVisitor, records::kColumnName,
-    records::kColumnWristStrap,  records::kColumnLeft,    records::kColumnRight,
-    records::kColumnLeftRight,   records::kColumnPass,    records::kColumnRelay,
-    records::kColumnRecognition,
+    records::kColumnPn,    records::kColumnId,          records::kColumnVisitor,
+    records::kColumnName,  records::kColumnWristStrap,  records::kColumnLeft,
+    records::kColumnRight, records::kColumnLeftRight,   records::kColumnPass,
+    records::kColumnRelay, records::kColumnRecognition, records::kColumnDate,
+    records::kColumnTime,
 };
 
 QString insertStatement(qint64 tester, qint64 attempt, int rows) {
     QString sql = QStringLiteral(
-        "INSERT INTO records (tester, record_date, record_time, pn, user_id, visitor, "
+        "INSERT INTO records (tester, attempt, raw, occurrence, seq, pn, user_id, visitor, "
         "user_name, wrist_strap, shoe_l, shoe_r, shoe_lr, passed, relay, recognition, "
-        "occurrence, attempt, seq, raw) VALUES ");
+        "record_date, record_time, local_time, local_date, user_number, is_visitor, is_pass, "
+        "relay_on, by_keyboard, ws_kohm, l_kohm, r_kohm, lr_kohm) VALUES ");
     // The two ids are numbers this program made, so they go in as text and
-    // leave the parameters to the cells.
-    const QString row =
-        QStringLiteral("(%1,?,?,?,?,?,?,?,?,?,?,?,?,?,?,%2,?,?)").arg(tester).arg(attempt);
+    // leave the parameters to the record.
+    QString row = QStringLiteral("(%1,%2").arg(tester).arg(attempt);
+    for (int i = 0; i < kBoundPerRow; ++i)
+        row += QStringLiteral(",?");
+    row += QLatin1Char(')');
     for (int r = 0; r < rows; ++r) {
         if (r > 0)
             sql += QLatin1Char(',');
         sql += row;
     }
-    // The primary key is the duplicate rule: a record already archived, by
-    // this run or by another collector at the same time, is passed over.
+    // The primary key is the identity of an access: one archived already, by
+    // this run or an earlier one, keeps the cells it was first archived with.
     sql += QStringLiteral(" ON CONFLICT DO NOTHING");
     return sql;
 }
@@ -52,11 +57,45 @@ QString failure(Archive &archive, const QSqlQuery &query) {
     return archive.lastError();
 }
 
-std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QString &error) {
+std::optional<qint64> idOfKey(Archive &archive, const QString &key, QString &error) {
     QSqlQuery query(archive.database());
-    query.prepare(QStringLiteral(
-        "INSERT INTO testers (name, address, port) VALUES (?, ?, ?) ON CONFLICT (name) DO "
-        "UPDATE SET address = excluded.address, port = excluded.port RETURNING id"));
+    query.prepare(QStringLiteral("SELECT id FROM testers WHERE tester_key = ?"));
+    query.addBindValue(key);
+    if (!query.exec()) {
+        error = failure(archive, query);
+        return std::nullopt;
+    }
+    return query.next() ? query.value(0).toLongLong() : -1;
+}
+
+// The tester's row, found by its key and given the name, address and port it
+// has now. A tester that has just been given an id= takes over the row of
+// its address and port.
+std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QString &error) {
+    std::optional<qint64> id = idOfKey(archive, tester.key, error);
+    if (id && *id < 0 && !tester.explicitId.isEmpty())
+        id = idOfKey(archive, QStringLiteral("%1:%2").arg(tester.addressText).arg(tester.port),
+                     error);
+    if (!id)
+        return std::nullopt;
+    QSqlQuery query(archive.database());
+    if (*id >= 0) {
+        query.prepare(QStringLiteral(
+            "UPDATE testers SET tester_key = ?, name = ?, address = ?, port = ? WHERE id = ?"));
+        for (const QVariant &value :
+             {QVariant(tester.key), QVariant(tester.name), QVariant(tester.addressText),
+              QVariant(int(tester.port)), QVariant(*id)})
+            query.addBindValue(value);
+        if (!query.exec()) {
+            error = failure(archive, query);
+            return std::nullopt;
+        }
+        return id;
+    }
+    query.prepare(
+        QStringLiteral("INSERT INTO testers (tester_key, name, address, port) VALUES (?, ?, ?, ?) "
+                       "RETURNING id"));
+    query.addBindValue(tester.key);
     query.addBindValue(tester.name);
     query.addBindValue(tester.addressText);
     query.addBindValue(int(tester.port));
@@ -67,12 +106,16 @@ std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QStr
     return query.value(0).toLongLong();
 }
 
+QVariant textOrNull(const QString &text) {
+    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
+
 std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attempt &attempt,
                                     QString &error) {
     QSqlQuery query(archive.database());
     query.prepare(QStringLiteral("INSERT INTO attempts (tester, started, ended, result, "
-                                 "received, added, image_digest) VALUES (?, ?, ?, ?, ?, ?, ?) "
-                                 "RETURNING id"));
+                                 "received, added, image_digest, image_records, detail) VALUES "
+                                 "(?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
     query.addBindValue(tester);
     query.addBindValue(attempt.startedMs);
     query.addBindValue(attempt.endedMs);
@@ -81,6 +124,8 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
     query.addBindValue(attempt.added);
     query.addBindValue(attempt.digest.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>())
                                                 : QVariant(attempt.digest));
+    query.addBindValue(attempt.imageRecords);
+    query.addBindValue(textOrNull(attempt.detail));
     if (!query.exec() || !query.next()) {
         error = failure(archive, query);
         return std::nullopt;
@@ -92,6 +137,10 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
 QString cellText(const ArchivedRecord &record, int column) {
     const QString &cell = record.row[column];
     return cell.isNull() ? QStringLiteral("") : cell;
+}
+
+QVariant numberOrNull(const std::optional<int> &value) {
+    return value ? QVariant(*value) : QVariant(QMetaType::fromType<int>());
 }
 
 // The portable path: several rows per statement through the Qt SQL layer.
@@ -116,11 +165,18 @@ std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64
         int index = 0;
         for (size_t i = first; i < first + static_cast<size_t>(rows); ++i) {
             const ArchivedRecord &record = records[i];
-            for (int column : kCellColumns)
-                query.bindValue(index++, cellText(record, column));
+            const TypedAccess &t = record.typed;
+            query.bindValue(index++, record.raw);
             query.bindValue(index++, record.occurrence);
             query.bindValue(index++, record.seq);
-            query.bindValue(index++, record.raw);
+            for (int column : kCellColumns)
+                query.bindValue(index++, cellText(record, column));
+            for (const QVariant &value :
+                 {textOrNull(t.localTime), textOrNull(t.localDate), QVariant(t.user),
+                  QVariant(t.visitor), QVariant(t.pass), QVariant(t.relay), QVariant(t.keyboard),
+                  numberOrNull(t.wristStrap), numberOrNull(t.left), numberOrNull(t.right),
+                  numberOrNull(t.leftRight)})
+                query.bindValue(index++, value);
         }
         Q_ASSERT(index == rows * kBoundPerRow);
         if (!query.exec()) {
@@ -145,6 +201,13 @@ void appendUtf8(QByteArray &out, const QString &text) {
         out += static_cast<char>(c.unicode());
 }
 
+void bindNumberOrNull(sqlite3_stmt *statement, int index, const std::optional<int> &value) {
+    if (value)
+        sqlite3_bind_int(statement, index, *value);
+    else
+        sqlite3_bind_null(statement, index);
+}
+
 // SQLite: the same statement, one row at a time, bound through SQLite's own
 // interface. The Qt layer spends more per bound value than SQLite spends per
 // row, and a million rows must go in within seconds.
@@ -162,25 +225,40 @@ std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tes
     if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
         return fail();
     int added = 0;
-    // The cells of one row as UTF-8, back to back, so SQLite neither converts
+    // The texts of one row as UTF-8, back to back, so SQLite neither converts
     // nor copies them.
-    QByteArray cells;
-    std::array<std::pair<qsizetype, qsizetype>, kCellColumns.size()> spans{};
+    QByteArray texts;
+    constexpr size_t kTextCount = kCellColumns.size() + 2;
+    std::array<std::pair<qsizetype, qsizetype>, kTextCount> spans{};
     for (const ArchivedRecord &record : records) {
-        cells.resize(0); // keeps its buffer for the next row
-        for (size_t c = 0; c < kCellColumns.size(); ++c) {
-            const qsizetype start = cells.size();
-            appendUtf8(cells, record.row[kCellColumns[c]]);
-            spans[c] = {start, cells.size() - start};
+        const TypedAccess &t = record.typed;
+        texts.resize(0); // keeps its buffer for the next row
+        for (size_t c = 0; c < kTextCount; ++c) {
+            const qsizetype start = texts.size();
+            appendUtf8(texts, c < kCellColumns.size()    ? record.row[kCellColumns[c]]
+                              : c == kCellColumns.size() ? t.localTime
+                                                         : t.localDate);
+            spans[c] = {start, texts.size() - start};
         }
         int index = 1;
-        for (const auto &[start, length] : spans)
-            sqlite3_bind_text(statement, index++, cells.constData() + start, int(length),
-                              SQLITE_STATIC);
-        sqlite3_bind_int(statement, index++, record.occurrence);
-        sqlite3_bind_int(statement, index++, record.seq);
         sqlite3_bind_blob(statement, index++, record.raw.constData(), int(record.raw.size()),
                           SQLITE_STATIC);
+        sqlite3_bind_int(statement, index++, record.occurrence);
+        sqlite3_bind_int(statement, index++, record.seq);
+        for (size_t c = 0; c < kTextCount; ++c) {
+            const auto &[start, length] = spans[c];
+            if (c >= kCellColumns.size() && length == 0)
+                sqlite3_bind_null(statement, index++);
+            else
+                sqlite3_bind_text(statement, index++, texts.constData() + start, int(length),
+                                  SQLITE_STATIC);
+        }
+        sqlite3_bind_int(statement, index++, t.user);
+        for (bool flag : {t.visitor, t.pass, t.relay, t.keyboard})
+            sqlite3_bind_int(statement, index++, flag ? 1 : 0);
+        for (const std::optional<int> &value : {t.wristStrap, t.left, t.right, t.leftRight})
+            bindNumberOrNull(statement, index++, value);
+        Q_ASSERT(index == kBoundPerRow + 1);
         if (sqlite3_step(statement) != SQLITE_DONE)
             return fail();
         added += sqlite3_changes(db);
@@ -198,11 +276,31 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
     return insertRecordsPortable(archive, tester, attempt, records, error);
 }
 
-bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values, QString &error) {
+std::optional<QVariant> single(Archive &archive, const QString &sql, const QVariantList &values,
+                               QString &error) {
     QSqlQuery query(archive.database());
-    query.prepare(QStringLiteral("UPDATE attempts SET ended = ?, added = ? WHERE id = ?"));
+    query.prepare(sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec()) {
+        error = failure(archive, query);
+        return std::nullopt;
+    }
+    return query.next() ? query.value(0) : QVariant();
+}
+
+bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values,
+                   const std::optional<Gap> &gap, QString &error) {
+    QSqlQuery query(archive.database());
+    query.prepare(QStringLiteral("UPDATE attempts SET ended = ?, added = ?, gap = ?, gap_from = "
+                                 "%1, gap_to = %2 WHERE id = ?")
+                      .arg(archive.asTimestamp(QStringLiteral("?")),
+                           archive.asTimestamp(QStringLiteral("?"))));
     query.addBindValue(values.endedMs);
     query.addBindValue(values.added);
+    query.addBindValue(gap.has_value());
+    query.addBindValue(gap ? textOrNull(gap->after) : textOrNull({}));
+    query.addBindValue(gap ? textOrNull(gap->before) : textOrNull({}));
     query.addBindValue(attempt);
     if (query.exec())
         return true;
@@ -213,11 +311,20 @@ bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values, QStr
 Stored fail(Archive &archive, const QString &error) {
     const bool transient = archive.lastErrorTransient();
     archive.rollback();
-    return {false, 0, error, transient};
+    return {false, 0, error, transient, std::nullopt};
 }
 
 Stored lockFailed(Archive &archive) {
-    return {false, 0, archive.lastError(), archive.lastErrorTransient()};
+    return {false, 0, archive.lastError(), archive.lastErrorTransient(), std::nullopt};
+}
+
+QString oldestTime(const std::vector<ArchivedRecord> &records) {
+    QString oldest;
+    for (const ArchivedRecord &record : records)
+        if (!record.typed.localTime.isEmpty() &&
+            (oldest.isEmpty() || record.typed.localTime < oldest))
+            oldest = record.typed.localTime;
+    return oldest;
 }
 
 } // namespace
@@ -230,6 +337,19 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     const std::optional<qint64> testerKey = testerId(archive, tester, error);
     if (!testerKey)
         return fail(archive, error);
+    // Asked before this download is stored: what the archive held of the
+    // tester, to tell whether the new image joins on to it.
+    const std::optional<QVariant> earlier = single(
+        archive, QStringLiteral("SELECT COUNT(*) FROM attempts WHERE tester = ? AND result = 0"),
+        {*testerKey}, error);
+    const std::optional<QVariant> newest =
+        earlier ? single(archive,
+                         QStringLiteral(
+                             "SELECT CAST(MAX(local_time) AS TEXT) FROM records WHERE tester = ?"),
+                         {*testerKey}, error)
+                : std::nullopt;
+    if (!newest)
+        return fail(archive, error);
     const std::optional<qint64> attemptKey = insertAttempt(archive, *testerKey, attempt, error);
     if (!attemptKey)
         return fail(archive, error);
@@ -238,11 +358,18 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     if (!added)
         return fail(archive, error);
     attempt.added = *added;
-    if (!updateAttempt(archive, *attemptKey, attempt, error))
+    std::optional<Gap> gap;
+    // A full tester overwrites its oldest record with each new one: when
+    // none of the records it still holds had been archived, some that were
+    // written in between never will be.
+    if (earlier->toLongLong() > 0 && attempt.imageRecords >= records::kMaxAccessRecords &&
+        attempt.received > 0 && attempt.received == attempt.added)
+        gap = Gap{newest->toString(), oldestTime(records)};
+    if (!updateAttempt(archive, *attemptKey, attempt, gap, error))
         return fail(archive, error);
     if (!archive.commit())
         return lockFailed(archive);
-    return {true, *added, {}};
+    return {true, *added, {}, false, gap};
 }
 
 Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &attempt) {
@@ -254,20 +381,20 @@ Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &
         return fail(archive, error);
     if (!archive.commit())
         return lockFailed(archive);
-    return {true, 0, {}};
+    return {true, 0, {}, false, std::nullopt};
 }
 
-std::optional<int> receivedOfStoredImage(Archive &archive, const TesterEntry &tester,
-                                         const QByteArray &digest) {
+std::optional<KnownImage> storedImage(Archive &archive, const TesterEntry &tester,
+                                      const QByteArray &digest) {
     QSqlQuery query(archive.database());
     query.prepare(QStringLiteral(
-        "SELECT a.received FROM attempts a JOIN testers t ON t.id = a.tester WHERE t.name = ? "
-        "AND a.result = 0 AND a.image_digest = ?"));
-    query.addBindValue(tester.name);
+        "SELECT a.received, a.image_records FROM attempts a JOIN testers t ON t.id = a.tester "
+        "WHERE t.tester_key = ? AND a.result = 0 AND a.image_digest = ?"));
+    query.addBindValue(tester.key);
     query.addBindValue(digest);
     if (!query.exec() || !query.next())
         return std::nullopt;
-    return query.value(0).toInt();
+    return KnownImage{query.value(0).toInt(), query.value(1).toInt()};
 }
 
 } // namespace nxa::collect

@@ -4,6 +4,7 @@
 #include "collect/CollectConfig.h"
 #include "collect/ImageRecords.h"
 
+#include <optional>
 #include <vector>
 
 namespace nxa::collect {
@@ -12,11 +13,21 @@ namespace nxa::collect {
 struct Attempt {
     qint64 startedMs = 0; // since the epoch, UTC
     qint64 endedMs = 0;
-    int result = 0;   // 0 to 8, the manager's result codes
-    int received = 0; // records the image held
-    int added = 0;    // of those, new to the archive
+    int result = 0;       // 0 to 8, the manager's result codes
+    int received = 0;     // records the image held
+    int added = 0;        // of those, new to the archive
+    int imageRecords = 0; // the image header's count: 10,000 is a full tester
     // SHA-256 of the image of a successful download; empty otherwise.
     QByteArray digest;
+    QString detail; // why it failed, when the code alone does not say
+};
+
+// A full image that shares no record with what the archive held of its
+// tester: the tester overwrote records that were never collected, written
+// between these two local times.
+struct Gap {
+    QString after;  // the newest record archived before, empty when unknown
+    QString before; // the oldest record of the new image, empty when unknown
 };
 
 struct Stored {
@@ -24,6 +35,7 @@ struct Stored {
     int added = 0;
     QString error;
     bool transient = false; // worth trying the whole transaction again
+    std::optional<Gap> gap;
 };
 
 // Stores a successful download in one transaction: the tester, the attempt
@@ -32,15 +44,20 @@ struct Stored {
 Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attempt,
                      const std::vector<ArchivedRecord> &records);
 
-// Stores an attempt that brought no records (a failure) in a transaction of
-// its own.
+// Stores an attempt that brought no new records (a failure, or an image
+// already archived whole) in a transaction of its own.
 Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &attempt);
+
+struct KnownImage {
+    int received = 0;
+    int imageRecords = 0;
+};
 
 // What an earlier successful download of this tester received when its image
 // was byte for byte the one with `digest`: all of that image's records are in
 // the archive then, since records are never removed and a download is stored
 // whole or not at all. Nothing when no such download is stored.
-std::optional<int> receivedOfStoredImage(Archive &archive, const TesterEntry &tester,
-                                         const QByteArray &digest);
+std::optional<KnownImage> storedImage(Archive &archive, const TesterEntry &tester,
+                                      const QByteArray &digest);
 
 } // namespace nxa::collect

@@ -5,13 +5,16 @@
 #include "collect/CollectExport.h"
 #include "collect/CollectStatus.h"
 
+#include <QDateTime>
 #include <QDir>
 
 namespace nxa::collect {
 
 namespace {
 
-constexpr int kMaxJobs = 256;
+// Each job holds a whole image and its decoded rows (about 11 MB) and one
+// archive connection; more than this many only wait for the archive.
+constexpr int kMaxJobs = 32;
 
 struct Parsed {
     QString config = QString::fromLatin1(kDefaultConfigName);
@@ -20,19 +23,25 @@ struct Parsed {
     QString error;
 };
 
-// Takes --config (anywhere) and the command word; the rest belongs to the command.
+// Takes --config and --jobs (anywhere) and the command word; the rest
+// belongs to the command.
 Parsed parse(const QStringList &arguments) {
     Parsed parsed;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &a = arguments[i];
-        if (a == QLatin1String("--config")) {
-            if (++i >= arguments.size()) {
-                parsed.error = QStringLiteral("--config needs a file");
+        if (a == QLatin1String("--config") || a == QLatin1String("--jobs")) {
+            if (i + 1 >= arguments.size()) {
+                parsed.error = QStringLiteral("%1 needs a value").arg(a);
                 return parsed;
             }
-            parsed.config = arguments[i];
+            if (a == QLatin1String("--config"))
+                parsed.config = arguments[++i];
+            else
+                parsed.rest << a << arguments[++i];
         } else if (a.startsWith(QLatin1String("--config="))) {
             parsed.config = a.mid(9);
+        } else if (a.startsWith(QLatin1String("--jobs="))) {
+            parsed.rest << QStringLiteral("--jobs") << a.mid(7);
         } else if (parsed.command.isEmpty() && !a.startsWith(QLatin1String("--"))) {
             parsed.command = a;
         } else {
@@ -59,6 +68,10 @@ std::optional<QDate> parseDate(const QString &text, QString &error) {
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 
+QString now() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+}
+
 int download(const CollectConfig &config, const QStringList &args, QTextStream &out,
              QTextStream &err) {
     DownloadRequest request;
@@ -69,7 +82,8 @@ int download(const CollectConfig &config, const QStringList &args, QTextStream &
             bool ok = takeValue(args, i, value, error);
             const int jobs = ok ? value.toInt(&ok) : 0;
             if (!ok || jobs < 1 || jobs > kMaxJobs) {
-                err << "nxa-collect: --jobs needs a number from 1 to " << kMaxJobs << Qt::endl;
+                err << "nxa-collect: --jobs needs a number from 1 to " << kMaxJobs
+                    << " (each job holds about 11 MB)" << Qt::endl;
                 return kExitUsage;
             }
             request.jobs = jobs;
@@ -80,22 +94,39 @@ int download(const CollectConfig &config, const QStringList &args, QTextStream &
             request.names.append(args[i]);
         }
     }
-    bool allOk = true;
-    QString error;
-    const bool started = runDownloads(
+    int ok = 0;
+    int failed = 0;
+    qint64 added = 0;
+    int gaps = 0;
+    const DownloadRun run = runDownloads(
         config, request,
+        [&](int testers) {
+            out << "# " << now() << "  download of " << testers << " tester"
+                << (testers == 1 ? "" : "s") << " into " << config.archive.displayName()
+                << Qt::endl;
+        },
         [&](const TesterResult &result) {
             out << resultLine(result) << Qt::endl;
-            if (!result.detail.isEmpty())
-                err << "nxa-collect: " << result.name << ": " << result.detail << Qt::endl;
-            allOk = allOk && result.code == ResultCode::Ok;
-        },
-        error);
-    if (!started) {
-        err << "nxa-collect: " << error << Qt::endl;
+            (result.code == ResultCode::Ok ? ok : failed) += 1;
+            added += result.added;
+            gaps += result.gap ? 1 : 0;
+        });
+    switch (run.outcome) {
+    case DownloadRun::Outcome::UnknownTester:
+        err << "nxa-collect: " << run.error << Qt::endl;
+        return kExitUsage;
+    case DownloadRun::Outcome::Busy:
+        err << "nxa-collect: " << run.error << Qt::endl;
+        return kExitBusy;
+    case DownloadRun::Outcome::Unusable:
+        err << "nxa-collect: " << run.error << Qt::endl;
         return kExitFailed;
+    case DownloadRun::Outcome::Ran:
+        break;
     }
-    return allOk ? kExitOk : kExitFailed;
+    out << "# " << now() << "  " << ok << " OK, " << failed << " failed; " << added
+        << " records added; " << gaps << (gaps == 1 ? " gap" : " gaps") << Qt::endl;
+    return failed == 0 ? kExitOk : kExitFailed;
 }
 
 int exportRecords(const CollectConfig &config, const QStringList &args, QTextStream &out,
@@ -140,7 +171,7 @@ int exportRecords(const CollectConfig &config, const QStringList &args, QTextStr
         err << "nxa-collect: " << outcome.message << Qt::endl;
         return kExitFailed;
     }
-    out << outcome.message << " (" << outcome.rows << " records)" << Qt::endl;
+    out << outcome.message << Qt::endl;
     return kExitOk;
 }
 
@@ -171,7 +202,7 @@ QString usageText() {
         "\n"
         "Commands:\n"
         "  download [--jobs N] [NAME...]   download every tester (or the named ones),\n"
-        "                                  N at a time (default 8)\n"
+        "                                  N at a time (1 to 32, default 8)\n"
         "  export [--tester NAME]... [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--failed]\n"
         "         /TXT|/XLSX FILE          write archived records, newest first\n"
         "  status                          last attempt, last success, records and\n"
@@ -180,7 +211,8 @@ QString usageText() {
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
         "Exit status: 0 success, 1 a tester, the archive or the export failed,\n"
-        "2 unusable command line or configuration.\n");
+        "2 unusable command line or configuration, 3 another download is running\n"
+        "on the same archive (nothing was done).\n");
 }
 
 int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err) {

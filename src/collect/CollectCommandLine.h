@@ -8,6 +8,7 @@ namespace nxa::collect {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitBusy = 3;
 
 // Runs one nxa-collect command line (arguments without the program name):
 // download, export or status, with --config anywhere. Results go to `out`,

@@ -8,7 +8,7 @@
 namespace nxa::collect {
 
 // Where the archive lives: a SQLite file, or a PostgreSQL database named by a
-// "postgresql://user@host:port/db" URL.
+// "postgresql://" URL in the client library's own form.
 struct ArchiveLocation {
     enum class Kind { Sqlite, Postgres };
     Kind kind = Kind::Sqlite;
@@ -17,14 +17,17 @@ struct ArchiveLocation {
     int port = 5432;
     QString user;
     QString database;
+    // PostgreSQL: the client parameters passed through as they stand
+    // (sslmode, sslrootcert, ...), "name=value" each.
+    QStringList parameters;
 
     // What messages show: the file path or the URL (never a password).
     QString displayName() const;
 };
 
-// One tester group of the configuration. A tester whose entry is unusable is
-// kept with its problem, so a download reports it (result 1) instead of
-// silently leaving it out.
+// One tester group of the configuration. A tester whose address, port or
+// password file is unusable is kept with its problem, so a download reports
+// it (result 1) instead of silently leaving it out.
 struct TesterEntry {
     QString name;
     QString addressText;
@@ -32,13 +35,23 @@ struct TesterEntry {
     quint16 port = 80;
     QString passwordFile; // absolute
     QString problem;
+    // The archive's identity of the tester: its id= key when given, else its
+    // address and port, so renaming the group keeps its records.
+    QString key;
+    QString explicitId; // the id= value, empty when none
+    int deadlineMs = 0; // a download that takes longer fails as a communication failure
+    int line = 0;       // of its [name] in the configuration
 };
+
+inline constexpr int kDefaultDeadlineMs = 5 * 60 * 1000;
+inline constexpr int kDefaultLockWaitMs = 30000;
 
 struct CollectConfig {
     ArchiveLocation archive;
-    QList<TesterEntry> testers; // in name order
-    // How long a writer waits for a SQLite archive that another program holds.
-    int lockWaitMs = 30000;
+    QList<TesterEntry> testers; // in the configuration's order
+    // The longest the whole run waits, all waits together, for an archive
+    // that another program holds locked.
+    int lockWaitMs = kDefaultLockWaitMs;
 };
 
 struct ConfigRead {
@@ -50,8 +63,10 @@ inline constexpr char kDefaultConfigName[] = "nxa-collect.ini";
 inline constexpr char kDefaultArchiveName[] = "nxa-archive.sqlite";
 
 // Reads nxa-collect.ini. Relative paths (archive, password files) count from
-// the configuration's folder. Fails only when the file itself or its archive
-// entry is unusable; a bad tester group is reported through its entry.
+// the configuration's folder. Anything that could make a tester silently
+// vanish or be collected twice (an unknown key, a name used twice, a name
+// that is no plain word, two groups for one tester, no tester at all) fails
+// with a message naming its line.
 ConfigRead readCollectConfig(const QString &path);
 
 // The archive entry: a "postgresql://" URL, or a SQLite path resolved against

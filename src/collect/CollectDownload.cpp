@@ -5,12 +5,14 @@
 #include "collect/CollectSignals.h"
 #include "collect/ImageRecords.h"
 #include "collect/PasswordFile.h"
+#include "collect/RunLock.h"
 #include "common/ResultCodes.h"
 #include "link/TesterConnection.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QMutexLocker>
 #include <QThreadPool>
@@ -22,6 +24,7 @@ namespace nxa::collect {
 namespace {
 
 constexpr int kStoreTries = 3;
+constexpr int kMsPerSecond = 1000;
 
 struct Fetched {
     ResultCode code = ResultCode::Ok;
@@ -50,26 +53,37 @@ Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
     link::TesterConnection connection(timings);
     // As on the manager's command line: a stop request ends the run as aborted.
     connection.setAbortIsFinal(true);
+    // A tester that keeps sending a trickle never reaches the idle time-out;
+    // the deadline ends it all the same.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    bool pastDeadline = false;
     link::LinkHooks hooks;
     // The waits let this worker thread's own events complete the connection.
-    hooks.pumpEvents = [] {
+    hooks.pumpEvents = [&] {
         QCoreApplication::processEvents();
-        return stopRequested();
+        pastDeadline = pastDeadline || elapsed.elapsed() > tester.deadlineMs;
+        return pastDeadline || stopRequested();
     };
     connection.setHooks(hooks);
+    auto failed = [&](link::Outcome outcome) {
+        fetched.code = link::resultCode(outcome);
+        if (outcome == link::Outcome::Aborted && pastDeadline && !stopRequested()) {
+            fetched.code = ResultCode::CommunicationFailure;
+            fetched.detail = QStringLiteral("no whole download within the deadline of %1 s")
+                                 .arg(tester.deadlineMs / double(kMsPerSecond));
+        }
+        return fetched;
+    };
     const link::Outcome login =
         connection.connectAndLogin(tester.address, tester.port, password.password);
-    if (login != link::Outcome::Success) {
-        fetched.code = link::resultCode(login);
-        return fetched;
-    }
+    if (login != link::Outcome::Success)
+        return failed(login);
     const link::TesterConnection::Transfer transfer =
         connection.downloadDatalogger(password.password);
     connection.close();
-    if (transfer.outcome != link::Outcome::Success) {
-        fetched.code = link::resultCode(transfer.outcome);
-        return fetched;
-    }
+    if (transfer.outcome != link::Outcome::Success)
+        return failed(transfer.outcome);
     fetched.image = transfer.image;
     return fetched;
 }
@@ -79,11 +93,13 @@ Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
 // closing checkpoint of the SQLite log under that writer's feet.
 class WorkerArchive {
 public:
-    explicit WorkerArchive(const CollectConfig &config) : m_config(config) {}
+    WorkerArchive(const CollectConfig &config, LockWaitBudget &budget)
+        : m_config(config), m_budget(budget) {}
 
     Archive *get(QString &error) {
         if (!m_archive) {
-            Archive::Opened opened = Archive::open(m_config.archive, m_config.lockWaitMs, false);
+            Archive::Opened opened =
+                Archive::open(m_config.archive, m_budget, Archive::Access::Write);
             m_archive = std::move(opened.archive);
             error = opened.error;
         }
@@ -94,29 +110,40 @@ public:
 
 private:
     const CollectConfig &m_config;
+    LockWaitBudget &m_budget;
     std::unique_ptr<Archive> m_archive;
 };
 
-class DownloadRun {
+class Collection {
 public:
-    DownloadRun(const CollectConfig &config, const QList<TesterEntry> &testers,
-                const DownloadRequest &request,
-                const std::function<void(const TesterResult &)> &finished)
-        : m_config(config), m_testers(testers), m_request(request), m_finished(finished) {}
+    Collection(const CollectConfig &config, const QList<TesterEntry> &testers,
+               const DownloadRequest &request, LockWaitBudget &budget,
+               const std::function<void(const TesterResult &)> &finished)
+        : m_config(config), m_testers(testers), m_request(request), m_budget(budget),
+          m_finished(finished), m_results(static_cast<size_t>(testers.size())) {}
 
     // Takes testers one after the other until none is left.
     void work() {
-        WorkerArchive archive(m_config);
+        WorkerArchive archive(m_config, m_budget);
         for (;;) {
             const int next = m_next.fetchAndAddRelaxed(1);
             if (next >= m_testers.size())
                 return;
-            runOne(m_testers[next], archive);
+            report(next, runOne(m_testers[next], archive));
         }
     }
 
 private:
-    void runOne(const TesterEntry &tester, WorkerArchive &archive) {
+    // Lines come out in the configuration's order, each as soon as it and
+    // every line before it are known.
+    void report(int index, TesterResult result) {
+        QMutexLocker lock(&m_reportMutex);
+        m_results[static_cast<size_t>(index)] = std::move(result);
+        while (m_reported < m_results.size() && m_results[m_reported])
+            m_finished(*m_results[m_reported++]);
+    }
+
+    TesterResult runOne(const TesterEntry &tester, WorkerArchive &archive) {
         TesterResult result;
         result.name = tester.name;
         result.address = tester.addressText;
@@ -130,8 +157,10 @@ private:
         if (result.code == ResultCode::Ok) {
             attempt.digest = QCryptographicHash::hash(fetched.image, QCryptographicHash::Sha256);
             // An image this tester already delivered whole brings nothing new.
-            if (const std::optional<int> known = knownImage(archive, tester, attempt.digest)) {
-                result.received = *known;
+            if (const std::optional<KnownImage> known =
+                    knownImage(archive, tester, attempt.digest)) {
+                result.received = known->received;
+                attempt.imageRecords = known->imageRecords;
             } else {
                 DecodedImage decoded = decodeImage(fetched.image);
                 // An image without its mark holds nothing that can be trusted.
@@ -142,22 +171,23 @@ private:
                 }
                 records = std::move(decoded.records);
                 result.received = static_cast<int>(records.size());
+                attempt.imageRecords = decoded.headerCount;
                 withRecords = decoded.accepted;
             }
         }
         attempt.result = number(result.code);
         attempt.received = result.received;
+        attempt.detail = result.detail;
         attempt.endedMs = QDateTime::currentMSecsSinceEpoch();
         store(archive, tester, attempt, records, withRecords, result);
-        QMutexLocker lock(&m_reportMutex);
-        m_finished(result);
+        return result;
     }
 
-    static std::optional<int> knownImage(WorkerArchive &connection, const TesterEntry &tester,
-                                         const QByteArray &digest) {
+    static std::optional<KnownImage>
+    knownImage(WorkerArchive &connection, const TesterEntry &tester, const QByteArray &digest) {
         QString error;
         Archive *archive = connection.get(error);
-        return archive ? receivedOfStoredImage(*archive, tester, digest) : std::nullopt;
+        return archive ? storedImage(*archive, tester, digest) : std::nullopt;
     }
 
     void store(WorkerArchive &archive, const TesterEntry &tester, Attempt attempt,
@@ -171,6 +201,7 @@ private:
         }
         if (stored.ok) {
             result.added = stored.added;
+            result.gap = stored.gap;
             return;
         }
         cannotStore(result, stored.error);
@@ -178,9 +209,10 @@ private:
             return;
         // The attempt itself is kept even when its records could not be.
         attempt.result = number(result.code);
+        attempt.detail = result.detail;
         attempt.digest.clear();
         const Stored failed = storeOnce(archive, tester, attempt, records, false);
-        if (!failed.ok)
+        if (!failed.ok && failed.error != stored.error)
             cannotStore(result, failed.error);
     }
 
@@ -189,7 +221,7 @@ private:
         QString error;
         Archive *archive = connection.get(error);
         if (!archive)
-            return {false, 0, error, false};
+            return {false, 0, error, false, std::nullopt};
         // One writer at a time within this process: SQLite would make the
         // others sleep and retry, which costs more than waiting in turn.
         std::optional<QMutexLocker<QMutex>> writer;
@@ -209,14 +241,18 @@ private:
         if (result.code == ResultCode::Ok)
             result.code = ResultCode::CantCreateFile;
         result.added = 0;
+        result.gap.reset();
     }
 
     const CollectConfig &m_config;
     const QList<TesterEntry> &m_testers;
     const DownloadRequest &m_request;
+    LockWaitBudget &m_budget;
     const std::function<void(const TesterResult &)> &m_finished;
     QAtomicInt m_next = 0;
     QMutex m_reportMutex;
+    std::vector<std::optional<TesterResult>> m_results;
+    size_t m_reported = 0;
     QMutex m_sqliteWriter;
 };
 
@@ -229,49 +265,79 @@ QString resultText(int code) {
 }
 
 QString resultLine(const TesterResult &result) {
-    return QStringLiteral("%1  %2  %3  %4  %5/%6")
-        .arg(result.name, result.address)
-        .arg(number(result.code))
-        .arg(resultText(number(result.code)))
-        .arg(result.added)
-        .arg(result.received);
+    QString line = QStringLiteral("%1  %2  %3  %4  %5/%6")
+                       .arg(result.name, result.address)
+                       .arg(number(result.code))
+                       .arg(resultText(number(result.code)))
+                       .arg(result.added)
+                       .arg(result.received);
+    if (result.gap)
+        line += QStringLiteral("  gap: the tester was full and none of its records had been "
+                               "archived: records written between %1 and %2 were lost; collect "
+                               "more often")
+                    .arg(result.gap->after.isEmpty() ? QStringLiteral("the last collection")
+                                                     : result.gap->after,
+                         result.gap->before.isEmpty() ? QStringLiteral("its oldest record")
+                                                      : result.gap->before);
+    if (!result.detail.isEmpty())
+        line += QStringLiteral("  ") + result.detail;
+    return line;
 }
 
-bool runDownloads(const CollectConfig &config, const DownloadRequest &request,
-                  const std::function<void(const TesterResult &)> &finished, QString &error) {
+DownloadRun runDownloads(const CollectConfig &config, const DownloadRequest &request,
+                         const std::function<void(int testers)> &started,
+                         const std::function<void(const TesterResult &)> &finished) {
+    DownloadRun run;
     QList<TesterEntry> chosen;
     QStringList names = request.names;
     // A tester named twice is still downloaded once: it takes one connection.
     names.removeDuplicates();
-    if (names.isEmpty()) {
-        chosen = config.testers;
-    } else {
-        for (const QString &name : names) {
-            const auto found =
-                std::find_if(config.testers.begin(), config.testers.end(),
-                             [&name](const TesterEntry &t) { return t.name == name; });
-            if (found == config.testers.end()) {
-                error = QStringLiteral("no tester named \"%1\" in the configuration").arg(name);
-                return false;
-            }
-            chosen.append(*found);
+    for (const TesterEntry &tester : config.testers)
+        if (names.isEmpty() || names.contains(tester.name))
+            chosen.append(tester);
+    for (const QString &name : std::as_const(names)) {
+        if (std::none_of(config.testers.begin(), config.testers.end(),
+                         [&name](const TesterEntry &t) { return t.name == name; })) {
+            run.outcome = DownloadRun::Outcome::UnknownTester;
+            run.error = QStringLiteral("no tester named \"%1\" in the configuration").arg(name);
+            return run;
         }
     }
-    // Created or brought up to date once, before any tester writes to it.
-    const Archive::Opened opened = Archive::open(config.archive, config.lockWaitMs, true);
+    LockWaitBudget budget(config.lockWaitMs);
+    std::unique_ptr<RunLock> lock;
+    auto takeLock = [&](Archive *archive) {
+        RunLock::Taken taken = RunLock::take(config.archive, archive);
+        if (!taken.lock) {
+            run.outcome =
+                taken.heldByOther ? DownloadRun::Outcome::Busy : DownloadRun::Outcome::Unusable;
+            run.error = taken.error;
+        }
+        lock = std::move(taken.lock);
+        return lock != nullptr;
+    };
+    // A SQLite archive is locked before it is created or brought up to date;
+    // a server's lock lives in the session of the connection that holds it.
+    if (config.archive.kind == ArchiveLocation::Kind::Sqlite && !takeLock(nullptr))
+        return run;
+    const Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Prepare);
     if (!opened.archive) {
-        error = opened.error;
-        return false;
+        run.outcome = DownloadRun::Outcome::Unusable;
+        run.error = opened.error;
+        return run;
     }
+    if (config.archive.kind == ArchiveLocation::Kind::Postgres && !takeLock(opened.archive.get()))
+        return run;
 
-    DownloadRun run(config, chosen, request, finished);
+    run.testers = static_cast<int>(chosen.size());
+    started(run.testers);
+    Collection collection(config, chosen, request, budget, finished);
     const int workers = std::min(std::max(1, request.jobs), static_cast<int>(chosen.size()));
     QThreadPool pool;
     pool.setMaxThreadCount(std::max(1, workers));
     for (int w = 0; w < workers; ++w)
-        pool.start([&run] { run.work(); });
+        pool.start([&collection] { collection.work(); });
     pool.waitForDone();
-    return true;
+    return run;
 }
 
 } // namespace nxa::collect

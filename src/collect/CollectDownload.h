@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collect/ArchiveStore.h"
 #include "collect/CollectConfig.h"
 #include "common/ResultCodes.h"
 #include "link/LinkTimings.h"
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace nxa::collect {
 
@@ -17,7 +19,8 @@ struct TesterResult {
     ResultCode code = ResultCode::Ok;
     int added = 0;    // records new to the archive
     int received = 0; // records the tester's image held
-    QString detail;   // why a tester was skipped or its archive write failed
+    QString detail;   // why, when the code alone does not say
+    std::optional<Gap> gap;
 };
 
 struct DownloadRequest {
@@ -26,17 +29,31 @@ struct DownloadRequest {
     link::LinkTimings timings;
 };
 
+struct DownloadRun {
+    enum class Outcome {
+        Ran,           // every chosen tester has its line (and attempt)
+        UnknownTester, // a name the configuration does not hold; nothing done
+        Busy,          // another download holds the archive; nothing done
+        Unusable,      // the archive cannot be opened or prepared; nothing done
+    };
+    Outcome outcome = Outcome::Ran;
+    QString error;
+    int testers = 0;
+};
+
 // The text of a result code without its number: "OK: Data downloaded ...".
 QString resultText(int code);
 
-// One output line: "name  address  code  text  added/received".
+// One output line: "name  address  code  text  added/received", then the
+// gap and the reason when there are any.
 QString resultLine(const TesterResult &result);
 
 // Downloads the chosen testers, at most `jobs` at a time, each into the
-// archive in one transaction, and stores every attempt. `finished` is called
-// once per tester as it ends, never twice at the same time. Returns false
-// with `error` when nothing could start (unknown name, unusable archive).
-bool runDownloads(const CollectConfig &config, const DownloadRequest &request,
-                  const std::function<void(const TesterResult &)> &finished, QString &error);
+// archive in one transaction, and stores every attempt. `started` is called
+// once the archive is ready and the run lock held; `finished` once per
+// tester, in the configuration's order, never twice at the same time.
+DownloadRun runDownloads(const CollectConfig &config, const DownloadRequest &request,
+                         const std::function<void(int testers)> &started,
+                         const std::function<void(const TesterResult &)> &finished);
 
 } // namespace nxa::collect

@@ -171,7 +171,8 @@ QString unknownTester(Archive &archive, const QStringList &names) {
 
 ExportOutcome runExport(const CollectConfig &config, const ExportRequest &request) {
     ExportOutcome outcome;
-    Archive::Opened opened = Archive::open(config.archive, config.lockWaitMs, false);
+    LockWaitBudget budget(config.lockWaitMs);
+    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
     if (!opened.archive) {
         outcome.message = opened.error;
         return outcome;
@@ -202,7 +203,10 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
                                               : exports::workbookExport(table, request.path);
     outcome.ok = written.ok;
     outcome.rows = table.rowCount();
-    outcome.message = exports::exportEventLine(written, request.path);
+    // The file actually written: a workbook's name gains its ".xlsx".
+    outcome.message =
+        written.ok ? QStringLiteral("Saved %1 (%2 records)").arg(written.path).arg(outcome.rows)
+                   : QStringLiteral("Can't create file %1").arg(written.path);
     return outcome;
 }
 

@@ -3,10 +3,13 @@
 #include "collect/Archive.h"
 #include "collect/CollectDownload.h"
 #include "common/ResultCodes.h"
+#include "records/DataloggerImage.h"
 
 #include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <functional>
 
 namespace nxa::collect {
 
@@ -38,74 +41,97 @@ bool forEachTester(Archive &archive, const QString &sql, const QVariantList &val
 
 StatusRead readStatus(const CollectConfig &config, const QDate &today) {
     StatusRead read;
-    Archive::Opened opened = Archive::open(config.archive, config.lockWaitMs, false);
+    LockWaitBudget budget(config.lockWaitMs);
+    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
     if (!opened.archive) {
         read.error = opened.error;
         return read;
     }
     Archive &archive = *opened.archive;
 
-    QMap<QString, TesterStatus> byName;
+    // By tester key: a group renamed since is the same tester.
+    QMap<QString, TesterStatus> byKey;
+    QStringList configured;
     for (const TesterEntry &tester : config.testers) {
-        TesterStatus &s = byName[tester.name];
+        TesterStatus &s = byKey[tester.key];
         s.name = tester.name;
         s.address = tester.addressText;
+        configured.append(tester.key);
     }
-    QMap<qint64, QString> names;
-    auto status = [&](qint64 id) -> TesterStatus & { return byName[names.value(id)]; };
+    QMap<qint64, QString> keys;
+    auto status = [&](qint64 id) -> TesterStatus & { return byKey[keys.value(id)]; };
     const QString from = today.addDays(-kFailedAccessDays).toString(QStringLiteral("yyyy-MM-dd"));
     const QString to = today.toString(QStringLiteral("yyyy-MM-dd"));
 
+    using Take = std::function<void(qint64, const QSqlQuery &)>;
+    const QList<std::tuple<QString, QVariantList, Take>> queries = {
+        {QStringLiteral("SELECT id, tester_key, name, address FROM testers"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             keys[id] = q.value(1).toString();
+             TesterStatus &s = byKey[keys[id]];
+             if (s.name.isEmpty())
+                 s.name = q.value(2).toString();
+             if (s.address.isEmpty())
+                 s.address = q.value(3).toString();
+         }},
+        {QStringLiteral("SELECT tester, started, result, detail FROM attempts WHERE id IN "
+                        "(SELECT MAX(id) FROM attempts GROUP BY tester)"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             status(id).lastAttempt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
+             status(id).lastResult = q.value(2).toInt();
+             status(id).lastDetail = q.value(3).toString();
+         }},
+        {QStringLiteral("SELECT tester, started, received, added, image_records FROM attempts "
+                        "WHERE id IN (SELECT MAX(id) FROM attempts WHERE result = 0 GROUP BY "
+                        "tester)"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             TesterStatus &s = status(id);
+             s.lastSuccess = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
+             s.lastSuccessReceived = q.value(2).toInt();
+             s.lastSuccessAdded = q.value(3).toInt();
+             s.lastSuccessImageRecords = q.value(4).toInt();
+         }},
+        {QStringLiteral("SELECT tester, COUNT(*), SUM(CASE WHEN local_time IS NULL THEN 1 ELSE 0 "
+                        "END) FROM records GROUP BY tester"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             status(id).records = q.value(1).toLongLong();
+             status(id).invalidTimes = q.value(2).toLongLong();
+         }},
+        {QStringLiteral("SELECT tester, COUNT(*) FROM records WHERE passed = 'N' AND "
+                        "record_date >= ? AND record_date <= ? GROUP BY tester"),
+         {from, to},
+         [&](qint64 id, const QSqlQuery &q) {
+             status(id).recentFailedAccesses = q.value(1).toLongLong();
+         }},
+        {QStringLiteral("SELECT tester, COUNT(*) FROM attempts WHERE gap GROUP BY tester"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) { status(id).gaps = q.value(1).toInt(); }},
+        {QStringLiteral("SELECT tester, CAST(gap_from AS TEXT), CAST(gap_to AS TEXT) FROM "
+                        "attempts WHERE id IN (SELECT MAX(id) FROM attempts WHERE gap GROUP BY "
+                        "tester)"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             status(id).lastGapAfter = q.value(1).toString();
+             status(id).lastGapBefore = q.value(2).toString();
+         }},
+    };
     QString error;
-    const bool ok =
-        forEachTester(
-            archive, QStringLiteral("SELECT id, name, address FROM testers"), {},
-            [&](qint64 id, const QSqlQuery &q) {
-                names[id] = q.value(1).toString();
-                TesterStatus &s = byName[names[id]];
-                s.name = names[id];
-                if (s.address.isEmpty())
-                    s.address = q.value(2).toString();
-            },
-            error) &&
-        forEachTester(
-            archive,
-            QStringLiteral("SELECT a.tester, a.started, a.result FROM attempts a WHERE a.id IN "
-                           "(SELECT MAX(id) FROM attempts GROUP BY tester)"),
-            {},
-            [&](qint64 id, const QSqlQuery &q) {
-                status(id).lastAttempt = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
-                status(id).lastResult = q.value(2).toInt();
-            },
-            error) &&
-        forEachTester(
-            archive,
-            QStringLiteral("SELECT a.tester, a.started, a.received FROM attempts a WHERE a.id IN "
-                           "(SELECT MAX(id) FROM attempts WHERE result = 0 GROUP BY tester)"),
-            {},
-            [&](qint64 id, const QSqlQuery &q) {
-                status(id).lastSuccess = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
-                status(id).lastSuccessReceived = q.value(2).toInt();
-            },
-            error) &&
-        forEachTester(
-            archive, QStringLiteral("SELECT tester, COUNT(*) FROM records GROUP BY tester"), {},
-            [&](qint64 id, const QSqlQuery &q) { status(id).records = q.value(1).toLongLong(); },
-            error) &&
-        forEachTester(
-            archive,
-            QStringLiteral("SELECT tester, COUNT(*) FROM records WHERE passed = 'N' AND "
-                           "record_date >= ? AND record_date <= ? GROUP BY tester"),
-            {from, to},
-            [&](qint64 id, const QSqlQuery &q) {
-                status(id).recentFailedAccesses = q.value(1).toLongLong();
-            },
-            error);
-    if (!ok) {
-        read.error = QStringLiteral("cannot read the archive: %1").arg(error);
-        return read;
+    for (const auto &[sql, values, take] : queries) {
+        if (!forEachTester(archive, sql, values, take, error)) {
+            read.error = QStringLiteral("cannot read the archive: %1").arg(error);
+            return read;
+        }
     }
-    read.testers = byName.values();
+    for (const QString &key : std::as_const(configured))
+        read.testers.append(byKey.take(key));
+    QList<TesterStatus> others = byKey.values();
+    std::sort(others.begin(), others.end(),
+              [](const TesterStatus &a, const TesterStatus &b) { return a.name < b.name; });
+    read.testers += others;
     return read;
 }
 
@@ -113,22 +139,39 @@ QStringList statusLines(const TesterStatus &s) {
     QStringList lines;
     lines.append(QStringLiteral("%1  %2").arg(s.name, s.address));
     if (s.lastAttempt)
-        lines.append(QStringLiteral("  last attempt  %1  %2  %3")
-                         .arg(stamp(*s.lastAttempt))
-                         .arg(s.lastResult)
-                         .arg(resultText(s.lastResult)));
+        lines.append(
+            QStringLiteral("  last attempt  %1  %2  %3%4")
+                .arg(stamp(*s.lastAttempt))
+                .arg(s.lastResult)
+                .arg(resultText(s.lastResult))
+                .arg(s.lastDetail.isEmpty() ? QString() : QStringLiteral("  ") + s.lastDetail));
     else
         lines.append(QStringLiteral("  last attempt  never"));
     lines.append(s.lastSuccess ? QStringLiteral("  last success  %1").arg(stamp(*s.lastSuccess))
                                : QStringLiteral("  last success  never"));
     lines.append(QStringLiteral("  records  %1").arg(s.records));
+    if (s.invalidTimes > 0)
+        lines.append(
+            QStringLiteral("  records without a valid date and time  %1").arg(s.invalidTimes));
     lines.append(QStringLiteral("  failed accesses in the last %1 days  %2")
                      .arg(kFailedAccessDays)
                      .arg(s.recentFailedAccesses));
-    if (s.lastSuccess && s.lastSuccessReceived >= kNearlyFullRecords)
-        lines.append(QStringLiteral("  warning: the last download received %1 records; the "
-                                    "tester is nearly full and its oldest records are about to "
-                                    "be lost: download it more often")
+    if (s.gaps > 0)
+        lines.append(QStringLiteral("  gaps  %1; the last: records written between %2 and %3 "
+                                    "were lost before they were collected")
+                         .arg(s.gaps)
+                         .arg(s.lastGapAfter.isEmpty() ? QStringLiteral("?") : s.lastGapAfter,
+                              s.lastGapBefore.isEmpty() ? QStringLiteral("?") : s.lastGapBefore));
+    // Overlap, not fullness: a full tester collected often holds mostly
+    // records that are archived already, and nothing is at risk.
+    const int overlap = s.lastSuccessReceived - s.lastSuccessAdded;
+    if (s.lastSuccess && s.lastSuccessImageRecords >= records::kMaxAccessRecords &&
+        overlap * 100 < s.lastSuccessImageRecords * kLowOverlapPercent)
+        lines.append(QStringLiteral("  warning: the tester is full and only %1 of the %2 records "
+                                    "of its last download had been archived before: its oldest "
+                                    "records are overwritten between collections; collect more "
+                                    "often")
+                         .arg(overlap)
                          .arg(s.lastSuccessReceived));
     return lines;
 }

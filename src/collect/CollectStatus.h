@@ -10,31 +10,37 @@
 
 namespace nxa::collect {
 
-// A tester that held this many records at its last download is close to its
-// 10,000 and will soon overwrite its oldest ones.
-inline constexpr int kNearlyFullRecords = 9000;
 inline constexpr int kFailedAccessDays = 30;
+// A full image of which less than this share was already archived came close
+// to overwriting records that were never collected.
+inline constexpr int kLowOverlapPercent = 10;
 
 struct TesterStatus {
     QString name;
     QString address;
     std::optional<QDateTime> lastAttempt;
     int lastResult = 0;
+    QString lastDetail;
     std::optional<QDateTime> lastSuccess;
     int lastSuccessReceived = 0;
+    int lastSuccessAdded = 0;
+    int lastSuccessImageRecords = 0;
     qint64 records = 0;
+    qint64 invalidTimes = 0;         // records whose date and time form no valid time
     qint64 recentFailedAccesses = 0; // Pass "N" dated within the last 30 days
+    int gaps = 0;                    // downloads that found records lost before them
+    QString lastGapAfter, lastGapBefore;
 };
 
 struct StatusRead {
-    QList<TesterStatus> testers; // configured and archived ones, by name
+    QList<TesterStatus> testers; // configured ones in their order, then archived ones by name
     QString error;
 };
 
 // What the archive knows about every tester; `today` anchors the 30 days.
 StatusRead readStatus(const CollectConfig &config, const QDate &today);
 
-// The lines `status` prints for one tester, the nearly-full warning included.
+// The lines `status` prints for one tester, warnings included.
 QStringList statusLines(const TesterStatus &status);
 
 } // namespace nxa::collect

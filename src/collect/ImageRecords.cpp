@@ -1,34 +1,60 @@
 #include "collect/ImageRecords.h"
 
+#include "common/ByteFields.h"
 #include "records/AccessRecordFormat.h"
+#include "records/DataloggerImage.h"
 #include "records/DataloggerMerge.h"
-#include "records/TrimSpaces.h"
 
+#include <QDate>
 #include <QHash>
-
-#include <unordered_map>
+#include <QTime>
 
 namespace nxa::collect {
 
 namespace {
 
-// Cells 0-12 as the manager's duplicate test compares them: without their
-// outer spaces.
-size_t keyHash(const records::Row &row) {
-    size_t hash = 0;
-    for (int c = 0; c < records::kKeyColumnCount; ++c)
-        hash = qHashMulti(hash, records::trimSpacesView(row[c]));
-    return hash;
-}
+constexpr int kResistanceBytes = 3;
+constexpr int kTimestampBytes = 4;
+constexpr int kUserBytes = 2;
 
-bool sameKey(const records::Row &a, const records::Row &b) {
-    for (int c = 0; c < records::kKeyColumnCount; ++c)
-        if (records::trimSpacesView(a[c]) != records::trimSpacesView(b[c]))
-            return false;
-    return true;
+int field(QByteArrayView record, int offset, int size) {
+    return static_cast<int>(readBigEndian(record.data() + offset, size));
 }
 
 } // namespace
+
+TypedAccess typedAccess(QByteArrayView record) {
+    using namespace records;
+    TypedAccess typed;
+    if (record.size() < kAccessRecordSize)
+        return typed;
+    const quint8 flags = static_cast<quint8>(record[kFlagsOffset]);
+    typed.user = field(record, kUserOffset, kUserBytes);
+    typed.visitor = flags & kFlagVisitor;
+    typed.pass = flags & kFlagPass;
+    typed.relay = flags & kFlagRelay;
+    typed.keyboard = flags & kFlagKeyboard;
+    if (flags & kFlagLeftPlusRight) {
+        typed.leftRight = field(record, kFootwearOffset, kResistanceBytes);
+    } else {
+        typed.wristStrap = field(record, kWristStrapOffset, kResistanceBytes);
+        typed.left = field(record, kFootwearOffset, kResistanceBytes);
+        typed.right = field(record, kRightOffset, kResistanceBytes);
+    }
+    const quint32 stamp = readBigEndian(record.data() + kTimestampOffset, kTimestampBytes);
+    const QDate date(kYearBase + static_cast<int>((stamp >> kYearShift) & kYearMask),
+                     static_cast<int>((stamp >> kMonthShift) & kMonthMask),
+                     static_cast<int>((stamp >> kDayShift) & kDayMask));
+    const int hour = static_cast<int>((stamp >> kHourShift) & kHourMask);
+    const int minute = static_cast<int>((stamp >> kMinuteShift) & kMinuteMask);
+    const int second = 2 * static_cast<int>(stamp & kHalfSecondMask);
+    if (date.isValid() && QTime::isValid(hour, minute, second)) {
+        typed.localDate = date.toString(QStringLiteral("yyyy-MM-dd"));
+        typed.localTime = typed.localDate + QLatin1Char(' ') +
+                          QTime(hour, minute, second).toString(QStringLiteral("hh:mm:ss"));
+    }
+    return typed;
+}
 
 DecodedImage decodeImage(QByteArrayView transferImage) {
     DecodedImage decoded;
@@ -36,27 +62,22 @@ DecodedImage decodeImage(QByteArrayView transferImage) {
     table.clearDuplicateKeys();
     const records::MergeResult merge = records::mergeDataloggerImage(table, transferImage);
     decoded.accepted = merge.imageAccepted;
+    decoded.headerCount = merge.headerCount;
     if (!merge.imageAccepted)
         return decoded;
 
     const int rows = table.rowCount();
     decoded.records.reserve(static_cast<size_t>(rows));
-    // Twins are found by a hash of cells 0-12 and confirmed cell by cell, so
-    // no key text is built for each of the 10,000 records.
-    std::unordered_multimap<size_t, size_t> byHash;
-    byHash.reserve(static_cast<size_t>(rows));
+    QHash<QByteArray, int> seen;
+    seen.reserve(rows);
     // The merge puts each new row on top, so the image's first record is last.
     for (int r = rows - 1; r >= 0; --r) {
         ArchivedRecord record;
         record.row = table.row(r);
         record.raw = records::recordCellBytes(record.row[records::kRecordColumn]);
         record.seq = rows - 1 - r;
-        const size_t hash = keyHash(record.row);
-        const auto [first, last] = byHash.equal_range(hash);
-        for (auto it = first; it != last; ++it)
-            if (sameKey(decoded.records[it->second].row, record.row))
-                ++record.occurrence;
-        byHash.emplace(hash, decoded.records.size());
+        record.occurrence = seen[record.raw]++;
+        record.typed = typedAccess(record.raw);
         decoded.records.push_back(std::move(record));
     }
     return decoded;

@@ -35,6 +35,7 @@ void mergeRecords(DataloggerTable &table, RecordReader &source, int peripheralNu
     }
     result.imageAccepted = true;
     const int count = headerRecordCount(header);
+    result.headerCount = count;
     const char recognitionType = header[kHeaderRecognitionOffset];
     source.skip(kSpareRecordCount);
 

@@ -18,6 +18,9 @@ struct MergeResult {
     // The image carried its "R" mark; only then does the caller report the count
     // (mergeCountNotice / downloadCountLine).
     bool imageAccepted = false;
+    // Access records the header counts (0 to 10,000), rows or not: an image
+    // that counts 10,000 is full and the tester overwrites its oldest next.
+    int headerCount = 0;
     // Preamble byte 0 of a received image, for the station configuration's
     // peripheral number; empty for log files.
     std::optional<int> transferPeripheralNumber;

@@ -18,6 +18,9 @@
 #include <QTest>
 #include <QUrl>
 
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <memory>
 
 using namespace nxa;
@@ -145,17 +148,24 @@ public:
         return m_settings[static_cast<size_t>(index)].dataloggerImage;
     }
 
-    void writeConfig(int lockWaitSeconds = 120, const QString &passwordFile = {}) {
+    // One group per tester, "[<prefix><index>]", each with `extra` lines.
+    void writeConfig(int lockWaitSeconds = 120, const QString &passwordFile = {},
+                     const QString &prefix = QStringLiteral("t"), const QString &extra = {}) {
         QString ini =
             QStringLiteral("archive=%1\nlock-wait=%2\n").arg(m_archive).arg(lockWaitSeconds);
         for (int i = 0; i < testerCount(); ++i)
-            ini += QStringLiteral("[t%1]\naddress=%2\nport=%3\npassword-file=%4\n")
+            ini += QStringLiteral("[%1%2]\naddress=%3\nport=%4\npassword-file=%5\n%6")
+                       .arg(prefix)
                        .arg(i)
                        .arg(address(i))
                        .arg(m_port)
-                       .arg(passwordFile.isEmpty() ? m_passwordFile : passwordFile);
+                       .arg(passwordFile.isEmpty() ? m_passwordFile : passwordFile, extra);
+        writeIni(ini);
+    }
+    void writeIni(const QString &ini) {
         test::writeFile(m_folder.filePath(QStringLiteral("nxa-collect.ini")), ini.toUtf8());
     }
+    QString passwordFile() const { return m_passwordFile; }
 
     void start(QProcess &process, const QStringList &arguments) const {
         process.setProcessEnvironment(quietEnvironment());
@@ -204,12 +214,13 @@ public:
         return query.value(0);
     }
     // What the archive holds for tester t<index>, as managerRows() gives it.
-    QStringList archivedRows(int index) {
+    QStringList archivedRows(int index, const QString &prefix = QStringLiteral("t")) {
         QSqlQuery query(database());
         query.exec(QStringLiteral(
                        "SELECT pn, user_id, visitor, user_name, wrist_strap, shoe_l, shoe_r, "
                        "shoe_lr, passed, relay, recognition, record_date, record_time, raw FROM "
-                       "records r JOIN testers t ON t.id = r.tester WHERE t.name = 't%1'")
+                       "records r JOIN testers t ON t.id = r.tester WHERE t.name = '%1%2'")
+                       .arg(prefix)
                        .arg(index));
         QStringList rows;
         while (query.next()) {
@@ -271,12 +282,21 @@ QByteArray sample(int records, quint32 seed, int peripheral = 1) {
     return records::sampleDatalogger(records, seed, options).transferImage();
 }
 
+// The tester lines of a download, without its header and summary.
+QStringList testerLines(const Run &run) {
+    QStringList lines;
+    for (const QString &line : run.lines)
+        if (!line.startsWith(QLatin1Char('#')))
+            lines.append(line);
+    return lines;
+}
+
 // The added and received counts of each tester's output line, by name.
 QMap<QString, QPair<int, int>> counts(const Run &run) {
     QMap<QString, QPair<int, int>> byName;
-    for (const QString &line : run.lines) {
+    for (const QString &line : testerLines(run)) {
         const QStringList fields = line.split(QStringLiteral("  "));
-        const QStringList numbers = fields.last().split(QLatin1Char('/'));
+        const QStringList numbers = fields.value(4).split(QLatin1Char('/'));
         byName[fields.first()] = {numbers.value(0).toInt(), numbers.value(1).toInt()};
     }
     return byName;
@@ -328,7 +348,7 @@ private slots:
             m_scenarios->writeConfig();
             m_scenarioRun = m_scenarios->collect({QStringLiteral("download")});
             QCOMPARE(m_scenarioRun.exitCode, 1);
-            QCOMPARE(m_scenarioRun.lines.size(), m_scenarios->testerCount());
+            QCOMPARE(testerLines(m_scenarioRun).size(), m_scenarios->testerCount());
             m_scenarioIndex = all;
         }
         const int index = scenario < 0 ? m_scenarios->testerCount() - 1
@@ -350,9 +370,27 @@ private slots:
                                  .arg(code))
                      .toInt(),
                  1);
-        if (code == 0)
+        if (code == 0) {
             QCOMPARE(m_scenarios->archivedRows(index), managerRows(m_scenarios->datalogger(index)));
-        else
+            // The typed columns, read from the record bytes, say what the
+            // manager's cells say.
+            QCOMPARE(m_scenarios
+                         ->value(QStringLiteral(
+                                     "SELECT COUNT(*) FROM records r JOIN testers t ON t.id = "
+                                     "r.tester WHERE t.name = '%1' AND NOT (r.user_number = "
+                                     "CAST(r.user_id AS INTEGER) AND r.is_visitor = (r.visitor = "
+                                     "'Y') AND r.is_pass = (r.passed = 'Y') AND r.relay_on = "
+                                     "(r.relay = 'Y') AND r.by_keyboard = (r.recognition = "
+                                     "'Keyboard') AND COALESCE(CAST(r.ws_kohm AS TEXT), '') = "
+                                     "r.wrist_strap AND COALESCE(CAST(r.l_kohm AS TEXT), '') = "
+                                     "r.shoe_l AND COALESCE(CAST(r.r_kohm AS TEXT), '') = r.shoe_r "
+                                     "AND COALESCE(CAST(r.lr_kohm AS TEXT), '') = r.shoe_lr AND "
+                                     "COALESCE(CAST(r.local_time AS TEXT), '') = r.record_date || "
+                                     "' ' || r.record_time)")
+                                     .arg(name))
+                         .toInt(),
+                     0);
+        } else
             QCOMPARE(m_scenarios->archivedRows(index), QStringList());
         QCOMPARE(
             m_scenarios->manager(index, QStringLiteral("/TXT"), QStringLiteral("m.txt")).exitCode,
@@ -379,7 +417,6 @@ private slots:
         QTest::newRow("new records")        << image({a, b})    << image({a, b, c, e}) << 2 << 2 << 0;
         QTest::newRow("one more twin")      << image({a, b, b}) << image({a, b, b, b}) << 3 << 1 << 0;
         QTest::newRow("oldest overwritten") << image({a, b, c}) << image({c, e})       << 3 << 1 << 0;
-        QTest::newRow("other peripheral")   << image({a, b}, 1) << image({a, b}, 2)    << 2 << 2 << 0;
         QTest::newRow("without its mark")   << image({a, b})    << QByteArray(192192, 'x') << 2 << 0 << 2;
         // clang-format on
     }
@@ -397,15 +434,17 @@ private slots:
         const Run again = plant.collect({QStringLiteral("download"), QStringLiteral("t0")});
         QCOMPARE(counts(again)["t0"].first, secondAdded);
         QCOMPARE(again.exitCode, secondCode == 0 ? 0 : 1);
-        QCOMPARE(again.lines.value(0).split(QStringLiteral("  ")).value(2).toInt(), secondCode);
+        QCOMPARE(testerLines(again).value(0).split(QStringLiteral("  ")).value(2).toInt(),
+                 secondCode);
         QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM records")).toInt(),
                  firstAdded + secondAdded);
         QCOMPARE(plant.value(QStringLiteral("SELECT SUM(added) FROM attempts")).toInt(),
                  firstAdded + secondAdded);
     }
 
-    // Two collectors on one archive at the same time store every record once.
-    void twoCollectorsStoreEachRecordOnce() {
+    // Two downloads started at once never share the archive: the second is
+    // refused and says so (or runs after the first); each record is stored once.
+    void secondDownloadWaitsItsTurn() {
         Plant plant;
         for (int i = 0; i < 4; ++i)
             QVERIFY(plant.addTester(serving(sample(10000, 40 + i, i + 1))));
@@ -414,10 +453,14 @@ private slots:
         plant.start(one,
                     {QStringLiteral("download"), QStringLiteral("--jobs"), QStringLiteral("2")});
         plant.start(two,
-                    {QStringLiteral("download"), QStringLiteral("--jobs"), QStringLiteral("3")});
+                    {QStringLiteral("--jobs"), QStringLiteral("3"), QStringLiteral("download")});
         const Run first = finish(one), second = finish(two);
-        QVERIFY2(first.exitCode == 0, qPrintable(first.errors));
-        QVERIFY2(second.exitCode == 0, qPrintable(second.errors));
+        for (const Run &run : {first, second}) {
+            QVERIFY2(run.exitCode == 0 || run.exitCode == 3, qPrintable(run.errors));
+            QCOMPARE(run.exitCode == 3, run.errors.contains(QStringLiteral(
+                                            "another nxa-collect download is running")));
+        }
+        QVERIFY(first.exitCode == 0 || second.exitCode == 0);
         for (int i = 0; i < plant.testerCount(); ++i) {
             const QString name = QStringLiteral("t%1").arg(i);
             QCOMPARE(counts(first)[name].first + counts(second)[name].first, 10000);
@@ -523,47 +566,74 @@ private slots:
         QCOMPARE(lines.size() - 2, rows); // title line, and nothing after the last CR LF
     }
 
-    // Status: the nearly-full warning comes at 9,000 records received.
-    void statusWarnsWhenNearlyFull_data() {
-        QTest::addColumn<int>("records");
+    // A full tester that shares no record with what was archived of it lost
+    // records in between: said in the line, the attempt and status; status
+    // warns while less than a tenth of a full image was archived before.
+    void reportsLostRecords_data() {
+        QTest::addColumn<int>("shared");
+        QTest::addColumn<int>("secondRecords");
+        QTest::addColumn<bool>("gap");
         QTest::addColumn<bool>("warned");
-        QTest::newRow("8999") << 8999 << false;
-        QTest::newRow("9000") << 9000 << true;
+        // clang-format off
+        QTest::newRow("full, nothing shared")     << 0    << 10000 << true  << true;
+        QTest::newRow("full, 999 shared")         << 999  << 10000 << false << true;
+        QTest::newRow("full, 1000 shared")        << 1000 << 10000 << false << false;
+        QTest::newRow("not full, nothing shared") << 0    << 9000  << false << false;
+        // clang-format on
     }
-    void statusWarnsWhenNearlyFull() {
-        QFETCH(int, records);
+    void reportsLostRecords() {
+        QFETCH(int, shared);
+        QFETCH(int, secondRecords);
+        QFETCH(bool, gap);
         QFETCH(bool, warned);
+        // Record i: user i % 1000 on day i / 1000, at a time of its own.
+        const QDate first(2026, 1, 1);
+        auto numbered = [&](int from, int count) {
+            std::vector<AccessRecord> list;
+            for (int i = from; i < from + count; ++i) {
+                AccessRecord record = access(quint16(i % 1000), first);
+                const QDate day = first.addDays(i / 1000);
+                record.timestamp = AccessRecord::dosTimestamp(day.year(), day.month(), day.day(),
+                                                              6 + (i % 1000) / 60, i % 60, 0);
+                list.push_back(record);
+            }
+            return list;
+        };
         Plant plant;
-        std::vector<AccessRecord> list;
-        const QDate today = QDate::currentDate();
-        for (int i = 0; i < records; ++i)
-            list.push_back(access(quint16(i % 1000), today.addDays(-(i % 40)), i % 10 != 0));
-        QVERIFY(plant.addTester(serving(image(list))));
+        QVERIFY(plant.addTester(serving(image(numbered(0, 10000)))));
         plant.writeConfig();
         QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
-        const Run status = plant.collect({QStringLiteral("status")});
-        QCOMPARE(status.exitCode, 0);
-        const QString text = status.lines.join(QLatin1Char('\n'));
-        QVERIFY2(text.contains(QStringLiteral("  records  %1").arg(records)), qPrintable(text));
-        // Failed (every tenth) and dated within the last 30 days.
-        int failed = 0;
-        for (int i = 0; i < records; i += 10)
-            failed += (i % 40) <= 30;
-        QVERIFY2(text.contains(QStringLiteral("last 30 days  %1").arg(failed)), qPrintable(text));
-        QCOMPARE(text.contains(QStringLiteral("warning: the last download received")), warned);
+        QVERIFY(plant.restart(0, serving(image(numbered(10000 - shared, secondRecords)))));
+        const Run run = plant.collect({QStringLiteral("download")});
+        QCOMPARE(run.exitCode, 0);
+        // Newest archived before: record 9999 (day 9, 22:39); oldest new: 10000 (day 10, 06:00).
+        const QString line = testerLines(run).value(0);
+        QCOMPARE(line.contains(QStringLiteral("gap: the tester was full")), gap);
+        QCOMPARE(
+            line.contains(QStringLiteral("between 2026-01-10 22:39:00 and 2026-01-11 06:00:00")),
+            gap);
+        QVERIFY2(run.lines.last().endsWith(gap ? "; 1 gap" : "; 0 gaps"),
+                 qPrintable(run.lines.last()));
+        QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM attempts WHERE gap")).toInt(),
+                 gap ? 1 : 0);
+        const QString status = plant.collect({QStringLiteral("status")}).lines.join('\n');
+        QCOMPARE(status.contains(QStringLiteral("  gaps  1")), gap);
+        QCOMPARE(status.contains(QStringLiteral("warning: the tester is full")), warned);
     }
 
-    // An archive that cannot be used is reported and left as it was; a
-    // tester whose password file others can read is skipped with result 1.
+    // An archive that cannot be used is reported and left byte for byte as it
+    // was; a tester that cannot be stored or whose password file others can
+    // read fails on its own line, with the reason on that line.
     void refusesWhatItCannotTrust_data() {
         QTest::addColumn<QString>("archive");
         QTest::addColumn<QString>("statement");
         QTest::addColumn<QString>("message");
         // clang-format off
-        QTest::newRow("not a database") << "garbage"  << ""                                                   << "not a SQLite database";
-        QTest::newRow("newer layout")   << "sqlite"   << "UPDATE archive_info SET value = '99'"               << "newer nxa-collect";
-        QTest::newRow("locked")         << "sqlite"   << "BEGIN IMMEDIATE"                                    << "cannot write to the archive";
-        QTest::newRow("readable password file") << "sqlite" << "chmod"                                        << "read by group or others";
+        QTest::newRow("not a database")    << "garbage" << ""                                    << "not a SQLite database";
+        QTest::newRow("another program's") << "foreign" << "CREATE TABLE notes (text TEXT)"      << "tables of another program";
+        QTest::newRow("newer layout")      << "sqlite"  << "UPDATE archive_info SET value = '99'" << "newer nxa-collect";
+        QTest::newRow("locked")            << "sqlite"  << "BEGIN IMMEDIATE"                     << "8  Error: Can't create file.  0/100  cannot write to the archive: database is locked (5)";
+        QTest::newRow("readable password file") << "sqlite" << "chmod"                           << "1  Error: Wrong executable commandline parameters.  0/0  the password file";
         // clang-format on
     }
     void refusesWhatItCannotTrust() {
@@ -576,13 +646,16 @@ private slots:
         QVERIFY(plant.addTester(serving(sample(100, 3))));
         QVERIFY(plant.addTester(serving(sample(100, 4))));
         plant.writeConfig();
-        QString passwordFile;
         if (archive == QLatin1String("garbage")) {
             test::writeFile(plant.archive(), QByteArray(8192, 'G'));
+        } else if (archive == QLatin1String("foreign")) {
+            QSqlQuery query(plant.database());
+            QVERIFY(query.exec(statement));
+            plant.database().close();
         } else {
             QCOMPARE(plant.collect({QStringLiteral("download"), QStringLiteral("t0")}).exitCode, 0);
             if (statement == QLatin1String("chmod")) {
-                passwordFile = plant.folder() + QStringLiteral("/open.pw");
+                const QString passwordFile = plant.folder() + QStringLiteral("/open.pw");
                 test::writeFile(passwordFile, "583041");
                 plant.writeConfig(120, passwordFile);
             } else {
@@ -594,19 +667,301 @@ private slots:
         const QByteArray before = test::readFile(plant.archive());
         const Run run = plant.collect({QStringLiteral("download")});
         QCOMPARE(run.exitCode, 1);
-        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
-        if (archive == QLatin1String("garbage"))
+        const QString said = run.lines.join('\n') + run.errors;
+        QVERIFY2(said.contains(message), qPrintable(said));
+        if (archive != QLatin1String("sqlite")) {
             QCOMPARE(test::readFile(plant.archive()), before);
-        else if (statement != QLatin1String("chmod"))
+            QVERIFY(!QFile::exists(plant.archive() + QStringLiteral("-wal")));
+        } else if (statement != QLatin1String("chmod")) {
             QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM attempts")).toInt(), 1);
+        }
         if (statement == QLatin1String("BEGIN IMMEDIATE") || statement == QLatin1String("chmod")) {
             // Each tester fails on its own, with a line of its own.
-            QCOMPARE(run.lines.size(), 2);
-            for (const QString &line : run.lines)
-                QVERIFY2(line.split(QStringLiteral("  ")).value(2) ==
-                             (statement == QLatin1String("chmod") ? "1" : "8"),
-                         qPrintable(line));
+            QCOMPARE(testerLines(run).size(), 2);
+            QCOMPARE(run.lines.filter(message).size(), 2);
+            QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors));
         }
+    }
+
+    // An access is archived once, whatever changes in how it is displayed or
+    // in the group that collects it; it keeps the cells it first came with.
+    void oneRowPerAccess_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("user renamed") << "names";
+        QTest::newRow("peripheral number") << "pn";
+        QTest::newRow("recognition letter") << "recognition";
+        QTest::newRow("group renamed") << "group";
+        QTest::newRow("id kept, address moved") << "moved";
+    }
+    void oneRowPerAccess() {
+        QFETCH(QString, change);
+        const QDate d(2025, 6, 2);
+        const std::vector<AccessRecord> list = {access(1, d), access(2, d), access(2, d),
+                                                access(3, d, false)};
+        records::DataloggerImageBuilder builder;
+        builder.setPeripheralNumber(1);
+        for (int user = 0; user < 4; ++user)
+            builder.setUserName(user, "User " + QByteArray::number(user));
+        builder.addRecords(list);
+        const QByteArray before = builder.transferImage();
+        if (change == QLatin1String("names"))
+            builder.setUserName(2, "Renamed");
+        else if (change == QLatin1String("pn"))
+            builder.setPeripheralNumber(2);
+        else if (change == QLatin1String("recognition"))
+            builder.setRecognitionType('X');
+        Plant plant;
+        QVERIFY(plant.addTester(serving(before)));
+        QVERIFY(plant.addTester(serving(builder.transferImage())));
+        const QString id =
+            change == QLatin1String("moved") ? QStringLiteral("id=hall\n") : QString();
+        auto config = [&](const QString &name, int index) {
+            plant.writeIni(
+                QStringLiteral("archive=%1\n[%2]\naddress=%3\nport=%4\npassword-file=%5\n%6")
+                    .arg(plant.archive(), name, plant.address(index))
+                    .arg(plant.port())
+                    .arg(plant.passwordFile(), id));
+        };
+        config(QStringLiteral("t0"), 0);
+        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        if (change == QLatin1String("moved"))
+            config(QStringLiteral("t0"), 1);
+        else if (change == QLatin1String("group"))
+            config(QStringLiteral("hall0"), 0);
+        else
+            QVERIFY(plant.restart(0, serving(builder.transferImage())));
+        const Run again = plant.collect({QStringLiteral("download")});
+        QCOMPARE(again.exitCode, 0);
+        QCOMPARE(counts(again).first(), qMakePair(0, 4));
+        QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM testers")).toInt(), 1);
+        QCOMPARE(plant.archivedRows(0, change == QLatin1String("group") ? "hall" : "t"),
+                 managerRows(before));
+    }
+
+    // An archive of the first layout, made by the collector before records
+    // were known by their bytes: five downloads of one tester under two
+    // group names, two peripheral numbers, user names removed and another
+    // recognition letter, and a tester whose image holds three identical
+    // records. Brought up to date in place, it holds each access once.
+    void upgradesFirstLayoutInPlace() {
+        if (usePostgres())
+            QSKIP("the first layout's archive is a SQLite file");
+        Plant plant;
+        QVERIFY(QFile::copy(QStringLiteral(NXA_FIXTURES "/collect/v1-archive.sqlite"),
+                            plant.archive()));
+        QFile::setPermissions(plant.archive(), QFile::ReadOwner | QFile::WriteOwner);
+        plant.writeIni(QStringLiteral("archive=%1\n[hall]\naddress=127.0.0.1\nport=47123\n"
+                                      "password-file=%2\n")
+                           .arg(plant.archive(), plant.passwordFile()));
+        const Run refused = plant.collect({QStringLiteral("status")});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY(refused.errors.contains(QStringLiteral("older layout (1)")));
+        // The tester is not there: the run still brings the archive up to date.
+        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 1);
+        auto number = [&](const char *sql) { return plant.value(QLatin1String(sql)).toInt(); };
+        QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 2);
+        QCOMPARE(number("SELECT COUNT(*) FROM records"), 306);
+        QCOMPARE(number("SELECT COUNT(*) FROM records r JOIN testers t ON t.id = r.tester "
+                        "WHERE t.name = 'hall'"),
+                 300);
+        QCOMPARE(number("SELECT COUNT(*) FROM testers"), 3); // hall-a and hall-b are one
+        QCOMPARE(number("SELECT SUM(added) FROM attempts"), 306);
+        QCOMPARE(number("SELECT COUNT(*) FROM attempts"), 13);
+        // The cells of the first download: peripheral 1, names present.
+        QCOMPARE(number("SELECT COUNT(*) FROM records WHERE pn = '1' AND user_name <> ''"),
+                 300 + 6);
+        // The three identical records, and the one with month 13 counted as no time.
+        QCOMPARE(number("SELECT COUNT(*) FROM records r JOIN testers t ON t.id = r.tester WHERE "
+                        "t.name = 'twins' AND r.user_number = 7"),
+                 3);
+        QCOMPARE(number("SELECT COUNT(*) FROM records WHERE local_time IS NULL"), 1);
+        QCOMPARE(number("SELECT COUNT(*) FROM records WHERE lr_kohm = 5000 AND by_keyboard AND "
+                        "ws_kohm IS NULL"),
+                 1);
+    }
+
+    // A configuration that could lose or double a tester is refused whole,
+    // naming its line; so are command lines that cannot be carried out.
+    void refusesUnusableRuns_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        const QString a = QStringLiteral("[a]\naddress=127.0.0.2\npassword-file=p\n");
+        const QStringList download = {QStringLiteral("download")};
+        // clang-format off
+        QTest::newRow("group twice")       << a + a                                           << download << 2 << "line 5: the tester \"a\" is named again (first at line 2)";
+        QTest::newRow("quote in name")     << "[a\"b]\naddress=127.0.0.2\n"                  << download << 2 << "line 2: the tester name \"a\"b\"";
+        QTest::newRow("slash in name")     << "[hall/a]\naddress=127.0.0.2\n"                 << download << 2 << "line 2: the tester name \"hall/a\"";
+        QTest::newRow("bracket in name")   << "[a]b]\naddress=127.0.0.2\n"                    << download << 2 << "line 2: the tester name \"a]b\"";
+        QTest::newRow("General")           << "[General]\naddress=127.0.0.2\n"                << download << 2 << "line 2: [General] is no tester name";
+        QTest::newRow("no tester")         << "archive=x.sqlite\n"                            << download << 2 << "names no tester";
+        QTest::newRow("binary")            << QString(QChar(0)) + "\x01\x02"                  << download << 2 << "is not a text file";
+        QTest::newRow("no address")        << "[a]\npassword-file=p\n"                         << download << 2 << "line 2: the tester \"a\" has no address=";
+        QTest::newRow("same tester twice") << a + "[b]\naddress=127.0.0.2\npassword-file=p\n" << download << 2 << "line 5: the tester \"b\" has the address and port of \"a\"";
+        QTest::newRow("unknown key")       << a + "adress=1.2.3.4\n"                          << download << 2 << "line 5: unknown key \"adress\" in [a]";
+        QTest::newRow("lock-wait nan")     << "lock-wait=nan\n" + a                           << download << 2 << "line 2: lock-wait must be seconds";
+        QTest::newRow("unknown tester")    << a                                               << QStringList{"download", "b"} << 2 << "no tester named \"b\"";
+        QTest::newRow("too many jobs")     << a                                               << QStringList{"--jobs", "33", "download"} << 2 << "--jobs needs a number from 1 to 32";
+        QTest::newRow("password in URL")   << "archive=postgresql://u:secret@h/db\n" + a      << download << 2 << "a password does not belong";
+        QTest::newRow("unknown parameter") << "archive=postgresql://u@h/db?sslmod=require\n" + a << download << 2 << "the parameter \"sslmod\"";
+        QTest::newRow("server down")       << "archive=postgresql://postgres@127.0.0.1:1/nxa\n" + a << download << 1 << "cannot open the archive postgresql://postgres@127.0.0.1:1/nxa";
+        QTest::newRow("run lock held")     << a                                               << download << 3 << "another nxa-collect download is running";
+        // clang-format on
+    }
+    void refusesUnusableRuns() {
+        QFETCH(QString, ini);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        Plant plant;
+        // Lines count from the archive's, where the row does not name its own.
+        plant.writeIni(ini.contains(QStringLiteral("archive="))
+                           ? ini
+                           : QStringLiteral("archive=%1\n").arg(plant.archive()) + ini);
+        std::optional<QSqlQuery> serverLock;
+        QFile lockFile(plant.archive() + QStringLiteral(".lock"));
+        if (code == 3 && usePostgres()) {
+            serverLock.emplace(plant.database());
+            QVERIFY(serverLock->exec(
+                QStringLiteral("SELECT pg_advisory_lock(%1)").arg(0x4e58415255LL)));
+        } else if (code == 3) {
+            QVERIFY(lockFile.open(QIODevice::WriteOnly));
+            QCOMPARE(::flock(lockFile.handle(), LOCK_EX), 0);
+        }
+        const Run run = plant.collect(arguments);
+        QCOMPARE(run.exitCode, code);
+        QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+        QCOMPARE(run.errors.count(QLatin1Char('\n')), 1); // one clear line, nothing else
+        QVERIFY(run.lines.isEmpty());
+    }
+
+    // A dripping tester ends at its deadline; a locked archive costs the
+    // whole run its lock wait once, not once per tester.
+    void boundsEveryRun_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("dripping tester") << "drip";
+        QTest::newRow("locked archive") << "locked";
+    }
+    void boundsEveryRun() {
+        QFETCH(QString, kind);
+        Plant plant;
+        const int testers = kind == QLatin1String("drip") ? 1 : 10;
+        for (int i = 0; i < testers; ++i) {
+            sim::SimulatorSettings settings =
+                serving(sample(50, 90 + i), kind == "drip" ? Scenario::Drip : Scenario::Normal);
+            settings.dripBytes = 100;
+            settings.dripIntervalMs = 200; // never idle for the 2 s time-out
+            QVERIFY(plant.addTester(settings));
+        }
+        plant.writeConfig(2, {}, QStringLiteral("t"), QStringLiteral("deadline=2\n"));
+        std::optional<QSqlQuery> holder;
+        if (kind == QLatin1String("locked")) {
+            QCOMPARE(plant.collect({QStringLiteral("download"), QStringLiteral("t0")}).exitCode, 0);
+            holder.emplace(plant.database());
+            for (const char *statement :
+                 usePostgres()
+                     ? QList<const char *>{"BEGIN", "LOCK TABLE attempts IN EXCLUSIVE MODE"}
+                     : QList<const char *>{"BEGIN IMMEDIATE"})
+                QVERIFY(holder->exec(QLatin1String(statement)));
+        }
+        QProcess process;
+        plant.start(process, {QStringLiteral("download")});
+        // Per tester, ten testers would wait 20 s for the lock, and the
+        // dripping transfer would take 16 minutes.
+        QVERIFY(process.waitForFinished(15000));
+        const Run run = finish(process);
+        QCOMPARE(run.exitCode, 1);
+        const QStringList lines = testerLines(run);
+        QCOMPARE(lines.size(), testers);
+        for (const QString &line : lines)
+            QVERIFY2(line.contains(kind == "drip" ? "  2  " : "  8  "), qPrintable(line));
+        if (kind == QLatin1String("drip"))
+            QVERIFY(lines.first().contains(QStringLiteral("deadline of 2 s")));
+    }
+
+    // The client library's own location forms reach the server as written:
+    // its Unix socket, and TLS when asked for (the role "tlsonly" of the test
+    // server may not connect without it).
+    void reachesServerAsWritten_data() {
+        QTest::addColumn<QString>("form");
+        QTest::addColumn<int>("code");
+        QTest::newRow("socket folder as host") << "postgresql://postgres@%1:%2/%3" << 0;
+        QTest::newRow("socket folder as parameter") << "postgresql://postgres@:%2/%3?host=%4" << 0;
+        QTest::newRow("TLS required")
+            << "postgresql://tlsonly@127.0.0.1:%2/%3?sslmode=require" << 0;
+        QTest::newRow("TLS refused") << "postgresql://tlsonly@127.0.0.1:%2/%3?sslmode=disable" << 1;
+    }
+    void reachesServerAsWritten() {
+        QFETCH(QString, form);
+        QFETCH(int, code);
+        if (!usePostgres())
+            QSKIP("PostgreSQL only");
+        Plant plant;
+        QVERIFY(plant.addTester(serving(sample(20, 2))));
+        const QUrl url(plant.archive());
+        const QString socket = qEnvironmentVariable("NXA_POSTGRES_SOCKET_DIR");
+        // The encoded folder holds "%2F", so it goes in last.
+        const QString archive =
+            QString(form)
+                .replace(QLatin1String("%2"), QString::number(url.port()))
+                .replace(QLatin1String("%3"), url.path().mid(1))
+                .replace(QLatin1String("%4"), socket)
+                .replace(QLatin1String("%1"), QString::fromLatin1(QUrl::toPercentEncoding(socket)));
+        plant.writeIni(QStringLiteral("archive=%1\n[t0]\naddress=%2\nport=%3\npassword-file=%4\n")
+                           .arg(archive, plant.address(0), QString::number(plant.port()),
+                                plant.passwordFile()));
+        const Run run = plant.collect({QStringLiteral("download")});
+        QVERIFY2(run.exitCode == code, qPrintable(run.errors));
+        QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM records")).toInt(),
+                 code == 0 ? 20 : 0);
+    }
+
+    // Archive files hold names and access history: private to the owner and
+    // the folder's group, also under a permissive umask; an account of that
+    // group that may not write reads them with status and export.
+    void archiveIsPrivateAndReadable() {
+        if (usePostgres())
+            QSKIP("SQLite archive files only");
+        Plant plant;
+        QVERIFY(plant.addTester(serving(sample(20, 1))));
+        plant.writeConfig();
+        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        for (const QString &suffix :
+             {QString(), QStringLiteral("-wal"), QStringLiteral("-shm"), QStringLiteral(".lock")}) {
+            const QFileInfo file(plant.archive() + suffix);
+            QVERIFY2(file.exists(), qPrintable(file.filePath()));
+            QCOMPARE(file.permissions() &
+                         (QFile::ReadOther | QFile::WriteOther | QFile::WriteGroup),
+                     QFile::Permissions());
+        }
+        if (::geteuid() != 0)
+            QSKIP("another account needs root to try");
+        // "nobody" in the archive's group, with its own copy of the program.
+        const QString program = plant.folder() + QStringLiteral("/nxa-collect");
+        QVERIFY(QFile::copy(binary("src/collect/nxa-collect"), program));
+        QVERIFY(QFile::setPermissions(plant.folder(), QFile::ReadOwner | QFile::WriteOwner |
+                                                          QFile::ExeOwner | QFile::ReadGroup |
+                                                          QFile::ExeGroup));
+        const QString exported =
+            QDir::tempPath() +
+            QStringLiteral("/nxa-reader-%1.txt").arg(QCoreApplication::applicationPid());
+        for (const QStringList &command :
+             {QStringList{QStringLiteral("status")},
+              QStringList{QStringLiteral("export"), QStringLiteral("/TXT"), exported}}) {
+            QProcess process;
+            process.setProcessEnvironment(quietEnvironment());
+            process.setWorkingDirectory(plant.folder());
+            process.start(
+                QStringLiteral("setpriv"),
+                QStringList{QStringLiteral("--reuid=65534"),
+                            QStringLiteral("--regid=%1").arg(QFileInfo(plant.archive()).groupId()),
+                            QStringLiteral("--clear-groups"), QStringLiteral("--"), program} +
+                    command);
+            const Run run = finish(process);
+            QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        }
+        QVERIFY(QFile::remove(exported));
     }
 
 private:

@@ -1,0 +1,276 @@
+#include "collect/ArchiveSchema.h"
+
+#include "collect/Archive.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace nxa::collect {
+
+namespace {
+
+constexpr char kDateFormat[] = "yyyy-MM-dd";
+
+// The 13 displayed cells, as every layout names them.
+constexpr char kCellColumns[] = "pn, user_id, visitor, user_name, wrist_strap, shoe_l, shoe_r, "
+                                "shoe_lr, passed, relay, recognition, record_date, record_time";
+
+QStringList tableStatements(const Archive &a) {
+    const QString cell = QStringLiteral(" TEXT NOT NULL, ");
+    return {
+        // A tester is known by its key (its id= or its address and port), so
+        // renaming its group keeps its history; the name is what it is
+        // called now.
+        QStringLiteral("CREATE TABLE testers (id %1, tester_key TEXT NOT NULL UNIQUE, name TEXT "
+                       "NOT NULL, address TEXT NOT NULL, port INTEGER NOT NULL)")
+            .arg(a.idType()),
+        QStringLiteral("CREATE TABLE attempts (id %1, tester BIGINT NOT NULL REFERENCES testers "
+                       "(id), started BIGINT NOT NULL, ended BIGINT NOT NULL, result INTEGER NOT "
+                       "NULL, received INTEGER NOT NULL, added INTEGER NOT NULL, image_digest %2, "
+                       "image_records INTEGER NOT NULL DEFAULT 0, gap %3 NOT NULL DEFAULT FALSE, "
+                       "gap_from %4, gap_to %4, detail TEXT)")
+            .arg(a.idType(), a.bytesType(), a.boolType(), a.timestampType()),
+        QStringLiteral("CREATE INDEX attempts_by_tester ON attempts (tester, id)"),
+        // One row per access: the tester, the 16 bytes the tester stored and
+        // the occurrence among identical records of one image. The cells are
+        // those of the download that first brought it; the typed columns are
+        // the same record for tools that count and chart.
+        QStringLiteral(
+            "CREATE TABLE records (tester BIGINT NOT NULL REFERENCES testers (id), raw %1 NOT "
+            "NULL, occurrence INTEGER NOT NULL, attempt BIGINT NOT NULL REFERENCES attempts (id), "
+            "seq INTEGER NOT NULL, pn%2user_id%2visitor%2user_name%2wrist_strap%2shoe_l%2shoe_r%2"
+            "shoe_lr%2passed%2relay%2recognition%2record_date%2record_time TEXT NOT NULL, "
+            "local_time %3, local_date %4, user_number INTEGER NOT NULL, is_visitor %5 NOT NULL, "
+            "is_pass %5 NOT NULL, relay_on %5 NOT NULL, by_keyboard %5 NOT NULL, ws_kohm INTEGER, "
+            "l_kohm INTEGER, r_kohm INTEGER, lr_kohm INTEGER, PRIMARY KEY (tester, raw, "
+            "occurrence))%6")
+            .arg(a.bytesType(), cell, a.timestampType(), a.dateType(), a.boolType(),
+                 a.isSqlite() ? QStringLiteral(" WITHOUT ROWID") : QString()),
+        QStringLiteral("CREATE INDEX records_by_day ON records (local_date, tester)"),
+    };
+}
+
+bool run(Archive &archive, const QStringList &statements, QString &error) {
+    for (const QString &statement : statements) {
+        if (!archive.exec(statement)) {
+            error = archive.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+struct OldTester {
+    qint64 id = 0;
+    QString name;
+    QString address;
+    int port = 0;
+    qint64 lastAttempt = -1;
+};
+
+// Layout 1 kept one tester per group name; testers at the same address and
+// port are one tester renamed, called by the name it was last collected as.
+bool mergeTesters(Archive &archive, QString &error) {
+    QSqlQuery read(archive.database());
+    if (!read.exec(QStringLiteral("SELECT t.id, t.name, t.address, t.port, (SELECT MAX(a.id) "
+                                  "FROM attempts_v1 a WHERE a.tester = t.id) FROM testers_v1 t "
+                                  "ORDER BY t.id"))) {
+        archive.setLastError(read.lastError());
+        error = archive.lastError();
+        return false;
+    }
+    QList<QString> keys;
+    QHash<QString, QList<OldTester>> byKey;
+    while (read.next()) {
+        OldTester tester{read.value(0).toLongLong(), read.value(1).toString(),
+                         read.value(2).toString(), read.value(3).toInt(),
+                         read.value(4).isNull() ? -1 : read.value(4).toLongLong()};
+        const QString key = QStringLiteral("%1:%2").arg(tester.address).arg(tester.port);
+        if (!byKey.contains(key))
+            keys.append(key);
+        byKey[key].append(tester);
+    }
+    read.finish();
+    QSqlQuery tester(archive.database());
+    tester.prepare(QStringLiteral(
+        "INSERT INTO testers (id, tester_key, name, address, port) VALUES (?, ?, ?, ?, ?)"));
+    QSqlQuery merge(archive.database());
+    merge.prepare(QStringLiteral("INSERT INTO tester_merge (old_id, new_id) VALUES (?, ?)"));
+    for (const QString &key : keys) {
+        const QList<OldTester> &group = byKey[key];
+        const OldTester *latest = &group.first();
+        for (const OldTester &t : group)
+            if (t.lastAttempt > latest->lastAttempt)
+                latest = &t;
+        const qint64 id = group.first().id; // the lowest: rows come by id
+        for (const QVariant &value : {QVariant(id), QVariant(key), QVariant(latest->name),
+                                      QVariant(latest->address), QVariant(latest->port)})
+            tester.addBindValue(value);
+        bool ok = tester.exec();
+        for (const OldTester &t : group) {
+            merge.addBindValue(t.id);
+            merge.addBindValue(id);
+            ok = ok && merge.exec();
+        }
+        if (!ok) {
+            archive.setLastError(tester.lastError().isValid() ? tester.lastError()
+                                                              : merge.lastError());
+            error = archive.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+QString typedFromCells(const QString &prefix) {
+    const QString p = prefix;
+    return QStringLiteral("CAST(%1user_id AS INTEGER), (%1visitor = 'Y'), (%1passed = 'Y'), "
+                          "(%1relay = 'Y'), (%1recognition = 'Keyboard'), "
+                          "CAST(NULLIF(%1wrist_strap, '') AS INTEGER), "
+                          "CAST(NULLIF(%1shoe_l, '') AS INTEGER), "
+                          "CAST(NULLIF(%1shoe_r, '') AS INTEGER), "
+                          "CAST(NULLIF(%1shoe_lr, '') AS INTEGER)")
+        .arg(p);
+}
+
+// The typed time of every record whose date and time cells form a valid
+// local time; the others stay NULL. The cells are zero-padded fields, so the
+// time's fields can be checked as texts.
+bool fillLocalTimes(Archive &archive, QString &error) {
+    QSqlQuery dates(archive.database());
+    if (!dates.exec(QStringLiteral("SELECT DISTINCT record_date FROM records"))) {
+        archive.setLastError(dates.lastError());
+        error = archive.lastError();
+        return false;
+    }
+    QStringList valid;
+    while (dates.next()) {
+        const QString date = dates.value(0).toString();
+        if (QDate::fromString(date, QLatin1String(kDateFormat)).isValid())
+            valid.append(date);
+    }
+    dates.finish();
+    QSqlQuery update(archive.database());
+    update.prepare(
+        QStringLiteral("UPDATE records SET local_date = %1, local_time = %2 WHERE record_date = ? "
+                       "AND length(record_time) = 8 AND substr(record_time, 1, 2) <= '23' AND "
+                       "substr(record_time, 4, 2) <= '59' AND substr(record_time, 7, 2) <= '59'")
+            .arg(archive.asDate(QStringLiteral("record_date")),
+                 archive.asTimestamp(QStringLiteral("record_date || ' ' || record_time"))));
+    for (const QString &date : std::as_const(valid)) {
+        update.addBindValue(date);
+        if (!update.exec()) {
+            archive.setLastError(update.lastError());
+            error = archive.lastError();
+            return false;
+        }
+    }
+    return true;
+}
+
+// A statement left open would keep SQLite from dropping the tables it read.
+qint64 recordCount(Archive &archive) {
+    QSqlQuery query(archive.database());
+    return query.exec(QStringLiteral("SELECT COUNT(*) FROM records")) && query.next()
+               ? query.value(0).toLongLong()
+               : 0;
+}
+
+QString upgradeFrom1(Archive &archive) {
+    QString error;
+    const qint64 rowsBefore = recordCount(archive);
+    QStringList statements = {
+        QStringLiteral("DROP INDEX attempts_by_tester"),
+        QStringLiteral("ALTER TABLE records RENAME TO records_v1"),
+        QStringLiteral("ALTER TABLE attempts RENAME TO attempts_v1"),
+        QStringLiteral("ALTER TABLE testers RENAME TO testers_v1"),
+        QStringLiteral("CREATE TABLE tester_merge (old_id BIGINT PRIMARY KEY, new_id BIGINT NOT "
+                       "NULL)"),
+    };
+    statements += tableStatements(archive);
+    if (!run(archive, statements, error) || !mergeTesters(archive, error))
+        return error;
+    const QString cells = QString::fromLatin1(kCellColumns);
+    QString prefixed = QStringLiteral("r.") + cells;
+    prefixed.replace(QLatin1String(", "), QLatin1String(", r."));
+    QString outer = QStringLiteral("w.") + cells;
+    outer.replace(QLatin1String(", "), QLatin1String(", w."));
+    const QStringList copy = {
+        QStringLiteral("INSERT INTO attempts (id, tester, started, ended, result, received, added, "
+                       "image_digest, image_records) SELECT a.id, m.new_id, a.started, a.ended, "
+                       "a.result, a.received, 0, a.image_digest, a.received FROM attempts_v1 a "
+                       "JOIN tester_merge m ON m.old_id = a.tester"),
+        // Within one display of an access its copies were numbered by the
+        // old key; renumbered by its bytes, a copy of another display is the
+        // same access again, and only the first archived of each stays.
+        QStringLiteral(
+            "INSERT INTO records (tester, raw, occurrence, attempt, seq, %1, user_number, "
+            "is_visitor, is_pass, relay_on, by_keyboard, ws_kohm, l_kohm, r_kohm, lr_kohm) "
+            "SELECT w.tester, w.raw, w.occurrence, w.attempt, w.seq, %2, %3 FROM (SELECT v.*, "
+            "ROW_NUMBER() OVER (PARTITION BY v.tester, v.raw, v.occurrence ORDER BY v.attempt, "
+            "v.seq) AS copy FROM (SELECT m.new_id AS tester, r.raw, r.attempt, r.seq, %4, "
+            "ROW_NUMBER() OVER (PARTITION BY r.tester, r.raw, %4 ORDER BY r.occurrence) - 1 AS "
+            "occurrence FROM records_v1 r JOIN tester_merge m ON m.old_id = r.tester) v) w WHERE "
+            "w.copy = 1")
+            .arg(cells, outer, typedFromCells(QStringLiteral("w.")), prefixed),
+        // What each attempt added is now what it brought first.
+        QStringLiteral("UPDATE attempts SET added = c.n FROM (SELECT attempt, COUNT(*) AS n FROM "
+                       "records GROUP BY attempt) AS c WHERE c.attempt = attempts.id"),
+    };
+    if (!run(archive, copy, error) || !fillLocalTimes(archive, error))
+        return error;
+    const qint64 rowsAfter = recordCount(archive);
+    QStringList finish = {
+        QStringLiteral("DROP TABLE records_v1"),
+        QStringLiteral("DROP TABLE attempts_v1"),
+        QStringLiteral("DROP TABLE testers_v1"),
+        QStringLiteral("DROP TABLE tester_merge"),
+        QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('upgraded-from-layout-1', "
+                       "'%1: %2 copies of %3 accesses merged')")
+            .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate))
+            .arg(rowsBefore - rowsAfter)
+            .arg(rowsAfter),
+    };
+    if (!archive.isSqlite())
+        for (const char *table : {"testers", "attempts"})
+            finish.append(QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', 'id'), "
+                                         "(SELECT COALESCE(MAX(id), 0) + 1 FROM %1), false)")
+                              .arg(QLatin1String(table)));
+    if (!run(archive, finish, error))
+        return error;
+    return {};
+}
+
+} // namespace
+
+QString createArchiveTables(Archive &archive) {
+    QStringList statements = {
+        QStringLiteral("CREATE TABLE archive_info (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
+    };
+    statements += tableStatements(archive);
+    statements.append(
+        QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
+            .arg(kSchemaVersion));
+    QString error;
+    run(archive, statements, error);
+    return error;
+}
+
+QString upgradeArchive(Archive &archive, int fromVersion) {
+    QString error;
+    if (fromVersion == 1)
+        error = upgradeFrom1(archive);
+    else
+        error = QStringLiteral("no way up from layout %1").arg(fromVersion);
+    if (error.isEmpty())
+        run(archive,
+            {QStringLiteral("UPDATE archive_info SET value = '%1' WHERE name = 'schema-version'")
+                 .arg(kSchemaVersion)},
+            error);
+    return error;
+}
+
+} // namespace nxa::collect
