@@ -49,7 +49,6 @@ QStringList tableStatements(const Archive &a) {
             "occurrence))%6")
             .arg(a.bytesType(), cell, a.timestampType(), a.dateType(), a.boolType(),
                  a.isSqlite() ? QStringLiteral(" WITHOUT ROWID") : QString()),
-        QStringLiteral("CREATE INDEX records_by_day ON records (local_date, tester)"),
     };
 }
 

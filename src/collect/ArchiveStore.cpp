@@ -337,19 +337,6 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     const std::optional<qint64> testerKey = testerId(archive, tester, error);
     if (!testerKey)
         return fail(archive, error);
-    // Asked before this download is stored: what the archive held of the
-    // tester, to tell whether the new image joins on to it.
-    const std::optional<QVariant> earlier = single(
-        archive, QStringLiteral("SELECT COUNT(*) FROM attempts WHERE tester = ? AND result = 0"),
-        {*testerKey}, error);
-    const std::optional<QVariant> newest =
-        earlier ? single(archive,
-                         QStringLiteral(
-                             "SELECT CAST(MAX(local_time) AS TEXT) FROM records WHERE tester = ?"),
-                         {*testerKey}, error)
-                : std::nullopt;
-    if (!newest)
-        return fail(archive, error);
     const std::optional<qint64> attemptKey = insertAttempt(archive, *testerKey, attempt, error);
     if (!attemptKey)
         return fail(archive, error);
@@ -361,10 +348,26 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     std::optional<Gap> gap;
     // A full tester overwrites its oldest record with each new one: when
     // none of the records it still holds had been archived, some that were
-    // written in between never will be.
-    if (earlier->toLongLong() > 0 && attempt.imageRecords >= records::kMaxAccessRecords &&
-        attempt.received > 0 && attempt.received == attempt.added)
-        gap = Gap{newest->toString(), oldestTime(records)};
+    // written in between never will be. Asked only then, since the archive
+    // of a tester grows for years.
+    if (attempt.imageRecords >= records::kMaxAccessRecords && attempt.received > 0 &&
+        attempt.received == attempt.added) {
+        const std::optional<QVariant> earlier =
+            single(archive,
+                   QStringLiteral(
+                       "SELECT COUNT(*) FROM attempts WHERE tester = ? AND result = 0 AND id <> ?"),
+                   {*testerKey, *attemptKey}, error);
+        const std::optional<QVariant> newest =
+            earlier ? single(archive,
+                             QStringLiteral("SELECT CAST(MAX(local_time) AS TEXT) FROM records "
+                                            "WHERE tester = ? AND attempt <> ?"),
+                             {*testerKey, *attemptKey}, error)
+                    : std::nullopt;
+        if (!newest)
+            return fail(archive, error);
+        if (earlier->toLongLong() > 0)
+            gap = Gap{newest->toString(), oldestTime(records)};
+    }
     if (!updateAttempt(archive, *attemptKey, attempt, gap, error))
         return fail(archive, error);
     if (!archive.commit())

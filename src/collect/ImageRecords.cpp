@@ -49,9 +49,21 @@ TypedAccess typedAccess(QByteArrayView record) {
     const int minute = static_cast<int>((stamp >> kMinuteShift) & kMinuteMask);
     const int second = 2 * static_cast<int>(stamp & kHalfSecondMask);
     if (date.isValid() && QTime::isValid(hour, minute, second)) {
-        typed.localDate = date.toString(QStringLiteral("yyyy-MM-dd"));
-        typed.localTime = typed.localDate + QLatin1Char(' ') +
-                          QTime(hour, minute, second).toString(QStringLiteral("hh:mm:ss"));
+        // Formatted by hand: a format string would be parsed again for each
+        // of a million records.
+        char text[] = "yyyy-mm-dd hh:mm:ss";
+        const auto put = [&text](int at, int value, int digits) {
+            for (int i = digits - 1; i >= 0; --i, value /= 10)
+                text[at + i] = static_cast<char>('0' + value % 10);
+        };
+        put(0, date.year(), 4);
+        put(5, date.month(), 2);
+        put(8, date.day(), 2);
+        put(11, hour, 2);
+        put(14, minute, 2);
+        put(17, second, 2);
+        typed.localTime = QString::fromLatin1(text);
+        typed.localDate = typed.localTime.left(10);
     }
     return typed;
 }
