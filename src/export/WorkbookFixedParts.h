@@ -43,6 +43,7 @@ std::vector<FixedPart> fixedParts(const QStringList &sheetNames = {QStringLitera
 // Entry names of the generated parts, stored after the fixed ones: the shared
 // strings, then the worksheets from 1 on.
 inline constexpr const char *kSharedStringsEntry = "xl/sharedStrings.xml";
+inline constexpr const char *kWorksheetEntry = "xl/worksheets/sheet1.xml";
 QByteArray worksheetEntry(int sheet);
 
 // The declaration followed by body, apostrophes turned into double quotes:
