@@ -51,6 +51,10 @@ void appendRowLine(QString &out, const records::Row &row, QChar cellEnd) {
     appendLine(out, cellEnd, [&row](int c) -> QStringView { return row[c]; });
 }
 
+void appendTableRowLine(QString &out, const records::DataloggerTable &table, int r, QChar cellEnd) {
+    appendLine(out, cellEnd, [&](int c) { return table.keyCell(r, c); });
+}
+
 namespace {
 
 // Rows are encoded in batches so a large table is neither held twice in
@@ -108,7 +112,7 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
         // Key cells are read in place: no row copy, whatever the row order.
         if (!asciiEnd || !appendAsciiRowLine(batch, table, r, asciiCellEnd)) {
             line.clear();
-            appendLine(line, cellEnd, [&](int c) { return table.keyCell(r, c); });
+            appendTableRowLine(line, table, r, cellEnd);
             batch += line.toUtf8();
         }
         if ((r + 1) % kRowsPerBatch == 0) {

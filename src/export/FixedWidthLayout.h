@@ -28,6 +28,9 @@ void appendAligned(QString &out, QStringView text, int width);
 // by cellEnd when it is not null, then CR LF.
 void appendTitleLine(QString &out, QChar cellEnd = QChar());
 void appendRowLine(QString &out, const records::Row &row, QChar cellEnd = QChar());
+// The same for row r of the table, read in place.
+void appendTableRowLine(QString &out, const records::DataloggerTable &table, int r,
+                        QChar cellEnd = QChar());
 
 // Writes the title line and every row of the table to the device, UTF-8, each
 // field followed by cellEnd when it is not null; false when a write fails or

@@ -58,8 +58,10 @@ ExportResult workbookExport(const records::DataloggerTable &table, const QString
     // The workbook is written beside its target and renamed over it whole.
     WorkbookWriteOptions options;
     options.progress = scaledProgress(progress, stopped, kTemporaryShare, kProgressScale);
-    ok = ok && writeWorkbook(temporary.fileName(), paths.workbook, QStringLiteral("\t"), options);
-    return {ok, paths.workbook, stopped};
+    int sheets = 0;
+    ok = ok && writeWorkbook(temporary.fileName(), paths.workbook, QStringLiteral("\t"), options,
+                             &sheets);
+    return {ok, paths.workbook, stopped, sheets};
 }
 
 } // namespace nxa::exports

@@ -5,22 +5,57 @@
 namespace nxa::exports {
 
 QByteArray fixedPartText(const char *body) {
+    return fixedPartText(QByteArray(body));
+}
+
+QByteArray fixedPartText(const QByteArray &body) {
     QByteArray text(kXmlDeclaration.data(), static_cast<qsizetype>(kXmlDeclaration.size()));
     text.append(body);
     text.replace('\'', '"');
     return text;
 }
 
-QByteArray contentTypesPart() {
+QByteArray worksheetEntry(int sheet) {
+    return "xl/worksheets/sheet" + QByteArray::number(sheet) + ".xml";
+}
+
+namespace {
+
+// A sheet name as XML text: it holds no apostrophe afterwards, so the
+// apostrophe replacement of the structural text leaves it alone.
+QByteArray escapedName(const QString &name) {
+    QByteArray text = name.toUtf8();
+    text.replace('&', "&amp;");
+    text.replace('<', "&lt;");
+    text.replace('>', "&gt;");
+    text.replace('"', "&quot;");
+    text.replace('\'', "&apos;");
+    return text;
+}
+
+// The worksheet relationships: the first sheet keeps rId1, which it has
+// always had; the others follow the styles, theme and shared strings.
+QByteArray sheetRelationshipId(int sheet) {
+    return "rId" + QByteArray::number(sheet == 1 ? 1 : sheet + 3);
+}
+
+} // namespace
+
+QByteArray contentTypesPart(int sheetCount) {
+    QByteArray sheets;
+    for (int n = 1; n <= sheetCount; ++n)
+        sheets += "<Override PartName='/" + worksheetEntry(n) +
+                  "' ContentType='application/"
+                  "vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml'/>";
     return fixedPartText(
         "<Types xmlns='http://schemas.openxmlformats.org/package/2006/content-types'>"
         "<Default Extension='rels' "
         "ContentType='application/vnd.openxmlformats-package.relationships+xml'/>"
         "<Default Extension='xml' ContentType='application/xml'/>"
         "<Override PartName='/xl/workbook.xml' "
-        "ContentType='application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml'/>"
-        "<Override PartName='/xl/worksheets/sheet1.xml' "
-        "ContentType='application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml'/>"
+        "ContentType='application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml'/"
+        ">" +
+        sheets +
         "<Override PartName='/xl/theme/theme1.xml' "
         "ContentType='application/vnd.openxmlformats-officedocument.theme+xml'/>"
         "<Override PartName='/xl/styles.xml' "
@@ -50,7 +85,11 @@ QByteArray packageRelationshipsPart() {
         "</Relationships>");
 }
 
-QByteArray appPropertiesPart() {
+QByteArray appPropertiesPart(const QStringList &sheetNames) {
+    const QByteArray count = QByteArray::number(sheetNames.size());
+    QByteArray titles;
+    for (const QString &name : sheetNames)
+        titles += "<vt:lpstr>" + escapedName(name) + "</vt:lpstr>";
     return fixedPartText(
         "<Properties "
         "xmlns='http://schemas.openxmlformats.org/officeDocument/2006/extended-properties' "
@@ -59,8 +98,11 @@ QByteArray appPropertiesPart() {
         "<ScaleCrop>false</ScaleCrop>"
         "<HeadingPairs><vt:vector size='2' baseType='variant'>"
         "<vt:variant><vt:lpstr>Worksheets</vt:lpstr></vt:variant>"
-        "<vt:variant><vt:i4>1</vt:i4></vt:variant></vt:vector></HeadingPairs>"
-        "<TitlesOfParts><vt:vector size='1' baseType='lpstr'><vt:lpstr>Sheet1</vt:lpstr>"
+        "<vt:variant><vt:i4>" +
+        count +
+        "</vt:i4></vt:variant></vt:vector></HeadingPairs>"
+        "<TitlesOfParts><vt:vector size='" +
+        count + "' baseType='lpstr'>" + titles +
         "</vt:vector></TitlesOfParts>"
         "<Company></Company><LinksUpToDate>false</LinksUpToDate><SharedDoc>false</SharedDoc>"
         "<HyperlinksChanged>false</HyperlinksChanged><AppVersion>15.0300</AppVersion>"
@@ -106,7 +148,11 @@ QByteArray stylesPart() {
         "</extLst></styleSheet>");
 }
 
-QByteArray workbookPart() {
+QByteArray workbookPart(const QStringList &sheetNames) {
+    QByteArray sheets;
+    for (int n = 1; n <= sheetNames.size(); ++n)
+        sheets += "<sheet name='" + escapedName(sheetNames[n - 1]) + "' sheetId='" +
+                  QByteArray::number(n) + "' r:id='" + sheetRelationshipId(n) + "'/>";
     return fixedPartText(
         "<workbook xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main' "
         "xmlns:r='http://schemas.openxmlformats.org/officeDocument/2006/relationships' "
@@ -122,7 +168,9 @@ QByteArray workbookPart() {
         "</mc:Choice></mc:AlternateContent>"
         "<bookViews><workbookView xWindow='0' yWindow='0' windowWidth='20490' "
         "windowHeight='7755'/></bookViews>"
-        "<sheets><sheet name='Sheet1' sheetId='1' r:id='rId1'/></sheets>"
+        "<sheets>" +
+        sheets +
+        "</sheets>"
         "<calcPr calcId='152511'/>"
         "<extLst><ext uri='{140A7094-0E35-4892-8432-C4D2E57EDEB5}' "
         "xmlns:x15='http://schemas.microsoft.com/office/spreadsheetml/2010/11/main'>"
@@ -130,7 +178,14 @@ QByteArray workbookPart() {
         "</workbook>");
 }
 
-QByteArray workbookRelationshipsPart() {
+QByteArray workbookRelationshipsPart(int sheetCount) {
+    QByteArray later;
+    for (int n = 2; n <= sheetCount; ++n)
+        later += "<Relationship Id='" + sheetRelationshipId(n) +
+                 "' "
+                 "Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+                 "worksheet' Target='worksheets/sheet" +
+                 QByteArray::number(n) + ".xml'/>";
     return fixedPartText(
         "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'>"
         "<Relationship Id='rId3' "
@@ -144,18 +199,19 @@ QByteArray workbookRelationshipsPart() {
         "Target='worksheets/sheet1.xml'/>"
         "<Relationship Id='rId4' "
         "Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
-        "sharedStrings' Target='sharedStrings.xml'/>"
-        "</Relationships>");
+        "sharedStrings' Target='sharedStrings.xml'/>" +
+        later + "</Relationships>");
 }
 
-std::vector<FixedPart> fixedParts() {
-    return {{"[Content_Types].xml", contentTypesPart()},
+std::vector<FixedPart> fixedParts(const QStringList &sheetNames) {
+    const auto sheetCount = static_cast<int>(sheetNames.size());
+    return {{"[Content_Types].xml", contentTypesPart(sheetCount)},
             {"_rels/.rels", packageRelationshipsPart()},
-            {"docProps/app.xml", appPropertiesPart()},
+            {"docProps/app.xml", appPropertiesPart(sheetNames)},
             {"docProps/core.xml", corePropertiesPart()},
             {"xl/styles.xml", stylesPart()},
-            {"xl/workbook.xml", workbookPart()},
-            {"xl/_rels/workbook.xml.rels", workbookRelationshipsPart()},
+            {"xl/workbook.xml", workbookPart(sheetNames)},
+            {"xl/_rels/workbook.xml.rels", workbookRelationshipsPart(sheetCount)},
             {"xl/theme/theme1.xml", themePart()}};
 }
 

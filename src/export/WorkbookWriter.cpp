@@ -10,9 +10,17 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <deque>
+#include <optional>
+
 namespace nxa::exports {
 
 namespace {
+
+// Entry names handed to the packager by pointer; they must outlive it, since
+// a packager on a second thread may still be storing an entry after the
+// writer has given up.
+using EntryNames = std::deque<QByteArray>;
 
 bool storeSharedStrings(PartPackager &zip, const WorkbookSource &source) {
     PartBuffer counter;
@@ -24,17 +32,29 @@ bool storeSharedStrings(PartPackager &zip, const WorkbookSource &source) {
     return out.finish() && zip.endPart();
 }
 
-bool storeWorksheet(PartPackager &zip, WorkbookSource &scanned, QIODevice &source,
-                    const ProgressCallback &progress) {
-    if (!source.seek(0) || !zip.beginPart(kWorksheetEntry, scanned.worksheetSize()))
-        return false;
-    PartBuffer out(&zip);
-    const bool read = scanned.writeWorksheet(source, out, progress);
-    return out.finish() && read && zip.endPart();
-}
+class ZipWorksheets : public WorksheetOutputs {
+public:
+    ZipWorksheets(PartPackager &zip, const WorkbookSource &source, EntryNames &names)
+        : m_zip(zip), m_source(source), m_names(names) {}
+
+    PartBuffer *begin(int sheet) override {
+        const QByteArray &name = m_names.emplace_back(worksheetEntry(sheet + 1));
+        if (!m_zip.beginPart(name.constData(), m_source.worksheetSize(sheet)))
+            return nullptr;
+        m_out.emplace(&m_zip);
+        return &*m_out;
+    }
+    bool end(int) override { return m_out->finish() && m_zip.endPart(); }
+
+private:
+    PartPackager &m_zip;
+    const WorkbookSource &m_source;
+    EntryNames &m_names;
+    std::optional<PartBuffer> m_out;
+};
 
 // The source is read twice: the scan is the first half of the work, the
-// worksheet the second.
+// worksheets the second.
 ProgressCallback passProgress(const ProgressCallback &progress, int pass) {
     if (!progress)
         return {};
@@ -44,44 +64,66 @@ ProgressCallback passProgress(const ProgressCallback &progress, int pass) {
 }
 
 bool writeParts(PartPackager &zip, QIODevice &source, const QString &separator,
-                const ProgressCallback &progress) {
-    for (const FixedPart &part : fixedParts()) {
+                const WorkbookWriteOptions &options, EntryNames &names, int &sheets) {
+    // The scan comes first: the fixed parts list the worksheets it finds.
+    WorkbookSource scanned(separator, {options.rowsPerSheet, options.textColumns});
+    if (!source.seek(0) || !scanned.scan(source, passProgress(options.progress, 0)))
+        return false;
+    const QStringList sheetNames = exports::sheetNames(options.sheetNaming, scanned.sheetCount());
+    if (!validSheetNames(sheetNames))
+        return false;
+    for (const FixedPart &part : fixedParts(sheetNames)) {
         if (!zip.addPart(part.name, part.bytes))
             return false;
     }
-    WorkbookSource scanned(separator);
-    if (!source.seek(0) || !scanned.scan(source, passProgress(progress, 0)))
+    ZipWorksheets worksheets(zip, scanned, names);
+    if (!storeSharedStrings(zip, scanned) || !source.seek(0) ||
+        !scanned.writeWorksheets(source, worksheets, passProgress(options.progress, 1)) ||
+        !zip.close())
         return false;
-    return storeSharedStrings(zip, scanned) &&
-           storeWorksheet(zip, scanned, source, passProgress(progress, 1)) && zip.close();
+    sheets = scanned.sheetCount();
+    return true;
 }
 
 } // namespace
 
 bool writeWorkbook(QIODevice &source, QIODevice &target, const QString &separator,
-                   const WorkbookWriteOptions &options) {
+                   const WorkbookWriteOptions &options, int *sheets) {
+    int written = 0;
+    EntryNames names;
     ZipPackager zip(target, options.entryTime);
     if (!zip.open())
         return false;
-    if (!options.compressOnSecondThread)
-        return writeParts(zip, source, separator, options.progress);
-    PackagerThread compressing(zip);
-    return writeParts(compressing, source, separator, options.progress);
+    bool ok = false;
+    if (!options.compressOnSecondThread) {
+        ok = writeParts(zip, source, separator, options, names, written);
+    } else {
+        PackagerThread compressing(zip);
+        ok = writeParts(compressing, source, separator, options, names, written);
+    }
+    if (ok && sheets)
+        *sheets = written;
+    return ok;
 }
 
 bool writeWorkbook(const QString &sourcePath, const QString &targetPath, const QString &separator,
-                   const WorkbookWriteOptions &options) {
+                   const WorkbookWriteOptions &options, int *sheets) {
     QFile source(sourcePath);
     if (!source.open(QIODevice::ReadOnly))
         return false;
     QSaveFile target(targetPath);
     if (!target.open(QIODevice::WriteOnly))
         return false;
-    if (!writeWorkbook(source, target, separator, options)) {
+    int written = 0;
+    if (!writeWorkbook(source, target, separator, options, &written)) {
         target.cancelWriting();
         return false;
     }
-    return commitComplete(target);
+    if (!commitComplete(target))
+        return false;
+    if (sheets)
+        *sheets = written;
+    return true;
 }
 
 } // namespace nxa::exports

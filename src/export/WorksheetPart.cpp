@@ -13,7 +13,7 @@ const std::string &ColumnLetterCache::letters(int column) {
     return m_letters[static_cast<size_t>(column)];
 }
 
-void writeWorksheetStart(PartBuffer &out, int columnCount, qint64 rowCount) {
+void writeWorksheetStart(PartBuffer &out, int columnCount, qint64 rowCount, bool selected) {
     out.append(kXmlDeclaration);
     out.append(R"(<worksheet xmlns=")");
     out.append(kSpreadsheetNamespace);
@@ -31,8 +31,10 @@ void writeWorksheetStart(PartBuffer &out, int columnCount, qint64 rowCount) {
         out.append(columnLetters(columnCount));
         out.appendNumber(rowCount);
     }
-    out.append(R"("/><sheetViews><sheetView tabSelected="1" workbookViewId="0"/></sheetViews>)"
-               R"(<sheetFormatPr defaultRowHeight="15" x14ac:dyDescent="0.25"/><sheetData>)");
+    out.append(selected ? R"("/><sheetViews><sheetView tabSelected="1" workbookViewId="0"/>)"
+                        : R"("/><sheetViews><sheetView workbookViewId="0"/>)");
+    out.append(R"(</sheetViews><sheetFormatPr defaultRowHeight="15" x14ac:dyDescent="0.25"/>)"
+               R"(<sheetData>)");
 }
 
 void writeWorksheetRow(PartBuffer &out, qint64 rowNumber, std::string_view spans,

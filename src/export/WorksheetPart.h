@@ -25,9 +25,11 @@ private:
     std::vector<std::string> m_letters;
 };
 
-// The pieces of "xl/worksheets/sheet1.xml". The row count and column count are
-// those of the whole source; spans is the column count as decimal text.
-void writeWorksheetStart(PartBuffer &out, int columnCount, qint64 rowCount);
+// The pieces of a worksheet part. The row count is the sheet's, the column
+// count that of the whole source; spans is the column count as decimal text.
+// Only the selected sheet is marked so: spreadsheet programs take several
+// marked sheets for a group and apply every edit to all of them.
+void writeWorksheetStart(PartBuffer &out, int columnCount, qint64 rowCount, bool selected = true);
 void writeWorksheetRow(PartBuffer &out, qint64 rowNumber, std::string_view spans,
                        const std::vector<SheetCell> &cells, ColumnLetterCache &columns);
 void writeWorksheetEnd(PartBuffer &out);

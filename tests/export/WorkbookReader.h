@@ -8,12 +8,18 @@
 
 // Opens a workbook with openpyxl (the system Python has it) and returns what
 // tests/export/read_workbook.py prints: entries, dimension, rows, shared
-// strings and every cell present. Empty on any failure, with the reason in
-// *error.
-inline QJsonObject readWorkbook(const QString &path, QString *error = nullptr) {
+// strings, the worksheets as the workbook's parts list them and every cell
+// present. With structureOnly, only the parts that list the sheets and each
+// sheet's dimension, for workbooks too large to read whole. Empty on any
+// failure, with the reason in *error.
+inline QJsonObject readWorkbook(const QString &path, QString *error = nullptr,
+                                bool structureOnly = false) {
+    QStringList arguments{QStringLiteral(NXA_FIXTURES "/../export/read_workbook.py")};
+    if (structureOnly)
+        arguments.append(QStringLiteral("--structure"));
+    arguments.append(path);
     QProcess python;
-    python.start(QStringLiteral("/usr/bin/python3"),
-                 {QStringLiteral(NXA_FIXTURES "/../export/read_workbook.py"), path});
+    python.start(QStringLiteral("/usr/bin/python3"), arguments);
     if (!python.waitForFinished(120000) || python.exitCode() != 0) {
         if (error)
             *error = QString::fromUtf8(python.readAllStandardError());

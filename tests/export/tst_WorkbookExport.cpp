@@ -108,6 +108,8 @@ void TestWorkbookExport::emptyTableGivesTheTitleRowOnly() {
     QVERIFY(result.ok);
     QCOMPARE(result.path, path);
     QCOMPARE(exportEventLine(result, path), QStringLiteral("Saved ") + path);
+    QCOMPARE(result.sheets, 1);
+    QCOMPARE(sheetsContinuedLine(result), QString());
     QVERIFY(unzipTestPasses(path));
     QString error;
     const QJsonObject book = readWorkbook(path, &error);

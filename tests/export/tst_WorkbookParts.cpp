@@ -102,6 +102,7 @@ private slots:
     void declaredWorksheetSizeMatches();
     void sourceChangedBetweenPassesFails();
     void sharedStringIndexesFollowFirstAppearance();
+    void aSheetHoldsAtMostTheSpreadsheetRowLimit();
 };
 
 void TestWorkbookParts::fixedPartsAsDescribed_data() {
@@ -504,6 +505,21 @@ void TestWorkbookParts::sharedStringIndexesFollowFirstAppearance() {
     QCOMPARE(table.indexOf(""), -1);
     QCOMPARE(table.intern(""), 5000);
     QCOMPARE(table.text(4999), texts[4999]);
+}
+
+void TestWorkbookParts::aSheetHoldsAtMostTheSpreadsheetRowLimit() {
+    // At the real limit, by the scan alone (the writer test splits at a small
+    // injected one): the title and 1,048,575 data rows fill a sheet, one row
+    // more begins the next.
+    QBuffer device;
+    device.setData("T\r\n" + QByteArray("1\r\n").repeated(1048576));
+    device.open(QIODevice::ReadOnly);
+    WorkbookSource scanned(QStringLiteral("\t"));
+    QVERIFY(scanned.scan(device));
+    QCOMPARE(scanned.sheetCount(), 2);
+    QCOMPARE(scanned.sheetRowCount(0), 1048576);
+    QCOMPARE(scanned.sheetRowCount(1), 2);
+    QCOMPARE(scanned.textCellCount(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookParts)

@@ -74,6 +74,8 @@ private slots:
     void sourceRewrittenBetweenPassesFails();
     void secondThreadWritesTheSameBytes_data();
     void secondThreadWritesTheSameBytes();
+    void rowsPastOneSheetContinueOnTheNext_data();
+    void rowsPastOneSheetContinueOnTheNext();
 
 private:
     QTemporaryDir m_dir;
@@ -323,6 +325,106 @@ void TestWorkbookWriter::secondThreadWritesTheSameBytes() {
     }
     QVERIFY(written[0].size() > 1000);
     QVERIFY(written[0] == written[1]);
+}
+
+void TestWorkbookWriter::rowsPastOneSheetContinueOnTheNext_data() {
+    QTest::addColumn<int>("dataRows");
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("continued");
+    // Per sheet "name dimension"; none when the writer must refuse.
+    QTest::addColumn<QStringList>("sheets");
+
+    // Four rows per sheet stand in for the spreadsheet limit: a title row and
+    // three data rows.
+    const QString sheet = QStringLiteral("Sheet");
+    QTest::newRow("one under the limit") << 2 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B3"};
+    QTest::newRow("at the limit") << 3 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4"};
+    QTest::newRow("one over the limit")
+        << 4 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4", "Sheet2 A1:B2"};
+    QTest::newRow("two sheets full")
+        << 6 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4", "Sheet2 A1:B4"};
+    QTest::newRow("third sheet begun")
+        << 7 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4", "Sheet2 A1:B4", "Sheet3 A1:B2"};
+    QTest::newRow("names of the caller")
+        << 4 << "Records"
+        << "Records " << QStringList{"Records A1:B4", "Records 2 A1:B2"};
+    QTest::newRow("name with markup") << 4 << "R&D <'a'>"
+                                      << "x" << QStringList{"R&D <'a'> A1:B4", "x2 A1:B2"};
+    QTest::newRow("name spreadsheets refuse") << 4 << "Records"
+                                              << "Hall/" << QStringList{};
+    QTest::newRow("names alike but for case") << 4 << "sheet2" << sheet << QStringList{};
+    QTest::newRow("refused name unused on one sheet") << 3 << "Sheet1"
+                                                      << "Hall/" << QStringList{"Sheet1 A1:B4"};
+}
+
+void TestWorkbookWriter::rowsPastOneSheetContinueOnTheNext() {
+    QFETCH(int, dataRows);
+    QFETCH(QString, first);
+    QFETCH(QString, continued);
+    QFETCH(QStringList, sheets);
+    QByteArray source = "Title\tValue\t\r\n";
+    for (int r = 1; r <= dataRows; ++r)
+        source += "r" + QByteArray::number(r) + "\t" + QByteArray::number(r) + "\t\r\n";
+    QVERIFY(writeFile(m_source, source));
+    WorkbookWriteOptions options;
+    options.rowsPerSheet = 4;
+    options.sheetNaming = {first, continued};
+    int written = -1;
+    const bool ok = writeWorkbook(m_source, m_target, QStringLiteral("\t"), options, &written);
+    if (sheets.isEmpty()) {
+        QVERIFY(!ok);
+        QVERIFY(!QFile::exists(m_target));
+        return;
+    }
+    QVERIFY(ok);
+    QCOMPARE(written, sheets.size());
+    QString error;
+    const QJsonObject book = readWorkbook(m_target, &error);
+    QVERIFY2(!book.isEmpty(), qPrintable(error));
+
+    // Every part that lists the sheets lists all of them, in order.
+    QStringList got;
+    QStringList names;
+    QStringList types;
+    const QJsonArray parts = book.value("sheetParts").toArray();
+    for (int s = 0; s < parts.size(); ++s) {
+        const QJsonObject part = parts.at(s).toObject();
+        got.append(part.value("name").toString() + ' ' + part.value("dimension").toString());
+        names.append(part.value("name").toString());
+        types.append("/xl/worksheets/sheet" + QString::number(s + 1) + ".xml");
+        QCOMPARE(part.value("entry").toString(), types.last().mid(1));
+        QCOMPARE(part.value("sheetId").toString(), QString::number(s + 1));
+        QCOMPARE(part.value("selected").toBool(), s == 0);
+    }
+    QCOMPARE(got, sheets);
+    QCOMPARE(book.value("sheets").toVariant().toStringList(), names);
+    QCOMPARE(book.value("appTitles").toVariant().toStringList(), names);
+    QCOMPARE(book.value("appSheetCount").toInt(), names.size());
+    QCOMPARE(book.value("worksheetTypes").toVariant().toStringList(), types);
+
+    // Each sheet starts with the title row; the data rows follow one another
+    // across the sheets, none lost and none twice.
+    QStringList values;
+    int textCells = 0;
+    const QJsonObject sheetCells = book.value("sheetCells").toObject();
+    for (const QString &name : names) {
+        const QJsonObject cells = sheetCells.value(name).toObject();
+        QCOMPARE(cells.value("A1").toArray(), (QJsonArray{"s", "Title"}));
+        QCOMPARE(cells.value("B1").toArray(), (QJsonArray{"s", "Value"}));
+        for (int row = 2; cells.contains("A" + QString::number(row)); ++row) {
+            const QString label =
+                cells.value("A" + QString::number(row)).toArray().at(1).toString();
+            QCOMPARE(cells.value("B" + QString::number(row)).toArray().at(1).toInt(),
+                     label.mid(1).toInt());
+            values.append(label);
+        }
+        textCells += 1 + static_cast<int>(cells.size() / 2); // B1 and every A cell
+    }
+    QStringList expected;
+    for (int r = 1; r <= dataRows; ++r)
+        expected.append("r" + QString::number(r));
+    QCOMPARE(values, expected);
+    QCOMPARE(book.value("count").toInt(), textCells);
 }
 
 QTEST_GUILESS_MAIN(TestWorkbookWriter)

@@ -110,6 +110,9 @@ private:
         const QString &path = m_parameters.outputPath;
         const exports::ExportResult exported = exportTable(path);
         m_window.addLine(exports::exportEventLine(exported, path));
+        // A workbook continued on further sheets must not pass for a cut one.
+        if (const QString continued = exports::sheetsContinuedLine(exported); !continued.isEmpty())
+            m_window.addLine(continued);
         if (!exported.ok)
             m_session.resultCode = ResultCode::CantCreateFile;
 

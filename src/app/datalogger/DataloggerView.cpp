@@ -210,6 +210,9 @@ void DataloggerView::save() {
         m_dialogs.showNotice({QStringLiteral("Error"),
                               QStringLiteral("Can't create file ") + result.path,
                               NoticeIcon::Error});
+    // Nor may a workbook continued on further sheets pass for a cut one.
+    if (const QString continued = exports::sheetsContinuedLine(result); !continued.isEmpty())
+        m_dialogs.showNotice({QStringLiteral("Saved"), continued, NoticeIcon::Information});
 }
 
 void DataloggerView::setValuesHidden(bool hidden) {
