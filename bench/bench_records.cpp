@@ -1,10 +1,13 @@
 #include "records/ColumnSort.h"
+#include "records/DataloggerImage.h"
 #include "records/DataloggerMerge.h"
 #include "samples/DataloggerImageBuilder.h"
 
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
+
+#include <algorithm>
 
 #include <map>
 #include <memory>
@@ -118,6 +121,46 @@ void BM_HundredImports(benchmark::State &state) {
     }
 }
 BENCHMARK(BM_HundredImports)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// A log file that ends early reads as records of zeros from there on: up to
+// 10,000 identical rows of user 0 per file, all of which the table keeps.
+QByteArray damagedImage(int index) {
+    QByteArray image = plantImage(index);
+    const qsizetype accessRecords = qsizetype(kPreambleRecordCount + kHeaderRecordCount +
+                                              kSpareRecordCount + kUserRecordCount) *
+                                    kRecordSize;
+    std::fill(image.begin() + accessRecords, image.end(), '\0');
+    return image;
+}
+
+// 100 imports, every tenth from a damaged file: 1,000,000 rows of which
+// 100,000 are identical. Each import costs what it adds, however many rows
+// are alike.
+void BM_ImportsWithIdenticalRows(benchmark::State &state) {
+    std::vector<QByteArray> images;
+    for (int i = 0; i < 100; ++i)
+        images.push_back(i % 10 == 9 ? damagedImage(i) : plantImage(i));
+    for (auto _ : state) {
+        DataloggerTable table;
+        for (const QByteArray &image : images) {
+            table.rebuildDuplicateKeys();
+            mergeDataloggerImage(table, image);
+        }
+        table.rebuildDuplicateKeys();
+        state.PauseTiming();
+        if (table.rowCount() != 1000000)
+            state.SkipWithError("rows were lost");
+        // One more damaged file: every row a duplicate.
+        state.ResumeTiming();
+        const MergeResult again = mergeDataloggerImage(table, damagedImage(0));
+        state.PauseTiming();
+        if (again.added != 0)
+            state.SkipWithError("duplicates were added");
+        table = DataloggerTable();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ImportsWithIdenticalRows)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // Each column type at 10^4 to 10^6 rows: Name and Date compare as text
 // (year-first dates), ID as integers, L+R as integers with empty cells.

@@ -19,8 +19,9 @@ struct ExportResult {
     int sheets = 0;
 };
 
-// The Event viewer line of a command-line export: "Saved " or the
-// "Can't create file" error, followed by the path the user gave. The caller
+// The Event viewer line of a command-line export: "Saved " followed by the
+// file written (result.path), or the "Can't create file" error followed by
+// the path the user gave. The caller
 // sets result code 8 when !result.ok.
 QString exportEventLine(const ExportResult &result, const QString &givenPath);
 

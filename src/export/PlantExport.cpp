@@ -2,11 +2,12 @@
 
 #include "common/CompleteSave.h"
 #include "common/RegularFile.h"
+#include "common/UnnamedTemporaryFile.h"
 #include "export/FixedWidthLayout.h"
 #include "export/WorkbookWriter.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
-#include <QTemporaryFile>
 
 #include <algorithm>
 
@@ -157,23 +158,31 @@ ExportResult plantWorkbookExport(const records::DataloggerTable &table,
     const QString workbook = plantWorkbookPath(path);
     if (!testersValid(table, testerOfRow, testerNames) || !isRegularOrMissing(workbook))
         return {false, workbook};
-    // A source of its own for every export beside the workbook, removed when
-    // it goes out of scope, whatever happened.
-    QTemporaryFile source(workbook + QStringLiteral(".XXXXXX.temp"));
-    if (!source.open())
+    // A source of its own for every export, without a name, so nothing is
+    // left of it however the export ends.
+    QFile source;
+    if (!openUnnamedTemporaryFile(source, QFileInfo(workbook).absolutePath()))
         return {false, workbook};
     bool stopped = false;
     bool ok = writeWorkbookSource(table, testerOfRow, testerNames, source,
                                   scaledProgress(options.progress, stopped, 0, kSourceShare)) &&
-              source.flush() && source.error() == QFileDevice::NoError;
+              source.flush() && source.error() == QFileDevice::NoError && source.seek(0);
+    // The workbook is written beside its target and renamed over it whole.
+    QSaveFile target(workbook);
+    ok = ok && target.open(QIODevice::WriteOnly);
+    if (!ok)
+        return {false, workbook, stopped};
     WorkbookWriteOptions write;
     write.progress = scaledProgress(options.progress, stopped, kSourceShare, kProgressScale);
     write.rowsPerSheet = options.rowsPerSheet;
     write.sheetNaming = {QStringLiteral("Records"), QStringLiteral("Records ")};
     write.textColumns = textColumns();
     int sheets = 0;
-    ok = ok && writeWorkbook(source.fileName(), workbook, QStringLiteral("\t"), write, &sheets);
-    return {ok, workbook, stopped, sheets};
+    if (!writeWorkbook(source, target, QStringLiteral("\t"), write, &sheets)) {
+        target.cancelWriting();
+        return {false, workbook, stopped};
+    }
+    return {commitComplete(target), workbook, stopped, sheets};
 }
 
 } // namespace nxa::exports

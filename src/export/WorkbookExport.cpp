@@ -1,17 +1,28 @@
 #include "export/WorkbookExport.h"
 
+#include "common/CompleteSave.h"
 #include "common/RegularFile.h"
+#include "common/UnnamedTemporaryFile.h"
 #include "export/FixedWidthLayout.h"
 #include "export/WorkbookWriter.h"
 
-#include <QTemporaryFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace nxa::exports {
 
 WorkbookPaths workbookPaths(const QString &givenPath) {
+    // Only the file name's own extension: a folder such as "reports.xlsx.d"
+    // is never renamed.
+    const qsizetype nameStart = givenPath.lastIndexOf(QLatin1Char('/')) + 1;
     QString base = givenPath;
-    base.remove(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
-    return {base, base + QStringLiteral(".XXXXXX.temp"), base + QStringLiteral(".xlsx")};
+    const QLatin1String extension(".xlsx");
+    if (base.size() - nameStart >= extension.size() &&
+        base.endsWith(extension, Qt::CaseInsensitive))
+        base.chop(extension.size());
+    if (base.size() == nameStart)
+        return {base, QString()};
+    return {base, base + extension};
 }
 
 bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device,
@@ -40,28 +51,33 @@ ProgressCallback scaledProgress(const ProgressCallback &progress, bool &stopped,
 ExportResult workbookExport(const records::DataloggerTable &table, const QString &path,
                             const ProgressCallback &progress) {
     const WorkbookPaths paths = workbookPaths(path);
-    if (!isRegularOrMissing(paths.workbook))
-        return {false, paths.workbook};
-    // A name of its own for every export, so runs that write the same
-    // workbook at once never read each other's rows; removed when it goes
-    // out of scope, whatever happened.
-    QTemporaryFile temporary(paths.temporary);
-    if (!temporary.open())
+    if (paths.workbook.isEmpty() || !isRegularOrMissing(paths.workbook))
+        return {false, paths.workbook.isEmpty() ? path : paths.workbook};
+    // A file of its own for every export, so runs that write the same
+    // workbook at once never read each other's rows; it has no name, so
+    // nothing is left of it however the export ends.
+    QFile temporary;
+    if (!openUnnamedTemporaryFile(temporary, QFileInfo(paths.workbook).absolutePath()))
         return {false, paths.workbook};
     // A temporary file that lost rows would give a workbook that lacks them,
     // so a write error fails the export instead of being passed over.
     bool stopped = false;
     bool ok = writeTabSeparated(table, temporary,
                                 scaledProgress(progress, stopped, 0, kTemporaryShare)) &&
-              temporary.flush();
-    ok = ok && temporary.error() == QFileDevice::NoError;
+              temporary.flush() && temporary.error() == QFileDevice::NoError && temporary.seek(0);
     // The workbook is written beside its target and renamed over it whole.
+    QSaveFile workbook(paths.workbook);
+    ok = ok && workbook.open(QIODevice::WriteOnly);
+    if (!ok)
+        return {false, paths.workbook, stopped};
     WorkbookWriteOptions options;
     options.progress = scaledProgress(progress, stopped, kTemporaryShare, kProgressScale);
     int sheets = 0;
-    ok = ok && writeWorkbook(temporary.fileName(), paths.workbook, QStringLiteral("\t"), options,
-                             &sheets);
-    return {ok, paths.workbook, stopped, sheets};
+    if (!writeWorkbook(temporary, workbook, QStringLiteral("\t"), options, &sheets)) {
+        workbook.cancelWriting();
+        return {false, paths.workbook, stopped};
+    }
+    return {commitComplete(workbook), paths.workbook, stopped, sheets};
 }
 
 } // namespace nxa::exports

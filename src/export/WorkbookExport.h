@@ -11,10 +11,8 @@ namespace nxa::exports {
 
 // The files a workbook export uses, derived from the path it is given.
 struct WorkbookPaths {
-    QString base;      // the given path with every ".xlsx" removed, any case
-    QString temporary; // base + ".XXXXXX.temp": name pattern of the tab-separated source
-                       // text, the X's made unique for every export
-    QString workbook;  // base + ".xlsx"
+    QString base;     // the given path without a final ".xlsx" of its file name, any case
+    QString workbook; // base + ".xlsx"; empty when base names no file ("", "folder/")
 };
 
 WorkbookPaths workbookPaths(const QString &givenPath);
@@ -25,9 +23,10 @@ bool writeTabSeparated(const records::DataloggerTable &table, QIODevice &device,
                        const ProgressCallback &progress = {});
 
 // Saves the table as an XLSX workbook through a temporary tab-separated file
-// of its own, which is deleted whatever happens. The workbook replaces an
-// earlier one only when complete; a workbook path that names anything but a
-// regular file fails. result.path is the workbook file. progress is told the
+// of its own that has no name, so none is ever left behind. The workbook
+// replaces an earlier one only when complete; a workbook path that names
+// anything but a regular file, or no file at all, fails. result.path is the
+// workbook file (the given path when it names none). progress is told the
 // work done in thousandths; stopping it leaves any earlier workbook untouched.
 ExportResult workbookExport(const records::DataloggerTable &table, const QString &path,
                             const ProgressCallback &progress = {});

@@ -2,6 +2,12 @@
 
 namespace nxa::link {
 
+// The transfer deadline of an unattended download: a whole datalogger takes
+// well under a second on a working network, so a tester still sending after
+// a minute is one that trickles (a byte now and then keeps the idle limit
+// from ever passing).
+inline constexpr int kUnattendedTransferDeadlineMs = 60000;
+
 // Every time limit of a tester operation. Production uses these values; tests
 // pass short ones so that time-outs and pacing do not slow them down.
 struct LinkTimings {
@@ -11,6 +17,10 @@ struct LinkTimings {
     int pollIntervalMs = 50;       // longest single wait on the socket
     int uploadPacingStepMs = 1000; // 19 steps between the uploaded image and the reply
     int closingPauseMs = 3000;     // the command-line window stays this long (used by the app)
+    // Longest time one receive wait may take in all, however the data
+    // trickles in; 0: no limit beyond the idle one (an interactive user can
+    // abort, an unattended run cannot).
+    int transferDeadlineMs = 0;
 };
 
 } // namespace nxa::link

@@ -47,6 +47,8 @@ ReceiveResult receiveWait(QTcpSocket &socket, QByteArray &buffer, int expected,
     const qint64 capacity = buffer.size();
     QElapsedTimer lastData;
     lastData.start();
+    QElapsedTimer started;
+    started.start();
     for (;;) {
         bool gotData = false;
         while (result.received < expected) {
@@ -81,7 +83,9 @@ ReceiveResult receiveWait(QTcpSocket &socket, QByteArray &buffer, int expected,
             result.aborted = true;
             break;
         }
-        const qint64 left = timings.idleTimeoutMs - lastData.elapsed();
+        qint64 left = timings.idleTimeoutMs - lastData.elapsed();
+        if (timings.transferDeadlineMs > 0)
+            left = std::min<qint64>(left, timings.transferDeadlineMs - started.elapsed());
         if (left <= 0)
             break;
         // The event pump may have read the socket already; waiting for more

@@ -16,7 +16,8 @@ struct ReceiveResult {
 };
 
 // Collects bytes into `buffer` from offset 0 until `expected` bytes have
-// arrived, the idle limit passes without data, the tester closes the
+// arrived, the idle limit passes without data, the transfer deadline (when
+// set) passes since the wait began, the tester closes the
 // connection or a close request arrives. Each pass drains what is pending in
 // receive calls of at most kReceiveChunk bytes, so the count can pass
 // `expected` by less than one call. Between passes it waits on the socket, at

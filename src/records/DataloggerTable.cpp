@@ -218,6 +218,21 @@ bool DataloggerTable::sameKey(quint32 s, const Row &row) const {
     return true;
 }
 
+bool DataloggerTable::sameKeySlots(quint32 a, quint32 b) const {
+    const StoredRow &first = slot(a);
+    const StoredRow &second = slot(b);
+    for (int c = 0; c < kKeyColumnCount; ++c) {
+        const auto column = static_cast<size_t>(c);
+        if (first.cells[column] == second.cells[column])
+            continue;
+        const CellPool &pool = m_pools[column];
+        if (trimSpacesView(pool.text(first.cells[column])) !=
+            trimSpacesView(pool.text(second.cells[column])))
+            return false;
+    }
+    return true;
+}
+
 void DataloggerTable::rebuildDuplicateKeys() {
     size_t added = 0;
     for (quint32 s = 0; s < m_slotCount; ++s)
@@ -225,7 +240,7 @@ void DataloggerTable::rebuildDuplicateKeys() {
     m_keys.reserveMore(added);
     for (quint32 s = 0; s < m_slotCount; ++s) {
         if (m_states[s] == kLive) {
-            m_keys.insert(keyHash(s), s);
+            m_keys.insert(keyHash(s), s, [&](quint32 other) { return sameKeySlots(s, other); });
             m_states[s] = kLive | kKeyed;
         }
     }
@@ -235,7 +250,7 @@ void DataloggerTable::rebuildDuplicateKeys() {
 void DataloggerTable::forgetRemovedRows() {
     for (quint32 s = 0; s < m_slotCount; ++s) {
         if (m_states[s] == kKeyed) {
-            m_keys.erase(keyHash(s), s);
+            m_keys.erase(keyHash(s), s, [&](quint32 other) { return sameKeySlots(s, other); });
             dropSlot(s);
         }
     }

@@ -109,6 +109,7 @@ private:
     StoredRow &slot(quint32 s) { return m_blocks[s / kBlockRows][s % kBlockRows]; }
     quint64 keyHash(quint32 s) const;
     bool sameKey(quint32 s, const Row &row) const;
+    bool sameKeySlots(quint32 a, quint32 b) const;
     void removeSlot(quint32 s);
     void dropSlot(quint32 s);
     void compact();

@@ -1,12 +1,18 @@
 // The datalogger merge fed any bytes, as a log file (first byte "F") or as a
-// received image (any other first byte). A second merge of the same image
-// into the table it filled adds nothing.
+// received image (any other first byte). The rows must be the ones the input
+// holds: their number is worked out from the input's bytes here, without the
+// decoder, and a few rows are compared cell by cell with the bytes of their
+// record and user. A second merge of the same image into the table it filled
+// adds nothing.
 //
 // The input holds the image's records in another order: the leading records
 // (preamble, header, spare), then the access-record blocks, then the user
 // records. Short inputs thus reach the access records, which stand behind
-// 32,000 bytes of user records in the image; what the input lacks reads as
-// zeros, as a short log file does.
+// 32,000 bytes of user records in the image. What the input lacks reads as
+// 0xFF, a user number no record has, and a header count above the records
+// the input holds is brought down to them: zeros would make every missing
+// record a valid one of user 0, and the search would spend itself on 10,000
+// identical rows instead of on the decoder.
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
@@ -19,53 +25,159 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 namespace {
 
 using namespace nxa::records;
 
-QByteArray imageOf(const QByteArray &input, bool fileForm) {
-    const qsizetype record = fileForm ? kFileRecordSize : kRecordSize;
+constexpr char kMissing = '\xff';
+
+struct Layout {
+    qsizetype record;  // bytes per record in the form
+    qsizetype leading; // records before the users
+    qsizetype offset;  // of the header record
+};
+
+Layout layoutOf(bool fileForm) {
     const qsizetype leading =
         (fileForm ? 0 : kPreambleRecordCount) + kHeaderRecordCount + kSpareRecordCount;
+    return {fileForm ? kFileRecordSize : kRecordSize, leading,
+            (fileForm ? 0 : kPreambleRecordCount) * (fileForm ? kFileRecordSize : kRecordSize)};
+}
+
+QByteArray imageOf(const QByteArray &input, const Layout &layout) {
+    const qsizetype record = layout.record;
     const qsizetype users = kUserRecordCount;
     const qsizetype blocks = kAccessBlockCount;
-    QByteArray image((leading + users + blocks) * record, '\0');
+    QByteArray image((layout.leading + users + blocks) * record, kMissing);
     const auto place = [&](qsizetype from, qsizetype count, qsizetype to) {
         const qsizetype bytes = std::min(count * record, input.size() - from * record);
         if (bytes > 0)
             std::copy_n(input.constData() + from * record, bytes, image.data() + to * record);
     };
-    place(0, leading, 0);
-    place(leading, blocks, leading + users);
-    place(leading + blocks, users, leading);
+    place(0, layout.leading, 0);
+    place(layout.leading, blocks, layout.leading + users);
+    place(layout.leading + blocks, users, layout.leading);
     return image;
 }
 
-nxa::records::MergeResult merge(nxa::records::DataloggerTable &table, const QByteArray &image,
-                                bool fileForm) {
+// The access records that hold at least one byte of the input.
+int recordsInInput(const QByteArray &input, const Layout &layout) {
+    const qsizetype bytes = input.size() - layout.leading * layout.record;
+    if (bytes <= 0)
+        return 0;
+    const qsizetype full = bytes / layout.record;
+    const qsizetype rest = std::min<qsizetype>(bytes % layout.record, kRecordSize);
+    const qsizetype records =
+        full * kAccessRecordsPerBlock + (rest + kAccessRecordSize - 1) / kAccessRecordSize;
+    return static_cast<int>(std::min<qsizetype>(records, kMaxAccessRecords));
+}
+
+qint64 countOf(const QByteArray &image, qsizetype header) {
+    qint64 value = 0;
+    for (int i = 0; i < kHeaderCountDigits; ++i)
+        value = value * 10 + (static_cast<quint8>(image[header + kHeaderCountOffset + i]) - 0x30);
+    return value;
+}
+
+void writeCount(QByteArray &image, qsizetype header, int count) {
+    const QByteArray digits = QByteArray::number(count).rightJustified(kHeaderCountDigits, '0');
+    std::copy_n(digits.constData(), kHeaderCountDigits, image.data() + header + kHeaderCountOffset);
+}
+
+const char *accessRecord(const QByteArray &image, const Layout &layout, int n) {
+    const qsizetype block = layout.leading + kUserRecordCount + n / kAccessRecordsPerBlock;
+    return image.constData() + block * layout.record + (n % kAccessRecordsPerBlock) * 16;
+}
+
+int userOf(const char *record) {
+    return (static_cast<quint8>(record[0]) << 8) | static_cast<quint8>(record[1]);
+}
+
+QString nameOf(const QByteArray &image, const Layout &layout, int user) {
+    const char *slot = image.constData() + (layout.leading + user / 2) * layout.record +
+                       (user % 2) * kUserSlotSize + kUserNameOffset;
+    QString name;
+    for (int i = 0; i < kUserNameLength; ++i) {
+        if (slot[i] != 0)
+            name += QChar(static_cast<quint8>(slot[i]));
+    }
+    qsizetype from = 0;
+    qsizetype to = name.size();
+    while (from < to && name.at(from) == QLatin1Char(' '))
+        ++from;
+    while (to > from && name.at(to - 1) == QLatin1Char(' '))
+        --to;
+    return name.mid(from, to - from);
+}
+
+QString hiddenCellOf(const char *record) {
+    QString cell;
+    for (int i = 0; i < kAccessRecordSize; ++i)
+        cell += QString::number(static_cast<quint8>(record[i])) + QLatin1Char('-');
+    return cell;
+}
+
+// The row must show its record's user, name, pass flag and bytes.
+void checkRow(const DataloggerTable &table, int row, const char *record, const QString &name) {
+    const int user = userOf(record);
+    const bool visitor = (static_cast<quint8>(record[kFlagsOffset]) & kFlagVisitor) != 0;
+    const bool pass = (static_cast<quint8>(record[kFlagsOffset]) & kFlagPass) != 0;
+    NXA_FUZZ_CHECK(table.cell(row, 1) == QString::number(user));
+    NXA_FUZZ_CHECK(
+        table.cell(row, 3) ==
+        (visitor ? QStringLiteral("Visitor (") + (name + QLatin1Char(')')).left(12) : name));
+    NXA_FUZZ_CHECK(table.cell(row, 8) == (pass ? QStringLiteral("Y") : QStringLiteral("N")));
+    NXA_FUZZ_CHECK(table.cell(row, 13) == hiddenCellOf(record));
+}
+
+MergeResult merge(DataloggerTable &table, const QByteArray &image, bool fileForm) {
     if (!fileForm)
-        return nxa::records::mergeDataloggerImage(table, image);
+        return mergeDataloggerImage(table, image);
     QBuffer buffer;
     buffer.setData(image);
     buffer.open(QIODevice::ReadOnly);
-    return nxa::records::mergeDataloggerFile(table, &buffer, QStringLiteral("LOG07.BRL"));
+    return mergeDataloggerFile(table, &buffer, QStringLiteral("LOG07.BRL"));
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const auto [fileForm, input] = formedImage(data, size);
-    const QByteArray image = imageOf(input, fileForm);
+    const Layout layout = layoutOf(fileForm);
+    QByteArray image = imageOf(input, layout);
+    const int present = recordsInInput(input, layout);
+    if (countOf(image, layout.offset) > present)
+        writeCount(image, layout.offset, present);
+    const qint64 counted = std::clamp<qint64>(countOf(image, layout.offset), 0, kMaxAccessRecords);
+    const bool marked = image[layout.offset + kHeaderMarkOffset] == kHeaderMark;
 
-    nxa::records::DataloggerTable table;
+    // The records that give rows, in image order.
+    std::vector<int> rowRecords;
+    for (int n = 0; marked && n < counted; ++n) {
+        if (userOf(accessRecord(image, layout, n)) <= kMaxUserNumber)
+            rowRecords.push_back(n);
+    }
+
+    DataloggerTable table;
     table.clearDuplicateKeys();
-    const nxa::records::MergeResult first = merge(table, image, fileForm);
+    const MergeResult first = merge(table, image, fileForm);
+    NXA_FUZZ_CHECK(first.imageAccepted == marked);
     NXA_FUZZ_CHECK(first.added == table.rowCount());
-    NXA_FUZZ_CHECK(first.imageAccepted || first.added == 0);
+    NXA_FUZZ_CHECK(table.rowCount() == static_cast<int>(rowRecords.size()));
+    // Each row stands above the rows of earlier records: the last record's
+    // row is the top one.
+    const int rows = table.rowCount();
+    for (const int row : {0, rows / 2, rows - 1}) {
+        if (row < 0 || row >= rows)
+            continue;
+        const char *record = accessRecord(image, layout, rowRecords[rows - 1 - row]);
+        checkRow(table, row, record, nameOf(image, layout, userOf(record)));
+    }
 
     table.rebuildDuplicateKeys();
-    const nxa::records::MergeResult second = merge(table, image, fileForm);
+    const MergeResult second = merge(table, image, fileForm);
     NXA_FUZZ_CHECK(second.added == 0);
     NXA_FUZZ_CHECK(second.imageAccepted == first.imageAccepted);
     NXA_FUZZ_CHECK(table.rowCount() == first.added);

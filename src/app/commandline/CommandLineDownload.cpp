@@ -77,7 +77,12 @@ private:
         writePreferences(address);
 
         link::TesterConnection &connection = programConnection();
-        connection.setTimings(operationSettings().timings);
+        link::LinkTimings timings = operationSettings().timings;
+        // Nobody is there to abort a tester that trickles, and a run that
+        // never ends blocks the scheduler's next one.
+        if (timings.transferDeadlineMs <= 0)
+            timings.transferDeadlineMs = link::kUnattendedTransferDeadlineMs;
+        connection.setTimings(timings);
         connection.setAbortIsFinal(true);
         connection.setHooks(operationLinkHooks(m_watch, m_window.statusBar(),
                                                [this](const Notice &n) { notify(n); }));

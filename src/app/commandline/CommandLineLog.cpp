@@ -6,6 +6,12 @@
 
 #include <QFile>
 
+#include <cerrno>
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace nxa::app {
 
 namespace {
@@ -38,15 +44,39 @@ QByteArray logRecord(const QString &stamp, const QString &description, ResultCod
 
 bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
                      ResultCode resultCode) {
-    QFile file(path);
-    // Unbuffered, so the record reaches the file in one write call, which
-    // O_APPEND places at the end even when another run appends at once.
-    if (!openRegular(file, O_WRONLY | O_APPEND | O_CREAT,
-                     QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT);
+    if (fd < 0)
         return false;
-    const QByteArray record = logRecord(stamp, description, resultCode, file.size() > 0);
-    const bool written = file.write(record) == record.size();
-    file.close();
+    // Runs that share the folder take turns: the separator is decided from
+    // the size the record is appended to, and a record cut short can be taken
+    // back before the next run appends its own.
+    int locked = 0;
+    do
+        locked = ::flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR);
+    struct stat info = {};
+    bool written = locked == 0 && ::fstat(fd, &info) == 0;
+    if (written) {
+        const QByteArray record = logRecord(stamp, description, resultCode, info.st_size > 0);
+        qsizetype done = 0;
+        while (done < record.size()) {
+            const ssize_t n =
+                ::write(fd, record.constData() + done, static_cast<size_t>(record.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        written = done == record.size();
+        // A full disk or a file size limit took part of the record: the file
+        // goes back to what it was, so no reader ever sees a torn record.
+        if (!written && done > 0) {
+            while (::ftruncate(fd, info.st_size) != 0 && errno == EINTR) {
+            }
+        }
+    }
+    ::close(fd);
     return written;
 }
 

@@ -22,10 +22,12 @@ QString runDescriptionText(quint32 address, const QString &outputPath);
 QByteArray logRecord(const QString &stamp, const QString &description, ResultCode resultCode,
                      bool separated);
 
-// Appends one record to the file at `path` with a single write in append mode,
-// so concurrent runs never interleave their lines. The separator line is
-// written only when the file already held bytes. False when the file cannot be
-// opened or the write fails; nobody is told, the exit code carries the result.
+// Appends one record to the file at `path`, whole or not at all: under an
+// exclusive lock of the file, so concurrent runs never interleave their lines
+// and the separator line is written only when the file held bytes right
+// before this record; a write cut short (full disk, file size limit) is taken
+// back. False when the file cannot be opened or the record was not written;
+// nobody is told, the exit code carries the result.
 bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
                      ResultCode resultCode);
 

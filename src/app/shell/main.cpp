@@ -1,3 +1,4 @@
+#include "app/commandline/CommandLinePlatform.h"
 #include "app/commandline/CommandLineRun.h"
 #include "app/commandline/CommandLineSignals.h"
 #include "app/commandline/HiddenPassword.h"
@@ -9,31 +10,11 @@
 #include <QByteArray>
 #include <QFile>
 
-namespace {
-
-// Without a window system nothing could be shown or clicked: the offscreen
-// platform lets a scheduler run the command line on a machine without one.
-// A display variable is no proof of a display either (a stale one under cron
-// or after a dead remote session), and a platform that cannot start would
-// end the process before the run could leave its record: offscreen stays
-// the last choice of the list. The interactive program is left to fail as
-// any desktop program does there, rather than run an invisible window nobody
-// can close.
-void chooseCommandLinePlatform() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    QByteArray platforms;
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        platforms += "wayland;";
-    if (!qEnvironmentVariableIsEmpty("DISPLAY") || !platforms.isEmpty())
-        platforms += "xcb;";
-    platforms += "offscreen";
-    qputenv("QT_QPA_PLATFORM", platforms);
-}
-
-} // namespace
-
 int main(int argc, char *argv[]) {
+    // Before anything else: a scheduler may stop an unattended run at any
+    // moment, and the run must still leave its record.
+    if (argc > 1)
+        nxa::app::takeOverCommandLineSignals();
     QStringList parameters;
     QList<int> inexact;
     for (int i = 1; i < argc; ++i) {
@@ -48,8 +29,8 @@ int main(int argc, char *argv[]) {
     // them, so a path such as "-platform" can never be taken as its option.
     int toolkitArgc = argc;
     if (!parameters.isEmpty()) {
-        nxa::app::ignoreBrokenPipes();
-        chooseCommandLinePlatform();
+        nxa::app::silenceToolkitMessages();
+        nxa::app::chooseCommandLinePlatform();
         toolkitArgc = 1;
     }
     QApplication application(toolkitArgc, argv);

@@ -15,12 +15,15 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -92,6 +95,8 @@ void prepareManager(QProcess &process, const QStringList &arguments, const QStri
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
     environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    // As under cron or `env -i`.
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
     environment.insert(QStringLiteral("NXA_TESTER_PORT"), QString::number(port));
     environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     process.setProcessEnvironment(environment);
@@ -185,6 +190,27 @@ private:
     bool m_fired = false;
 };
 
+// A run in this process ends by holding the termination signals (ignored
+// from its record on); they are given back, or every manager started later
+// would inherit them ignored and keep them so.
+class KeptTerminationSignals {
+public:
+    KeptTerminationSignals() {
+        for (size_t i = 0; i < std::size(kSignals); ++i)
+            ::sigaction(kSignals[i], nullptr, &m_saved[i]);
+    }
+    ~KeptTerminationSignals() {
+        for (size_t i = 0; i < std::size(kSignals); ++i)
+            ::sigaction(kSignals[i], &m_saved[i], nullptr);
+    }
+    KeptTerminationSignals(const KeptTerminationSignals &) = delete;
+    KeptTerminationSignals &operator=(const KeptTerminationSignals &) = delete;
+
+private:
+    static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    struct sigaction m_saved[std::size(kSignals)] = {};
+};
+
 } // namespace
 
 class CommandLineTest : public QObject {
@@ -228,6 +254,13 @@ private slots:
     void fullDiskKeepsEarlierFiles();
     void outputPathBytes_data();
     void outputPathBytes();
+    void signalsAtRandomMoments_data();
+    void signalsAtRandomMoments();
+    void tricklingTesterMeetsTheDeadline();
+    void fileSizeLimit_data();
+    void fileSizeLimit();
+    void workbookPathRule_data();
+    void workbookPathRule();
 };
 
 void CommandLineTest::parameterCheck_data() {
@@ -472,6 +505,7 @@ void CommandLineTest::closeAroundThePress() {
     int code = -1;
     bool fired = false;
     {
+        const KeptTerminationSignals kept;
         const CloseAtPress closer(swallowPress);
         code = app::runCommandLine(session, output);
         fired = closer.fired();
@@ -500,6 +534,8 @@ void CommandLineTest::staleDisplay_data() {
                                << ":97";
     QTest::newRow("Wayland display") << "WAYLAND_DISPLAY"
                                      << "wayland-97";
+    // Accepts the connection and never answers it.
+    QTest::newRow("X display that is silent") << "DISPLAY" << QString();
 }
 
 // Under cron or after a dead remote session a display variable can name a
@@ -507,8 +543,14 @@ void CommandLineTest::staleDisplay_data() {
 void CommandLineTest::staleDisplay() {
     QFETCH(QString, variable);
     QFETCH(QString, value);
-    if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X97")))
+    if (value == QLatin1String(":97") && QFile::exists(QStringLiteral("/tmp/.X11-unix/X97")))
         QSKIP("display :97 exists on this machine");
+    QTcpServer silent;
+    for (int display = 90; value.isEmpty() && display < 200; ++display) {
+        if (silent.listen(QHostAddress::LocalHost, static_cast<quint16>(6000 + display)))
+            value = QStringLiteral("127.0.0.1:%1").arg(display);
+    }
+    QVERIFY(!value.isEmpty());
 
     QTemporaryDir dir;
     const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
@@ -661,6 +703,8 @@ void CommandLineTest::textOutput() {
     const ManagerRun run =
         runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
+    // Nothing but the documented lines, so cron mails nothing.
+    QCOMPARE(run.standardError, QByteArray());
     // The newest record stands first; every line is 118 characters.
     const QByteArray header = " PN   ID Visitor                 Name       WS   Shoe_L   Shoe_R "
                               "Shoe_L+R  Pass Relay  Recognition       Date     Time";
@@ -692,7 +736,7 @@ void CommandLineTest::workbookOutput() {
     const ManagerRun run =
         runManager({"127.0.0.1", kPassword, "/XLSX", "out.XLSX"}, dir.path(), tester->port());
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.lines.value(3), "Saved out.XLSX");
+    QCOMPARE(run.lines.value(3), "Saved out.xlsx");
     QVERIFY(QFile::exists(dir.filePath("out.xlsx")));
     QVERIFY(!QFile::exists(dir.filePath("out.temp")));
 
@@ -1067,6 +1111,235 @@ void CommandLineTest::outputPathBytes() {
     const QString written = QFile::decodeName(path);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), code == 0 ? 3 : 2);
     QCOMPARE(QFile::exists(dir.filePath(written)), code == 0);
+}
+
+// What a run leaves in its folder besides log.txt and preferences.pref, every
+// file at any depth.
+QStringList filesLeftIn(const QString &directory) {
+    QStringList files;
+    QDirIterator it(directory, QDir::Files | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = QDir(directory).relativeFilePath(it.next());
+        if (path != QLatin1String("log.txt") && path != QLatin1String("preferences.pref"))
+            files << path;
+    }
+    files.sort();
+    return files;
+}
+
+// The code of the only record of log.txt; -1 when there is not exactly one.
+int loggedCode(const QString &directory) {
+    const QList<QByteArray> lines = readFile(directory + QStringLiteral("/log.txt")).split('\n');
+    if (lines.size() != 4 || !lines.at(2).startsWith("     "))
+        return -1;
+    return lines.at(2).mid(5, 1).toInt();
+}
+
+void CommandLineTest::signalsAtRandomMoments_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<int>("maxDelayMs");
+    QTest::addColumn<bool>("twice");
+    QTest::addColumn<bool>("ignoredAtStart");
+    QTest::addColumn<int>("trials");
+    // clang-format off
+    QTest::newRow("SIGTERM at the start")           << int(SIGTERM) << "/TXT"  << 0    << false << false << 3;
+    QTest::newRow("SIGTERM")                        << int(SIGTERM) << "/TXT"  << 350  << false << false << 6;
+    QTest::newRow("SIGHUP")                         << int(SIGHUP)  << "/TXT"  << 350  << false << false << 6;
+    QTest::newRow("SIGINT")                         << int(SIGINT)  << "/TXT"  << 350  << false << false << 6;
+    QTest::newRow("SIGTERM twice, workbook")        << int(SIGTERM) << "/XLSX" << 1500 << true  << false << 6;
+    QTest::newRow("SIGINT ignored by the parent")   << int(SIGINT)  << "/TXT"  << 350  << false << true  << 3;
+    QTest::newRow("SIGKILL, workbook")              << int(SIGKILL) << "/XLSX" << 1500 << false << false << 6;
+    // clang-format on
+}
+
+// A scheduler's signal may come at any moment, from the first millisecond
+// on, and a second one while the first is handled. Every run that is not
+// killed outright ends with the code of its one log record, and no run
+// leaves a temporary file behind. A signal the parent had ignored stays
+// ignored. (scripts/signal-trials.py runs the same with hundreds of trials.)
+void CommandLineTest::signalsAtRandomMoments() {
+    QFETCH(int, signal);
+    QFETCH(QString, format);
+    QFETCH(int, maxDelayMs);
+    QFETCH(bool, twice);
+    QFETCH(bool, ignoredAtStart);
+    QFETCH(int, trials);
+    const bool workbook = format == QLatin1String("/XLSX");
+    // Long enough to be signalled in every phase: the transfer drips for
+    // about a second, and a workbook of 10,000 rows takes a while to write.
+    sim::SimulatorSettings settings =
+        settingsFor(Scenario::Drip, workbook ? records::sampleDatalogger(10000, 3).transferImage()
+                                             : twoRecordDatalogger());
+    settings.dripBytes = workbook ? 64000 : 8000;
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
+    const QString output = workbook ? QStringLiteral("out.xlsx") : QStringLiteral("out.txt");
+    const auto dispositions = [ignoredAtStart](QProcess &process) {
+        process.setChildProcessModifier([ignoredAtStart] {
+            for (const int s : {SIGTERM, SIGINT, SIGHUP})
+                ::signal(s, SIG_DFL);
+            if (ignoredAtStart)
+                ::signal(SIGINT, SIG_IGN);
+        });
+    };
+    for (int trial = 0; trial < trials; ++trial) {
+        QTemporaryDir dir;
+        const int delay = static_cast<int>(QRandomGenerator::global()->bounded(maxDelayMs + 1));
+        const int secondDelay = static_cast<int>(QRandomGenerator::global()->bounded(100));
+        const auto signalIt = [&](QProcess &process) {
+            const auto pid = static_cast<pid_t>(process.processId());
+            ::usleep(static_cast<useconds_t>(delay) * 1000);
+            ::kill(pid, signal);
+            if (twice) {
+                ::usleep(static_cast<useconds_t>(secondDelay) * 1000);
+                ::kill(pid, signal);
+            }
+        };
+        const ManagerRun run = runManager({"127.0.0.1", kPassword, format, output}, dir.path(),
+                                          tester->port(), signalIt, dispositions);
+        const QByteArray trialText = QByteArray("delay ") + QByteArray::number(delay) + " ms";
+        const QStringList left = filesLeftIn(dir.path());
+        QVERIFY2(left.isEmpty() || left == QStringList{output},
+                 qPrintable(trialText + ": " + left.join(' ')));
+        if (signal == SIGKILL)
+            continue;
+        QVERIFY2(run.exitCode >= 0, trialText.constData());
+        QVERIFY2(run.exitCode == loggedCode(dir.path()),
+                 qPrintable(trialText + QStringLiteral(": exit %1").arg(run.exitCode)));
+        if (ignoredAtStart)
+            QVERIFY2(run.exitCode == 0, trialText.constData());
+        else if (maxDelayMs == 0) // before the connect, even before main
+            QVERIFY2(run.exitCode == 7, trialText.constData());
+        else
+            QVERIFY2(run.exitCode == 0 || run.exitCode == 7, trialText.constData());
+        QCOMPARE(QFile::exists(dir.filePath(output)), run.exitCode == 0);
+    }
+}
+
+// A tester that sends a byte now and then never lets the idle limit pass; the
+// transfer's deadline ends the run as a failed transfer, with its record.
+void CommandLineTest::tricklingTesterMeetsTheDeadline() {
+    QTemporaryDir dir;
+    sim::SimulatorSettings settings = settingsFor(Scenario::Drip, twoRecordDatalogger());
+    settings.dripBytes = 1;
+    settings.dripIntervalMs = 50;
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
+    const QString previousDirectory = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const link::LinkTimings previousTimings = app::operationSettings().timings;
+    app::operationSettings().timings = test::loopbackTimings();
+    app::operationSettings().timings.transferDeadlineMs = 1500;
+
+    QStringList lines;
+    app::CommandLineOutput output;
+    output.headless = true;
+    output.line = [&lines](const QString &line) { lines << line; };
+    app::Session session;
+    session.parameters = {"127.0.0.1", kPassword, "/TXT", "out.txt"};
+    int code = -1;
+    {
+        const KeptTerminationSignals kept;
+        code = app::runCommandLine(session, output);
+    }
+    app::operationSettings().timings = previousTimings;
+    QVERIFY(QDir::setCurrent(previousDirectory));
+
+    QCOMPARE(code, 2);
+    QCOMPARE(lines.mid(2), QStringList{"     2 - Error: Communication failure"});
+    QCOMPARE(loggedResult(dir.path()), "     2 - Error: Communicatio failure.");
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+}
+
+void CommandLineTest::fileSizeLimit_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("earlierLog");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<int>("code");
+    // clang-format off
+    QTest::newRow("text over the limit")       << "/TXT"  << "out.txt"  << 0    << 300  << 8;
+    QTest::newRow("workbook over the limit")   << "/XLSX" << "out.xlsx" << 0    << 300  << 8;
+    QTest::newRow("record over the limit")     << "/TXT"  << "out.txt"  << 1000 << 1040 << 0;
+    // clang-format on
+}
+
+// Under a file size limit (`ulimit -f`) a write that passes it is short, not
+// the end of the process: an export gives code 8, and a record that does not
+// fit leaves log.txt exactly as it was, never a torn record.
+void CommandLineTest::fileSizeLimit() {
+    QFETCH(QString, format);
+    QFETCH(QString, output);
+    QFETCH(int, earlierLog);
+    QFETCH(int, limit);
+    QFETCH(int, code);
+    QTemporaryDir dir;
+    const QByteArray earlier =
+        QByteArray(earlierLog > 0 ? earlierLog - 2 : 0, 'x') + (earlierLog > 0 ? "\r\n" : "");
+    if (earlierLog > 0)
+        QVERIFY(test::writeFile(dir.filePath("log.txt"), earlier));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto limited = [limit](QProcess &process) {
+        process.setChildProcessModifier([limit] {
+            ::signal(SIGXFSZ, SIG_DFL);
+            const rlimit bound = {static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+            ::setrlimit(RLIMIT_FSIZE, &bound);
+        });
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, format, output}, dir.path(),
+                                      tester->port(), {}, limited);
+    QCOMPARE(run.exitCode, code);
+    if (earlierLog > 0) {
+        QCOMPARE(readFile(dir.filePath("log.txt")), earlier);
+    } else {
+        QCOMPARE(loggedCode(dir.path()), code);
+        QCOMPARE(filesLeftIn(dir.path()), QStringList());
+    }
+}
+
+void CommandLineTest::workbookPathRule_data() {
+    QTest::addColumn<QString>("given");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("written");
+    const QString longest = QString(250, QLatin1Char('n')) + QStringLiteral(".xlsx");
+    // clang-format off
+    QTest::newRow("folder named like a workbook") << "reports.xlsx.d/out.xlsx" << "reports.xlsx.d" << 0 << "reports.xlsx.d/out.xlsx";
+    QTest::newRow("extension in capitals")        << "out.XLSX"                << ""               << 0 << "out.xlsx";
+    QTest::newRow("extension twice")              << "out.xlsx.XLSX"           << ""               << 0 << "out.xlsx.xlsx";
+    QTest::newRow("no extension")                 << "out"                     << ""               << 0 << "out.xlsx";
+    QTest::newRow("name of 255 bytes")            << longest                   << ""               << 0 << longest;
+    QTest::newRow("a folder, no name")            << "exist/"                  << "exist"          << 8 << "";
+    QTest::newRow("empty")                        << ""                        << ""               << 8 << "";
+    QTest::newRow("only the extension")           << ".xlsx"                   << ""               << 8 << "";
+    // clang-format on
+}
+
+// Only a final ".xlsx" of the file name is the extension; the folder part is
+// never touched, a path that names no file is no workbook, and the run
+// reports the file it wrote.
+void CommandLineTest::workbookPathRule() {
+    QFETCH(QString, given);
+    QFETCH(QString, folder);
+    QFETCH(int, code);
+    QFETCH(QString, written);
+    QTemporaryDir dir;
+    if (!folder.isEmpty())
+        QVERIFY(QDir(dir.path()).mkdir(folder));
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const ManagerRun run =
+        runManager({"127.0.0.1", kPassword, "/XLSX", given}, dir.path(), tester->port());
+    QCOMPARE(run.exitCode, code);
+    QCOMPARE(loggedCode(dir.path()), code);
+    QVERIFY(run.lines.size() >= 4);
+    QCOMPARE(QString::fromUtf8(run.lines.at(3)),
+             code == 0 ? QStringLiteral("Saved ") + written
+                       : QStringLiteral("     8 - Error: Can't create file ") + given);
+    QCOMPARE(filesLeftIn(dir.path()), written.isEmpty() ? QStringList() : QStringList{written});
 }
 
 QTEST_MAIN(CommandLineTest)
