@@ -6,6 +6,7 @@
 #include "common/TesterAddress.h"
 #include "link/LinkConstants.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -79,6 +80,22 @@ void OperationWindow::setPassword(const QString &password) {
 
 QString OperationWindow::password() const {
     return m_password->text();
+}
+
+void OperationWindow::keyPressEvent(QKeyEvent *event) {
+    // The keys a dialog gives its close box and its default button; this
+    // window is no dialog, so it gives them itself.
+    if (!(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (event->key() == Qt::Key_Escape) {
+            close();
+            return;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            m_button->click();
+            return;
+        }
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void OperationWindow::centre() {

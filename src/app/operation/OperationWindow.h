@@ -36,6 +36,11 @@ public:
     // Centres the window on the screen it would open on.
     void centre();
 
+protected:
+    // Escape is the window's close request and Return presses the action
+    // button, as in a dialog.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QLabel *m_picture;
     QLineEdit *m_address;
