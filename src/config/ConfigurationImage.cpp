@@ -46,6 +46,18 @@ QString takeText(const ConfigurationRecord &record, int start, int length) {
     return textFromBytes(QByteArrayView(record.data() + start, length));
 }
 
+// A name or the description as the user reads and types it. Its pad is not
+// part of it: kept, it would fill the field, so nothing more could be typed.
+// putText pads again, so the bytes written back are the same.
+QString takeTypedText(const ConfigurationRecord &record, int start, int length) {
+    QString text = takeText(record, start, length);
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QChar(kFillByte))
+        --end;
+    text.truncate(end);
+    return text;
+}
+
 // The limit padded on the left with "0" to 8 characters; a longer text keeps
 // its first 8.
 void putLimit(ConfigurationRecord &record, int start, const QString &limit) {
@@ -138,7 +150,7 @@ void takeUserSlot(const ConfigurationRecord &record, int slotStart, StationConfi
         return;
     User &user = config.users[static_cast<size_t>(k)];
     user.active = byteAt(record, slotStart + kSlotActiveByte) != 0;
-    user.name = takeText(record, slotStart + kSlotNameStart, kSlotNameLength);
+    user.name = takeTypedText(record, slotStart + kSlotNameStart, kSlotNameLength);
     user.profile =
         choiceFromCode(byteAt(record, slotStart + kSlotProfileByte), kProfileChoiceCount);
 }
@@ -155,7 +167,7 @@ void takeProfile(const ConfigurationRecord &record, Profile &profile, bool visit
 }
 
 void takeHeader(const ConfigurationRecord &record, StationConfig &config) {
-    config.description = takeText(record, kDescriptionStart, kDescriptionLength);
+    config.description = takeTypedText(record, kDescriptionStart, kDescriptionLength);
     switch (byteAt(record, kSecurityLevelByte)) {
     case kSecurityMaxCode:
         config.securityLevel = SecurityLevel::Max;

@@ -27,10 +27,6 @@ QByteArray editedTransfer(int record, int offset, const QByteArray &bytes, int p
     return golden::transferForm(records, peripheral);
 }
 
-QString padded(const QString &text) {
-    return text + QString(20 - text.size(), QLatin1Char(' '));
-}
-
 } // namespace
 
 class TestConfigurationImage : public QObject {
@@ -180,12 +176,15 @@ private slots:
         QVERIFY(result.notices.isEmpty());
         QCOMPARE(result.caption, QStringLiteral("10.0.0.7"));
         QCOMPARE(config.peripheralNumber(), 42);
-        QCOMPARE(config.description, padded(QStringLiteral("EPA Area")));
+        QCOMPARE(config.description, QStringLiteral("EPA Area"));
         QCOMPARE(config.generator, QStringLiteral("QJX"));
         QCOMPARE(config.securityLevel, SecurityLevel::Min);
         QCOMPARE(config.profiles[3], Profile());
-        QCOMPARE(config.users[7], (User{true, padded(QStringLiteral("User 7")), 0}));
-        QCOMPARE(config.users[999], (User{true, padded(QStringLiteral("User 999")), 0}));
+        QCOMPARE(config.users[7], (User{true, QStringLiteral("User 7"), 0}));
+        QCOMPARE(config.users[999], (User{true, QStringLiteral("User 999"), 0}));
+        // Without their pad the texts still encode to the bytes they came from.
+        QCOMPARE(encodeConfigurationTransfer(config),
+                 golden::transferForm(golden::defaultRecords(), 42));
     }
 
     void decodeFields_data() {
@@ -202,7 +201,7 @@ private slots:
                    QCOMPARE(c.securityLevel, SecurityLevel::Max);
                    QCOMPARE(c.mode, Mode::HandFree);
                    QCOMPARE(c.voltage, TestVoltage::V50);
-                   QCOMPARE(c.description, padded(QStringLiteral("Line 1")));
+                   QCOMPARE(c.description, QStringLiteral("Line 1"));
                });
         QTest::newRow("known codes")
             << 0 << 23 << QByteArray("P;556677;N;2") << ConfigEdit([](StationConfig &c) {
@@ -240,7 +239,7 @@ private slots:
             << 14 << 0
             << golden::userSlot(5, false, "First", 3) + golden::userSlot(5, true, "Second", 4)
             << ConfigEdit([](StationConfig &c) {
-                   QCOMPARE(c.users[5], (User{true, padded(QStringLiteral("Second")), 4}));
+                   QCOMPARE(c.users[5], (User{true, QStringLiteral("Second"), 4}));
                    QCOMPARE(c.users[1].name, QStringLiteral("kept"));
                    QCOMPARE(c.users[4].name, QStringLiteral("kept"));
                });
@@ -259,7 +258,7 @@ private slots:
                    golden::spaces(16) + QByteArray("\x0a", 1)
             << ConfigEdit([](StationConfig &c) {
                    QCOMPARE(c.users[999].active, true);
-                   QCOMPARE(c.users[999].name, QStringLiteral("AB\u00e9") + QString(16, u' '));
+                   QCOMPARE(c.users[999].name, QStringLiteral("AB\u00e9"));
                    QCOMPARE(c.users[999].profile, kNoChoice);
                    QCOMPARE(c.users[3].name, QStringLiteral("kept"));
                });
@@ -343,7 +342,7 @@ private slots:
         QCOMPARE(result.caption, QStringLiteral("CONFIG03.BRC"));
         QCOMPARE(config.peripheralNumber(), 3);
         QCOMPARE(config.profiles[0].footwearMin, QStringLiteral(";0000100"));
-        QCOMPARE(config.users[999].name, padded(QStringLiteral("User 999")));
+        QCOMPARE(config.users[999].name, QStringLiteral("User 999"));
     }
 
     void headerCheckFails_data() {
@@ -422,10 +421,10 @@ private slots:
             if (length <= slot) {
                 QCOMPARE(config.users[size_t(k)].name, QStringLiteral("before"));
             } else if (length >= slot + 2) {
-                // A name cut short keeps the bytes that arrived.
+                // A name cut short keeps the bytes that arrived, its pad aside.
                 const int nameBytes = std::clamp(length - (slot + 3), 0, 20);
                 QCOMPARE(config.users[size_t(k)].name,
-                         QStringLiteral("U%1").arg(k).leftJustified(20).left(nameBytes));
+                         QStringLiteral("U%1").arg(k).left(nameBytes));
             }
         }
         // Missing slots all read as user 0: inactive, no name, profile 0.

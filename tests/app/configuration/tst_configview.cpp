@@ -692,16 +692,61 @@ private slots:
             QVERIFY(m_dialogs->notices.first().text.startsWith(
                 QStringLiteral("Not standard filename\n")));
         }
-        QCOMPARE(general()->description()->text(), QStringLiteral("Line 4              "));
+        QCOMPARE(general()->description()->text(), QStringLiteral("Line 4"));
         QVERIFY(settings()->handFreeOption()->isChecked());
         QVERIFY(settings()->row(3).check->isHidden());
         QCOMPARE(m_view->caption()->text(), name);
         m_view->tabs()->setCurrentIndex(ConfigurationView::UsersTabIndex);
         QCOMPARE(users()->model()->index(500, UsersModel::NameColumn).data().toString(),
-                 QStringLiteral("Operator            "));
+                 QStringLiteral("Operator"));
         for (int k = 0; k < config::kUserCount; ++k)
             QCOMPARE(users()->model()->index(k, UsersModel::CodeColumn).data().toString(),
                      config::userCode(QStringLiteral("K9G"), k));
+    }
+
+    // A loaded file pads the description and every name to 20 characters;
+    // the operator still types after them, and only the typed bytes change.
+    void typingAfterALoadedTextChangesOnlyThoseBytes_data() {
+        QTest::addColumn<bool>("userName");
+        QTest::addColumn<int>("record");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("typedText");
+        QTest::newRow("description") << false << 0 << 2 + 8 << "EPA Area 3";
+        QTest::newRow("name of user 8") << true << 14 + 4 << 3 + 6 << "User 8 3";
+    }
+    void typingAfterALoadedTextChangesOnlyThoseBytes() {
+        QFETCH(bool, userName);
+        QFETCH(int, record);
+        QFETCH(int, offset);
+        QFETCH(QString, typedText);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("CONFIG01.BRC"));
+        QVERIFY(writeFile(path, golden::fileForm(golden::defaultRecords())));
+        m_dialogs->pathAnswers.enqueue(path);
+        QTest::mouseClick(m_view->importButton(), Qt::LeftButton);
+
+        QLineEdit *field = general()->description();
+        if (userName) {
+            m_view->tabs()->setCurrentIndex(ConfigurationView::UsersTabIndex);
+            QTableView *view = users()->view();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              controlCentre(view, 8, UsersModel::NameColumn));
+            field = qobject_cast<QLineEdit *>(view->indexWidget(view->model()->index(8, 2)));
+            QVERIFY(field);
+        } else {
+            QTest::mouseClick(field, Qt::LeftButton);
+        }
+        QTest::keyClick(field, Qt::Key_End);
+        QTest::keyClicks(field, " 3");
+        QCOMPARE(field->text(), typedText);
+
+        QTemporaryDir out;
+        m_dialogs->pathAnswers.enqueue(out.path() + QLatin1Char('/'));
+        QTest::mouseClick(m_view->exportButton(), Qt::LeftButton);
+        QList<QByteArray> expected = golden::defaultRecords();
+        expected[record].replace(offset, 2, " 3");
+        QCOMPARE(readFile(out.filePath(QStringLiteral("CONFIG01.BRC"))),
+                 golden::fileForm(expected));
     }
 
     void importOfABadFileSaysWrongFileFormat() {

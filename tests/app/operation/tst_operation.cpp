@@ -367,9 +367,9 @@ void OperationTest::configurationDownloadAndUpload() {
     desk.run(app::OperationCode::DownloadConfig, PressScript());
     QVERIFY(desk.dialogs.notices.isEmpty());
     QCOMPARE(views.config.peripheralNumber(), 4);
-    // Image texts keep the spaces that pad them to their field.
-    QCOMPARE(views.config.description, QStringLiteral("Clean Room 3        "));
-    QCOMPARE(views.config.users[17].name, QStringLiteral("Marta               "));
+    // Image texts come without the spaces that pad them to their field.
+    QCOMPARE(views.config.description, QStringLiteral("Clean Room 3"));
+    QCOMPARE(views.config.users[17].name, QStringLiteral("Marta"));
     QCOMPARE(views.captions, QStringList{"127.0.0.1"});
     QCOMPARE(views.afterConfig, 1);
 
