@@ -45,10 +45,14 @@ Outcome TesterConnection::connectAndLogin(quint32 address, quint16 port, const Q
     m_receivedCount = 0;
     auto socket = std::make_unique<QTcpSocket>();
     socket->connectToHost(hostAddress(address), port);
-    const ConnectEnd connected = connectWait(*socket, m_timings, m_hooks, m_abortIsFinal);
+    // The window is pumped while connecting too, so it repaints and a close
+    // request ends the attempt at once instead of after the whole time-out.
+    const ConnectEnd connected = connectWait(*socket, m_timings, m_hooks, true);
     if (connected != ConnectEnd::Connected) {
         socket->abort();
-        return connected == ConnectEnd::Aborted ? Outcome::Aborted : Outcome::CannotConnect;
+        if (connected == ConnectEnd::Aborted)
+            return m_abortIsFinal ? Outcome::Aborted : Outcome::NoTester;
+        return Outcome::CannotConnect;
     }
     m_socket = std::move(socket);
 

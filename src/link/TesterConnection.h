@@ -30,11 +30,11 @@ public:
     const LinkTimings &timings() const { return m_timings; }
     void setTimings(const LinkTimings &timings) { m_timings = timings; }
 
-    // What a close request during a receive wait leads to. Final (the
-    // command line): every call returns Outcome::Aborted at once. Not final
-    // (interactive, the default): the operation goes on with what arrived, so
-    // an aborted login is NoTester, an aborted download CommunicationFailure
-    // and an aborted upload reply UploadFailed.
+    // What a close request while connecting or during a receive wait leads
+    // to. Final (the command line): every call returns Outcome::Aborted at
+    // once. Not final (interactive, the default): the operation goes on with
+    // what arrived, so an aborted connect or login is NoTester, an aborted
+    // download CommunicationFailure and an aborted upload reply UploadFailed.
     void setAbortIsFinal(bool final) { m_abortIsFinal = final; }
     bool abortIsFinal() const { return m_abortIsFinal; }
 

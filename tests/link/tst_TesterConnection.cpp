@@ -36,9 +36,12 @@ struct HookRecorder {
 
     LinkHooks hooks() {
         LinkHooks hooks;
+        // Takes the pending events as a window's pump does: the connect
+        // attempt completes through them.
         hooks.pumpEvents = [this] {
             ++pumps;
             events.append(QStringLiteral("pump"));
+            QCoreApplication::processEvents();
             return abortAtPump > 0 && pumps >= abortAtPump;
         };
         hooks.repaintOnly = [this] {

@@ -6,6 +6,7 @@
 #include "common/TesterAddress.h"
 #include "link/LinkConstants.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -79,6 +80,14 @@ void OperationWindow::setPassword(const QString &password) {
 
 QString OperationWindow::password() const {
     return m_password->text();
+}
+
+void OperationWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void OperationWindow::centre() {

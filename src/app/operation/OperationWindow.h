@@ -36,6 +36,10 @@ public:
     // Centres the window on the screen it would open on.
     void centre();
 
+protected:
+    // Escape is the window's close request, as a dialog's would be.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     QLabel *m_picture;
     QLineEdit *m_address;

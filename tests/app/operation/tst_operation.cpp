@@ -121,6 +121,16 @@ struct RecordedOutput {
     }
 };
 
+// Counts the paint events of the widgets it watches.
+struct PaintCounter : QObject {
+    int count = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return false;
+    }
+};
+
 // Presses the button each time the window waits, up to `presses` times, then
 // closes the window; counts the waits.
 struct PressScript {
@@ -148,8 +158,8 @@ private slots:
     void loginOutcomes();
     void closeBeforePressing();
     void secondOperationClosesFirstConnection();
-    void abortedDownloadIsCommunicationFailure_data();
-    void abortedDownloadIsCommunicationFailure();
+    void closeRequestEndsTheOperation_data();
+    void closeRequestEndsTheOperation();
     void configurationDownloadAndUpload();
     void refusedUpload();
     void commandLineCloseRequestIsCodeSeven();
@@ -302,18 +312,35 @@ void OperationTest::secondOperationClosesFirstConnection() {
         (Notice{"Records added successfully", "No new records added.", NoticeIcon::Information}));
 }
 
-void OperationTest::abortedDownloadIsCommunicationFailure_data() {
-    QTest::addColumn<bool>("closeMainWindow");
-    QTest::newRow("operation window closed") << false;
-    QTest::newRow("main window closed") << true;
+void OperationTest::closeRequestEndsTheOperation_data() {
+    QTest::addColumn<bool>("connecting"); // else during the transfer
+    QTest::addColumn<int>("request"); // 0 operation window's close box, 1 main window's, 2 Escape
+    QTest::addColumn<Notice>("notice");
+    const Notice noTester{"Error", "No BR NXA connected at 127.0.0.1", NoticeIcon::Error};
+    const Notice failure{"Error", "Communication failure", NoticeIcon::None};
+    // clang-format off
+    QTest::newRow("transfer, operation window closed") << false << 0 << failure;
+    QTest::newRow("transfer, main window closed")      << false << 1 << failure;
+    QTest::newRow("transfer, Escape")                  << false << 2 << failure;
+    QTest::newRow("connecting, operation window closed") << true << 0 << noTester;
+    QTest::newRow("connecting, main window closed")      << true << 1 << noTester;
+    QTest::newRow("connecting, Escape")                  << true << 2 << noTester;
+    // clang-format on
 }
 
-// In interactive mode a close request of any window during the transfer ends
-// the wait; what arrived is short, so it is a communication failure and the
-// table stays. The request comes as from the window system's close box.
-void OperationTest::abortedDownloadIsCommunicationFailure() {
-    QFETCH(bool, closeMainWindow);
-    const auto tester = startTester(drippingDatalogger());
+// In interactive mode a close request of any window ends the connect
+// attempt or the transfer at once; what arrived is short, so a transfer is a
+// communication failure and an attempt finds no tester; the table stays. The
+// window repaints meanwhile. The request comes as from the window system's
+// close box, or as the Escape key.
+void OperationTest::closeRequestEndsTheOperation() {
+    QFETCH(bool, connecting);
+    QFETCH(int, request);
+    QFETCH(Notice, notice);
+    sim::SimulatorSettings settings = drippingDatalogger();
+    if (connecting)
+        settings.scenario = Scenario::ConnectHangs;
+    const auto tester = startTester(settings);
     QVERIFY(tester);
 
     QWidget mainWindow;
@@ -322,19 +349,36 @@ void OperationTest::abortedDownloadIsCommunicationFailure() {
     Desk desk;
     PressScript script;
     app::OperationWindow *opened = nullptr;
+    PaintCounter paints;
+    bool repaintAsked = false;
     bool closed = false;
     int progressSeen = 0;
     app::operationSettings().beforePump = [&] {
-        if (closed || tester->simulator().receivedRequests().size() < 2)
+        if (closed || !opened)
             return;
-        if (opened && opened->statusBar()->progress() > 0)
+        if (connecting) {
+            if (!repaintAsked) {
+                repaintAsked = true;
+                opened->installEventFilter(&paints);
+                opened->update();
+            }
+            if (paints.count == 0)
+                return;
+        } else {
+            if (tester->simulator().receivedRequests().size() < 2)
+                return;
             progressSeen = opened->statusBar()->progress();
-        if (progressSeen > 0) {
-            closed = true;
-            QWidget *target = closeMainWindow ? &mainWindow : static_cast<QWidget *>(opened);
-            QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
-                target->windowHandle());
+            if (progressSeen == 0)
+                return;
         }
+        closed = true;
+        if (request == 2) {
+            QTest::keyClick(opened->addressField(), Qt::Key_Escape);
+            return;
+        }
+        QWidget *target = request == 1 ? &mainWindow : static_cast<QWidget *>(opened);
+        QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+            target->windowHandle());
     };
     desk.run(
         app::OperationCode::Download,
@@ -345,9 +389,10 @@ void OperationTest::abortedDownloadIsCommunicationFailure() {
         &mainWindow);
     QVERIFY(mainWindow.isVisible());
     QVERIFY(closed);
-    QVERIFY(progressSeen > 0 && progressSeen < 100);
-    QCOMPARE(desk.dialogs.notices,
-             QList<Notice>{(Notice{"Error", "Communication failure", NoticeIcon::None})});
+    QCOMPARE(script.waits, 1);
+    if (!connecting)
+        QVERIFY(progressSeen > 0 && progressSeen < 100);
+    QCOMPARE(desk.dialogs.notices, QList<Notice>{notice});
     QCOMPARE(desk.views.table.rowCount(), 0);
     QCOMPARE(desk.views.beforeTable, 0);
 }
