@@ -2,6 +2,7 @@
 
 #include "app/shared/AppAssets.h"
 
+#include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPrinter>
@@ -22,7 +23,8 @@ QColor toColor(report::Rgb colour) {
 
 } // namespace
 
-PrinterCanvas::PrinterCanvas(QPrinter &printer) : m_printer(printer), m_logo(productPicture()) {
+PrinterCanvas::PrinterCanvas(QPrinter &printer)
+    : m_printer(printer), m_logo(productPicture()), m_pageRepeats(pageRepeats(printer)) {
     if (!m_painter.begin(&m_printer))
         return;
     m_painter.setBackgroundMode(Qt::TransparentMode);
@@ -35,12 +37,22 @@ PrinterCanvas::~PrinterCanvas() {
 }
 
 void PrinterCanvas::finish() {
-    if (m_painter.isActive())
-        m_painter.end();
+    if (!m_painter.isActive())
+        return;
+    endPage();
+    m_painter.end();
 }
 
 int PrinterCanvas::copiesToDraw(const QPrinter &printer) {
-    return printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
+    if (printer.supportsMultipleCopies() || !printer.collateCopies())
+        return 1;
+    return std::max(1, printer.copyCount());
+}
+
+int PrinterCanvas::pageRepeats(const QPrinter &printer) {
+    if (printer.supportsMultipleCopies() || printer.collateCopies())
+        return 1;
+    return std::max(1, printer.copyCount());
 }
 
 void PrinterCanvas::startCopy() {
@@ -54,20 +66,54 @@ bool PrinterCanvas::pageWanted(int page) const {
 }
 
 void PrinterCanvas::enterPage(int page) {
+    endPage();
     m_page = page;
     m_drawing = m_painter.isActive() && pageWanted(page);
-    if (!m_drawing)
-        return;
+    if (m_drawing && m_pageRepeats == 1)
+        openPrinterPage();
+}
+
+void PrinterCanvas::openPrinterPage() {
     // The job opened the first printer page already.
     if (m_anyPageEmitted)
         m_printer.newPage();
     m_anyPageEmitted = true;
 }
 
+void PrinterCanvas::endPage() {
+    if (m_drawing && m_pageRepeats > 1) {
+        // The drawing sets the fonts it was made with; the next page is
+        // measured in the font set last.
+        const QFont current = m_painter.font();
+        for (int copy = 0; copy < m_pageRepeats; ++copy) {
+            openPrinterPage();
+            for (const std::function<void()> &drawing : m_pageDrawing)
+                drawing();
+        }
+        m_painter.setFont(current);
+    }
+    m_pageDrawing.clear();
+    m_drawing = false;
+}
+
+void PrinterCanvas::paint(std::function<void()> drawing) {
+    if (m_pageRepeats > 1)
+        m_pageDrawing.push_back(std::move(drawing));
+    else
+        drawing();
+}
+
 void PrinterCanvas::abort() {
-    if (m_painter.isActive())
-        m_printer.abort();
-    finish();
+    m_pageDrawing.clear();
+    m_drawing = false;
+    if (!m_painter.isActive())
+        return;
+    m_printer.abort();
+    m_painter.end();
+    // A PDF file cannot be taken back once begun; half a report must not be
+    // left where it looks like a whole one.
+    if (m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty())
+        QFile::remove(m_printer.outputFileName());
 }
 
 int PrinterCanvas::pageWidth() const {
@@ -110,22 +156,30 @@ int PrinterCanvas::textHeight(const QString &text) {
 void PrinterCanvas::drawText(int x, int y, const QString &text, report::Rgb colour) {
     if (!m_drawing)
         return;
-    m_painter.setPen(toColor(colour));
-    m_painter.drawText(QPoint(x, y + m_painter.fontMetrics().ascent()), text);
+    const QPoint at(x, y + m_painter.fontMetrics().ascent());
+    paint([this, at, text, colour, font = m_painter.font()] {
+        m_painter.setFont(font);
+        m_painter.setPen(toColor(colour));
+        m_painter.drawText(at, text);
+    });
 }
 
 void PrinterCanvas::fillRect(int x, int y, int width, int height, report::Rgb colour) {
     if (!m_drawing)
         return;
-    m_painter.fillRect(QRect(x, y, width, height), toColor(colour));
+    paint([this, box = QRect(x, y, width, height), colour] {
+        m_painter.fillRect(box, toColor(colour));
+    });
 }
 
 void PrinterCanvas::drawLine(int x, int y, int width, int height, report::Rgb colour) {
     if (!m_drawing)
         return;
-    // One device pixel wide, so the rule stays a hairline at any resolution.
-    m_painter.setPen(QPen(toColor(colour), 1));
-    m_painter.drawLine(x, y, x + width - 1, y + height - 1);
+    paint([this, x, y, width, height, colour] {
+        // One device pixel wide, so the rule stays a hairline at any resolution.
+        m_painter.setPen(QPen(toColor(colour), 1));
+        m_painter.drawLine(x, y, x + width - 1, y + height - 1);
+    });
 }
 
 void PrinterCanvas::drawLogo(int x, int y, int width, int height) {
@@ -133,7 +187,7 @@ void PrinterCanvas::drawLogo(int x, int y, int width, int height) {
         return;
     if (m_logo.isNull())
         return;
-    m_painter.drawImage(QRect(x, y, width, height), m_logo);
+    paint([this, box = QRect(x, y, width, height)] { m_painter.drawImage(box, m_logo); });
 }
 
 void PrinterCanvas::newPage() {

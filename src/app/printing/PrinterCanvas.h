@@ -6,6 +6,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <functional>
+#include <vector>
+
 class QPrinter;
 
 namespace nxa::app {
@@ -14,7 +17,9 @@ namespace nxa::app {
 // job and opens its first page; each new page is handed to the printer as
 // soon as the next one opens, so a long report is streamed, not held. Pages
 // outside the range chosen in the printer dialog are laid out but not
-// emitted.
+// emitted. Uncollated copies that the print system cannot make itself are
+// made page by page: a page's drawing is kept until the page ends, then
+// emitted once per copy.
 class PrinterCanvas : public report::Canvas {
 public:
     explicit PrinterCanvas(QPrinter &printer);
@@ -29,7 +34,10 @@ public:
     void startCopy();
     // How many times the document must be drawn for the copies asked for.
     static int copiesToDraw(const QPrinter &printer);
-    // Ends the job without printing what it holds, where the printer allows.
+    // How many times each page must be emitted in a row for them.
+    static int pageRepeats(const QPrinter &printer);
+    // Ends the job without printing what it holds, where the printer allows;
+    // a PDF file it was writing is removed.
     void abort();
 
     int pageWidth() const override;
@@ -51,10 +59,17 @@ private:
     // Moves on to `page` of the current copy, opening a printer page only
     // for a page that is emitted after another one was.
     void enterPage(int page);
+    void openPrinterPage();
+    // Emits a kept page once per uncollated copy.
+    void endPage();
+    // Draws now, or keeps the drawing for the page's copies.
+    void paint(std::function<void()> drawing);
 
     QPrinter &m_printer;
     QPainter m_painter;
     QImage m_logo;
+    int m_pageRepeats = 1;
+    std::vector<std::function<void()>> m_pageDrawing;
     int m_page = 0;         // page of the current copy, from 1
     bool m_drawing = false; // the current page is emitted
     bool m_anyPageEmitted = false;

@@ -28,6 +28,7 @@ public:
     int chosenFrom = 0;
     int chosenTo = 0;
     int chosenCopies = 1;
+    bool chosenCollate = true;
 
     bool setUpPrinter(QPrinter &printer) override {
         copies = printer.copyCount();
@@ -39,6 +40,7 @@ public:
             printer.setFromTo(chosenFrom, chosenTo);
         }
         printer.setCopyCount(chosenCopies);
+        printer.setCollateCopies(chosenCollate);
         return accepted;
     }
 };
@@ -71,6 +73,20 @@ PdfFacts inspect(const QString &path) {
     facts.text =
         run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
     return facts;
+}
+
+// The first row number ("Person N") on each page of a report, -1 for a page without one.
+QList<int> firstRowOfPages(const QString &text) {
+    static const QRegularExpression kPerson(QStringLiteral("Person (\\d+)"));
+    QList<int> firsts;
+    QStringList pages = text.split(QLatin1Char('\f'));
+    if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    for (const QString &page : pages) {
+        const QRegularExpressionMatch match = kPerson.match(page);
+        firsts.append(match.hasMatch() ? match.captured(1).toInt() : -1);
+    }
+    return firsts;
 }
 
 records::Row makeRow(const QStringList &cells) {
@@ -182,17 +198,23 @@ void TestReportPrinting::pageRangeAndCopies_data() {
     QTest::addColumn<int>("from");
     QTest::addColumn<int>("to");
     QTest::addColumn<int>("copies");
-    QTest::newRow("pages 2 to 3") << 2 << 3 << 1;
-    QTest::newRow("pages 2 to 3, two copies") << 2 << 3 << 2;
-    QTest::newRow("all pages, two copies") << 0 << 0 << 2;
-    QTest::newRow("first page only") << 1 << 1 << 1;
-    QTest::newRow("range past the end") << 3 << 99 << 1;
+    QTest::addColumn<bool>("collate");
+    // clang-format off
+    QTest::newRow("pages 2 to 3")                         << 2 << 3  << 1 << true;
+    QTest::newRow("pages 2 to 3, two copies")             << 2 << 3  << 2 << true;
+    QTest::newRow("pages 2 to 3, two copies, uncollated") << 2 << 3  << 2 << false;
+    QTest::newRow("all pages, two copies")                << 0 << 0  << 2 << true;
+    QTest::newRow("all pages, three copies, uncollated")  << 0 << 0  << 3 << false;
+    QTest::newRow("first page only")                      << 1 << 1  << 1 << true;
+    QTest::newRow("range past the end")                   << 3 << 99 << 1 << true;
+    // clang-format on
 }
 
 void TestReportPrinting::pageRangeAndCopies() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(int, copies);
+    QFETCH(bool, collate);
     const records::DataloggerTable table = makeTable(200);
     const auto print = [&](const QString &path, int first, int last, int count) {
         PrinterWatchingDialogs dialogs;
@@ -200,6 +222,7 @@ void TestReportPrinting::pageRangeAndCopies() {
         dialogs.chosenFrom = first;
         dialogs.chosenTo = last;
         dialogs.chosenCopies = count;
+        dialogs.chosenCollate = collate;
         app::printDataloggerReport(table, false, dialogs);
         return inspect(path);
     };
@@ -211,30 +234,43 @@ void TestReportPrinting::pageRangeAndCopies() {
     const int first = from > 0 ? from : 1;
     const int last = from > 0 ? std::min(to, whole.pages) : whole.pages;
     QCOMPARE(chosen.pages, (last - first + 1) * copies);
+    // Collated: the range once per copy; uncollated: each page once per copy in a row.
+    const QList<int> wholeFirsts = firstRowOfPages(whole.text);
+    QCOMPARE(wholeFirsts.size(), whole.pages);
+    QList<int> expectedFirsts;
+    for (int outer = 0; outer < (collate ? copies : 1); ++outer)
+        for (int page = first; page <= last; ++page)
+            for (int inner = 0; inner < (collate ? 1 : copies); ++inner)
+                expectedFirsts.append(wholeFirsts[page - 1]);
+    QCOMPARE(firstRowOfPages(chosen.text), expectedFirsts);
     // The logo page and the last page show their rows only when chosen.
     QCOMPARE(chosen.text.count(QStringLiteral("Peripheral Number: 3")), first == 1 ? copies : 0);
     QCOMPARE(chosen.text.count(QStringLiteral("Person 199")), last == whole.pages ? copies : 0);
 }
 
 void TestReportPrinting::dataloggerCancelled_data() {
-    QTest::addColumn<bool>("titleClosed");
-    QTest::newRow("title dialog closed") << true;
-    QTest::newRow("printer dialog cancelled") << false;
+    QTest::addColumn<int>("cancelled"); // 0 title dialog, 1 printer dialog, 2 progress window
+    QTest::newRow("title dialog closed") << 0;
+    QTest::newRow("printer dialog cancelled") << 1;
+    QTest::newRow("cancelled while printing to a file") << 2;
 }
 
 void TestReportPrinting::dataloggerCancelled() {
-    QFETCH(bool, titleClosed);
+    QFETCH(int, cancelled);
     ScriptedUserDialogs dialogs;
-    if (titleClosed) {
+    const QString never = pdf(QStringLiteral("never-%1.pdf").arg(cancelled));
+    if (cancelled == 0)
         dialogs.textAnswers.enqueue(std::nullopt);
-        dialogs.printerPdfPaths.enqueue(pdf(QStringLiteral("never.pdf")));
-    }
-    app::printDataloggerReport(makeTable(5), false, dialogs);
-    const QStringList expected = titleClosed ? QStringList{"input:Brontel NXA"}
-                                             : QStringList{"input:Brontel NXA", "printer"};
+    if (cancelled != 1)
+        dialogs.printerPdfPaths.enqueue(never);
+    dialogs.cancelProgressAfter = 3;
+    app::printDataloggerReport(makeTable(cancelled == 2 ? 1000 : 5), false, dialogs);
+    const QStringList expected = cancelled == 0 ? QStringList{"input:Brontel NXA"}
+                                                : QStringList{"input:Brontel NXA", "printer"};
     QCOMPARE(dialogs.shown, expected);
+    QCOMPARE(dialogs.progressTexts.size(), cancelled == 2 ? 1 : 0);
     QVERIFY(dialogs.notices.isEmpty());
-    QVERIFY(!QFile::exists(pdf(QStringLiteral("never.pdf"))));
+    QVERIFY(!QFile::exists(never));
 }
 
 void TestReportPrinting::profilesReportToPdf_data() {
