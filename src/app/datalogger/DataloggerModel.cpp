@@ -72,6 +72,7 @@ void DataloggerModel::beginTableChange() {
     if (m_changing)
         return;
     m_changing = true;
+    m_rowsBeforeChange = m_table.rowCount();
     beginResetModel();
 }
 
@@ -80,6 +81,9 @@ void DataloggerModel::endTableChange() {
         return;
     endResetModel();
     m_changing = false;
+    const int rows = m_table.rowCount();
+    if (rows > m_rowsBeforeChange || (rows == 0 && m_rowsBeforeChange > 0))
+        emit rowsAddedOrAllRemoved();
 }
 
 void DataloggerModel::removeAllRows() {

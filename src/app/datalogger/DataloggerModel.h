@@ -43,9 +43,14 @@ public:
     static QString columnTitle(int column);
     static int defaultColumnWidth(int column);
 
+signals:
+    // Rows were added, or the last row went: the list is in no sorted order.
+    void rowsAddedOrAllRemoved();
+
 private:
     records::DataloggerTable &m_table;
     bool m_changing = false;
+    int m_rowsBeforeChange = 0;
 };
 
 } // namespace nxa::app

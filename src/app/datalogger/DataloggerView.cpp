@@ -79,6 +79,11 @@ DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationC
         palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
     m_list->setPalette(palette);
     connect(header, &QHeaderView::sectionClicked, this, &DataloggerView::sortByColumn);
+    // New rows stand wherever they came; a merge never re-sorts them.
+    connect(m_model, &DataloggerModel::rowsAddedOrAllRemoved, this,
+            &DataloggerView::clearSortArrow);
+    // Tab moves on to the next control, as from any other list.
+    m_list->setTabKeyNavigation(false);
 
     m_hideValues = new QCheckBox(QStringLiteral("Hide Values"), this);
     m_hideValues->setGeometry(10, 530, 110, 20);
@@ -272,6 +277,12 @@ void DataloggerView::sortByColumn(int column) {
     } else {
         m_list->scrollToTop();
     }
+}
+
+void DataloggerView::clearSortArrow() {
+    m_sortColumn = -1;
+    m_sortDirection = records::SortDirection::None;
+    m_list->horizontalHeader()->setSortIndicatorShown(false);
 }
 
 void DataloggerView::selectRows(const std::vector<int> &rows, int current) {

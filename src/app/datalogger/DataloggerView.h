@@ -67,6 +67,7 @@ private:
     QGroupBox *frame(const QString &title, int x, int y);
     QPushButton *button(const QString &text, int x, int y);
     void selectRows(const std::vector<int> &rows, int current);
+    void clearSortArrow();
 
     records::DataloggerTable &m_table;
     config::StationConfig &m_config;

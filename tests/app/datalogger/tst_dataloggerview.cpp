@@ -209,6 +209,57 @@ private slots:
         QCOMPARE(column(m_table, records::kColumnName), QStringList({"Anna", "bert", "carl"}));
     }
 
+    // The arrow says how the rows stand; rows added where they came, or the
+    // last row gone, leave them in no such order.
+    void sortArrowGoesWhenRowsComeOrAllGo_data() {
+        QTest::addColumn<int>("action"); // 0 Delete All, 1 Open File, 2 Delete Selection
+        QTest::addColumn<QStringList>("imported");
+        QTest::addColumn<QList<int>>("selected");
+        QTest::addColumn<bool>("arrowStays");
+        QTest::addColumn<QStringList>("names"); // after the action
+        // clang-format off
+        QTest::newRow("Delete All")            << 0 << QStringList{}             << QList<int>{}        << false << QStringList{};
+        QTest::newRow("Open File adds rows")   << 1 << QStringList{"Bea", "Zoe"} << QList<int>{}        << false << QStringList{"Bea", "Zoe", "Anna", "Carl", "Dora"};
+        QTest::newRow("Open File adds none")   << 1 << QStringList{"Anna"}       << QList<int>{}        << true  << QStringList{"Anna", "Carl", "Dora"};
+        QTest::newRow("every row deleted")     << 2 << QStringList{}             << QList<int>{0, 1, 2} << false << QStringList{};
+        QTest::newRow("some rows deleted")     << 2 << QStringList{}             << QList<int>{1}       << true  << QStringList{"Anna", "Dora"};
+        // clang-format on
+    }
+    void sortArrowGoesWhenRowsComeOrAllGo() {
+        QFETCH(int, action);
+        QFETCH(QStringList, imported);
+        QFETCH(QList<int>, selected);
+        QFETCH(bool, arrowStays);
+        QFETCH(QStringList, names);
+        const QString text = m_dir.filePath(QStringLiteral("%1.txt").arg(QTest::currentDataTag()));
+        fill(imported);
+        QVERIFY(exports::textExport(m_table, text).ok);
+        m_view->deleteAll();
+        fill({"Dora", "Anna", "Carl"});
+        QTableView *list = m_view->list();
+        QHeaderView *header = list->horizontalHeader();
+        clickHeader(list, records::kColumnName);
+        QCOMPARE(header->sortIndicatorOrder(), kUpArrow);
+
+        if (action == 1) {
+            m_dialogs.pathAnswers.enqueue(text);
+            QTest::mouseClick(m_view->openFileButton(), Qt::LeftButton);
+        } else if (action == 2) {
+            selectRows(selected);
+            m_dialogs.yesNoAnswers.enqueue(true);
+            QTest::mouseClick(m_view->deleteSelectionButton(), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(m_view->deleteAllButton(), Qt::LeftButton);
+        }
+        QCOMPARE(column(m_table, records::kColumnName), names);
+        QCOMPARE(header->isSortIndicatorShown(), arrowStays);
+
+        // The next click continues from the arrow shown, or starts ascending.
+        clickHeader(list, records::kColumnName);
+        QVERIFY(header->isSortIndicatorShown());
+        QCOMPARE(header->sortIndicatorOrder(), arrowStays ? kDownArrow : kUpArrow);
+    }
+
     void numericColumnSortsByValue() {
         m_view->model()->beginTableChange();
         for (const char *id : {"10", "9", "100", "2"})
