@@ -3,6 +3,7 @@
 #include "app/configuration/ClampingSpinBox.h"
 #include "app/configuration/FieldFont.h"
 #include "app/configuration/InputValidators.h"
+#include "app/shared/ChosenOptionTabStop.h"
 #include "app/shared/TitledFrame.h"
 #include "config/ChoiceTexts.h"
 #include "config/StationConfig.h"
@@ -98,6 +99,7 @@ GeneralTab::GeneralTab(config::StationConfig &config, UserDialogs &dialogs, QWid
         m_generator->setEnabled(false);
     });
 
+    makeChosenOptionTheTabStop({m_max, m_middle, m_min});
     reloadFromModel();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/configuration/FieldFont.h"
 #include "app/configuration/LimitValidator.h"
+#include "app/shared/ChosenOptionTabStop.h"
 #include "app/shared/TitledFrame.h"
 #include "config/ChoiceTexts.h"
 
@@ -93,6 +94,8 @@ SettingsTab::SettingsTab(config::StationConfig &config, QWidget *parent)
     connect(m_volt50, &QRadioButton::clicked, this,
             [this] { m_config.voltage = config::TestVoltage::V50; });
 
+    makeChosenOptionTheTabStop({m_normal, m_handFree});
+    makeChosenOptionTheTabStop({m_volt100, m_volt50});
     reloadFromModel();
 }
 

@@ -3,14 +3,17 @@
 #include "app/configuration/ConfigurationView.h"
 #include "app/datalogger/DataloggerView.h"
 #include "app/dialogs/QtUserDialogs.h"
+#include "app/shared/ChosenOptionTabStop.h"
 #include "app/shared/TitledFrame.h"
 #include "app/shared/WindowPlacement.h"
 #include "app/shell/HelpTexts.h"
 #include "app/shell/TrayController.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace nxa::app {
 
@@ -64,11 +67,12 @@ MainWindow::MainWindow(Session &session, UserDialogs *dialogs,
 MainWindow::~MainWindow() = default;
 
 void MainWindow::buildMenus() {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("File"));
+    // The usual mnemonics (Alt+F, Alt+H) underline a letter; the texts are as before.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
     m_minimizeToTray = file->addAction(QStringLiteral("Minimize to SysTray"));
     file->addSeparator();
     m_exit = file->addAction(QStringLiteral("Exit"));
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Help"));
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
     m_guide = help->addAction(QStringLiteral("Command Line User's Guide"));
     help->addSeparator();
     m_about = help->addAction(QStringLiteral("About..."));
@@ -77,6 +81,11 @@ void MainWindow::buildMenus() {
     connect(m_exit, &QAction::triggered, this, &MainWindow::quitRequested);
     connect(m_guide, &QAction::triggered, this, &MainWindow::showCommandLineGuide);
     connect(m_about, &QAction::triggered, this, &MainWindow::showAbout);
+
+    // F10 opens the first menu, as on the desktops this runs on.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this,
+            [this, file] { menuBar()->setActiveAction(file->menuAction()); });
 }
 
 void MainWindow::buildOperationFrame() {
@@ -87,6 +96,12 @@ void MainWindow::buildOperationFrame() {
     m_dataloggerOption = new QRadioButton(QStringLiteral("Datalogger"), m_client);
     m_dataloggerOption->setGeometry(50, 55, 80, 20);
     m_configOption->setChecked(true);
+    // Their own group: without it the option buttons of the views below
+    // would count as theirs, and a click on the chosen one would clear it.
+    auto *options = new QButtonGroup(this);
+    options->addButton(m_configOption);
+    options->addButton(m_dataloggerOption);
+    makeChosenOptionTheTabStop({m_configOption, m_dataloggerOption});
     connect(m_configOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             showConfigurationView();

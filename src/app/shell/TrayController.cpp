@@ -22,7 +22,10 @@ void TrayController::minimizeToTray() {
     if (!m_trayIcon) {
         m_trayIcon = std::make_unique<QSystemTrayIcon>(m_icon);
         m_trayIcon->setToolTip(QStringLiteral("Brontel NXA Manager"));
-        connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this, &TrayController::onActivated);
+        // Queued: choosing "Show" removes the icon, and the platform's icon
+        // window must not be destroyed while it is still delivering the click.
+        connect(m_trayIcon.get(), &QSystemTrayIcon::activated, this, &TrayController::onActivated,
+                Qt::QueuedConnection);
     }
     m_trayIcon->show();
     m_window->hide();
@@ -30,7 +33,6 @@ void TrayController::minimizeToTray() {
 
 void TrayController::showWindow() {
     if (m_trayIcon) {
-        // The icon may be inside its own activation signal: let it go later.
         m_trayIcon->hide();
         m_trayIcon.release()->deleteLater();
     }
@@ -52,8 +54,9 @@ std::unique_ptr<QMenu> TrayController::buildMenu() {
 }
 
 void TrayController::onActivated(QSystemTrayIcon::ActivationReason reason) {
-    // Only the right button opens the menu; every other click does nothing.
-    if (reason != QSystemTrayIcon::Context)
+    // Only the right button opens the menu; every other click does nothing,
+    // as does a click still queued when the window was already shown.
+    if (reason != QSystemTrayIcon::Context || !m_trayIcon)
         return;
     std::unique_ptr<QMenu> menu = buildMenu();
     menu->exec(QCursor::pos());

@@ -23,11 +23,13 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
@@ -115,9 +117,10 @@ private slots:
     void menusHoldTheirItems() {
         const QList<QAction *> menus = m_window->menuBar()->actions();
         QCOMPARE(menus.size(), 2);
-        QCOMPARE(menus[0]->text(), QStringLiteral("File"));
+        // Underlined letters for the keyboard; the texts themselves are unchanged.
+        QCOMPARE(menus[0]->text(), QStringLiteral("&File"));
         QCOMPARE(menuTexts(menus[0]->menu()), QStringList({"Minimize to SysTray", "-", "Exit"}));
-        QCOMPARE(menus[1]->text(), QStringLiteral("Help"));
+        QCOMPARE(menus[1]->text(), QStringLiteral("&Help"));
         QCOMPARE(menuTexts(menus[1]->menu()),
                  QStringList({"Command Line User's Guide", "-", "About..."}));
     }
@@ -150,6 +153,148 @@ private slots:
         QCOMPARE(view->list()->selectionModel()->selectedRows().first().row(), 2);
         QVERIFY(view->hideValuesBox()->isChecked());
         QCOMPARE(view->list()->columnWidth(records::kColumnLeft), 0);
+    }
+
+    // Without a mouse: a menu opens from its key, and arrows and Return
+    // reach its last item.
+    void menusOpenFromTheKeyboard_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("alt");
+        QTest::addColumn<QString>("menu");
+        QTest::newRow("Alt+F") << int(Qt::Key_F) << true << "&File";
+        QTest::newRow("F10") << int(Qt::Key_F10) << false << "&File";
+        QTest::newRow("Alt+H") << int(Qt::Key_H) << true << "&Help";
+    }
+    void menusOpenFromTheKeyboard() {
+        QFETCH(int, key);
+        QFETCH(bool, alt);
+        QFETCH(QString, menu);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QSignalSpy quit(m_window.get(), &MainWindow::quitRequested);
+        QTest::keyClick(m_window.get(), Qt::Key(key), alt ? Qt::AltModifier : Qt::NoModifier);
+        auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QVERIFY(popup);
+        QCOMPARE(popup->menuAction()->text(), menu);
+        while (popup->activeAction() != popup->actions().last())
+            QTest::keyClick(popup, Qt::Key_Down);
+        QTest::keyClick(popup, Qt::Key_Return);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        if (menu == QStringLiteral("&File")) {
+            QCOMPARE(quit.size(), 1);
+        } else {
+            QCOMPARE(m_dialogs.notices.size(), 1);
+            QCOMPARE(m_dialogs.notices[0].title, QStringLiteral("About"));
+        }
+    }
+
+    // Tab and Shift+Tab reach each choice; the arrow keys then move the
+    // choice within its frame.
+    void tabReachesTheChoices_data() {
+        QTest::addColumn<int>("view"); // -1 datalogger, else the configuration tab shown
+        QTest::addColumn<QString>("choice");
+        QTest::addColumn<int>("arrow");
+        QTest::addColumn<QString>("next"); // chosen by the arrow
+        const int general = ConfigurationView::GeneralTabIndex;
+        const int settings = ConfigurationView::SettingsTabIndex;
+        const int up = Qt::Key_Up;
+        const int down = Qt::Key_Down;
+        // clang-format off
+        QTest::newRow("Operation")      << general  << "Config"     << down << "Datalogger";
+        QTest::newRow("Operation, datalogger view") << -1 << "Datalogger" << up << "Config";
+        QTest::newRow("Security Level") << general  << "Min: user identification with 'Fingerprint' or with 'ID'"
+                                                    << up << "Middle: user identification with 'Fingerprint' or with 'User Code'";
+        QTest::newRow("Mode")           << settings << "Normal"     << down << "HandFree";
+        QTest::newRow("Test Voltage")   << settings << "100 Volt"   << down << "50 Volt";
+        // clang-format on
+    }
+    void tabReachesTheChoices() {
+        QFETCH(int, view);
+        QFETCH(QString, choice);
+        QFETCH(int, arrow);
+        QFETCH(QString, next);
+        if (view < 0)
+            m_window->showDataloggerView();
+        else
+            m_window->configurationView()->tabs()->setCurrentIndex(view);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        QRadioButton *target = nullptr;
+        QRadioButton *after = nullptr;
+        for (QRadioButton *option : m_window->findChildren<QRadioButton *>()) {
+            if (option->text() == choice && option->isVisible())
+                target = option;
+            if (option->text() == next && option->isVisible())
+                after = option;
+        }
+        QVERIFY(target && after);
+        QVERIFY(target->isChecked());
+
+        for (const Qt::KeyboardModifier direction : {Qt::NoModifier, Qt::ShiftModifier}) {
+            QWidget *start = QApplication::focusWidget();
+            QVERIFY(start);
+            QList<QWidget *> visited;
+            while (QApplication::focusWidget() != target && visited.size() < 300) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, direction);
+                visited.append(QApplication::focusWidget());
+            }
+            QVERIFY2(QApplication::focusWidget() == target,
+                     qPrintable(QString::number(visited.size()) + " keys"));
+            target->clearFocus();
+            start->setFocus(Qt::OtherFocusReason);
+        }
+        target->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(target, Qt::Key(arrow));
+        QVERIFY(after->isChecked());
+        QVERIFY(!target->isChecked());
+        QCOMPARE(QApplication::focusWidget(), after);
+    }
+
+    // A click on the option already chosen keeps it chosen, and its view shown.
+    void clickOnTheChosenOperationKeepsIt_data() {
+        QTest::addColumn<bool>("datalogger");
+        QTest::newRow("Config") << false;
+        QTest::newRow("Datalogger") << true;
+    }
+    void clickOnTheChosenOperationKeepsIt() {
+        QFETCH(bool, datalogger);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        QRadioButton *option = datalogger ? m_window->dataloggerOption() : m_window->configOption();
+        QTest::mouseClick(option, Qt::LeftButton);
+        QTest::mouseClick(option, Qt::LeftButton);
+        QVERIFY(option->isChecked());
+        QCOMPARE(m_window->dataloggerOption()->isChecked(), datalogger);
+        QCOMPARE(m_window->configOption()->isChecked(), !datalogger);
+        QCOMPARE(m_window->dataloggerView()->isVisible(), datalogger);
+        QCOMPARE(m_window->configurationView()->isVisible(), !datalogger);
+        // The choices of the views were left as they were.
+        QVERIFY(m_window->configurationView()->generalTab()->minOption()->isChecked());
+    }
+
+    // Tab leaves the list for the next control, Shift+Tab for the one before.
+    void tabLeavesTheDataloggerList_data() {
+        QTest::addColumn<bool>("backwards");
+        QTest::newRow("Tab") << false;
+        QTest::newRow("Shift+Tab") << true;
+    }
+    void tabLeavesTheDataloggerList() {
+        QFETCH(bool, backwards);
+        m_window->showDataloggerView();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        DataloggerView *view = m_window->dataloggerView();
+        view->model()->beginTableChange();
+        for (int i = 0; i < 3; ++i)
+            m_window->table().insertAtTop(records::Row{});
+        view->model()->endTableChange();
+        QTableView *list = view->list();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(view->model()->index(1, 3)).center());
+        QCOMPARE(QApplication::focusWidget(), list);
+        QTest::keyClick(list, Qt::Key_Tab, backwards ? Qt::ShiftModifier : Qt::NoModifier);
+        QVERIFY(QApplication::focusWidget() != list);
+        QVERIFY(!list->isAncestorOf(QApplication::focusWidget()));
     }
 
     void helpMenuShowsTheGuideAndAbout() {
@@ -308,7 +453,19 @@ private slots:
         QVERIFY(m_dialogs.shown.isEmpty());
     }
 
-    void trayModeHidesAndShows() {
+    // The tray menu as the user works it: a right click on the icon, then a
+    // choice made with the mouse or the keyboard in the menu that pops up.
+    void trayMenuChoice_data() {
+        QTest::addColumn<bool>("exit");
+        QTest::addColumn<bool>("keyboard");
+        QTest::newRow("Show, mouse") << false << false;
+        QTest::newRow("Show, keyboard") << false << true;
+        QTest::newRow("Exit, mouse") << true << false;
+        QTest::newRow("Exit, keyboard") << true << true;
+    }
+    void trayMenuChoice() {
+        QFETCH(bool, exit);
+        QFETCH(bool, keyboard);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         TrayController *tray = m_window->tray();
@@ -316,34 +473,53 @@ private slots:
         m_window->minimizeToTrayAction()->trigger();
         QVERIFY(!m_window->isVisible());
         QVERIFY(tray->inTray());
+        const QPointer<QSystemTrayIcon> icon = tray->trayIcon();
 
-        std::unique_ptr<QMenu> menu = tray->buildMenu();
-        QCOMPARE(menuTexts(menu.get()), QStringList({"Show", "-", "Exit"}));
         // A left click or a double click on the icon does nothing.
-        emit tray->trayIcon()->activated(QSystemTrayIcon::Trigger);
-        emit tray->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        emit icon->activated(QSystemTrayIcon::Trigger);
+        emit icon->activated(QSystemTrayIcon::DoubleClick);
+        QTest::qWait(20);
         QVERIFY(!QApplication::activePopupWidget());
         QVERIFY(!m_window->isVisible());
-        // The right button pops the menu up where the mouse is.
+
         QStringList popped;
-        QTimer::singleShot(0, this, [&popped] {
-            if (auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
-                popped = menuTexts(popup);
-                popup->close();
+        QTimer chooser;
+        chooser.setInterval(10);
+        connect(&chooser, &QTimer::timeout, this, [&] {
+            auto *popup = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!popup)
+                return;
+            chooser.stop();
+            popped = menuTexts(popup);
+            QAction *choice = exit ? popup->actions().last() : popup->actions().first();
+            if (keyboard) {
+                QTest::keyClick(popup, exit ? Qt::Key_Up : Qt::Key_Down);
+                QTest::keyClick(popup, Qt::Key_Return);
+            } else {
+                QTest::mouseClick(popup, Qt::LeftButton, {},
+                                  popup->actionGeometry(choice).center());
             }
         });
-        emit tray->trayIcon()->activated(QSystemTrayIcon::Context);
-        QCOMPARE(popped, QStringList({"Show", "-", "Exit"}));
-        QVERIFY(!m_window->isVisible());
-
-        menu->actions().first()->trigger();
-        QVERIFY(m_window->isVisible());
-        QVERIFY(!tray->inTray());
-
-        m_window->minimizeToTrayAction()->trigger();
+        chooser.start();
+        // The platform's icon window is destroyed with the icon: it must
+        // still stand when its click has been delivered.
+        bool iconStoodThroughTheClick = false;
+        connect(icon, &QSystemTrayIcon::activated, this,
+                [&] { iconStoodThroughTheClick = icon && icon->isVisible(); });
         QSignalSpy quit(m_window.get(), &MainWindow::quitRequested);
-        tray->buildMenu()->actions().last()->trigger();
-        QCOMPARE(quit.size(), 1);
+        emit icon->activated(QSystemTrayIcon::Context);
+        QVERIFY(iconStoodThroughTheClick);
+
+        if (exit) {
+            QTRY_COMPARE(quit.size(), 1);
+            QVERIFY(!m_window->isVisible());
+        } else {
+            QTRY_VERIFY(m_window->isVisible());
+            QVERIFY(!tray->inTray());
+            QTRY_VERIFY(!icon);
+            QCOMPARE(quit.size(), 0);
+        }
+        QCOMPARE(popped, QStringList({"Show", "-", "Exit"}));
     }
 
     void withoutATrayTheWindowIsMinimized() {
