@@ -83,9 +83,17 @@ QString OperationWindow::password() const {
 }
 
 void OperationWindow::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        return;
+    // The keys a dialog gives its close box and its default button; this
+    // window is no dialog, so it gives them itself.
+    if (!(event->modifiers() & ~Qt::KeypadModifier)) {
+        if (event->key() == Qt::Key_Escape) {
+            close();
+            return;
+        }
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+            m_button->click();
+            return;
+        }
     }
     QWidget::keyPressEvent(event);
 }

@@ -37,7 +37,8 @@ public:
     void centre();
 
 protected:
-    // Escape is the window's close request, as a dialog's would be.
+    // Escape is the window's close request and Return presses the action
+    // button, as in a dialog.
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
