@@ -161,9 +161,9 @@ private slots:
         QVERIFY(result.notices.isEmpty());
         QCOMPARE(result.caption, QStringLiteral("CONFIG07.BRC"));
         QCOMPARE(imported.peripheralNumber(), 7);
-        QCOMPARE(imported.description, QStringLiteral("Line 1              "));
+        QCOMPARE(imported.description, QStringLiteral("Line 1"));
         QCOMPARE(imported.generator, QStringLiteral("AZ9"));
-        QCOMPARE(imported.users[123], (User{false, QStringLiteral("Ann                 "), 6}));
+        QCOMPARE(imported.users[123], (User{false, QStringLiteral("Ann"), 6}));
     }
 
     void importNonStandardNames_data() {
@@ -186,7 +186,7 @@ private slots:
         QCOMPARE(result.notices, Notices{kNameWarning});
         QCOMPARE(result.caption, name);
         QCOMPARE(config.peripheralNumber(), 1);
-        QCOMPARE(config.description, QStringLiteral("Line 9ea            "));
+        QCOMPARE(config.description, QStringLiteral("Line 9ea"));
     }
 
     void importBadFiles_data() {
@@ -231,7 +231,7 @@ private slots:
         for (User &user : config.users)
             user.name = QStringLiteral("before");
         QVERIFY(importConfiguration(config, fixture("TruncatedInProfiles.BRC")).ok);
-        QCOMPARE(config.description, QStringLiteral("EPA Area            "));
+        QCOMPARE(config.description, QStringLiteral("EPA Area"));
         // Profile 1 ends inside wrist strap max: "000" of "00035000" arrived.
         QCOMPARE(config.profiles[0].footwearMin, QStringLiteral("100"));
         QCOMPARE(config.profiles[0].wristStrapMin, QStringLiteral("750"));
