@@ -341,6 +341,8 @@ void TestWorkbookWriter::rowsPastOneSheetContinueOnTheNext_data() {
     QTest::newRow("at the limit") << 3 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4"};
     QTest::newRow("one over the limit")
         << 4 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4", "Sheet2 A1:B2"};
+    QTest::newRow("two over the limit")
+        << 5 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4", "Sheet2 A1:B3"};
     QTest::newRow("two sheets full")
         << 6 << "Sheet1" << sheet << QStringList{"Sheet1 A1:B4", "Sheet2 A1:B4"};
     QTest::newRow("third sheet begun")
