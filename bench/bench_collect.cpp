@@ -18,6 +18,7 @@
 
 #include <sys/resource.h>
 
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -80,7 +81,7 @@ struct Plant {
         return process.exitCode();
     }
     void removeArchive() const {
-        for (const char *suffix : {"", "-wal", "-shm"})
+        for (const char *suffix : {"", "-wal", "-shm", ".lock"})
             QFile::remove(archive + QLatin1String(suffix));
     }
 };
@@ -138,7 +139,8 @@ void ExportArchiveToWorkbook(benchmark::State &state) {
 BENCHMARK(ExportArchiveToWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 // The manager's workbook export of the same 1,000,000 rows in the same order:
-// the archive's text export read back by the manager's own line parser.
+// the archive's text export, without its tester column, read back by the
+// manager's own line parser.
 void ManagerWorkbookExport(benchmark::State &state) {
     const QString text = plant().folder.filePath(QStringLiteral("archive.txt"));
     if (plant().collect({QStringLiteral("export"), QStringLiteral("/TXT"), text}) != 0)
@@ -146,9 +148,10 @@ void ManagerWorkbookExport(benchmark::State &state) {
     QFile file(text);
     file.open(QIODevice::ReadOnly);
     std::vector<records::Row> rows;
-    file.readLine(); // the title line
+    // The collector's text puts the tester in front, as wide as the title line says.
+    const qsizetype testerWidth = file.readLine().indexOf("Tester") + qsizetype(strlen("Tester"));
     while (!file.atEnd()) {
-        QByteArray line = file.readLine();
+        QByteArray line = file.readLine().mid(testerWidth);
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         rows.push_back(records::rowFromTextLine(QString::fromUtf8(line)));

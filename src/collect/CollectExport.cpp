@@ -2,9 +2,10 @@
 
 #include "collect/Archive.h"
 #include "export/ExportResult.h"
-#include "export/TextExport.h"
-#include "export/WorkbookExport.h"
+#include "export/PlantExport.h"
 #include "records/DataloggerTable.h"
+
+#include <QHash>
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,10 +23,12 @@ namespace {
 
 constexpr char kDateFormat[] = "yyyy-MM-dd";
 
-// Selected columns, in the order of a table row's cells 0 to 12.
+// Selected columns, in the order of a table row's cells 0 to 12, then the
+// tester's name.
 constexpr char kCellColumns[] = "r.pn, r.user_id, r.visitor, r.user_name, r.wrist_strap, "
                                 "r.shoe_l, r.shoe_r, r.shoe_lr, r.passed, r.relay, "
-                                "r.recognition, r.record_date, r.record_time";
+                                "r.recognition, r.record_date, r.record_time, t.name";
+constexpr int kTesterColumn = records::kKeyColumnCount;
 
 struct Selection {
     QString sql;
@@ -66,7 +69,7 @@ bool validDate(const QString &cell) {
     return QDate::fromString(cell, QLatin1String(kDateFormat)).isValid();
 }
 
-using RowSink = std::function<void(records::Row &&)>;
+using RowSink = std::function<void(records::Row &&, const QString &tester)>;
 
 QString readRowsPortable(Archive &archive, const Selection &s, const RowSink &take) {
     QSqlQuery query(archive.database());
@@ -80,7 +83,7 @@ QString readRowsPortable(Archive &archive, const Selection &s, const RowSink &ta
         records::Row row;
         for (int c = 0; c < records::kKeyColumnCount; ++c)
             row[c] = query.value(c).toString();
-        take(std::move(row));
+        take(std::move(row), query.value(kTesterColumn).toString());
     }
     return query.lastError().isValid() ? sqlError(query.lastError()) : QString();
 }
@@ -137,7 +140,7 @@ QString readRowsSqlite(Archive &archive, const Selection &s, const RowSink &take
         for (int i = 0; i < values.size(); ++i)
             sqlite3_bind_text(statement, i + 1, values[i].constData(), int(values[i].size()),
                               SQLITE_STATIC);
-        std::array<RecentTexts, records::kKeyColumnCount> recent;
+        std::array<RecentTexts, records::kKeyColumnCount + 1> recent;
         int step = SQLITE_ROW;
         while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
             records::Row row;
@@ -145,7 +148,10 @@ QString readRowsSqlite(Archive &archive, const Selection &s, const RowSink &take
                 row[c] = recent[static_cast<size_t>(c)].text(
                     reinterpret_cast<const char *>(sqlite3_column_text(statement, c)),
                     sqlite3_column_bytes(statement, c));
-            take(std::move(row));
+            take(std::move(row),
+                 recent[kTesterColumn].text(
+                     reinterpret_cast<const char *>(sqlite3_column_text(statement, kTesterColumn)),
+                     sqlite3_column_bytes(statement, kTesterColumn)));
         }
         if (step != SQLITE_DONE)
             error = QString::fromUtf8(sqlite3_errmsg(db));
@@ -186,10 +192,22 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
     const Selection s = selection(request);
     const bool dateLimited = request.from || request.to;
     records::DataloggerTable table;
+    // Rows come oldest first and each goes on top, so the testers, kept in
+    // reading order, are turned round afterwards.
+    std::vector<quint32> testerOfRow;
+    QStringList testerNames;
+    QHash<QString, quint32> testerIndex;
     // The hidden record cell stays empty: neither writer puts it in the file.
-    const auto take = [&](records::Row &&row) {
-        if (!dateLimited || validDate(row[records::kColumnDate]))
-            table.insertAtTop(std::move(row));
+    const auto take = [&](records::Row &&row, const QString &tester) {
+        if (dateLimited && !validDate(row[records::kColumnDate]))
+            return;
+        auto index = testerIndex.constFind(tester);
+        if (index == testerIndex.cend()) {
+            index = testerIndex.insert(tester, quint32(testerNames.size()));
+            testerNames.append(tester);
+        }
+        testerOfRow.push_back(*index);
+        table.insertAtTop(std::move(row));
     };
     const QString error = archive.sqliteHandle() ? readRowsSqlite(archive, s, take)
                                                  : readRowsPortable(archive, s, take);
@@ -198,15 +216,18 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
         return outcome;
     }
 
-    const exports::ExportResult written = request.text
-                                              ? exports::textExport(table, request.path)
-                                              : exports::workbookExport(table, request.path);
+    std::reverse(testerOfRow.begin(), testerOfRow.end());
+    const exports::ExportResult written =
+        request.text ? exports::plantTextExport(table, testerOfRow, testerNames, request.path)
+                     : exports::plantWorkbookExport(table, testerOfRow, testerNames, request.path);
     outcome.ok = written.ok;
     outcome.rows = table.rowCount();
     // The file actually written: a workbook's name gains its ".xlsx".
     outcome.message =
         written.ok ? QStringLiteral("Saved %1 (%2 records)").arg(written.path).arg(outcome.rows)
                    : QStringLiteral("Can't create file %1").arg(written.path);
+    if (const QString continued = exports::sheetsContinuedLine(written); !continued.isEmpty())
+        outcome.message += QLatin1Char('\n') + continued;
     return outcome;
 }
 
