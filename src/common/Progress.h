@@ -17,4 +17,17 @@ inline bool reportProgress(const ProgressCallback &progress, qint64 done, qint64
     return !progress || progress(done, total);
 }
 
+// The thousandths of a piece of work done in parts: a part's own done/total
+// becomes from..to out of 1000 of `progress`. `stopped` records that the
+// caller asked to stop; both must outlive the returned callback.
+inline constexpr qint64 kProgressScale = 1000;
+inline ProgressCallback scaledProgress(const ProgressCallback &progress, bool &stopped, qint64 from,
+                                       qint64 to) {
+    return [&progress, &stopped, from, to](qint64 done, qint64 total) {
+        const qint64 at = total > 0 ? from + (to - from) * done / total : from;
+        stopped = !reportProgress(progress, at, kProgressScale);
+        return !stopped;
+    };
+}
+
 } // namespace nxa

@@ -87,17 +87,7 @@ bool writeWorkbookSource(const records::DataloggerTable &table,
 
 // Writing the source text takes about a fifth of the time, the workbook the
 // rest.
-constexpr qint64 kProgressScale = 1000;
 constexpr qint64 kSourceShare = 200;
-
-ProgressCallback scaledProgress(const ProgressCallback &progress, bool &stopped, qint64 from,
-                                qint64 to) {
-    return [&progress, &stopped, from, to](qint64 done, qint64 total) {
-        const qint64 at = total > 0 ? from + (to - from) * done / total : from;
-        stopped = !reportProgress(progress, at, kProgressScale);
-        return !stopped;
-    };
-}
 
 // Field positions of the workbook's texts; the others hold PN, ID and the
 // four resistances.
