@@ -910,7 +910,12 @@ void CommandLineTest::concurrentWorkbookRuns() {
         QVERIFY(run->waitForFinished(300000));
         QCOMPARE(run->exitCode(), 0);
     }
-    QCOMPARE(readFile(dir.filePath("log.txt")).count(kOkLine), kRuns);
+    // Twenty whole records, each after exactly one empty line but the first.
+    const QByteArray log = readFile(dir.filePath("log.txt"));
+    QCOMPARE(log.count(kOkLine), kRuns);
+    QCOMPARE(log.count("\r\n\r\n"), kRuns - 1);
+    QVERIFY(!log.startsWith("\r\n"));
+    QVERIFY(!log.contains("\r\n\r\n\r\n"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"log.txt", "preferences.pref", "same.xlsx"}));
     QProcess python;
