@@ -39,23 +39,36 @@ void mergeRecords(DataloggerTable &table, RecordReader &source, int peripheralNu
     const char recognitionType = header[kHeaderRecognitionOffset];
     source.skip(kSpareRecordCount);
 
-    QStringList names;
-    names.reserve(kUserCount);
+    // A name is converted only when a record of its user is formatted: most
+    // dataloggers name far fewer users than the 1000 they have room for.
+    QByteArray userRecords;
+    userRecords.reserve(qsizetype(kUserRecordCount) * kRecordSize);
     for (int r = 0; r < kUserRecordCount; ++r) {
         const ImageRecord record = source.next();
-        for (int slot = 0; slot < kUsersPerRecord; ++slot)
-            names.append(textFromBytes(QByteArrayView(
-                record.data() + slot * kUserSlotSize + kUserNameOffset, kUserNameLength)));
+        userRecords.append(record.data(), kRecordSize);
     }
+    QStringList names(kUserCount);
+    const auto nameUser = [&](QByteArrayView accessRecord) {
+        const int user = (static_cast<quint8>(accessRecord[kUserOffset]) << 8) |
+                         static_cast<quint8>(accessRecord[kUserOffset + 1]);
+        if (user > kMaxUserNumber || !names[user].isNull())
+            return;
+        const char *slot = userRecords.constData() + user * kUserSlotSize;
+        names[user] = textFromBytes(QByteArrayView(slot + kUserNameOffset, kUserNameLength));
+        // An empty name stays distinct from one not converted yet.
+        if (names[user].isNull())
+            names[user] = QLatin1String("");
+    };
 
     const int before = table.rowCount();
     int taken = 0;
     for (int block = 0; block < kAccessBlockCount && taken < count; ++block) {
         const ImageRecord record = source.next();
         for (int i = 0; i < kAccessRecordsPerBlock && taken < count; ++i, ++taken) {
-            std::optional<Row> row = formatAccessRecord(
-                QByteArrayView(record.data() + i * kAccessRecordSize, kAccessRecordSize), names,
-                recognitionType, peripheralNumber);
+            const QByteArrayView bytes(record.data() + i * kAccessRecordSize, kAccessRecordSize);
+            nameUser(bytes);
+            std::optional<Row> row =
+                formatAccessRecord(bytes, names, recognitionType, peripheralNumber);
             if (row && !table.isDuplicate(*row))
                 table.insertAtTop(std::move(*row));
         }

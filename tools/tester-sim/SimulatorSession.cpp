@@ -67,7 +67,9 @@ std::optional<QByteArray> takeRequest(QByteArray &input) {
         }
         position += length;
     }
-    QByteArray request = input.left(position);
+    // A copy of its own: a slice of the receive buffer would keep the whole
+    // buffer alive for as long as the request is remembered.
+    QByteArray request(input.constData(), position);
     input.remove(0, position);
     return request;
 }

@@ -88,6 +88,9 @@ int TesterSimulator::openConnections() const {
 
 void TesterSimulator::recordRequest(const QByteArray &request) {
     QMutexLocker lock(&m_mutex);
+    // A simulator that serves for days keeps a bounded history.
+    if (m_requests.size() >= kRequestHistory)
+        m_requests.removeFirst();
     m_requests.append(request);
 }
 

@@ -28,7 +28,10 @@ public:
     quint16 serverPort() const;
     const SimulatorSettings &settings() const { return m_settings; }
 
-    // Thread-safe: every request received so far, exactly as its bytes came.
+    static constexpr qsizetype kRequestHistory = 10000;
+
+    // Thread-safe: the requests received so far (the last kRequestHistory),
+    // exactly as their bytes came.
     QList<QByteArray> receivedRequests() const;
     // Thread-safe: the configuration image served now (transfer form).
     QByteArray configurationImage() const;
