@@ -4,7 +4,6 @@
 
 #include <QAtomicInteger>
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -109,12 +108,15 @@ bool isTransientCode(const QString &nativeCode) {
 }
 
 void Archive::setLastError(const QSqlError &error) {
-    setLastError(sqlError(error), error.nativeErrorCode());
-    m_lastError = sqlError(error);
+    noteFailure(sqlError(error), error.nativeErrorCode());
 }
 
 void Archive::setLastError(const QString &text, const QString &nativeCode) {
-    m_lastError = QStringLiteral("%1 (%2)").arg(text, nativeCode);
+    noteFailure(QStringLiteral("%1 (%2)").arg(text, nativeCode), nativeCode);
+}
+
+void Archive::noteFailure(const QString &message, const QString &nativeCode) {
+    m_lastError = message;
     m_lastTransient = isTransientCode(nativeCode);
     // A server-side lock wait ran to its limit: it used up the run's wait.
     if (nativeCode == QLatin1String(kPostgresLockTimeout) && m_writeStartedMs > 0)

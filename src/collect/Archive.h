@@ -92,6 +92,8 @@ private:
     std::optional<int> layoutVersion(QString &error);
     QString upgrade(int from);
     void closeConnection();
+    // `message` already names the code; the code decides what the failure means.
+    void noteFailure(const QString &message, const QString &nativeCode);
 
     ArchiveLocation m_location;
     LockWaitBudget &m_budget;

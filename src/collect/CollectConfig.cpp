@@ -203,6 +203,9 @@ private:
     bool readLine(const QString &line, int number);
     bool readGlobals(CollectConfig &config);
     std::optional<TesterEntry> readTester(const Section &section, int deadlineMs);
+    // The section's deadline= in milliseconds, `otherwise` without one;
+    // nothing (and the error set) when it is no number of seconds.
+    std::optional<int> readDeadline(const Section &section, int otherwise);
 
     QString m_path;
     QDir m_folder;
@@ -295,6 +298,18 @@ bool ConfigParser::readGlobals(CollectConfig &config) {
     return true;
 }
 
+std::optional<int> ConfigParser::readDeadline(const Section &section, int otherwise) {
+    const auto deadline = section.keys.constFind(QStringLiteral("deadline"));
+    if (deadline == section.keys.cend())
+        return otherwise;
+    const std::optional<double> value = seconds(deadline->value, kMaxDeadlineSeconds);
+    if (!value || *value <= 0) {
+        fail(deadline->line, QStringLiteral("deadline must be seconds from 1 to 86400"));
+        return std::nullopt;
+    }
+    return static_cast<int>(*value * 1000);
+}
+
 std::optional<TesterEntry> ConfigParser::readTester(const Section &section, int deadlineMs) {
     TesterEntry entry;
     entry.name = section.name;
@@ -321,15 +336,10 @@ std::optional<TesterEntry> ConfigParser::readTester(const Section &section, int 
         else
             entry.port = static_cast<quint16>(value);
     }
-    if (const auto deadline = section.keys.constFind(QStringLiteral("deadline"));
-        deadline != section.keys.cend()) {
-        const std::optional<double> value = seconds(deadline->value, kMaxDeadlineSeconds);
-        if (!value || *value <= 0) {
-            fail(deadline->line, QStringLiteral("deadline must be seconds from 1 to 86400"));
-            return std::nullopt;
-        }
-        entry.deadlineMs = static_cast<int>(*value * 1000);
-    }
+    if (const std::optional<int> deadline = readDeadline(section, deadlineMs))
+        entry.deadlineMs = *deadline;
+    else
+        return std::nullopt;
 
     const QString passwordFile = section.keys.value(QStringLiteral("password-file")).value;
     if (passwordFile.isEmpty() && entry.problem.isEmpty())
@@ -363,15 +373,10 @@ std::optional<CollectConfig> ConfigParser::parse(const QByteArray &bytes, QStrin
     if (ok && m_testers.isEmpty())
         ok = fail(0, QStringLiteral("names no tester: add a [name] group with address= and "
                                     "password-file="));
-    int deadlineMs = kDefaultDeadlineMs;
-    if (const auto deadline = m_globals.keys.constFind(QStringLiteral("deadline"));
-        ok && deadline != m_globals.keys.cend()) {
-        const std::optional<double> value = seconds(deadline->value, kMaxDeadlineSeconds);
-        if (!value || *value <= 0)
-            ok = fail(deadline->line, QStringLiteral("deadline must be seconds from 1 to 86400"));
-        else
-            deadlineMs = static_cast<int>(*value * 1000);
-    }
+    const std::optional<int> globalDeadline =
+        ok ? readDeadline(m_globals, kDefaultDeadlineMs) : std::nullopt;
+    ok = ok && globalDeadline;
+    const int deadlineMs = globalDeadline.value_or(kDefaultDeadlineMs);
     QHash<QString, const TesterEntry *> byKey;
     for (qsizetype i = 0; ok && i < m_testers.size(); ++i) {
         std::optional<TesterEntry> entry = readTester(m_testers[i], deadlineMs);
