@@ -17,7 +17,8 @@ ALLOWED = {
     "link": {"common"},
     "report": {"common", "records", "config"},
     "samples": {"common", "records", "config"},
-    "collect": {"common", "records", "config", "export", "link"},
+    "analysis": {"common"},
+    "collect": {"common", "records", "config", "export", "link", "analysis"},
     "app/shared": {"common", "records", "config", "export", "link", "report"},
     "app/dialogs": {"app/shared", "common"},
     "app/printing": {"app/dialogs", "app/shared", "common", "records", "config", "report"},
@@ -39,7 +40,7 @@ QT_MODULES = {
     "collect": {"QtCore", "QtNetwork", "QtSql"},
 }
 LIBRARY_QT = {"QtCore"}
-LIBRARIES = {"common", "records", "config", "export", "link", "report", "samples", "collect"}
+LIBRARIES = {"common", "records", "config", "export", "link", "report", "samples", "collect", "analysis"}
 
 PROJECT_INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z]+)/(?:([a-z]+)/)?[^"]+"')
 SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s+<(Q[A-Za-z0-9_]*)(?:/([A-Za-z0-9_]+))?>')

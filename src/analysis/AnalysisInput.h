@@ -1,0 +1,96 @@
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// What the analysis reads: typed accesses, the limits in force, and what the
+// collector knows of each tester. Plain values, so that the archive, the
+// manager's table and the tests can all fill them.
+namespace nxa::analysis {
+
+// A resistance the tester did not measure (wrist strap in HandFree mode, the
+// single feet when both were measured as one value).
+inline constexpr std::int32_t kNotMeasured = -1;
+inline constexpr int kUsersPerTester = 1000;
+inline constexpr int kProfilesPerTester = 11; // profiles 1-10 and the visitors profile
+inline constexpr int kVisitorsProfileIndex = 10;
+
+// One access as the tester recorded it, in its own local time.
+struct Access {
+    std::int32_t tester = 0; // index into Plant::testers
+    std::int32_t day = 0;    // Julian day number of the local date (QDate::toJulianDay)
+    std::int32_t second = 0; // seconds since local midnight, 0-86399
+    std::int16_t user = 0;   // user number 0-999
+    bool visitor = false;
+    bool pass = false;
+    bool relay = false;
+    bool byKeyboard = false;
+    // kOhm, or kNotMeasured.
+    std::int32_t wsKohm = kNotMeasured;
+    std::int32_t lKohm = kNotMeasured;
+    std::int32_t rKohm = kNotMeasured;
+    std::int32_t lrKohm = kNotMeasured; // both feet as one value (HandFree)
+};
+
+// A limit the configuration leaves empty checks nothing.
+struct Range {
+    std::optional<std::int64_t> minKohm;
+    std::optional<std::int64_t> maxKohm;
+    friend bool operator==(const Range &, const Range &) = default;
+};
+
+// What a profile checks: the check choice of the configuration.
+enum class Check { WristStrapAndShoes, WristStrap, Shoes };
+enum class Mode { Normal, HandFree };
+
+struct ProfileLimits {
+    Range footwear;   // per shoe in Normal mode, both feet as one in HandFree mode
+    Range wristStrap; // Normal mode only
+    Check check = Check::WristStrapAndShoes;
+    friend bool operator==(const ProfileLimits &, const ProfileLimits &) = default;
+};
+
+struct UserEntry {
+    bool active = false;
+    QString name;
+    int profile = 0; // 0-9
+    friend bool operator==(const UserEntry &, const UserEntry &) = default;
+};
+
+// One configuration of a tester, in force from `fromDay` until the next one.
+struct LimitsSnapshot {
+    std::int64_t takenMs = 0; // when it was downloaded, ms since 1970 UTC
+    std::int32_t fromDay = 0; // Julian day it is taken to be in force from
+    Mode mode = Mode::Normal;
+    std::array<ProfileLimits, kProfilesPerTester> profiles;
+    std::vector<UserEntry> users; // kUsersPerTester entries
+};
+
+struct CollectionAttempt {
+    std::int64_t startedMs = 0;
+    bool succeeded = false;
+    int imageRecords = -1; // the image header's count; -1 when no image came
+};
+
+struct TesterInput {
+    QString name;
+    // Oldest first; empty when no configuration was ever collected. A day
+    // before the first snapshot is taken to be under the first one.
+    std::vector<LimitsSnapshot> limits;
+    // Oldest first.
+    std::vector<CollectionAttempt> attempts;
+};
+
+struct Plant {
+    std::vector<TesterInput> testers;
+    // A person is a user number of one tester. Sorted by tester, user, day,
+    // second.
+    std::vector<Access> accesses;
+    std::int64_t nowMs = 0; // the time the analysis is made for, ms since 1970 UTC
+};
+
+} // namespace nxa::analysis
