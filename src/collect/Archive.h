@@ -16,7 +16,7 @@ namespace nxa::collect {
 
 // The newest archive layout this program writes; an archive that carries a
 // higher number was made by a newer nxa-collect and is refused.
-inline constexpr int kSchemaVersion = 2;
+inline constexpr int kSchemaVersion = 3;
 
 // A database failure as one line for messages: the server's or SQLite's own
 // text and its code.

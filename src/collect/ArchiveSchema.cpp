@@ -52,6 +52,33 @@ QStringList tableStatements(const Archive &a) {
     };
 }
 
+// Layout 3: the configurations the testers held, so the limits in force on
+// any day are known. Added to a layout-2 archive as they stand.
+QStringList configurationStatements(const Archive &a) {
+    return {
+        QStringLiteral("CREATE TABLE configurations (id %1, tester BIGINT NOT NULL REFERENCES "
+                       "testers (id), taken BIGINT NOT NULL, digest %2 NOT NULL, image %2 NOT "
+                       "NULL, peripheral_number INTEGER NOT NULL, description TEXT NOT NULL, mode "
+                       "TEXT NOT NULL)")
+            .arg(a.idType(), a.bytesType()),
+        QStringLiteral("CREATE INDEX configurations_by_tester ON configurations (tester, id)"),
+        QStringLiteral("CREATE TABLE profile_limits (configuration BIGINT NOT NULL REFERENCES "
+                       "configurations (id), profile INTEGER NOT NULL, footwear_min BIGINT, "
+                       "footwear_max BIGINT, wrist_strap_min BIGINT, wrist_strap_max BIGINT, "
+                       "check_choice TEXT, relay_choice TEXT, PRIMARY KEY (configuration, "
+                       "profile))"),
+        QStringLiteral("CREATE TABLE configuration_users (configuration BIGINT NOT NULL "
+                       "REFERENCES configurations (id), user_number INTEGER NOT NULL, active %1 "
+                       "NOT NULL, name TEXT NOT NULL, profile INTEGER, PRIMARY KEY "
+                       "(configuration, user_number))")
+            .arg(a.boolType()),
+        QStringLiteral("ALTER TABLE attempts ADD COLUMN config_result INTEGER"),
+        QStringLiteral("ALTER TABLE attempts ADD COLUMN config_detail TEXT"),
+        QStringLiteral("ALTER TABLE attempts ADD COLUMN configuration BIGINT REFERENCES "
+                       "configurations (id)"),
+    };
+}
+
 bool run(Archive &archive, const QStringList &statements, QString &error) {
     for (const QString &statement : statements) {
         if (!archive.exec(statement)) {
@@ -250,6 +277,7 @@ QString createArchiveTables(Archive &archive) {
         QStringLiteral("CREATE TABLE archive_info (name TEXT PRIMARY KEY, value TEXT NOT NULL)"),
     };
     statements += tableStatements(archive);
+    statements += configurationStatements(archive);
     statements.append(
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
             .arg(kSchemaVersion));
@@ -262,8 +290,10 @@ QString upgradeArchive(Archive &archive, int fromVersion) {
     QString error;
     if (fromVersion == 1)
         error = upgradeFrom1(archive);
-    else
+    else if (fromVersion != 2)
         error = QStringLiteral("no way up from layout %1").arg(fromVersion);
+    if (error.isEmpty())
+        run(archive, configurationStatements(archive), error);
     if (error.isEmpty())
         run(archive,
             {QStringLiteral("UPDATE archive_info SET value = '%1' WHERE name = 'schema-version'")

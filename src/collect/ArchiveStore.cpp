@@ -114,8 +114,9 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
                                     QString &error) {
     QSqlQuery query(archive.database());
     query.prepare(QStringLiteral("INSERT INTO attempts (tester, started, ended, result, "
-                                 "received, added, image_digest, image_records, detail) VALUES "
-                                 "(?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id"));
+                                 "received, added, image_digest, image_records, detail, "
+                                 "config_result, config_detail) VALUES (?, ?, ?, ?, ?, ?, ?, ?, "
+                                 "?, ?, ?) RETURNING id"));
     query.addBindValue(tester);
     query.addBindValue(attempt.startedMs);
     query.addBindValue(attempt.endedMs);
@@ -126,11 +127,22 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
                                                 : QVariant(attempt.digest));
     query.addBindValue(attempt.imageRecords);
     query.addBindValue(textOrNull(attempt.detail));
+    query.addBindValue(attempt.configuration ? QVariant(attempt.configuration->result)
+                                             : QVariant(QMetaType::fromType<int>()));
+    query.addBindValue(
+        textOrNull(attempt.configuration ? attempt.configuration->detail : QString()));
     if (!query.exec() || !query.next()) {
         error = failure(archive, query);
         return std::nullopt;
     }
-    return query.value(0).toLongLong();
+    const qint64 id = query.value(0).toLongLong();
+    query.finish();
+    if (attempt.configuration) {
+        error = storeConfiguration(archive, tester, id, *attempt.configuration);
+        if (!error.isEmpty())
+            return std::nullopt;
+    }
+    return id;
 }
 
 // An empty cell is an empty text, never NULL.

@@ -2,6 +2,7 @@
 
 #include "collect/Archive.h"
 #include "collect/CollectConfig.h"
+#include "collect/ConfigurationSnapshot.h"
 #include "collect/ImageRecords.h"
 
 #include <optional>
@@ -20,6 +21,9 @@ struct Attempt {
     // SHA-256 of the image of a successful download; empty otherwise.
     QByteArray digest;
     QString detail; // why it failed, when the code alone does not say
+    // The configuration fetched after a successful download; nothing when
+    // it was not asked for or the download failed.
+    std::optional<FetchedConfiguration> configuration;
 };
 
 // A full image that shares no record with what the archive held of its

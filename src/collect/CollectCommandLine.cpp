@@ -187,7 +187,7 @@ int status(const CollectConfig &config, const QStringList &args, QTextStream &ou
         return kExitFailed;
     }
     for (const TesterStatus &tester : read.testers)
-        for (const QString &line : statusLines(tester))
+        for (const QString &line : statusLines(tester, QDateTime::currentDateTime()))
             out << line << Qt::endl;
     return kExitOk;
 }

@@ -261,9 +261,9 @@ bool ConfigParser::readLine(const QString &line, int number) {
         value = value.mid(1, value.size() - 2);
     static const QStringList globalKeys = {QStringLiteral("archive"), QStringLiteral("lock-wait"),
                                            QStringLiteral("deadline")};
-    static const QStringList testerKeys = {QStringLiteral("address"), QStringLiteral("port"),
-                                           QStringLiteral("password-file"), QStringLiteral("id"),
-                                           QStringLiteral("deadline")};
+    static const QStringList testerKeys = {
+        QStringLiteral("address"), QStringLiteral("port"),     QStringLiteral("password-file"),
+        QStringLiteral("id"),      QStringLiteral("deadline"), QStringLiteral("configuration")};
     const bool global = m_current == &m_globals;
     const QStringList &known = global ? globalKeys : testerKeys;
     if (!known.contains(key))
@@ -340,6 +340,16 @@ std::optional<TesterEntry> ConfigParser::readTester(const Section &section, int 
         entry.deadlineMs = *deadline;
     else
         return std::nullopt;
+
+    if (const auto configuration = section.keys.constFind(QStringLiteral("configuration"));
+        configuration != section.keys.cend()) {
+        if (configuration->value != QLatin1String("yes") &&
+            configuration->value != QLatin1String("no")) {
+            fail(configuration->line, QStringLiteral("configuration must be yes or no"));
+            return std::nullopt;
+        }
+        entry.collectConfiguration = configuration->value == QLatin1String("yes");
+    }
 
     const QString passwordFile = section.keys.value(QStringLiteral("password-file")).value;
     if (passwordFile.isEmpty() && entry.problem.isEmpty())

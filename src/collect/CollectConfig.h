@@ -40,7 +40,10 @@ struct TesterEntry {
     QString key;
     QString explicitId; // the id= value, empty when none
     int deadlineMs = 0; // a download that takes longer fails as a communication failure
-    int line = 0;       // of its [name] in the configuration
+    // Whether a successful download also brings the tester's configuration,
+    // whose limits the analysis needs.
+    bool collectConfiguration = true;
+    int line = 0; // of its [name] in the configuration
 };
 
 inline constexpr int kDefaultDeadlineMs = 5 * 60 * 1000;

@@ -26,11 +26,60 @@ namespace {
 constexpr int kStoreTries = 3;
 constexpr int kMsPerSecond = 1000;
 
-struct Fetched {
+struct Transferred {
     ResultCode code = ResultCode::Ok;
     QString detail;
     QByteArray image; // transfer form, on success
 };
+
+struct Fetched : Transferred {
+    // The tester's configuration, fetched after a successful datalogger
+    // download; nothing when it was not asked for.
+    std::optional<Transferred> configuration;
+};
+
+// One login and one command on a connection of its own, within the tester's
+// deadline.
+Transferred transfer(const TesterEntry &tester, const QString &password,
+                     const link::LinkTimings &timings, bool configuration) {
+    Transferred done;
+    link::TesterConnection connection(timings);
+    // As on the manager's command line: a stop request ends the run as aborted.
+    connection.setAbortIsFinal(true);
+    // A tester that keeps sending a trickle never reaches the idle time-out;
+    // the deadline ends it all the same.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    bool pastDeadline = false;
+    link::LinkHooks hooks;
+    // The waits let this worker thread's own events complete the connection.
+    hooks.pumpEvents = [&] {
+        QCoreApplication::processEvents();
+        pastDeadline = pastDeadline || elapsed.elapsed() > tester.deadlineMs;
+        return pastDeadline || stopRequested();
+    };
+    connection.setHooks(hooks);
+    auto failed = [&](link::Outcome outcome) {
+        done.code = link::resultCode(outcome);
+        if (outcome == link::Outcome::Aborted && pastDeadline && !stopRequested()) {
+            done.code = ResultCode::CommunicationFailure;
+            done.detail = QStringLiteral("no whole download within the deadline of %1 s")
+                              .arg(tester.deadlineMs / double(kMsPerSecond));
+        }
+        return done;
+    };
+    const link::Outcome login = connection.connectAndLogin(tester.address, tester.port, password);
+    if (login != link::Outcome::Success)
+        return failed(login);
+    const link::TesterConnection::Transfer received =
+        configuration ? connection.downloadConfiguration(password)
+                      : connection.downloadDatalogger(password);
+    connection.close();
+    if (received.outcome != link::Outcome::Success)
+        return failed(received.outcome);
+    done.image = received.image;
+    return done;
+}
 
 Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
     Fetched fetched;
@@ -49,42 +98,9 @@ Fetched fetch(const TesterEntry &tester, const link::LinkTimings &timings) {
         fetched.detail = password.error;
         return fetched;
     }
-
-    link::TesterConnection connection(timings);
-    // As on the manager's command line: a stop request ends the run as aborted.
-    connection.setAbortIsFinal(true);
-    // A tester that keeps sending a trickle never reaches the idle time-out;
-    // the deadline ends it all the same.
-    QElapsedTimer elapsed;
-    elapsed.start();
-    bool pastDeadline = false;
-    link::LinkHooks hooks;
-    // The waits let this worker thread's own events complete the connection.
-    hooks.pumpEvents = [&] {
-        QCoreApplication::processEvents();
-        pastDeadline = pastDeadline || elapsed.elapsed() > tester.deadlineMs;
-        return pastDeadline || stopRequested();
-    };
-    connection.setHooks(hooks);
-    auto failed = [&](link::Outcome outcome) {
-        fetched.code = link::resultCode(outcome);
-        if (outcome == link::Outcome::Aborted && pastDeadline && !stopRequested()) {
-            fetched.code = ResultCode::CommunicationFailure;
-            fetched.detail = QStringLiteral("no whole download within the deadline of %1 s")
-                                 .arg(tester.deadlineMs / double(kMsPerSecond));
-        }
-        return fetched;
-    };
-    const link::Outcome login =
-        connection.connectAndLogin(tester.address, tester.port, password.password);
-    if (login != link::Outcome::Success)
-        return failed(login);
-    const link::TesterConnection::Transfer transfer =
-        connection.downloadDatalogger(password.password);
-    connection.close();
-    if (transfer.outcome != link::Outcome::Success)
-        return failed(transfer.outcome);
-    fetched.image = transfer.image;
+    static_cast<Transferred &>(fetched) = transfer(tester, password.password, timings, false);
+    if (fetched.code == ResultCode::Ok && tester.collectConfiguration && !stopRequested())
+        fetched.configuration = transfer(tester, password.password, timings, true);
     return fetched;
 }
 
@@ -174,6 +190,17 @@ private:
                 attempt.imageRecords = decoded.headerCount;
                 withRecords = decoded.accepted;
             }
+        }
+        if (fetched.configuration) {
+            if (fetched.configuration->code == ResultCode::Ok) {
+                attempt.configuration = decodeFetchedConfiguration(fetched.configuration->image);
+                attempt.configuration->takenMs = QDateTime::currentMSecsSinceEpoch();
+            } else {
+                attempt.configuration = FetchedConfiguration{
+                    number(fetched.configuration->code), fetched.configuration->detail, {}, 0, {}};
+            }
+            result.configurationCode = attempt.configuration->result;
+            result.configurationDetail = attempt.configuration->detail;
         }
         attempt.result = number(result.code);
         attempt.received = result.received;
@@ -281,6 +308,15 @@ QString resultLine(const TesterResult &result) {
                                                       : result.gap->before);
     if (!result.detail.isEmpty())
         line += QStringLiteral("  ") + result.detail;
+    // The records are archived all the same; only the limits of this run
+    // are missing.
+    if (result.configurationCode && *result.configurationCode != number(ResultCode::Ok))
+        line += QStringLiteral("  configuration not collected: %1 %2%3")
+                    .arg(*result.configurationCode)
+                    .arg(resultText(*result.configurationCode),
+                         result.configurationDetail.isEmpty()
+                             ? QString()
+                             : QStringLiteral(" (%1)").arg(result.configurationDetail));
     return line;
 }
 

@@ -21,6 +21,10 @@ struct TesterResult {
     int received = 0; // records the tester's image held
     QString detail;   // why, when the code alone does not say
     std::optional<Gap> gap;
+    // The configuration download that follows a successful one: its result
+    // code, nothing when it was not tried.
+    std::optional<int> configurationCode;
+    QString configurationDetail;
 };
 
 struct DownloadRequest {

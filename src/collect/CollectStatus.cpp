@@ -118,6 +118,25 @@ StatusRead readStatus(const CollectConfig &config, const QDate &today) {
              status(id).lastGapAfter = q.value(1).toString();
              status(id).lastGapBefore = q.value(2).toString();
          }},
+        {QStringLiteral("SELECT a.tester, a.started, c.taken FROM attempts a JOIN configurations "
+                        "c ON c.id = a.configuration WHERE a.id IN (SELECT MAX(id) FROM attempts "
+                        "WHERE config_result = 0 GROUP BY tester)"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             status(id).lastConfiguration = QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
+             status(id).configurationSince =
+                 QDateTime::fromMSecsSinceEpoch(q.value(2).toLongLong());
+         }},
+        {QStringLiteral("SELECT tester, started, config_result, config_detail FROM attempts "
+                        "WHERE id IN (SELECT MAX(id) FROM attempts WHERE config_result IS NOT "
+                        "NULL GROUP BY tester) AND config_result <> 0"),
+         {},
+         [&](qint64 id, const QSqlQuery &q) {
+             status(id).configurationFailed =
+                 QDateTime::fromMSecsSinceEpoch(q.value(1).toLongLong());
+             status(id).configurationFailedResult = q.value(2).toInt();
+             status(id).configurationFailedDetail = q.value(3).toString();
+         }},
     };
     QString error;
     for (const auto &[sql, values, take] : queries) {
@@ -135,7 +154,22 @@ StatusRead readStatus(const CollectConfig &config, const QDate &today) {
     return read;
 }
 
-QStringList statusLines(const TesterStatus &s) {
+namespace {
+
+QString age(const QDateTime &then, const QDateTime &now) {
+    constexpr qint64 kSecondsPerHour = 3600;
+    constexpr qint64 kHoursPerDay = 24;
+    const qint64 hours = std::max<qint64>(0, then.secsTo(now)) / kSecondsPerHour;
+    if (hours < 1)
+        return QStringLiteral("less than an hour ago");
+    if (hours < 2 * kHoursPerDay)
+        return QStringLiteral("%1 h ago").arg(hours);
+    return QStringLiteral("%1 days ago").arg(hours / kHoursPerDay);
+}
+
+} // namespace
+
+QStringList statusLines(const TesterStatus &s, const QDateTime &now) {
     QStringList lines;
     lines.append(QStringLiteral("%1  %2").arg(s.name, s.address));
     if (s.lastAttempt)
@@ -149,6 +183,20 @@ QStringList statusLines(const TesterStatus &s) {
         lines.append(QStringLiteral("  last attempt  never"));
     lines.append(s.lastSuccess ? QStringLiteral("  last success  %1").arg(stamp(*s.lastSuccess))
                                : QStringLiteral("  last success  never"));
+    if (s.lastConfiguration)
+        lines.append(QStringLiteral("  last configuration  %1  (%2; unchanged since %3)")
+                         .arg(stamp(*s.lastConfiguration), age(*s.lastConfiguration, now),
+                              stamp(*s.configurationSince)));
+    else
+        lines.append(QStringLiteral("  last configuration  never"));
+    if (s.configurationFailed)
+        lines.append(QStringLiteral("  configuration download failed  %1  %2  %3%4")
+                         .arg(stamp(*s.configurationFailed))
+                         .arg(s.configurationFailedResult)
+                         .arg(resultText(s.configurationFailedResult),
+                              s.configurationFailedDetail.isEmpty()
+                                  ? QString()
+                                  : QStringLiteral("  ") + s.configurationFailedDetail));
     lines.append(QStringLiteral("  records  %1").arg(s.records));
     if (s.invalidTimes > 0)
         lines.append(

@@ -30,6 +30,14 @@ struct TesterStatus {
     qint64 recentFailedAccesses = 0; // Pass "N" dated within the last 30 days
     int gaps = 0;                    // downloads that found records lost before them
     QString lastGapAfter, lastGapBefore;
+    // The newest configuration that came whole, and since when the tester
+    // has held it unchanged.
+    std::optional<QDateTime> lastConfiguration;
+    std::optional<QDateTime> configurationSince;
+    // The newest configuration download tried, when it failed.
+    std::optional<QDateTime> configurationFailed;
+    int configurationFailedResult = 0;
+    QString configurationFailedDetail;
 };
 
 struct StatusRead {
@@ -40,7 +48,8 @@ struct StatusRead {
 // What the archive knows about every tester; `today` anchors the 30 days.
 StatusRead readStatus(const CollectConfig &config, const QDate &today);
 
-// The lines `status` prints for one tester, warnings included.
-QStringList statusLines(const TesterStatus &status);
+// The lines `status` prints for one tester, warnings included; `now` gives
+// the configuration's age.
+QStringList statusLines(const TesterStatus &status, const QDateTime &now);
 
 } // namespace nxa::collect
