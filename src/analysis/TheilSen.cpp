@@ -56,10 +56,20 @@ TrendLine theilSen(std::span<const double> x, std::span<const double> y, double 
     const double c = z * std::sqrt(kendallVariance(y.first(n), work));
     const double lowerRank = std::floor((static_cast<double>(slopes) - c) / 2);
     const double upperRank = std::ceil((static_cast<double>(slopes) + c) / 2 + 1);
-    if (lowerRank >= 1)
-        line.slopeLow = kthSmallest(pairSlopes, static_cast<std::size_t>(lowerRank));
-    if (upperRank <= static_cast<double>(slopes))
-        line.slopeHigh = kthSmallest(pairSlopes, static_cast<std::size_t>(upperRank));
+    // The median's selection left every slope of lower rank before the middle
+    // and every one of higher rank after it, so each bound searches one half.
+    const auto middle = static_cast<std::ptrdiff_t>(slopes / 2);
+    if (lowerRank >= 1) {
+        const auto nth = pairSlopes.begin() + static_cast<std::ptrdiff_t>(lowerRank) - 1;
+        std::nth_element(pairSlopes.begin(), nth, pairSlopes.begin() + middle);
+        line.slopeLow = *nth;
+    }
+    if (upperRank <= static_cast<double>(slopes)) {
+        const auto nth = pairSlopes.begin() + static_cast<std::ptrdiff_t>(upperRank) - 1;
+        if (nth > pairSlopes.begin() + middle)
+            std::nth_element(pairSlopes.begin() + middle + 1, nth, pairSlopes.end());
+        line.slopeHigh = *nth;
+    }
 
     work.resize(n);
     for (std::size_t i = 0; i < n; ++i)
