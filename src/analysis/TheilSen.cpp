@@ -1,0 +1,81 @@
+#include "analysis/TheilSen.h"
+
+#include "analysis/Median.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace nxa::analysis {
+
+namespace {
+
+// Var S of Mann-Kendall with tied groups of y: (n(n-1)(2n+5) - sum t(t-1)(2t+5)) / 18.
+double kendallVariance(std::span<const double> y, std::vector<double> &scratch) {
+    scratch.assign(y.begin(), y.end());
+    std::sort(scratch.begin(), scratch.end());
+    const double n = static_cast<double>(y.size());
+    double variance = n * (n - 1) * (2 * n + 5);
+    for (std::size_t i = 0; i < scratch.size();) {
+        std::size_t j = i + 1;
+        while (j < scratch.size() && scratch[j] == scratch[i])
+            ++j;
+        const double t = static_cast<double>(j - i);
+        variance -= t * (t - 1) * (2 * t + 5);
+        i = j;
+    }
+    return variance / 18;
+}
+
+} // namespace
+
+TrendLine theilSen(std::span<const double> x, std::span<const double> y, double z,
+                   TrendScratch &scratch) {
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    TrendLine line;
+    line.points = static_cast<int>(std::min(x.size(), y.size()));
+    const std::size_t n = static_cast<std::size_t>(line.points);
+    line.slopeLow = -infinity;
+    line.slopeHigh = infinity;
+
+    std::vector<double> &pairSlopes = scratch.slopes;
+    pairSlopes.clear();
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j)
+            if (x[j] != x[i])
+                pairSlopes.push_back((y[j] - y[i]) / (x[j] - x[i]));
+    if (pairSlopes.empty()) {
+        line.slope = 0;
+        line.intercept = n > 0 ? y[0] : 0;
+        return line;
+    }
+    const std::size_t slopes = pairSlopes.size();
+    line.slope = median(pairSlopes);
+
+    std::vector<double> &work = scratch.values;
+    const double c = z * std::sqrt(kendallVariance(y.first(n), work));
+    const double lowerRank = std::floor((static_cast<double>(slopes) - c) / 2);
+    const double upperRank = std::ceil((static_cast<double>(slopes) + c) / 2 + 1);
+    // The median's selection left every slope of lower rank before the middle
+    // and every one of higher rank after it, so each bound searches one half.
+    const auto middle = static_cast<std::ptrdiff_t>(slopes / 2);
+    if (lowerRank >= 1) {
+        const auto nth = pairSlopes.begin() + static_cast<std::ptrdiff_t>(lowerRank) - 1;
+        std::nth_element(pairSlopes.begin(), nth, pairSlopes.begin() + middle);
+        line.slopeLow = *nth;
+    }
+    if (upperRank <= static_cast<double>(slopes)) {
+        const auto nth = pairSlopes.begin() + static_cast<std::ptrdiff_t>(upperRank) - 1;
+        if (nth > pairSlopes.begin() + middle)
+            std::nth_element(pairSlopes.begin() + middle + 1, nth, pairSlopes.end());
+        line.slopeHigh = *nth;
+    }
+
+    work.resize(n);
+    for (std::size_t i = 0; i < n; ++i)
+        work[i] = y[i] - line.slope * x[i];
+    line.intercept = median(work);
+    return line;
+}
+
+} // namespace nxa::analysis
