@@ -83,9 +83,11 @@ echo
 echo "== Files in demo/"
 ls -l "$demo"
 
-# nxa-collect: three simulated testers on their own loopback addresses and one
-# port, one collection into demo/collect/nxa-archive.sqlite, its status, and an
-# export of the archive as a workbook.
+# nxa-collect: the three testers of the sample plant, simulated on their own
+# loopback addresses and one port; one collection into
+# demo/collect/nxa-archive.sqlite, its status, the morning check of yesterday
+# (exit code 4: the plant holds things to act on) and an export of the archive
+# as a workbook.
 cmake --build "$build" -j "$(nproc)" --target nxa-collect >/dev/null
 collector="$root/$build/src/collect/nxa-collect"
 collect_dir="$demo/collect"
@@ -99,11 +101,12 @@ stop_collect_simulators() {
 }
 trap 'stop_collect_simulators; stop_simulator' EXIT
 collect_port=0
+plant=(north south east)
 for t in 2 3 4; do
   out=$(mktemp)
   collect_logs+=("$out")
-  "$simulator" --listen "127.0.0.$t" --port "$collect_port" --records $((t * 1500)) --names \
-    --flags --peripheral "$t" --seed "$t" >"$out" 2>&1 &
+  "$simulator" --listen "127.0.0.$t" --port "$collect_port" --plant "${plant[$((t - 2))]}" \
+    >"$out" 2>&1 &
   collect_pids+=($!)
   for _ in $(seq 1 100); do
     found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
@@ -121,18 +124,20 @@ done
 {
   echo "archive=nxa-archive.sqlite"
   for t in 2 3 4; do
-    printf '[entrance-%s]\naddress=127.0.0.%s\nport=%s\npassword-file=tester.pw\n' \
-      "$t" "$t" "$collect_port"
+    printf '[%s]\naddress=127.0.0.%s\nport=%s\npassword-file=tester.pw\n' \
+      "${plant[$((t - 2))]}" "$t" "$collect_port"
   done
 } >"$collect_dir/nxa-collect.ini"
-for command in "download" "status" "export /XLSX archive.xlsx"; do
+for command in "download" "status" "check" "export /XLSX archive.xlsx"; do
   echo
   echo "== nxa-collect $command   (in demo/collect)"
   code=0
   # shellcheck disable=SC2086
   (cd "$collect_dir" && "$collector" $command) || code=$?
   echo "(exit code $code)"
-  [ "$code" -eq 0 ] || status=1
+  expected=0
+  [ "$command" = "check" ] && expected=4
+  [ "$code" -eq "$expected" ] || status=1
 done
 
 # With a display, open the manager on the same simulator: the downloads above

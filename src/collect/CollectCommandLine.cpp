@@ -1,5 +1,6 @@
 #include "collect/CollectCommandLine.h"
 
+#include "collect/CollectCheck.h"
 #include "collect/CollectConfig.h"
 #include "collect/CollectDownload.h"
 #include "collect/CollectExport.h"
@@ -192,6 +193,41 @@ int status(const CollectConfig &config, const QStringList &args, QTextStream &ou
     return kExitOk;
 }
 
+int check(const CollectConfig &config, const QStringList &args, QTextStream &out,
+          QTextStream &err) {
+    CheckRequest request;
+    request.day = QDate::currentDate().addDays(-1);
+    QString error;
+    for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i) {
+        QString value;
+        if (args[i] == QLatin1String("--day")) {
+            if (takeValue(args, i, value, error))
+                if (const std::optional<QDate> day = parseDate(value, error))
+                    request.day = *day;
+        } else if (args[i] == QLatin1String("--tester")) {
+            if (takeValue(args, i, value, error))
+                request.testers.append(value);
+        } else {
+            error = QStringLiteral("unexpected \"%1\"").arg(args[i]);
+        }
+    }
+    if (!error.isEmpty()) {
+        err << "nxa-collect: " << error << Qt::endl;
+        return kExitUsage;
+    }
+    const CheckOutcome outcome = runCheck(config, request);
+    if (!outcome.error.isEmpty()) {
+        err << "nxa-collect: " << outcome.error << Qt::endl;
+        return outcome.unknownTester ? kExitUsage : kExitFailed;
+    }
+    out << "# " << now() << "  check of " << request.day.toString(QStringLiteral("yyyy-MM-dd"))
+        << " in " << config.archive.displayName() << Qt::endl;
+    for (const QString &line : outcome.lines)
+        out << line << Qt::endl;
+    out << "# " << (outcome.attention ? "something to act on" : "nothing to act on") << Qt::endl;
+    return outcome.attention ? kExitAttention : kExitOk;
+}
+
 } // namespace
 
 QString usageText() {
@@ -207,12 +243,16 @@ QString usageText() {
         "         /TXT|/XLSX FILE          write archived records, newest first\n"
         "  status                          last attempt, last success, records and\n"
         "                                  failed accesses per tester\n"
+        "  check [--day YYYY-MM-DD] [--tester NAME]...\n"
+        "                                  the day's exceptions, drift toward limits,\n"
+        "                                  fail rates and silent testers (default:\n"
+        "                                  yesterday)\n"
         "\n"
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
         "Exit status: 0 success, 1 a tester, the archive or the export failed,\n"
         "2 unusable command line or configuration, 3 another download is running\n"
-        "on the same archive (nothing was done).\n");
+        "on the same archive (nothing was done), 4 check found something to act on.\n");
 }
 
 int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err) {
@@ -236,6 +276,8 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
         command = exportRecords;
     else if (parsed.command == QLatin1String("status"))
         command = status;
+    else if (parsed.command == QLatin1String("check"))
+        command = check;
     if (!command) {
         err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
         return kExitUsage;

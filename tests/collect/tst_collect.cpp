@@ -3,8 +3,10 @@
 // or a database on the PostgreSQL server that NXA_POSTGRES_URL names).
 
 #include "SimulatorThread.h"
+#include "config/ConfigurationImage.h"
 #include "records/DataloggerMerge.h"
 #include "samples/DataloggerImageBuilder.h"
+#include "samples/PlantScenario.h"
 #include "support/TestFiles.h"
 
 #include "../export/WorkbookReader.h"
@@ -854,7 +856,7 @@ private slots:
         // The tester is not there: the run still brings the archive up to date.
         QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 1);
         auto number = [&](const char *sql) { return plant.value(QLatin1String(sql)).toInt(); };
-        QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 2);
+        QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 3);
         QCOMPARE(number("SELECT COUNT(*) FROM records"), 306);
         QCOMPARE(number("SELECT COUNT(*) FROM records r JOIN testers t ON t.id = r.tester "
                         "WHERE t.name = 'hall'"),
@@ -1057,6 +1059,152 @@ private slots:
             QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
         }
         QVERIFY(QFile::remove(exported));
+    }
+
+    // The configuration comes after every successful download and is kept
+    // whenever it changed; a configuration that cannot be had never fails
+    // the records' result.
+    void keepsTheLimitsInForce_data() {
+        QTest::addColumn<QString>("second"); // what the tester holds at the second run
+        QTest::addColumn<QString>("extra");  // a line for the tester's group at the second run
+        QTest::addColumn<int>("snapshots");
+        QTest::addColumn<int>("result"); // of the second configuration download; -1: not tried
+        QTest::addColumn<QString>("lineEnd");
+        // clang-format off
+        QTest::newRow("unchanged")   << "same"    << ""                   << 1 << 0  << "0/300";
+        QTest::newRow("changed")     << "changed" << ""                   << 2 << 0  << "0/300";
+        QTest::newRow("undecodable") << "garbage" << ""                   << 1 << 2
+                                     << "0/300  configuration not collected: 2 Error: "
+                                        "Communication failure. (Wrong data format)";
+        QTest::newRow("turned off")  << "changed" << "configuration=no\n" << 1 << -1 << "0/300";
+        // clang-format on
+    }
+    void keepsTheLimitsInForce() {
+        QFETCH(QString, second);
+        QFETCH(QString, extra);
+        QFETCH(int, snapshots);
+        QFETCH(int, result);
+        QFETCH(QString, lineEnd);
+        config::StationConfig first;
+        first.users[3].name = QStringLiteral("Old Name");
+        config::StationConfig changed = first;
+        changed.profiles[0].footwearMax = QStringLiteral("50000");
+        changed.profiles[0].wristStrapMin = QString();
+        changed.users[3].name = QStringLiteral("New Name");
+        sim::SimulatorSettings settings = serving(sample(300, 5));
+        settings.configurationImage = config::encodeConfigurationTransfer(first);
+        Plant plant;
+        QVERIFY(plant.addTester(settings));
+        plant.writeConfig();
+        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        settings.configurationImage = second == QLatin1String("garbage")
+                                          ? QByteArray(config::kTransferSize, '\0')
+                                          : config::encodeConfigurationTransfer(
+                                                second == QLatin1String("same") ? first : changed);
+        QVERIFY(plant.restart(0, settings));
+        plant.writeConfig(120, {}, QStringLiteral("t"), extra);
+        const Run run = plant.collect({QStringLiteral("download")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(testerLines(run).value(0).endsWith(lineEnd), qPrintable(run.lines.join('\n')));
+        auto number = [&](const QString &sql) {
+            const QVariant v = plant.value(sql);
+            return v.isNull() ? -1 : v.toInt();
+        };
+        QCOMPARE(number(QStringLiteral("SELECT COUNT(*) FROM configurations")), snapshots);
+        QCOMPARE(number(QStringLiteral("SELECT config_result FROM attempts WHERE id = (SELECT "
+                                       "MAX(id) FROM attempts)")),
+                 result);
+        // The newest snapshot holds what the tester held when it was taken.
+        const bool newLimits = snapshots == 2;
+        QCOMPARE(
+            number(QStringLiteral("SELECT footwear_max FROM profile_limits WHERE profile = 1 AND "
+                                  "configuration = (SELECT MAX(id) FROM configurations)")),
+            newLimits ? 50000 : 70000);
+        QCOMPARE(number(QStringLiteral(
+                     "SELECT COUNT(*) FROM profile_limits WHERE profile = 1 AND wrist_strap_min "
+                     "IS NULL AND configuration = (SELECT MAX(id) FROM configurations)")),
+                 newLimits ? 1 : 0);
+        QCOMPARE(plant
+                     .value(QStringLiteral("SELECT name FROM configuration_users WHERE "
+                                           "user_number = 3 AND configuration = (SELECT MAX(id) "
+                                           "FROM configurations)"))
+                     .toString(),
+                 newLimits ? QStringLiteral("New Name") : QStringLiteral("Old Name"));
+        QCOMPARE(number(QStringLiteral("SELECT COUNT(*) FROM configuration_users")),
+                 1000 * snapshots);
+        const Run status = plant.collect({QStringLiteral("status")});
+        QVERIFY(status.lines.join('\n').contains(QStringLiteral("  last configuration  20")));
+        QCOMPARE(status.lines.join('\n').contains(QStringLiteral("configuration download failed")),
+                 result > 0);
+    }
+
+    // The sample plant holds exactly these things to find yesterday; nothing
+    // else may be flagged. The north tester's user 7 is renamed between two
+    // collections and stays one person.
+    void checkListsWhatThePlantHolds() {
+        Plant plant;
+        const QStringList names = samples::plantTesterNames();
+        const QDate today = QDate::currentDate();
+        QString ini = QStringLiteral("archive=%1\n").arg(plant.archive());
+        for (int i = 0; i < names.size(); ++i) {
+            const std::optional<samples::PlantTester> tester =
+                samples::plantTester(names[i], today, false);
+            sim::SimulatorSettings settings = serving(tester->datalogger);
+            settings.configurationImage = tester->configuration;
+            QVERIFY(plant.addTester(settings));
+            ini += QStringLiteral("[%1]\naddress=%2\nport=%3\npassword-file=%4\n")
+                       .arg(names[i], plant.address(i))
+                       .arg(plant.port())
+                       .arg(plant.passwordFile());
+        }
+        plant.writeIni(ini);
+        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        const std::optional<samples::PlantTester> renamed =
+            samples::plantTester(names[0], today, true);
+        sim::SimulatorSettings settings = serving(renamed->datalogger);
+        settings.configurationImage = renamed->configuration;
+        QVERIFY(plant.restart(0, settings));
+        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM configurations")).toInt(), 4);
+
+        const Run run = plant.collect({QStringLiteral("check")});
+        QVERIFY2(run.exitCode == 4, qPrintable(run.errors + run.lines.join('\n')));
+        // Each entry by its group and the fields that name it.
+        QMap<QString, QStringList> found;
+        QString group;
+        double adaSlope = 0;
+        for (const QString &line : run.lines) {
+            if (line.startsWith(QLatin1Char('#')))
+                continue;
+            if (!line.startsWith(QLatin1Char(' '))) {
+                group = line.left(line.lastIndexOf(QStringLiteral(" (")));
+                continue;
+            }
+            const QStringList f = line.trimmed().split(QStringLiteral("  "));
+            const bool drift = group.startsWith(QLatin1String("drifting"));
+            found[group].append(
+                f.mid(0, f.value(1).startsWith(QLatin1String("user ")) ? (drift ? 4 : 3) : 1)
+                    .join(QLatin1Char('|')));
+            if (drift && f.value(2) == QLatin1String("Ada Drift") && f.value(3) == "L")
+                adaSlope = line.section(QStringLiteral("trend "), 1)
+                               .section(QLatin1Char(' '), 0, 0)
+                               .toDouble();
+        }
+        const QMap<QString, QStringList> planted = {
+            {QStringLiteral("failed and not passed afterwards"), {"north|user 4|Di Nopass"}},
+            {QStringLiteral("relay on without a pass"), {"north|user 5|Ed Relay"}},
+            {QStringLiteral("drifting toward a limit"),
+             {"north|user 1|Ada Drift|L", "north|user 1|Ada Drift|R", "north|user 2|Ben Drift|L",
+              "north|user 2|Ben Drift|R"}},
+            {QStringLiteral("fail rate outside its control limits"), {"south"}},
+            {QStringLiteral("silent testers"), {"east"}},
+            {QStringLiteral("to review: expected but not tested"),
+             {"north|user 6|Flo Absent", "east|user 1|East 1", "east|user 2|East 2",
+              "east|user 3|East 3"}},
+        };
+        QCOMPARE(found, planted);
+        // Planted at 0.015 decades a day: +3.5 % a day.
+        QVERIFY2(std::abs(adaSlope - 3.5) <= 0.3, qPrintable(QString::number(adaSlope)));
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "SimulatorCommandLine.h"
 
+#include "samples/PlantScenario.h"
+
 #include "SimulatorImages.h"
 #include "link/LinkConstants.h"
 
@@ -17,9 +19,10 @@ const QStringList kValueOptions = {
     QStringLiteral("log"),           QStringLiteral("records"),  QStringLiteral("recognition"),
     QStringLiteral("peripheral"),    QStringLiteral("seed"),     QStringLiteral("config"),
     QStringLiteral("save-config"),   QStringLiteral("scenario"), QStringLiteral("drip-bytes"),
-    QStringLiteral("drip-interval"),
+    QStringLiteral("drip-interval"), QStringLiteral("plant"),    QStringLiteral("today"),
 };
-const QStringList kSwitches = {QStringLiteral("names"), QStringLiteral("flags")};
+const QStringList kSwitches = {QStringLiteral("names"), QStringLiteral("flags"),
+                               QStringLiteral("renamed")};
 
 struct RawOptions {
     QHash<QString, QString> values;
@@ -75,6 +78,38 @@ QString readNumber(const RawOptions &raw, const QString &name, qint64 low, qint6
             .arg(high);
     number = value;
     return {};
+}
+
+// One tester of the sample plant: both images come from the scenario.
+CommandLineResult &plantOptions(const RawOptions &raw, CommandLineResult &result) {
+    for (const QString &other :
+         {QStringLiteral("log"), QStringLiteral("records"), QStringLiteral("recognition"),
+          QStringLiteral("seed"), QStringLiteral("config"), QStringLiteral("peripheral"),
+          QStringLiteral("names"), QStringLiteral("flags")}) {
+        if (raw.values.contains(other) || raw.switches.contains(other)) {
+            result.error = QStringLiteral("--plant cannot be combined with --%1").arg(other);
+            return result;
+        }
+    }
+    QDate today = QDate::currentDate();
+    if (raw.values.contains(QStringLiteral("today"))) {
+        today = QDate::fromString(raw.values.value(QStringLiteral("today")), Qt::ISODate);
+        if (!today.isValid()) {
+            result.error = QStringLiteral("--today needs a date such as 2026-12-07");
+            return result;
+        }
+    }
+    const QString name = raw.values.value(QStringLiteral("plant"));
+    const std::optional<samples::PlantTester> tester =
+        samples::plantTester(name, today, raw.switches.contains(QStringLiteral("renamed")));
+    if (!tester) {
+        result.error = QStringLiteral("unknown plant tester \"%1\"; one of: %2")
+                           .arg(name, samples::plantTesterNames().join(QStringLiteral(", ")));
+        return result;
+    }
+    result.options.settings.dataloggerImage = tester->datalogger;
+    result.options.settings.configurationImage = tester->configuration;
+    return result;
 }
 
 } // namespace
@@ -147,6 +182,14 @@ CommandLineResult parseSimulatorCommandLine(const QStringList &arguments) {
         }
         recognition = static_cast<char>(letter.at(0).unicode());
     }
+
+    if (raw.values.contains(QStringLiteral("plant")))
+        return plantOptions(raw, result);
+    for (const QString &plantOnly : {QStringLiteral("today"), QStringLiteral("renamed")})
+        if (raw.values.contains(plantOnly) || raw.switches.contains(plantOnly)) {
+            result.error = QStringLiteral("--%1 belongs to --plant").arg(plantOnly);
+            return result;
+        }
 
     if (raw.values.contains(QStringLiteral("log"))) {
         for (const QString &generated :
@@ -246,6 +289,19 @@ Configuration (served for "NXAE", replaced by "NXAI"):
   --save-config PATH   Save every uploaded configuration to PATH in file form
                        (514 records with CR LF, 33,924 bytes), replacing the
                        file.
+
+A sample plant (both images, dated relative to today):
+  --plant NAME         Serve one tester of a sample plant with known things to
+                       find: "north" (two persons whose shoes drift toward
+                       their limit, one who fails three times and then passes,
+                       yesterday one who fails and never passes, one let
+                       through by the relay without passing and one who does
+                       not come, cold mornings), "south" (yesterday's fail
+                       rate far above its usual one) or "east" (no traffic
+                       for the last two days).
+  --today DATE         The day the plant's records are dated back from
+                       (yyyy-mm-dd). Default: today.
+  --renamed            The north tester's user 7 carries its new name.
 
 Both images:
   --peripheral N       Peripheral number, 1 to 100, sent as the first byte of

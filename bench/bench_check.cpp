@@ -1,0 +1,161 @@
+// The morning check of a plant-sized archive as a whole process: 100
+// simulated testers, each with 50 persons and 10,000 records over the 90 days
+// before today (1,000,000 records, 5,000 persons), collected once into a
+// SQLite archive together with their configurations; then `nxa-collect check`
+// of yesterday, timed in wall and CPU time with its peak memory. A second
+// archive with the same persons over 45 days (half the records) shows how the
+// cost grows with records.
+#include "SimulatorThread.h"
+#include "config/ConfigurationImage.h"
+#include "samples/DataloggerImageBuilder.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <vector>
+
+using namespace nxa;
+
+namespace {
+
+constexpr int kTesters = 100;
+constexpr int kPersons = 50;
+constexpr int kRecords = 10000;
+
+// Records spread evenly over `days` days ending yesterday, each person's
+// values steady with a little spread, one in twenty first tests failing.
+QByteArray testerImage(int tester, int days) {
+    records::DataloggerImageBuilder builder;
+    builder.setPeripheralNumber(tester % 100 + 1);
+    for (int p = 1; p <= kPersons; ++p)
+        builder.setUserName(p, "Person " + QByteArray::number(tester * kPersons + p));
+    const QDate yesterday = QDate::currentDate().addDays(-1);
+    quint32 dice = 2654435761U * quint32(tester + 1);
+    for (int i = 0; i < kRecords; ++i) {
+        dice = dice * 1664525U + 1013904223U;
+        const int day = i * days / kRecords;
+        const QDate d = yesterday.addDays(day - days + 1);
+        const int second = 6 * 3600 + int(dice >> 8) % (12 * 3600);
+        records::AccessRecord r;
+        r.user = quint16(1 + i % kPersons);
+        r.footwear = 1000 + (dice >> 20) % 200 + r.user * 20;
+        r.right = 1100 + (dice >> 12) % 200 + r.user * 20;
+        r.wristStrap = 4000 + (dice >> 4) % 500;
+        r.timestamp = records::AccessRecord::dosTimestamp(d.year(), d.month(), d.day(),
+                                                          second / 3600, second / 60 % 60, 0);
+        r.flags = (dice >> 28) == 0 ? 0 : records::kFlagPass | records::kFlagRelay;
+        builder.addRecord(r);
+    }
+    return builder.transferImage();
+}
+
+QByteArray testerConfiguration(int tester) {
+    config::StationConfig station;
+    station.setPeripheralNumber(tester % 100 + 1);
+    for (int u = 0; u < config::kUserCount; ++u)
+        station.users[size_t(u)].active = u >= 1 && u <= kPersons;
+    return config::encodeConfigurationTransfer(station);
+}
+
+struct Figures {
+    double cpuSeconds = 0;
+    double peakMegabytes = 0;
+};
+
+// One archive of the plant, collected once.
+struct Archive {
+    QTemporaryDir folder;
+    std::vector<std::unique_ptr<sim::SimulatorThread>> testers;
+
+    explicit Archive(int days) {
+        const QString passwordFile = folder.filePath(QStringLiteral("tester.pw"));
+        QFile pw(passwordFile);
+        pw.open(QIODevice::WriteOnly);
+        pw.write("583041\n");
+        pw.close();
+        QFile::setPermissions(passwordFile, QFile::ReadOwner | QFile::WriteOwner);
+        QString ini = QStringLiteral("archive=nxa-archive.sqlite\n");
+        quint16 port = 0;
+        for (int t = 0; t < kTesters; ++t) {
+            sim::SimulatorSettings settings;
+            settings.dataloggerImage = testerImage(t, days);
+            settings.configurationImage = testerConfiguration(t);
+            auto simulator = std::make_unique<sim::SimulatorThread>(settings);
+            const QString address = QStringLiteral("127.0.0.%1").arg(t + 2);
+            if (!simulator->start(QHostAddress(address), port))
+                qFatal("simulator %d cannot listen", t);
+            port = simulator->port();
+            testers.push_back(std::move(simulator));
+            ini += QStringLiteral("[tester%1]\naddress=%2\nport=%3\npassword-file=%4\n")
+                       .arg(t, 3, 10, QLatin1Char('0'))
+                       .arg(address)
+                       .arg(port)
+                       .arg(passwordFile);
+        }
+        QFile config(folder.filePath(QStringLiteral("nxa-collect.ini")));
+        config.open(QIODevice::WriteOnly);
+        config.write(ini.toUtf8());
+        config.close();
+        if (run({QStringLiteral("download")}).cpuSeconds < 0)
+            qFatal("the collection failed");
+        testers.clear();
+    }
+
+    // Runs nxa-collect in the archive's folder, under /usr/bin/time for the
+    // CPU time and peak memory of that process alone.
+    Figures run(const QStringList &arguments) const {
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.start(QStringLiteral("/usr/bin/time"),
+                      QStringList{QStringLiteral("-f"), QStringLiteral("%U %S %M"),
+                                  QStringLiteral(NXA_COLLECT_PATH)} +
+                          arguments);
+        process.waitForFinished(-1);
+        const int code = process.exitCode();
+        const QList<QByteArray> fields =
+            process.readAllStandardError().trimmed().split('\n').last().split(' ');
+        if (process.exitStatus() != QProcess::NormalExit || code == 1 || code == 2 ||
+            fields.size() != 3)
+            return {-1, 0};
+        return {fields[0].toDouble() + fields[1].toDouble(), fields[2].toDouble() / 1024.0};
+    }
+};
+
+void CheckYesterday(benchmark::State &state) {
+    static Archive full(90);
+    static Archive half(45);
+    const Archive &archive = state.range(0) == 90 ? full : half;
+    Figures figures;
+    for (auto _ : state) {
+        figures = archive.run({QStringLiteral("check")});
+        if (figures.cpuSeconds < 0)
+            state.SkipWithError("check failed");
+    }
+    state.counters["records"] = double(kTesters) * kRecords * 1.0;
+    state.counters["days"] = double(state.range(0));
+    state.counters["process_cpu_s"] = figures.cpuSeconds;
+    state.counters["peak_MB"] = figures.peakMegabytes;
+}
+BENCHMARK(CheckYesterday)
+    ->Arg(90)
+    ->Arg(45)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

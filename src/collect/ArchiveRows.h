@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+struct sqlite3_stmt;
+
+namespace nxa::collect {
+
+class Archive;
+
+// Reads the rows of one query forward only. On SQLite it goes through
+// SQLite's own interface: the Qt layer costs more per value than SQLite
+// spends per row, and the analysis reads up to millions of them.
+class ArchiveRows {
+public:
+    ArchiveRows(Archive &archive, const QString &sql, const QVariantList &values);
+    ~ArchiveRows();
+    ArchiveRows(const ArchiveRows &) = delete;
+    ArchiveRows &operator=(const ArchiveRows &) = delete;
+
+    bool next();
+    bool isNull(int column) const;
+    qint64 integer(int column) const;
+    // The bytes of a text column, valid until the next call of next().
+    QByteArray text(int column) const;
+    // Empty while every step succeeded.
+    QString error() const { return m_error; }
+
+private:
+    Archive &m_archive;
+    sqlite3_stmt *m_statement = nullptr;
+    std::unique_ptr<QSqlQuery> m_query;
+    QString m_error;
+};
+
+} // namespace nxa::collect

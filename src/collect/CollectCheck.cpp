@@ -1,0 +1,274 @@
+#include "collect/CollectCheck.h"
+
+#include "analysis/DayExceptions.h"
+#include "analysis/DriftWatch.h"
+#include "analysis/LimitsInForce.h"
+#include "analysis/TesterHealth.h"
+#include "collect/Archive.h"
+#include "collect/PlantRead.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cmath>
+
+namespace nxa::collect {
+
+namespace {
+
+constexpr char kDateFormat[] = "yyyy-MM-dd";
+constexpr int kSecondsPerHour = 3600;
+constexpr int kSecondsPerMinute = 60;
+constexpr double kPercent = 100.0;
+
+QString dayText(int julianDay) {
+    return QDate::fromJulianDay(julianDay).toString(QLatin1String(kDateFormat));
+}
+
+QString timeText(int second) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(second / kSecondsPerHour, 2, 10, QLatin1Char('0'))
+        .arg(second % kSecondsPerHour / kSecondsPerMinute, 2, 10, QLatin1Char('0'))
+        .arg(second % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
+}
+
+QString kohm(double value) {
+    return QStringLiteral("%1 kOhm").arg(std::llround(value));
+}
+
+// The values the tester measured, as the datalogger columns name them.
+QString measured(const analysis::Access &a) {
+    QStringList parts;
+    if (a.wsKohm != analysis::kNotMeasured)
+        parts.append(QStringLiteral("WS %1").arg(a.wsKohm));
+    if (a.lKohm != analysis::kNotMeasured)
+        parts.append(QStringLiteral("L %1").arg(a.lKohm));
+    if (a.rKohm != analysis::kNotMeasured)
+        parts.append(QStringLiteral("R %1").arg(a.rKohm));
+    if (a.lrKohm != analysis::kNotMeasured)
+        parts.append(QStringLiteral("L+R %1").arg(a.lrKohm));
+    return parts.isEmpty() ? QStringLiteral("nothing measured")
+                           : parts.join(QStringLiteral(", ")) + QStringLiteral(" kOhm");
+}
+
+QString measureName(analysis::Measure measure) {
+    switch (measure) {
+    case analysis::Measure::WristStrap:
+        return QStringLiteral("WS");
+    case analysis::Measure::LeftShoe:
+        return QStringLiteral("L");
+    case analysis::Measure::RightShoe:
+        return QStringLiteral("R");
+    case analysis::Measure::BothFeet:
+        return QStringLiteral("L+R");
+    }
+    return {};
+}
+
+QString percentPerDay(double log10Slope) {
+    return QStringLiteral("%1%2 %/day")
+        .arg(log10Slope >= 0 ? QStringLiteral("+") : QString())
+        .arg((std::pow(10.0, log10Slope) - 1) * kPercent, 0, 'f', 1);
+}
+
+class CheckWriter {
+public:
+    CheckWriter(const analysis::Plant &plant, int day) : m_plant(plant), m_day(day) {}
+
+    // The tester's name, the user number and the name the person had that day.
+    QString person(int tester, int user) const {
+        const analysis::UserEntry *entry = analysis::userInForce(m_plant, tester, user, m_day);
+        const QString name = entry && !entry->name.isEmpty() ? entry->name : QStringLiteral("-");
+        return QStringLiteral("%1  user %2  %3").arg(testerName(tester)).arg(user).arg(name);
+    }
+    QString testerName(int tester) const {
+        return m_plant.testers[static_cast<size_t>(tester)].name;
+    }
+
+    void group(const QString &title, const QStringList &lines, bool actionable) {
+        if (lines.isEmpty())
+            return;
+        out.append(QStringLiteral("%1 (%2)").arg(title).arg(lines.size()));
+        for (const QString &line : lines)
+            out.append(QStringLiteral("  ") + line);
+        if (actionable)
+            attention = true;
+    }
+
+    QStringList out;
+    bool attention = false;
+
+private:
+    const analysis::Plant &m_plant;
+    int m_day;
+};
+
+QStringList failedLines(const CheckWriter &w, const analysis::DayExceptions &e) {
+    QStringList lines;
+    for (const analysis::UnresolvedFailure &f : e.failedNotPassed)
+        lines.append(QStringLiteral("%1  %2 %3, the last at %4: %5")
+                         .arg(w.person(f.tester, f.user))
+                         .arg(f.fails)
+                         .arg(f.fails == 1 ? QStringLiteral("fail") : QStringLiteral("fails"),
+                              timeText(f.lastFail.second), measured(f.lastFail)));
+    return lines;
+}
+
+QStringList relayLines(const CheckWriter &w, const analysis::DayExceptions &e) {
+    QStringList lines;
+    for (const analysis::Access &a : e.relayWithoutPass)
+        lines.append(QStringLiteral("%1  at %2: %3")
+                         .arg(w.person(a.tester, a.user), timeText(a.second), measured(a)));
+    return lines;
+}
+
+QStringList driftLines(const CheckWriter &w, const std::vector<analysis::DriftResult> &drift) {
+    QStringList lines;
+    for (const analysis::DriftResult &d : drift) {
+        if (!d.flagged())
+            continue;
+        QStringList why;
+        if (d.crossingSoon && d.crossingSide && d.daysToCrossing) {
+            const bool max = *d.crossingSide == analysis::LimitSide::Max;
+            const std::optional<std::int64_t> limit = max ? d.range.maxKohm : d.range.minKohm;
+            why.append(QStringLiteral("trend %1 (95 %: %2 to %3) over %4 days reaches the %5 "
+                                      "of %6 in %7 days")
+                           .arg(percentPerDay(d.slopePerDay), percentPerDay(d.slopeLow),
+                                percentPerDay(d.slopeHigh))
+                           .arg(d.daysUsed)
+                           .arg(max ? QStringLiteral("maximum") : QStringLiteral("minimum"),
+                                kohm(double(limit.value_or(0))))
+                           .arg(std::ceil(*d.daysToCrossing), 0, 'f', 0));
+        }
+        if (d.nearSide) {
+            const bool max = *d.nearSide == analysis::LimitSide::Max;
+            const std::optional<std::int64_t> limit = max ? d.range.maxKohm : d.range.minKohm;
+            why.append(QStringLiteral("smoothed level within a factor of the %1 of %2")
+                           .arg(max ? QStringLiteral("maximum") : QStringLiteral("minimum"),
+                                kohm(double(limit.value_or(0)))));
+        }
+        lines.append(QStringLiteral("%1  %2  now %3 (smoothed %4): %5")
+                         .arg(w.person(d.tester, d.user), measureName(d.measure), kohm(d.lineKohm),
+                              kohm(d.lastEwmaKohm), why.join(QStringLiteral("; "))));
+    }
+    return lines;
+}
+
+QStringList failRateLines(const CheckWriter &w, const std::vector<analysis::TesterHealth> &health,
+                          int day) {
+    QStringList lines;
+    for (const analysis::TesterHealth &h : health) {
+        for (const analysis::FailRateDay &d : h.failRate.days) {
+            if (d.day != day || !d.outside())
+                continue;
+            lines.append(
+                QStringLiteral("%1  %2 of %3 tests failed (%4 %), control limits %5 to %6 %, "
+                               "usual %7 %")
+                    .arg(w.testerName(h.tester))
+                    .arg(d.fails)
+                    .arg(d.attempts)
+                    .arg(d.rate * kPercent, 0, 'f', 1)
+                    .arg(d.lower * kPercent, 0, 'f', 1)
+                    .arg(d.upper * kPercent, 0, 'f', 1)
+                    .arg(h.failRate.meanRate * kPercent, 0, 'f', 1));
+        }
+    }
+    return lines;
+}
+
+QStringList silentLines(const CheckWriter &w, const std::vector<analysis::TesterHealth> &health,
+                        int day, const analysis::AnalysisSettings &settings) {
+    QStringList lines;
+    for (const analysis::TesterHealth &h : health) {
+        QStringList why;
+        if (h.silentByCollection)
+            why.append(h.lastSuccessMs ? QStringLiteral("no successful collection since %1")
+                                             .arg(QDateTime::fromMSecsSinceEpoch(*h.lastSuccessMs)
+                                                      .toString(QStringLiteral("yyyy-MM-dd hh:mm")))
+                                       : QStringLiteral("never collected"));
+        // Quiet since the first empty day after a run of busy days, and
+        // still quiet on the day checked.
+        const auto quiet = std::find_if(h.quietDays.rbegin(), h.quietDays.rend(),
+                                        [day](int q) { return q <= day; });
+        const bool stillQuiet = quiet != h.quietDays.rend() &&
+                                std::none_of(h.failRate.days.begin(), h.failRate.days.end(),
+                                             [&](const analysis::FailRateDay &d) {
+                                                 return d.day >= *quiet && d.day <= day;
+                                             });
+        if (stillQuiet)
+            why.append(QStringLiteral("no record since %1, after %2 or more days with traffic")
+                           .arg(dayText(*quiet - 1))
+                           .arg(settings.trafficStreakDays));
+        if (!why.isEmpty())
+            lines.append(QStringLiteral("%1  %2").arg(w.testerName(h.tester),
+                                                      why.join(QStringLiteral("; "))));
+    }
+    return lines;
+}
+
+QStringList reviewLines(const CheckWriter &w, const analysis::DayExceptions &e) {
+    QStringList lines;
+    for (const analysis::ToReview &r : e.toReview)
+        lines.append(QStringLiteral("%1  %2").arg(
+            w.person(r.tester, r.user),
+            r.lastSeenDay ? QStringLiteral("last tested %1").arg(dayText(*r.lastSeenDay))
+                          : QStringLiteral("active in the user table, not tested in %1 days")
+                                .arg(analysis::AnalysisSettings{}.reviewLookbackDays)));
+    return lines;
+}
+
+QStringList noLimitsLines(const analysis::Plant &plant) {
+    QStringList lines;
+    for (const analysis::TesterInput &t : plant.testers)
+        if (t.limits.empty())
+            lines.append(QStringLiteral("%1  its configuration was never collected: no drift "
+                                        "can be measured against its limits")
+                             .arg(t.name));
+    return lines;
+}
+
+} // namespace
+
+CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) {
+    CheckOutcome outcome;
+    const analysis::AnalysisSettings settings;
+    LockWaitBudget budget(config.lockWaitMs);
+    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
+    if (!opened.archive) {
+        outcome.error = opened.error;
+        return outcome;
+    }
+    PlantRequest read;
+    read.from = request.day.addDays(1 - settings.driftWindowDays);
+    read.to = request.day;
+    read.testers = request.testers;
+    read.nowMs = QDateTime::currentMSecsSinceEpoch();
+    const PlantRead plantRead = readPlant(*opened.archive, config, read);
+    opened.archive.reset();
+    if (!plantRead.plant) {
+        outcome.error = plantRead.error;
+        outcome.unknownTester = plantRead.unknownTester;
+        return outcome;
+    }
+    const analysis::Plant &plant = *plantRead.plant;
+    const int day = static_cast<int>(request.day.toJulianDay());
+    const analysis::DayExceptions exceptions = analysis::dayExceptions(plant, day, settings);
+    const std::vector<analysis::DriftResult> drift = analysis::driftWatch(plant, day, settings);
+    const std::vector<analysis::TesterHealth> health = analysis::testerHealth(plant, settings);
+
+    CheckWriter w(plant, day);
+    w.group(QStringLiteral("failed and not passed afterwards"), failedLines(w, exceptions), true);
+    w.group(QStringLiteral("relay on without a pass"), relayLines(w, exceptions), true);
+    w.group(QStringLiteral("drifting toward a limit"), driftLines(w, drift), true);
+    w.group(QStringLiteral("fail rate outside its control limits"), failRateLines(w, health, day),
+            true);
+    w.group(QStringLiteral("silent testers"), silentLines(w, health, day, settings), true);
+    w.group(QStringLiteral("to review: expected but not tested"), reviewLines(w, exceptions),
+            false);
+    w.group(QStringLiteral("notes"), noLimitsLines(plant), false);
+    outcome.lines = w.out;
+    outcome.attention = w.attention;
+    return outcome;
+}
+
+} // namespace nxa::collect

@@ -1,0 +1,301 @@
+#include "collect/PlantRead.h"
+
+#include "collect/Archive.h"
+#include "collect/ArchiveRows.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QMap>
+
+#include <algorithm>
+#include <tuple>
+
+namespace nxa::collect {
+
+namespace {
+
+constexpr char kDateFormat[] = "yyyy-MM-dd";
+constexpr int kSecondsPerHour = 3600;
+constexpr int kSecondsPerMinute = 60;
+constexpr int kFirstProfileNumber = 1;
+
+// "yyyy-mm-dd hh:mm:ss", as the archive writes local times.
+bool parseLocalTime(const QByteArray &text, std::int32_t &day, std::int32_t &second) {
+    constexpr int kLength = 19;
+    if (text.size() < kLength)
+        return false;
+    auto digits = [&text](int from, int count) {
+        int value = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char c = text.at(i);
+            if (c < '0' || c > '9')
+                return -1;
+            value = value * 10 + (c - '0');
+        }
+        return value;
+    };
+    const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
+    const int hour = digits(11, 2), minute = digits(14, 2), sec = digits(17, 2);
+    if (!date.isValid() || hour < 0 || minute < 0 || sec < 0)
+        return false;
+    day = static_cast<std::int32_t>(date.toJulianDay());
+    second = hour * kSecondsPerHour + minute * kSecondsPerMinute + sec;
+    return true;
+}
+
+std::int32_t nullableKohm(const ArchiveRows &rows, int column) {
+    return rows.isNull(column) ? analysis::kNotMeasured
+                               : static_cast<std::int32_t>(rows.integer(column));
+}
+
+analysis::Range range(const ArchiveRows &rows, int minColumn) {
+    analysis::Range r;
+    if (!rows.isNull(minColumn))
+        r.minKohm = rows.integer(minColumn);
+    if (!rows.isNull(minColumn + 1))
+        r.maxKohm = rows.integer(minColumn + 1);
+    return r;
+}
+
+analysis::Check check(const QByteArray &text) {
+    if (text == "WS")
+        return analysis::Check::WristStrap;
+    if (text == "Shoes")
+        return analysis::Check::Shoes;
+    return analysis::Check::WristStrapAndShoes;
+}
+
+class Reader {
+public:
+    Reader(Archive &archive, const CollectConfig &config, const PlantRequest &request)
+        : m_archive(archive), m_config(config), m_request(request) {}
+
+    PlantRead read() {
+        PlantRead result;
+        if (!readTesters(result) || !readSnapshots() || !readAttempts() || !readAccesses()) {
+            if (result.error.isEmpty())
+                result.error = QStringLiteral("cannot read the archive: %1").arg(m_error);
+            return result;
+        }
+        m_plant.nowMs = m_request.nowMs;
+        result.plant = std::move(m_plant);
+        return result;
+    }
+
+private:
+    bool fail(const ArchiveRows &rows) {
+        m_error = rows.error();
+        return false;
+    }
+
+    int addTester(const QString &name) {
+        m_plant.testers.push_back({});
+        m_plant.testers.back().name = name;
+        return static_cast<int>(m_plant.testers.size()) - 1;
+    }
+
+    bool readTesters(PlantRead &result) {
+        QHash<QString, QString> configuredName; // by key
+        for (const TesterEntry &t : m_config.testers)
+            configuredName.insert(t.key, t.name);
+        struct Known {
+            qint64 id;
+            QString key;
+            QString name;
+        };
+        std::vector<Known> archived;
+        ArchiveRows rows(m_archive, QStringLiteral("SELECT id, tester_key, name FROM testers"), {});
+        while (rows.next()) {
+            const QString key = QString::fromUtf8(rows.text(1));
+            archived.push_back(
+                {rows.integer(0), key, configuredName.value(key, QString::fromUtf8(rows.text(2)))});
+        }
+        if (!rows.error().isEmpty())
+            return fail(rows);
+        QStringList names;
+        for (const TesterEntry &t : m_config.testers)
+            names.append(t.name);
+        for (const Known &k : archived)
+            if (!names.contains(k.name))
+                names.append(k.name);
+        for (const QString &wanted : m_request.testers) {
+            if (!names.contains(wanted)) {
+                result.unknownTester = true;
+                result.error =
+                    QStringLiteral("no tester named \"%1\" in the configuration or the archive")
+                        .arg(wanted);
+                return false;
+            }
+        }
+        auto chosen = [this](const QString &name) {
+            return m_request.testers.isEmpty() || m_request.testers.contains(name);
+        };
+        // The configuration's order first, then the archive's other testers.
+        for (const TesterEntry &t : m_config.testers) {
+            if (!chosen(t.name))
+                continue;
+            const int index = addTester(t.name);
+            for (const Known &k : archived)
+                if (k.key == t.key)
+                    m_index.insert(k.id, index);
+        }
+        // A tester that left the configuration keeps its last name, told
+        // apart by its key when a configured tester has taken that name.
+        for (const Known &k : archived) {
+            if (configuredName.contains(k.key) || !chosen(k.name))
+                continue;
+            const bool taken = std::any_of(m_config.testers.begin(), m_config.testers.end(),
+                                           [&k](const TesterEntry &t) { return t.name == k.name; });
+            m_index.insert(
+                k.id, addTester(taken ? QStringLiteral("%1 (%2)").arg(k.name, k.key) : k.name));
+        }
+        return true;
+    }
+
+    bool readSnapshots() {
+        QHash<qint64, std::pair<int, size_t>> where; // configuration id -> tester, position
+        {
+            ArchiveRows rows(m_archive,
+                             QStringLiteral("SELECT id, tester, taken, mode FROM configurations "
+                                            "ORDER BY tester, taken, id"),
+                             {});
+            while (rows.next()) {
+                const auto tester = m_index.constFind(rows.integer(1));
+                if (tester == m_index.cend())
+                    continue;
+                analysis::LimitsSnapshot snapshot;
+                snapshot.takenMs = rows.integer(2);
+                snapshot.fromDay = static_cast<std::int32_t>(
+                    QDateTime::fromMSecsSinceEpoch(snapshot.takenMs).date().toJulianDay());
+                snapshot.mode =
+                    rows.text(3) == "HandFree" ? analysis::Mode::HandFree : analysis::Mode::Normal;
+                snapshot.users.resize(analysis::kUsersPerTester);
+                auto &list = m_plant.testers[static_cast<size_t>(*tester)].limits;
+                where.insert(rows.integer(0), {*tester, list.size()});
+                list.push_back(std::move(snapshot));
+            }
+            if (!rows.error().isEmpty())
+                return fail(rows);
+        }
+        auto snapshotOf = [&](qint64 id) -> analysis::LimitsSnapshot * {
+            const auto found = where.constFind(id);
+            if (found == where.cend())
+                return nullptr;
+            return &m_plant.testers[static_cast<size_t>(found->first)].limits[found->second];
+        };
+        {
+            ArchiveRows rows(m_archive,
+                             QStringLiteral("SELECT configuration, profile, footwear_min, "
+                                            "footwear_max, wrist_strap_min, wrist_strap_max, "
+                                            "check_choice FROM profile_limits"),
+                             {});
+            while (rows.next()) {
+                analysis::LimitsSnapshot *snapshot = snapshotOf(rows.integer(0));
+                const qint64 profile = rows.integer(1) - kFirstProfileNumber;
+                if (!snapshot || profile < 0 || profile >= analysis::kProfilesPerTester)
+                    continue;
+                analysis::ProfileLimits &limits = snapshot->profiles[static_cast<size_t>(profile)];
+                limits.footwear = range(rows, 2);
+                limits.wristStrap = range(rows, 4);
+                limits.check = check(rows.text(6));
+            }
+            if (!rows.error().isEmpty())
+                return fail(rows);
+        }
+        ArchiveRows rows(m_archive,
+                         QStringLiteral("SELECT configuration, user_number, active, name, profile "
+                                        "FROM configuration_users"),
+                         {});
+        while (rows.next()) {
+            analysis::LimitsSnapshot *snapshot = snapshotOf(rows.integer(0));
+            const qint64 user = rows.integer(1);
+            if (!snapshot || user < 0 || user >= analysis::kUsersPerTester)
+                continue;
+            analysis::UserEntry &entry = snapshot->users[static_cast<size_t>(user)];
+            entry.active = rows.integer(2) != 0;
+            entry.name = QString::fromUtf8(rows.text(3));
+            entry.profile =
+                rows.isNull(4) ? 0 : static_cast<int>(rows.integer(4)) - kFirstProfileNumber;
+        }
+        return rows.error().isEmpty() || fail(rows);
+    }
+
+    bool readAttempts() {
+        // The attempts of the period, and the last success before it, which
+        // says how long a tester has been out of reach.
+        const qint64 since = QDateTime(m_request.from, QTime(0, 0)).toMSecsSinceEpoch();
+        ArchiveRows rows(m_archive,
+                         QStringLiteral("SELECT tester, started, result, image_records FROM "
+                                        "attempts WHERE started >= ? OR id IN (SELECT MAX(id) "
+                                        "FROM attempts WHERE result = 0 GROUP BY tester) ORDER "
+                                        "BY tester, started, id"),
+                         {since});
+        while (rows.next()) {
+            const auto tester = m_index.constFind(rows.integer(0));
+            if (tester == m_index.cend())
+                continue;
+            analysis::CollectionAttempt attempt;
+            attempt.startedMs = rows.integer(1);
+            attempt.succeeded = rows.integer(2) == 0;
+            attempt.imageRecords = attempt.succeeded ? static_cast<int>(rows.integer(3)) : -1;
+            m_plant.testers[static_cast<size_t>(*tester)].attempts.push_back(attempt);
+        }
+        return rows.error().isEmpty() || fail(rows);
+    }
+
+    bool readAccesses() {
+        const QString from = m_request.from.toString(QLatin1String(kDateFormat));
+        const QString to = m_request.to.toString(QLatin1String(kDateFormat));
+        ArchiveRows rows(
+            m_archive,
+            QStringLiteral("SELECT tester, CAST(local_time AS TEXT), user_number, "
+                           "is_visitor, is_pass, relay_on, by_keyboard, ws_kohm, "
+                           "l_kohm, r_kohm, lr_kohm FROM records WHERE local_date "
+                           ">= %1 AND local_date <= %2")
+                .arg(m_archive.asDate(QStringLiteral("?")), m_archive.asDate(QStringLiteral("?"))),
+            {from, to});
+        std::vector<analysis::Access> &accesses = m_plant.accesses;
+        while (rows.next()) {
+            const auto tester = m_index.constFind(rows.integer(0));
+            if (tester == m_index.cend())
+                continue;
+            analysis::Access a;
+            if (!parseLocalTime(rows.text(1), a.day, a.second))
+                continue;
+            a.tester = *tester;
+            a.user = static_cast<std::int16_t>(rows.integer(2));
+            a.visitor = rows.integer(3) != 0;
+            a.pass = rows.integer(4) != 0;
+            a.relay = rows.integer(5) != 0;
+            a.byKeyboard = rows.integer(6) != 0;
+            a.wsKohm = nullableKohm(rows, 7);
+            a.lKohm = nullableKohm(rows, 8);
+            a.rKohm = nullableKohm(rows, 9);
+            a.lrKohm = nullableKohm(rows, 10);
+            accesses.push_back(a);
+        }
+        if (!rows.error().isEmpty())
+            return fail(rows);
+        std::sort(accesses.begin(), accesses.end(),
+                  [](const analysis::Access &a, const analysis::Access &b) {
+                      return std::tie(a.tester, a.user, a.day, a.second) <
+                             std::tie(b.tester, b.user, b.day, b.second);
+                  });
+        return true;
+    }
+
+    Archive &m_archive;
+    const CollectConfig &m_config;
+    const PlantRequest &m_request;
+    analysis::Plant m_plant;
+    QHash<qint64, int> m_index; // archive tester id -> index in the plant
+    QString m_error;
+};
+
+} // namespace
+
+PlantRead readPlant(Archive &archive, const CollectConfig &config, const PlantRequest &request) {
+    return Reader(archive, config, request).read();
+}
+
+} // namespace nxa::collect

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDate>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// A small plant whose records hold known things to find, dated relative to
+// a given day so that "yesterday" always has something to show:
+//
+// "north" (peripheral 1, 40 persons, 60 days):
+//   - Ada Drift and Ben Drift: both shoes drift upward, about +3.5 % a day,
+//     and cross the footwear maximum (70,000 kOhm) some 17 days after today;
+//   - Cy Retry fails three times three days ago, then passes;
+//   - yesterday Di Nopass fails twice and never passes, Ed Relay is let
+//     through by the relay without passing (his profile's relay is
+//     "Always"), then passes, and Flo Absent does not come;
+//   - cold mornings 15, 30 and 45 days ago: three persons test before 06:30,
+//     fail on the wrist strap and pass a few minutes later;
+//   - user 7 is "Gus Renamed", or "Gus Newname" in the renamed variant;
+// "south" (peripheral 2, 10 persons): yesterday six of them fail their first
+//   test and pass on the second, far above its usual fail rate;
+// "east" (peripheral 3, 3 persons): traffic every day until three days ago,
+//   then none.
+// Everywhere else about one first test in twenty fails on the wrist strap
+// and passes on the retest, the way a real entrance does. Limits are the
+// tester's defaults; every unused user slot is inactive.
+namespace nxa::samples {
+
+struct PlantTester {
+    QByteArray datalogger;    // transfer form, 192,192 bytes
+    QByteArray configuration; // transfer form, 32,960 bytes
+};
+
+QStringList plantTesterNames();
+
+// Nothing for a name that is no tester of the plant.
+std::optional<PlantTester> plantTester(const QString &name, const QDate &today, bool renamed);
+
+} // namespace nxa::samples
