@@ -1075,7 +1075,7 @@ private slots:
         QTest::newRow("changed")     << "changed" << ""                   << 2 << 0  << "0/300";
         QTest::newRow("undecodable") << "garbage" << ""                   << 1 << 2
                                      << "0/300  configuration not collected: 2 Error: "
-                                        "Communication failure. (Wrong data format)";
+                                        "Communicatio failure. (Wrong data format)";
         QTest::newRow("turned off")  << "changed" << "configuration=no\n" << 1 << -1 << "0/300";
         // clang-format on
     }
