@@ -74,6 +74,11 @@ struct Archive {
     std::vector<std::unique_ptr<sim::SimulatorThread>> testers;
 
     explicit Archive(int days) {
+        // For profiling the check by hand: the archive stays and says where.
+        if (qEnvironmentVariableIsSet("NXA_BENCH_KEEP_ARCHIVE")) {
+            folder.setAutoRemove(false);
+            qInfo("archive of %d days kept in %s", days, qPrintable(folder.path()));
+        }
         const QString passwordFile = folder.filePath(QStringLiteral("tester.pw"));
         QFile pw(passwordFile);
         pw.open(QIODevice::WriteOnly);

@@ -13,6 +13,9 @@ struct AnalysisSettings {
     int crossingWithinDays = 30;
     double ewmaLambda = 0.2;
     double nearLimitFactor = 1.5; // in resistance: within max / 1.5 or min * 1.5
+    // False: only significant trends get their line (slope, interval, level);
+    // the others keep NaN there. For a caller that reports flags only.
+    bool fitEveryTrend = true;
     // Exceptions
     int reviewLookbackDays = 30; // persons seen this many days before count as expected
     // Tester health

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace nxa::analysis {
 
@@ -132,16 +133,24 @@ DriftResult watchMeasure(const Scratch &series, Measure measure, bool limitsKnow
     if (!result.fitted)
         return result;
 
+    double ewma = series.y.front();
+    for (double value : series.y)
+        ewma = settings.ewmaLambda * value + (1 - settings.ewmaLambda) * ewma;
+    result.lastEwmaKohm = std::pow(10.0, ewma);
+    if (!settings.fitEveryTrend && !trendSignificant(series.x, series.y, kZ95, trend)) {
+        constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+        result.slopePerDay = result.slopeLow = result.slopeHigh = result.lineKohm = unknown;
+        if (limitsKnown)
+            result.nearSide = nearLimit(range, result.lastEwmaKohm, settings.nearLimitFactor);
+        return result;
+    }
+
     const TrendLine line = theilSen(series.x, series.y, kZ95, trend);
     result.slopePerDay = line.slope;
     result.slopeLow = line.slopeLow;
     result.slopeHigh = line.slopeHigh;
     result.significant = line.significant();
     result.lineKohm = std::pow(10.0, line.at(0));
-    double ewma = series.y.front();
-    for (double value : series.y)
-        ewma = settings.ewmaLambda * value + (1 - settings.ewmaLambda) * ewma;
-    result.lastEwmaKohm = std::pow(10.0, ewma);
     if (!limitsKnown)
         return result;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace nxa::analysis {
 
@@ -27,7 +28,39 @@ double kendallVariance(std::span<const double> y, std::vector<double> &scratch) 
     return variance / 18;
 }
 
+// The ranks of the interval's bounds among `slopes` pairwise slopes.
+std::pair<double, double> intervalRanks(std::size_t slopes, std::span<const double> y, double z,
+                                        std::vector<double> &scratch) {
+    const double c = z * std::sqrt(kendallVariance(y, scratch));
+    return {std::floor((static_cast<double>(slopes) - c) / 2),
+            std::ceil((static_cast<double>(slopes) + c) / 2 + 1)};
+}
+
 } // namespace
+
+bool trendSignificant(std::span<const double> x, std::span<const double> y, double z,
+                      TrendScratch &scratch) {
+    const std::size_t n = std::min(x.size(), y.size());
+    std::size_t slopes = 0, negative = 0, notPositive = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (x[j] == x[i])
+                continue;
+            const double slope = (y[j] - y[i]) / (x[j] - x[i]);
+            ++slopes;
+            negative += slope < 0 ? 1 : 0;
+            notPositive += slope <= 0 ? 1 : 0;
+        }
+    if (slopes == 0)
+        return false;
+    const auto [lowerRank, upperRank] = intervalRanks(slopes, y.first(n), z, scratch.values);
+    // The lower bound is above zero when fewer slopes than its rank are not;
+    // the upper bound is below zero when at least its rank of them are.
+    const bool lowAboveZero = lowerRank >= 1 && static_cast<double>(notPositive) < lowerRank;
+    const bool highBelowZero =
+        upperRank <= static_cast<double>(slopes) && static_cast<double>(negative) >= upperRank;
+    return lowAboveZero || highBelowZero;
+}
 
 TrendLine theilSen(std::span<const double> x, std::span<const double> y, double z,
                    TrendScratch &scratch) {
@@ -53,9 +86,7 @@ TrendLine theilSen(std::span<const double> x, std::span<const double> y, double 
     line.slope = median(pairSlopes);
 
     std::vector<double> &work = scratch.values;
-    const double c = z * std::sqrt(kendallVariance(y.first(n), work));
-    const double lowerRank = std::floor((static_cast<double>(slopes) - c) / 2);
-    const double upperRank = std::ceil((static_cast<double>(slopes) + c) / 2 + 1);
+    const auto [lowerRank, upperRank] = intervalRanks(slopes, y.first(n), z, work);
     // The median's selection left every slope of lower rank before the middle
     // and every one of higher rank after it, so each bound searches one half.
     const auto middle = static_cast<std::ptrdiff_t>(slopes / 2);

@@ -36,4 +36,11 @@ struct TrendScratch {
 TrendLine theilSen(std::span<const double> x, std::span<const double> y, double z,
                    TrendScratch &scratch);
 
+// theilSen(x, y, z, scratch).significant(), from the signs of the pairwise
+// slopes alone: a slope's rank among them only matters against zero, so no
+// slope is stored or selected. For callers that need the verdict of many
+// series and the line of the few that drift.
+bool trendSignificant(std::span<const double> x, std::span<const double> y, double z,
+                      TrendScratch &scratch);
+
 } // namespace nxa::analysis

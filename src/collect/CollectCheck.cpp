@@ -147,9 +147,14 @@ QStringList driftLines(const CheckWriter &w, const std::vector<analysis::DriftRe
                            .arg(max ? QStringLiteral("maximum") : QStringLiteral("minimum"),
                                 kohm(double(limit.value_or(0)))));
         }
-        lines.append(QStringLiteral("%1  %2  now %3 (smoothed %4): %5")
-                         .arg(w.person(d.tester, d.user), measureName(d.measure), kohm(d.lineKohm),
-                              kohm(d.lastEwmaKohm), why.join(QStringLiteral("; "))));
+        // Only a significant trend has a line to read today's level from.
+        const QString level =
+            std::isfinite(d.lineKohm)
+                ? QStringLiteral("now %1 (smoothed %2)").arg(kohm(d.lineKohm), kohm(d.lastEwmaKohm))
+                : QStringLiteral("smoothed %1").arg(kohm(d.lastEwmaKohm));
+        lines.append(QStringLiteral("%1  %2  %3: %4")
+                         .arg(w.person(d.tester, d.user), measureName(d.measure), level,
+                              why.join(QStringLiteral("; "))));
     }
     return lines;
 }
@@ -231,7 +236,9 @@ QStringList noLimitsLines(const analysis::Plant &plant) {
 
 CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) {
     CheckOutcome outcome;
-    const analysis::AnalysisSettings settings;
+    analysis::AnalysisSettings settings;
+    // The list shows flags only: a trend that is not significant needs no line.
+    settings.fitEveryTrend = false;
     LockWaitBudget budget(config.lockWaitMs);
     Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
     if (!opened.archive) {

@@ -179,6 +179,15 @@ void TestDriftWatch::pureNoiseIsRarelySignificant() {
     QVERIFY2(significant <= 66, qPrintable(QString::number(significant)));
     const auto flagged = count([](const DriftResult &r) { return r.flagged(); });
     QVERIFY2(flagged <= 50, qPrintable(QString::number(flagged)));
+    // Deciding significance without fitting gives the same verdicts and flags.
+    AnalysisSettings flagsOnly;
+    flagsOnly.fitEveryTrend = false;
+    const auto verdicts = driftWatch(plant, kDay, flagsOnly);
+    QCOMPARE(verdicts.size(), results.size());
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        QCOMPARE(verdicts[i].significant, results[i].significant);
+        QCOMPARE(verdicts[i].flagged(), results[i].flagged());
+    }
 }
 
 void TestDriftWatch::watchesWhatTheProfileChecks_data() {
