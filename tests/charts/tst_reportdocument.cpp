@@ -2,8 +2,10 @@
 
 #include <QBuffer>
 #include <QDate>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
@@ -76,6 +78,8 @@ private slots:
     void htmlNeedsNothingOutsideItself();
     void pdfHoldsTheTextsOnNumberedPages_data();
     void pdfHoldsTheTextsOnNumberedPages();
+    void browserShowsItOffline_data();
+    void browserShowsItOffline();
 };
 
 void TestReportDocument::htmlNeedsNothingOutsideItself_data() {
@@ -176,6 +180,38 @@ void TestReportDocument::pdfHoldsTheTextsOnNumberedPages() {
         }
     }
     QCOMPARE(seen, std::vector<int>(static_cast<std::size_t>(rows), 1));
+}
+
+void TestReportDocument::browserShowsItOffline_data() {
+    QTest::addColumn<QByteArray>("html");
+    QTest::addColumn<int>("exitCode");
+    // clang-format off
+    QTest::newRow("the report") << reportHtml(document(QStringLiteral("Plant"), everyKindOfChart())) << 0;
+    QTest::newRow("a page that asks for an image")
+        << QByteArray("<!DOCTYPE html><html><body><img src=\"http://example.org/x.png\"></body></html>") << 1;
+    QTest::newRow("a page with a script") << QByteArray("<!DOCTYPE html><html><body><SCRIPT></SCRIPT></body></html>") << 1;
+    // clang-format on
+}
+
+void TestReportDocument::browserShowsItOffline() {
+    QFETCH(QByteArray, html);
+    QFETCH(int, exitCode);
+    if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty()) {
+        QSKIP("chromium is not installed (scripts/install-deps.sh installs it)");
+    }
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("page.html")));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(html) == html.size());
+    file.close();
+    QProcess check;
+    check.start(QStringLiteral(NXA_FIXTURES "/../../scripts/check-html-offline.sh"),
+                {file.fileName(), folder.filePath(QStringLiteral("out"))});
+    QVERIFY(check.waitForFinished(300'000));
+    QCOMPARE(check.exitCode(), exitCode);
+    if (exitCode == 0) {
+        QVERIFY(QFileInfo(folder.filePath(QStringLiteral("out/page.png"))).size() > 0);
+        QVERIFY(QFileInfo(folder.filePath(QStringLiteral("out/page.pdf"))).size() > 0);
+    }
 }
 
 QTEST_MAIN(TestReportDocument)
