@@ -72,42 +72,48 @@ QPen seriesPen(const SeriesStyle &style, double width) {
     return pen;
 }
 
-void drawMarker(QPainter &painter, QPointF centre, MarkerShape shape, const QColor &colour,
-                bool filled, double size) {
+void drawMarkers(QPainter &painter, const QPolygonF &centres, MarkerShape shape,
+                 const QColor &colour, bool filled, double size) {
     const double r = size / 2.0;
-    QPen pen(colour, 1.3);
+    QPen pen(colour, shape == MarkerShape::Cross ? 2.2 : 1.3);
     pen.setJoinStyle(Qt::MiterJoin);
+    // One pen and brush for all of them: the SVG then holds one group, not one per point.
     painter.setPen(pen);
     painter.setBrush(filled ? QBrush(colour) : QBrush(Qt::white));
-    const double cx = centre.x();
-    const double cy = centre.y();
-    switch (shape) {
-    case MarkerShape::Circle:
-        painter.drawEllipse(centre, r, r);
-        break;
-    case MarkerShape::Square:
-        painter.drawRect(QRectF(cx - r * 0.85, cy - r * 0.85, r * 1.7, r * 1.7));
-        break;
-    case MarkerShape::TriangleUp:
-        painter.drawPolygon(QPolygonF(
-            {QPointF(cx, cy - r), QPointF(cx + r, cy + r * 0.8), QPointF(cx - r, cy + r * 0.8)}));
-        break;
-    case MarkerShape::Diamond:
-        painter.drawPolygon(QPolygonF(
-            {QPointF(cx, cy - r), QPointF(cx + r, cy), QPointF(cx, cy + r), QPointF(cx - r, cy)}));
-        break;
-    case MarkerShape::TriangleDown:
-        painter.drawPolygon(QPolygonF(
-            {QPointF(cx, cy + r), QPointF(cx + r, cy - r * 0.8), QPointF(cx - r, cy - r * 0.8)}));
-        break;
-    case MarkerShape::Cross:
-        pen.setWidthF(2.2);
-        painter.setPen(pen);
-        painter.drawLine(QPointF(cx - r, cy - r), QPointF(cx + r, cy + r));
-        painter.drawLine(QPointF(cx - r, cy + r), QPointF(cx + r, cy - r));
-        break;
+    for (const QPointF &centre : centres) {
+        const double cx = centre.x();
+        const double cy = centre.y();
+        switch (shape) {
+        case MarkerShape::Circle:
+            painter.drawEllipse(centre, r, r);
+            break;
+        case MarkerShape::Square:
+            painter.drawRect(QRectF(cx - r * 0.85, cy - r * 0.85, r * 1.7, r * 1.7));
+            break;
+        case MarkerShape::TriangleUp:
+            painter.drawPolygon(QPolygonF({QPointF(cx, cy - r), QPointF(cx + r, cy + r * 0.8),
+                                           QPointF(cx - r, cy + r * 0.8)}));
+            break;
+        case MarkerShape::Diamond:
+            painter.drawPolygon(QPolygonF({QPointF(cx, cy - r), QPointF(cx + r, cy),
+                                           QPointF(cx, cy + r), QPointF(cx - r, cy)}));
+            break;
+        case MarkerShape::TriangleDown:
+            painter.drawPolygon(QPolygonF({QPointF(cx, cy + r), QPointF(cx + r, cy - r * 0.8),
+                                           QPointF(cx - r, cy - r * 0.8)}));
+            break;
+        case MarkerShape::Cross:
+            painter.drawLine(QPointF(cx - r, cy - r), QPointF(cx + r, cy + r));
+            painter.drawLine(QPointF(cx - r, cy + r), QPointF(cx + r, cy - r));
+            break;
+        }
     }
     painter.setBrush(Qt::NoBrush);
+}
+
+void drawMarker(QPainter &painter, QPointF centre, MarkerShape shape, const QColor &colour,
+                bool filled, double size) {
+    drawMarkers(painter, QPolygonF({centre}), shape, colour, filled, size);
 }
 
 LegendEntry seriesEntry(const QString &text, const SeriesStyle &style, LegendSample sample) {

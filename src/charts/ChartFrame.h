@@ -6,6 +6,7 @@
 #include <QBrush>
 #include <QFont>
 #include <QPen>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
@@ -38,6 +39,8 @@ QFont chartFont(double pixelSize, bool bold = false);
 QPen seriesPen(const SeriesStyle &style, double width);
 void drawMarker(QPainter &painter, QPointF centre, MarkerShape shape, const QColor &colour,
                 bool filled, double size);
+void drawMarkers(QPainter &painter, const QPolygonF &centres, MarkerShape shape,
+                 const QColor &colour, bool filled, double size);
 LegendEntry seriesEntry(const QString &text, const SeriesStyle &style, LegendSample sample);
 
 class ChartFrame {

@@ -36,20 +36,22 @@ void paintDailyAttempts(const DailyAttemptsChart &chart, ChartFrame &frame) {
     // Narrow bars lose their gap and outline so that 90 days stay legible.
     const double width = slot >= 6.0 ? slot * 0.75 : slot;
     painter.setPen(slot >= 6.0 ? outline : QPen(Qt::NoPen));
+    // All passes, then all fails: two paint states for the whole chart.
+    QList<QRectF> passes;
+    QList<QRectF> fails;
+    const double base = frame.y(axis.position(0.0));
     for (const DayCounts &day : chart.days) {
         const double centre = frame.x(days.position(day.day));
         const double passed = std::max(day.passed, 0);
-        const double all = passed + std::max(day.failed, 0);
-        const double base = frame.y(axis.position(0.0));
         const double passTop = frame.y(axis.position(passed));
-        const double failTop = frame.y(axis.position(all));
-        painter.setBrush(kPassFill);
-        painter.drawRect(
-            QRectF(QPointF(centre - width / 2, passTop), QPointF(centre + width / 2, base)));
-        painter.setBrush(kFailFill);
-        painter.drawRect(
-            QRectF(QPointF(centre - width / 2, failTop), QPointF(centre + width / 2, passTop)));
+        const double failTop = frame.y(axis.position(passed + std::max(day.failed, 0)));
+        passes << QRectF(QPointF(centre - width / 2, passTop), QPointF(centre + width / 2, base));
+        fails << QRectF(QPointF(centre - width / 2, failTop), QPointF(centre + width / 2, passTop));
     }
+    painter.setBrush(kPassFill);
+    painter.drawRects(passes);
+    painter.setBrush(kFailFill);
+    painter.drawRects(fails);
     painter.setBrush(Qt::NoBrush);
     frame.drawDayAxis(days);
 }

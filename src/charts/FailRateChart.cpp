@@ -110,14 +110,14 @@ void paintFailRate(const FailRateChart &chart, ChartFrame &frame) {
     }
     painter.setPen(seriesPen(rateStyle, 1.1));
     painter.drawPolyline(rates);
+    QPolygonF outsideDays;
     for (std::size_t i = 0; i < input.size(); ++i) {
         if (input[i].outsideLimits) {
-            drawMarker(painter, rates[static_cast<int>(i)], MarkerShape::Square, kAlarm, false,
-                       12.0);
+            outsideDays << rates[static_cast<int>(i)];
         }
-        drawMarker(painter, rates[static_cast<int>(i)], rateStyle.marker, rateStyle.colour,
-                   rateStyle.filledMarker, 5.5);
     }
+    drawMarkers(painter, outsideDays, MarkerShape::Square, kAlarm, false, 12.0);
+    drawMarkers(painter, rates, rateStyle.marker, rateStyle.colour, rateStyle.filledMarker, 5.5);
 }
 
 } // namespace nxa::charts

@@ -145,9 +145,7 @@ void paintPersonTrend(const PersonTrend &chart, ChartFrame &frame) {
         }
         painter.setPen(seriesPen(style, 1.1));
         painter.drawPolyline(line);
-        for (const QPointF &point : line) {
-            drawMarker(painter, point, style.marker, style.colour, style.filledMarker, kMarkerSize);
-        }
+        drawMarkers(painter, line, style.marker, style.colour, style.filledMarker, kMarkerSize);
         if (input.crossing) {
             const QPointF at = place(*input.crossing);
             QPen guide(kAlarm, 1.0);
