@@ -11,7 +11,8 @@ class QPainter;
 
 // The one drawing of each chart, and the surfaces it goes to. A chart is
 // drawn in its own units (kChartSize) and scaled to whatever box it is given,
-// so that SVG, PDF and screen show the same picture.
+// so that SVG, PDF and screen show the same picture. Text needs a
+// QGuiApplication; without a display, QT_QPA_PLATFORM=offscreen serves.
 namespace nxa::charts {
 
 inline constexpr QSize kChartSize{640, 320};

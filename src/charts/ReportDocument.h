@@ -60,7 +60,10 @@ QString generatedText(const QDateTime &generated);
 QByteArray reportHtml(const ReportDocument &document);
 
 // A4 pages with the title and period above and "Page n of m" and the
-// generation time below. False when the device could not take the PDF.
+// generation time below; each section starts a page, a table's header row
+// opens every page it runs onto. device must be open for writing; false when
+// the PDF could not be started on it (a caller that saves to a file checks
+// the file's own completion, as with any QSaveFile).
 bool writeReportPdf(const ReportDocument &document, QIODevice &device);
 
 } // namespace nxa::charts
