@@ -173,7 +173,8 @@ void TestReportDocument::pdfHoldsTheTextsOnNumberedPages() {
     for (const QString &page : pages) {
         auto found = row.globalMatch(page);
         if (found.hasNext()) {
-            QVERIFY(page.indexOf(QLatin1String("Badge holder")) < page.indexOf(row));
+            const qsizetype header = page.indexOf(QLatin1String("Badge holder"));
+            QVERIFY(header >= 0 && header < page.indexOf(row));
         }
         while (found.hasNext()) {
             ++seen[found.next().captured(1).toUInt()];
