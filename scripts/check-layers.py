@@ -18,7 +18,8 @@ ALLOWED = {
     "report": {"common", "records", "config"},
     "samples": {"common", "records", "config"},
     "analysis": {"common"},
-    "collect": {"common", "records", "config", "export", "link", "analysis"},
+    "charts": {"common"},
+    "collect": {"common", "records", "config", "export", "link", "analysis", "charts"},
     "app/shared": {"common", "records", "config", "export", "link", "report"},
     "app/dialogs": {"app/shared", "common"},
     "app/printing": {"app/dialogs", "app/shared", "common", "records", "config", "report"},
@@ -38,9 +39,12 @@ ALLOWED = {
 QT_MODULES = {
     "link": {"QtCore", "QtNetwork"},
     "collect": {"QtCore", "QtNetwork", "QtSql"},
+    # Charts draw on a QPainter and write SVG; never widgets.
+    "charts": {"QtCore", "QtGui", "QtSvg"},
 }
 LIBRARY_QT = {"QtCore"}
-LIBRARIES = {"common", "records", "config", "export", "link", "report", "samples", "collect", "analysis"}
+LIBRARIES = {"common", "records", "config", "export", "link", "report", "samples", "collect", "analysis",
+             "charts"}
 
 PROJECT_INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z]+)/(?:([a-z]+)/)?[^"]+"')
 SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s+<(Q[A-Za-z0-9_]*)(?:/([A-Za-z0-9_]+))?>')

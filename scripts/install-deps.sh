@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build ccache pkg-config clang-format
-  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libqt6opengl6-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libqt6opengl6-dev qt6-svg-dev
   libarchive-dev zlib1g-dev libpng-dev libjpeg-dev
   libbenchmark-dev libxlsxwriter-dev
   fonts-liberation xvfb xauth imagemagick poppler-utils unzip
@@ -16,6 +16,10 @@ packages=(
 packages+=(
   dpkg-dev file lintian desktop-file-utils appstream mandoc systemd
 )
+
+# The reports: charts in Liberation Sans, their PDF text read back by
+# pdftotext, and the HTML rendered offline by a real browser.
+packages+=(fonts-liberation poppler-utils chromium)
 
 # nxa-collect: its archive drivers (SQLite, PostgreSQL), the PostgreSQL server
 # its tests start, and mandoc to check its manual page.

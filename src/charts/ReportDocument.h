@@ -1,0 +1,69 @@
+#pragma once
+
+#include "charts/ChartInputs.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+#include <vector>
+
+class QIODevice;
+
+// A document of sections, each a heading and a run of blocks, written as one
+// self-contained HTML file or as an A4 PDF with the same content.
+namespace nxa::charts {
+
+struct Paragraph {
+    QString text;
+};
+
+struct KeyValue {
+    QString key;
+    QString value;
+};
+
+// Label and value pairs, such as a summary's figures.
+struct Summary {
+    std::vector<KeyValue> items;
+};
+
+struct Table {
+    QStringList header;
+    std::vector<QStringList> rows;
+    // Columns set to true are aligned right (figures); missing ones are left.
+    std::vector<bool> alignRight;
+};
+
+using Block = std::variant<Paragraph, Summary, Table, Chart>;
+
+struct Section {
+    QString heading;
+    std::vector<Block> blocks;
+};
+
+struct ReportDocument {
+    // Plant or archive name, and the period, shown at the top of every page.
+    QString title;
+    QString period;
+    QDateTime generated;
+    std::vector<Section> sections;
+};
+
+// "2026-12-07 18:05 UTC": the generation time as both outputs show it.
+QString generatedText(const QDateTime &generated);
+
+// UTF-8 HTML that needs nothing outside itself: inline CSS and SVG, no script,
+// and a policy that forbids the browser to fetch anything.
+QByteArray reportHtml(const ReportDocument &document);
+
+// A4 pages with the title and period above and "Page n of m" and the
+// generation time below; each section starts a page, a table's header row
+// opens every page it runs onto. device must be open for writing; false when
+// the PDF could not be started on it (a caller that saves to a file checks
+// the file's own completion, as with any QSaveFile).
+bool writeReportPdf(const ReportDocument &document, QIODevice &device);
+
+} // namespace nxa::charts
