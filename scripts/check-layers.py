@@ -38,7 +38,7 @@ ALLOWED = {
 # Qt modules a layer may use; None means any.
 QT_MODULES = {
     "link": {"QtCore", "QtNetwork"},
-    "collect": {"QtCore", "QtNetwork", "QtSql"},
+    "collect": {"QtCore", "QtGui", "QtNetwork", "QtSql"},
     # Charts draw on a QPainter and write SVG; never widgets.
     "charts": {"QtCore", "QtGui", "QtSvg"},
 }

@@ -4,6 +4,7 @@
 #include "collect/CollectConfig.h"
 #include "collect/CollectDownload.h"
 #include "collect/CollectExport.h"
+#include "collect/CollectReport.h"
 #include "collect/CollectStatus.h"
 
 #include <QDateTime>
@@ -228,7 +229,60 @@ int check(const CollectConfig &config, const QStringList &args, QTextStream &out
     return outcome.attention ? kExitAttention : kExitOk;
 }
 
+int report(const CollectConfig &config, const QStringList &args, QTextStream &out,
+           QTextStream &err) {
+    ReportRequest request;
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+    QString error;
+    int outputs = 0;
+    for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i) {
+        QString value;
+        const QString &a = args[i];
+        if (a == QLatin1String("--from") || a == QLatin1String("--to")) {
+            if (takeValue(args, i, value, error))
+                (a == QLatin1String("--from") ? from : to) = parseDate(value, error);
+        } else if (a == QLatin1String("--tester")) {
+            if (takeValue(args, i, value, error))
+                request.testers.append(value);
+        } else if (a == QLatin1String("--person")) {
+            if (takeValue(args, i, value, error))
+                request.persons.append(value);
+        } else if (a == QLatin1String("--html") || a == QLatin1String("--pdf")) {
+            if (takeValue(args, i, value, error)) {
+                request.path = value;
+                request.pdf = a == QLatin1String("--pdf");
+                ++outputs;
+            }
+        } else {
+            error = QStringLiteral("unexpected \"%1\"").arg(a);
+        }
+    }
+    if (error.isEmpty() && outputs != 1)
+        error = QStringLiteral("report needs one of --html FILE or --pdf FILE");
+    // Whole days: the last 30 up to yesterday, or 30 up to the end given.
+    request.to = to.value_or(QDate::currentDate().addDays(-1));
+    request.from = from.value_or(request.to.addDays(-29));
+    if (error.isEmpty() && request.from > request.to)
+        error = QStringLiteral("--from is after --to");
+    if (!error.isEmpty()) {
+        err << "nxa-collect: " << error << Qt::endl;
+        return kExitUsage;
+    }
+    const ReportOutcome outcome = runReport(config, request);
+    if (!outcome.ok) {
+        err << "nxa-collect: " << outcome.message << Qt::endl;
+        return outcome.usage ? kExitUsage : kExitFailed;
+    }
+    out << outcome.message << Qt::endl;
+    return kExitOk;
+}
+
 } // namespace
+
+QString commandWord(const QStringList &arguments) {
+    return parse(arguments).command;
+}
 
 QString usageText() {
     return QStringLiteral(
@@ -247,6 +301,10 @@ QString usageText() {
         "                                  the day's exceptions, drift toward limits,\n"
         "                                  fail rates and silent testers (default:\n"
         "                                  yesterday)\n"
+        "  report [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--tester NAME]...\n"
+        "         [--person [TESTER:]NUMBER]... --html FILE | --pdf FILE\n"
+        "                                  the audit report of a period (default:\n"
+        "                                  the 30 days up to yesterday)\n"
         "\n"
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
@@ -278,6 +336,8 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
         command = status;
     else if (parsed.command == QLatin1String("check"))
         command = check;
+    else if (parsed.command == QLatin1String("report"))
+        command = report;
     if (!command) {
         err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
         return kExitUsage;

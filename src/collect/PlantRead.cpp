@@ -72,12 +72,14 @@ public:
 
     PlantRead read() {
         PlantRead result;
-        if (!readTesters(result) || !readSnapshots() || !readAttempts() || !readAccesses()) {
+        if (!readTesters(result) || !readSnapshots() || !readAttempts() || !readAccesses() ||
+            !readInvalidTimes()) {
             if (result.error.isEmpty())
                 result.error = QStringLiteral("cannot read the archive: %1").arg(m_error);
             return result;
         }
         m_plant.nowMs = m_request.nowMs;
+        result.invalidTimes = std::move(m_invalidTimes);
         result.plant = std::move(m_plant);
         return result;
     }
@@ -284,11 +286,24 @@ private:
         return true;
     }
 
+    bool readInvalidTimes() {
+        m_invalidTimes.assign(m_plant.testers.size(), 0);
+        ArchiveRows rows(m_archive,
+                         QStringLiteral("SELECT tester, COUNT(*) FROM records WHERE local_time "
+                                        "IS NULL GROUP BY tester"),
+                         {});
+        while (rows.next())
+            if (const auto tester = m_index.constFind(rows.integer(0)); tester != m_index.cend())
+                m_invalidTimes[static_cast<size_t>(*tester)] += rows.integer(1);
+        return rows.error().isEmpty() || fail(rows);
+    }
+
     Archive &m_archive;
     const CollectConfig &m_config;
     const PlantRequest &m_request;
     analysis::Plant m_plant;
     QHash<qint64, int> m_index; // archive tester id -> index in the plant
+    std::vector<qint64> m_invalidTimes;
     QString m_error;
 };
 

@@ -21,6 +21,8 @@ struct PlantRequest {
 
 struct PlantRead {
     std::optional<analysis::Plant> plant;
+    // Records without a valid date and time, whole archive, per plant tester.
+    std::vector<qint64> invalidTimes;
     QString error;
     bool unknownTester = false; // the error names a tester nobody knows
 };

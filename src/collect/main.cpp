@@ -2,8 +2,10 @@
 #include "collect/CollectSignals.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -19,11 +21,22 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &me
 
 int main(int argc, char *argv[]) {
     qInstallMessageHandler(quietMessages);
-    QCoreApplication app(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Text in charts and PDF pages needs fonts, which the GUI library finds;
+    // the collector never shows a window, so it needs no display either.
+    std::unique_ptr<QCoreApplication> app;
+    if (nxa::collect::commandWord(arguments) == QLatin1String("report")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     nxa::collect::installStopSignals();
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const int status = nxa::collect::runCollect(app.arguments().mid(1), out, err);
+    const int status = nxa::collect::runCollect(app->arguments().mid(1), out, err);
     out.flush();
     err.flush();
     return status;

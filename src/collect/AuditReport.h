@@ -1,0 +1,36 @@
+#pragma once
+
+#include "analysis/AnalysisInput.h"
+#include "charts/ReportDocument.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace nxa::collect {
+
+struct AuditReportInput {
+    QString title; // the archive's name
+    QDate from;
+    QDate to;
+    // The accesses of the period and of the drift window before its end,
+    // with the testers' snapshots and attempts.
+    const analysis::Plant *plant = nullptr;
+    // Persons (tester index, user number) whose trend is drawn even when
+    // nothing flags them.
+    std::vector<std::pair<int, int>> chosenPersons;
+    // Records without a valid date and time, per tester index.
+    std::vector<qint64> invalidTimes;
+    QDateTime generated;
+};
+
+// The audit report of a period, section by section: summary, limits in
+// force, testers, exceptions by day, drift watch, retests, persons, data
+// quality. Charts are drawn for flagged and chosen persons only; every other
+// person is a table row, so that the report of a large plant stays small.
+charts::ReportDocument auditReport(const AuditReportInput &input);
+
+} // namespace nxa::collect
