@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisInput.h"
+#include "analysis/SortedAccesses.h"
 
 #include <QDate>
 
@@ -30,10 +31,7 @@ inline Access accessAt(int tester, int user, int day, int second, bool pass) {
 }
 
 inline void sortAccesses(Plant &plant) {
-    std::sort(plant.accesses.begin(), plant.accesses.end(), [](const Access &a, const Access &b) {
-        return std::tie(a.tester, a.user, a.day, a.second) <
-               std::tie(b.tester, b.user, b.day, b.second);
-    });
+    std::sort(plant.accesses.begin(), plant.accesses.end(), accessBefore);
 }
 
 } // namespace nxa::analysis::test
