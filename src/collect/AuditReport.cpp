@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 
 namespace nxa::collect {
 
@@ -63,8 +64,9 @@ QString slopeText(double log10PerDay) {
     if (!std::isfinite(log10PerDay))
         return QStringLiteral("-");
     const double percent = (std::pow(10.0, log10PerDay) - 1) * kPercent;
-    return QStringLiteral("%1%2").arg(percent >= 0 ? QStringLiteral("+") : QString()).arg(
-        percent, 0, 'f', 2);
+    return QStringLiteral("%1%2")
+        .arg(percent >= 0 ? QStringLiteral("+") : QString())
+        .arg(percent, 0, 'f', 2);
 }
 
 QString measureName(analysis::Measure measure) {
@@ -167,9 +169,10 @@ private:
             persons.insert(qint64(d.tester) << 16 | d.user);
             firstPassed += d.first.pass ? 1 : 0;
         }
-        const int silent = int(std::count_if(m_health.begin(), m_health.end(), [this](const auto &h) {
-            return h.silentByCollection || !quietDaysInPeriod(h).isEmpty();
-        }));
+        const int silent =
+            int(std::count_if(m_health.begin(), m_health.end(), [this](const auto &h) {
+                return h.silentByCollection || !quietDaysInPeriod(h).isEmpty();
+            }));
         charts::Summary s;
         s.items = {
             {QStringLiteral("Period"), QStringLiteral("%1 to %2 (%3 days)")
@@ -195,9 +198,8 @@ private:
     }
 
     int outOfControlTesters() const {
-        return int(std::count_if(m_health.begin(), m_health.end(), [](const auto &h) {
-            return !h.failRate.daysOutside.empty();
-        }));
+        return int(std::count_if(m_health.begin(), m_health.end(),
+                                 [](const auto &h) { return !h.failRate.daysOutside.empty(); }));
     }
 
     QStringList quietDaysInPeriod(const analysis::TesterHealth &h) const {
@@ -210,9 +212,12 @@ private:
 
     Section limits() const {
         Table t;
-        t.header = {QStringLiteral("Tester"),          QStringLiteral("In force from"),
-                    QStringLiteral("Mode"),            QStringLiteral("Profile"),
-                    QStringLiteral("Checks"),          QStringLiteral("Footwear (kΩ)"),
+        t.header = {QStringLiteral("Tester"),
+                    QStringLiteral("In force from"),
+                    QStringLiteral("Mode"),
+                    QStringLiteral("Profile"),
+                    QStringLiteral("Checks"),
+                    QStringLiteral("Footwear (kΩ)"),
                     QStringLiteral("Wrist strap (kΩ)")};
         std::vector<Block> blocks;
         for (size_t tester = 0; tester < m_plant.testers.size(); ++tester) {
@@ -226,10 +231,9 @@ private:
                     continue;
                 if (!last && snapshots[i + 1].fromDay <= m_from)
                     continue;
-                const QString from =
-                    i == 0 ? QStringLiteral("first collected %1 (taken as in force before)")
-                                 .arg(dayText(s.fromDay))
-                           : dayText(s.fromDay);
+                const QString from = i == 0 ? QStringLiteral("records began (first collected %1)")
+                                                  .arg(dayText(s.fromDay))
+                                            : dayText(s.fromDay);
                 for (int p : usedProfiles(s)) {
                     const analysis::ProfileLimits &l = s.profiles[size_t(p)];
                     const bool handFree = s.mode == analysis::Mode::HandFree;
@@ -245,8 +249,12 @@ private:
             }
             if (snapshots.empty())
                 t.rows.push_back({testerName(int(tester)),
-                                  QStringLiteral("never collected: limits unknown"), {}, {}, {},
-                                  {}, {}});
+                                  QStringLiteral("never collected: limits unknown"),
+                                  {},
+                                  {},
+                                  {},
+                                  {},
+                                  {}});
         }
         blocks.push_back(charts::Paragraph{QStringLiteral(
             "The limits of each profile that an active user or a visitor uses, as the testers' "
@@ -281,8 +289,7 @@ private:
             const QString name = testerName(h.tester);
             charts::Summary health;
             int failedCollections = 0;
-            for (const analysis::CollectionAttempt &a :
-                 m_plant.testers[size_t(h.tester)].attempts)
+            for (const analysis::CollectionAttempt &a : m_plant.testers[size_t(h.tester)].attempts)
                 if (!a.succeeded &&
                     QDateTime::fromMSecsSinceEpoch(a.startedMs).date().toJulianDay() >= m_from)
                     ++failedCollections;
@@ -312,10 +319,9 @@ private:
                      .arg(h.failRate.fails)
                      .arg(h.failRate.attempts)
                      .arg(percentText(h.failRate.meanRate))
-                     .arg(outside.isEmpty()
-                              ? QString()
-                              : QStringLiteral("; outside its control limits on ") +
-                                    outside.join(QStringLiteral(", ")))},
+                     .arg(outside.isEmpty() ? QString()
+                                            : QStringLiteral("; outside its control limits on ") +
+                                                  outside.join(QStringLiteral(", ")))},
             };
             blocks.push_back(health);
             charts::DailyAttemptsChart attempts{
@@ -324,7 +330,10 @@ private:
                 attempts.days.push_back(c);
             blocks.push_back(attempts);
             charts::FailRateChart rate{QStringLiteral("%1: fail rate per day").arg(name),
-                                       m_from, m_to, h.failRate.meanRate, {}};
+                                       m_from,
+                                       m_to,
+                                       h.failRate.meanRate,
+                                       {}};
             for (const analysis::FailRateDay &d : h.failRate.days)
                 rate.days.push_back({d.day, d.rate, d.lower, d.upper, d.outside()});
             blocks.push_back(rate);
@@ -334,9 +343,8 @@ private:
 
     Section exceptions() const {
         Table t;
-        t.header = {QStringLiteral("Date"),   QStringLiteral("Tester"),
-                    QStringLiteral("User"),   QStringLiteral("Name"),
-                    QStringLiteral("What"),   QStringLiteral("Time"),
+        t.header = {QStringLiteral("Date"),       QStringLiteral("Tester"), QStringLiteral("User"),
+                    QStringLiteral("Name"),       QStringLiteral("What"),   QStringLiteral("Time"),
                     QStringLiteral("Values (kΩ)")};
         t.alignRight = {false, false, true};
         for (const analysis::DayExceptions &e : m_exceptions) {
@@ -370,29 +378,34 @@ private:
     // One person's daily medians of every watched measure, the fitted line
     // of each significant trend and its projected crossing, against the
     // limits of the profile.
-    charts::PersonTrend trendOf(int tester, int user) const {
+    // The wrist strap and the footwear have limits of their own, so each
+    // is drawn against its own band.
+    static bool isFootwear(analysis::Measure m) { return m != analysis::Measure::WristStrap; }
+
+    charts::PersonTrend trendOf(int tester, int user, bool footwear) const {
         charts::PersonTrend chart;
-        chart.title = QStringLiteral("%1, user %2: %3")
-                          .arg(testerName(tester))
-                          .arg(user)
-                          .arg(personName(tester, user, m_to));
+        chart.title =
+            QStringLiteral("%1, user %2: %3, %4")
+                .arg(testerName(tester))
+                .arg(user)
+                .arg(personName(tester, user, m_to),
+                     footwear ? QStringLiteral("footwear") : QStringLiteral("wrist strap"));
         const int windowFrom = m_to - analysis::AnalysisSettings{}.driftWindowDays + 1;
         chart.firstDay = windowFrom;
         chart.lastDay = m_to;
-        const auto begin = std::lower_bound(
-            m_plant.accesses.begin(), m_plant.accesses.end(), std::pair(tester, user),
-            [](const Access &a, const std::pair<int, int> &p) {
-                return std::pair(a.tester, int(a.user)) < p;
-            });
+        const auto begin = std::lower_bound(m_plant.accesses.begin(), m_plant.accesses.end(),
+                                            std::pair(tester, user),
+                                            [](const Access &a, const std::pair<int, int> &p) {
+                                                return std::pair(a.tester, int(a.user)) < p;
+                                            });
         for (const analysis::DriftResult &d : m_drift) {
-            if (d.tester != tester || d.user != user)
+            if (d.tester != tester || d.user != user || isFootwear(d.measure) != footwear)
                 continue;
             charts::TrendSeries series;
             series.name = measureName(d.measure);
             std::map<int, std::vector<double>> byDay;
-            for (auto a = begin; a != m_plant.accesses.end() && a->tester == tester &&
-                                 a->user == user;
-                 ++a)
+            for (auto a = begin;
+                 a != m_plant.accesses.end() && a->tester == tester && a->user == user; ++a)
                 if (a->day >= windowFrom && a->day <= m_to && valueOf(*a, d.measure) >= 0)
                     byDay[a->day].push_back(valueOf(*a, d.measure));
             for (auto &[day, values] : byDay) {
@@ -419,8 +432,7 @@ private:
                 }
             }
             chart.series.push_back(series);
-            if (d.limitsKnown && !chart.band &&
-                (d.range.minKohm || d.range.maxKohm))
+            if (d.limitsKnown && !chart.band && (d.range.minKohm || d.range.maxKohm))
                 chart.band = charts::LimitBand{
                     QStringLiteral("%1 limits").arg(series.name),
                     d.range.minKohm ? std::optional<double>(double(*d.range.minKohm))
@@ -433,19 +445,32 @@ private:
 
     Section drift() const {
         std::vector<Block> blocks;
-        blocks.push_back(charts::Paragraph{QStringLiteral(
-            "Daily medians over the %1 days to %2, in log10 of the resistance. A trend is drawn "
-            "when its Theil–Sen slope is significant (95 % interval from Kendall's tau); a "
-            "person is flagged when that trend reaches a limit within 30 days, or when the "
-            "smoothed level (EWMA, λ = 0.2) lies within a factor of 1.5 of a limit.")
-                                                 .arg(analysis::AnalysisSettings{}.driftWindowDays)
-                                                 .arg(dayText(m_to))});
-        std::vector<std::pair<int, int>> charted = flaggedPersons();
-        for (const auto &chosen : m_in.chosenPersons)
-            if (std::find(charted.begin(), charted.end(), chosen) == charted.end())
-                charted.push_back(chosen);
-        for (const auto &[tester, user] : charted)
-            blocks.push_back(trendOf(tester, user));
+        blocks.push_back(charts::Paragraph{
+            QStringLiteral(
+                "Daily medians over the %1 days to %2, in log10 of the resistance. A trend is "
+                "drawn "
+                "when its Theil–Sen slope is significant (95 % interval from Kendall's tau); a "
+                "person is flagged when that trend reaches a limit within 30 days, or when the "
+                "smoothed level (EWMA, λ = 0.2) lies within a factor of 1.5 of a limit.")
+                .arg(analysis::AnalysisSettings{}.driftWindowDays)
+                .arg(dayText(m_to))});
+        // Flagged persons with the measures that flag them, then the chosen
+        // ones with every measure watched.
+        std::vector<std::tuple<int, int, bool>> charts;
+        auto add = [&charts](int tester, int user, bool footwear) {
+            if (std::find(charts.begin(), charts.end(), std::tuple(tester, user, footwear)) ==
+                charts.end())
+                charts.emplace_back(tester, user, footwear);
+        };
+        for (const analysis::DriftResult &d : m_drift)
+            if (d.flagged())
+                add(d.tester, d.user, isFootwear(d.measure));
+        for (const auto &[tester, user] : m_in.chosenPersons)
+            for (const analysis::DriftResult &d : m_drift)
+                if (d.tester == tester && d.user == user)
+                    add(tester, user, isFootwear(d.measure));
+        for (const auto &[tester, user, footwear] : charts)
+            blocks.push_back(trendOf(tester, user, footwear));
 
         Table t;
         t.header = {QStringLiteral("Tester"),        QStringLiteral("User"),
@@ -566,9 +591,13 @@ private:
             f.lastSecond = a.second;
         }
         Table t;
-        t.header = {QStringLiteral("Tester"), QStringLiteral("User"), QStringLiteral("Name"),
-                    QStringLiteral("Tests"),  QStringLiteral("First attempt passed"),
-                    QStringLiteral("Failures"), QStringLiteral("Last test")};
+        t.header = {QStringLiteral("Tester"),
+                    QStringLiteral("User"),
+                    QStringLiteral("Name"),
+                    QStringLiteral("Tests"),
+                    QStringLiteral("First attempt passed"),
+                    QStringLiteral("Failures"),
+                    QStringLiteral("Last test")};
         t.alignRight = {false, true, false, true, true, true, false};
         for (const auto &[person, f] : byPerson)
             t.rows.push_back({testerName(person.first), QString::number(person.second),
@@ -590,7 +619,8 @@ private:
         t.alignRight = {false, true, false};
         std::vector<std::map<int, int>> unknown(m_plant.testers.size());
         for (const Access &a : m_period.accesses) {
-            const analysis::UserEntry *entry = analysis::userInForce(m_plant, a.tester, a.user, a.day);
+            const analysis::UserEntry *entry =
+                analysis::userInForce(m_plant, a.tester, a.user, a.day);
             if (entry && !entry->active && !a.visitor)
                 unknown[size_t(a.tester)][a.user] += 1;
         }
@@ -605,7 +635,8 @@ private:
             if (int(unknown[tester].size()) > kListedUnknownUsers)
                 users.append(QStringLiteral("and %1 more users")
                                  .arg(unknown[tester].size() - kListedUnknownUsers));
-            const qint64 invalid = tester < m_in.invalidTimes.size() ? m_in.invalidTimes[tester] : 0;
+            const qint64 invalid =
+                tester < m_in.invalidTimes.size() ? m_in.invalidTimes[tester] : 0;
             t.rows.push_back({testerName(int(tester)), QString::number(invalid),
                               accesses == 0 ? QStringLiteral("none")
                                             : QStringLiteral("%1: %2").arg(accesses).arg(

@@ -95,14 +95,15 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         written = file.write(charts::reportHtml(document)) >= 0;
     if (!written || !commitComplete(file)) {
         file.cancelWriting();
-        outcome.message = QStringLiteral("cannot write %1: %2").arg(request.path, file.errorString());
+        outcome.message =
+            QStringLiteral("cannot write %1: %2").arg(request.path, file.errorString());
         return outcome;
     }
     outcome.ok = true;
-    outcome.message = QStringLiteral("Saved %1 (%2 to %3, %4 testers)")
-                          .arg(request.path, request.from.toString(Qt::ISODate),
-                               request.to.toString(Qt::ISODate))
-                          .arg(plant.plant->testers.size());
+    outcome.message =
+        QStringLiteral("Saved %1 (%2 to %3, %4 testers)")
+            .arg(request.path, request.from.toString(Qt::ISODate), request.to.toString(Qt::ISODate))
+            .arg(plant.plant->testers.size());
     return outcome;
 }
 
