@@ -15,6 +15,7 @@
 
 #include <QCryptographicHash>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -1142,29 +1143,8 @@ private slots:
     // else may be flagged. The north tester's user 7 is renamed between two
     // collections and stays one person.
     void checkListsWhatThePlantHolds() {
-        Plant plant;
-        const QStringList names = samples::plantTesterNames();
-        const QDate today = QDate::currentDate();
-        QString ini = QStringLiteral("archive=%1\n").arg(plant.archive());
-        for (int i = 0; i < names.size(); ++i) {
-            const std::optional<samples::PlantTester> tester =
-                samples::plantTester(names[i], today, false);
-            sim::SimulatorSettings settings = serving(tester->datalogger);
-            settings.configurationImage = tester->configuration;
-            QVERIFY(plant.addTester(settings));
-            ini += QStringLiteral("[%1]\naddress=%2\nport=%3\npassword-file=%4\n")
-                       .arg(names[i], plant.address(i))
-                       .arg(plant.port())
-                       .arg(plant.passwordFile());
-        }
-        plant.writeIni(ini);
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
-        const std::optional<samples::PlantTester> renamed =
-            samples::plantTester(names[0], today, true);
-        sim::SimulatorSettings settings = serving(renamed->datalogger);
-        settings.configurationImage = renamed->configuration;
-        QVERIFY(plant.restart(0, settings));
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        Plant &plant = samplePlant();
+        QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM configurations")).toInt(), 4);
 
         const Run run = plant.collect({QStringLiteral("check")});
@@ -1207,7 +1187,86 @@ private slots:
         QVERIFY2(std::abs(adaSlope - 3.5) <= 0.3, qPrintable(QString::number(adaSlope)));
     }
 
+    // The audit report of the same plant, as HTML rendered offline in a real
+    // browser and as the collector's own PDF, shows exactly what was planted.
+    void reportShowsWhatThePlantHolds_data() {
+        QTest::addColumn<bool>("pdf");
+        QTest::newRow("html in the browser") << false;
+        QTest::newRow("pdf") << true;
+    }
+    void reportShowsWhatThePlantHolds() {
+        QFETCH(bool, pdf);
+        Plant &plant = samplePlant();
+        const QString file = plant.folder() + (pdf ? "/report.pdf" : "/report.html");
+        const Run run =
+            plant.collect({QStringLiteral("report"),
+                           pdf ? QStringLiteral("--pdf") : QStringLiteral("--html"), file});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QString printed = file;
+        if (!pdf) {
+            const QByteArray html = test::readFile(file);
+            QCOMPARE(html.count("<svg"), 10); // 2 per tester, 2 trends, 2 retest charts
+            QVERIFY(html.contains("Content-Security-Policy"));
+            QProcess browser;
+            browser.start(QStringLiteral(NXA_SOURCE_DIR "/scripts/check-html-offline.sh"),
+                          {file, plant.folder() + "/browser"});
+            QVERIFY(browser.waitForFinished(120000));
+            QVERIFY2(browser.exitCode() == 0, browser.readAllStandardError().constData());
+            printed = plant.folder() + "/browser/report.pdf";
+        }
+        // Cells wrap differently in each renderer; their order does not.
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {printed, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(60000));
+        const QString pages =
+            QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression("\\s"));
+        for (const char *planted :
+             {"Exceptions2", "Personsdriftingtowardalimit2", "Testerssilentoroutofcontrol2",
+              "4DiNopassfailed2×,notpassedafterwards", "5EdRelayrelayonwithoutapass",
+              "north,user1:AdaDrift,footwear", "north,user2:BenDrift,footwear", "1AdaDriftL60",
+              "Silentnorecordfrom", "100to70000"})
+            QVERIFY2(pages.contains(QString::fromUtf8(planted)), planted);
+        QVERIFY(!pages.contains(QLatin1String("AdaDrift,wriststrap")));
+        QVERIFY(!pages.contains(QLatin1String("CyRetry,footwear")));
+    }
+
 private:
+    // The sample plant, collected twice (the north tester's user 7 renamed
+    // in between), shared by the tests that read it.
+    Plant &samplePlant() {
+        if (m_samplePlant)
+            return *m_samplePlant;
+        m_samplePlant = std::make_unique<Plant>();
+        Plant &plant = *m_samplePlant;
+        const QStringList names = samples::plantTesterNames();
+        const QDate today = QDate::currentDate();
+        QString ini = QStringLiteral("archive=%1\n").arg(plant.archive());
+        for (int i = 0; i < names.size(); ++i) {
+            const std::optional<samples::PlantTester> tester =
+                samples::plantTester(names[i], today, false);
+            sim::SimulatorSettings settings = serving(tester->datalogger);
+            settings.configurationImage = tester->configuration;
+            if (!plant.addTester(settings))
+                QTest::qFail("a simulator cannot listen", __FILE__, __LINE__);
+            ini += QStringLiteral("[%1]\naddress=%2\nport=%3\npassword-file=%4\n")
+                       .arg(names[i], plant.address(i))
+                       .arg(plant.port())
+                       .arg(plant.passwordFile());
+        }
+        plant.writeIni(ini);
+        if (plant.collect({QStringLiteral("download")}).exitCode != 0)
+            QTest::qFail("the first collection failed", __FILE__, __LINE__);
+        const std::optional<samples::PlantTester> renamed =
+            samples::plantTester(names[0], today, true);
+        sim::SimulatorSettings settings = serving(renamed->datalogger);
+        settings.configurationImage = renamed->configuration;
+        if (!plant.restart(0, settings) ||
+            plant.collect({QStringLiteral("download")}).exitCode != 0)
+            QTest::qFail("the second collection failed", __FILE__, __LINE__);
+        return plant;
+    }
+
+    std::unique_ptr<Plant> m_samplePlant;
     std::unique_ptr<Plant> m_scenarios;
     Run m_scenarioRun;
     QList<int> m_scenarioIndex;
