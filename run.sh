@@ -86,8 +86,8 @@ ls -l "$demo"
 # nxa-collect: the three testers of the sample plant, simulated on their own
 # loopback addresses and one port; one collection into
 # demo/collect/nxa-archive.sqlite, its status, the morning check of yesterday
-# (exit code 4: the plant holds things to act on) and an export of the archive
-# as a workbook.
+# (exit code 4: the plant holds things to act on), an export of the archive
+# as a workbook, and the audit report of the last 30 days in HTML and PDF.
 cmake --build "$build" -j "$(nproc)" --target nxa-collect >/dev/null
 collector="$root/$build/src/collect/nxa-collect"
 collect_dir="$demo/collect"
@@ -128,7 +128,8 @@ done
       "${plant[$((t - 2))]}" "$t" "$collect_port"
   done
 } >"$collect_dir/nxa-collect.ini"
-for command in "download" "status" "check" "export /XLSX archive.xlsx"; do
+for command in "download" "status" "check" "export /XLSX archive.xlsx" \
+  "report --html report.html" "report --pdf report.pdf"; do
   echo
   echo "== nxa-collect $command   (in demo/collect)"
   code=0
@@ -139,6 +140,10 @@ for command in "download" "status" "check" "export /XLSX archive.xlsx"; do
   [ "$command" = "check" ] && expected=4
   [ "$code" -eq "$expected" ] || status=1
 done
+echo
+echo "== The audit report of the last 30 days:"
+echo "   $collect_dir/report.html"
+echo "   $collect_dir/report.pdf"
 
 # With a display, open the manager on the same simulator: the downloads above
 # left preferences.pref in demo/ pointing at it, so Download works at once.
