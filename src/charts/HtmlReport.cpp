@@ -59,14 +59,16 @@ QString styleSheet(const ReportDocument &document) {
                "table.summary th { background: none; border: none; padding-left: 0; }\n"
                "table.summary td { border: none; }\n"
                "figure { margin: 4mm 0; break-inside: avoid; page-break-inside: avoid; }\n"
-               "figure svg { display: block; width: 100%; height: auto; }\n")
+               "figure svg { display: block; width: 100%; height: auto; }\n"
+               "figure svg text { font-family: 'Liberation Sans', Arial, Helvetica, "
+               "sans-serif; }\n")
         .arg(cssString(running),
              cssString(QStringLiteral("Generated ") + generatedText(document.generated)));
 }
 
 // The chart's SVG as an element of the page: no XML prolog, no namespace
-// addresses (HTML knows inline SVG), sized by the page, and the face named
-// with fallbacks for a reader without Liberation Sans.
+// addresses (HTML knows inline SVG), sized by the page; the page's style
+// names the face, with fallbacks for a reader without Liberation Sans.
 QString inlineSvg(const Chart &chart) {
     QString svg = QString::fromUtf8(chartSvg(chart));
     const qsizetype start = svg.indexOf(QLatin1String("<svg"));
@@ -82,8 +84,22 @@ QString inlineSvg(const Chart &chart) {
                     .arg(kChartSize.width())
                     .arg(kChartSize.height())
                     .arg(escaped(chartTitle(chart))));
-    svg.replace(QLatin1String("font-family=\"Liberation Sans\""),
-                QLatin1String("font-family=\"'Liberation Sans', Arial, Helvetica, sans-serif\""));
+    // What the generator repeats on every group without effect: the identity
+    // transform, full opacities, and fonts on groups (every text names its
+    // own). A plant's report holds hundreds of charts, and the file must
+    // stay small enough to mail.
+    static const QRegularExpression groupFont(
+        QStringLiteral("(<g [^>]*?)\\s+font-(?:family|size|weight|style)=\"[^\"]*\""));
+    while (svg.contains(groupFont))
+        svg.replace(groupFont, QStringLiteral("\\1"));
+    // The page's style names the face with its fallbacks for every chart
+    // text at once; weight and style are said only where they differ.
+    for (const char *idle :
+         {" transform=\"matrix(1,0,0,1,0,0)\"", " fill-opacity=\"1\"", " stroke-opacity=\"1\"",
+          " font-family=\"Liberation Sans\"", " font-weight=\"400\"", " font-style=\"normal\""})
+        svg.remove(QLatin1String(idle));
+    static const QRegularExpression blankLines(QStringLiteral("\\s*\\n\\s*"));
+    svg.replace(blankLines, QStringLiteral("\n"));
     return svg;
 }
 

@@ -472,41 +472,57 @@ private:
         for (const auto &[tester, user, footwear] : charts)
             blocks.push_back(trendOf(tester, user, footwear));
 
+        // One row per person, flagged persons first: 5,000 persons must
+        // stay a table that a mail can carry.
         Table t;
         t.header = {QStringLiteral("Tester"),        QStringLiteral("User"),
-                    QStringLiteral("Name"),          QStringLiteral("Measure"),
-                    QStringLiteral("Days"),          QStringLiteral("Level (kΩ)"),
-                    QStringLiteral("Limits (kΩ)"),   QStringLiteral("Margin"),
+                    QStringLiteral("Name"),          QStringLiteral("Days"),
+                    QStringLiteral("Level (kΩ)"),    QStringLiteral("Margin"),
                     QStringLiteral("Slope (%/day)"), QStringLiteral("Flag")};
-        t.alignRight = {false, true, false, false, true, true, false, true, true, false};
-        std::vector<const analysis::DriftResult *> order;
-        for (const analysis::DriftResult &d : m_drift)
-            order.push_back(&d);
-        std::stable_partition(order.begin(), order.end(),
-                              [](const analysis::DriftResult *d) { return d->flagged(); });
-        for (const analysis::DriftResult *d : order) {
-            QString flag;
-            if (d->crossingSoon && d->daysToCrossing)
-                flag = QStringLiteral("reaches its limit in %1 days")
-                           .arg(std::ceil(*d->daysToCrossing), 0, 'f', 0);
-            if (d->nearSide)
-                flag += (flag.isEmpty() ? QString() : QStringLiteral("; ")) +
-                        QStringLiteral("near its limit");
-            if (!d->limitsKnown)
-                flag = QStringLiteral("limits unknown");
-            t.rows.push_back({testerName(d->tester), QString::number(d->user),
-                              personName(d->tester, d->user, m_to), measureName(d->measure),
-                              QString::number(d->daysUsed), kohmText(d->lastEwmaKohm),
-                              d->limitsKnown ? rangeText(d->range) : QStringLiteral("-"),
-                              marginText(*d),
-                              d->fitted ? slopeText(d->slopePerDay) +
-                                              (d->significant ? QStringLiteral(" *") : QString())
-                                        : QStringLiteral("-"),
-                              flag});
+        t.alignRight = {false, true, false, true};
+        struct Row {
+            bool flagged = false;
+            QStringList cells;
+        };
+        std::vector<Row> rows;
+        for (size_t i = 0; i < m_drift.size();) {
+            const analysis::DriftResult &first = m_drift[i];
+            QStringList level, margin, slope, flags;
+            bool flagged = false;
+            int days = 0;
+            for (; i < m_drift.size() && m_drift[i].tester == first.tester &&
+                   m_drift[i].user == first.user;
+                 ++i) {
+                const analysis::DriftResult &d = m_drift[i];
+                const QString m = measureName(d.measure) + QLatin1Char(' ');
+                days = std::max(days, d.daysUsed);
+                level.append(m + kohmText(d.lastEwmaKohm));
+                margin.append(m + marginText(d));
+                slope.append(m + (d.fitted ? slopeText(d.slopePerDay) +
+                                                 (d.significant ? QStringLiteral("*") : QString())
+                                           : QStringLiteral("-")));
+                if (!d.limitsKnown && flags.isEmpty())
+                    flags.append(QStringLiteral("limits unknown"));
+                if (d.crossingSoon && d.daysToCrossing)
+                    flags.append(m + QStringLiteral("reaches its limit in %1 days")
+                                         .arg(std::ceil(*d.daysToCrossing), 0, 'f', 0));
+                if (d.nearSide)
+                    flags.append(m + QStringLiteral("near its limit"));
+                flagged = flagged || d.flagged();
+            }
+            rows.push_back({flagged,
+                            {testerName(first.tester), QString::number(first.user),
+                             personName(first.tester, first.user, m_to), QString::number(days),
+                             level.join(QStringLiteral(", ")), margin.join(QStringLiteral(", ")),
+                             slope.join(QStringLiteral(", ")), flags.join(QStringLiteral("; "))}});
         }
+        std::stable_partition(rows.begin(), rows.end(), [](const Row &r) { return r.flagged; });
+        for (Row &r : rows)
+            t.rows.push_back(std::move(r.cells));
         blocks.push_back(charts::Paragraph{QStringLiteral(
-            "Every person and measure: level is the smoothed daily median; margin the factor "
-            "between it and the nearer limit; * marks a significant slope.")});
+            "Every person and every measure their profile checks: level is the smoothed daily "
+            "median; margin the factor between it and the nearer limit; * marks a significant "
+            "slope.")});
         blocks.push_back(t);
         return {QStringLiteral("Drift watch"), blocks};
     }

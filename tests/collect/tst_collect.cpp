@@ -1223,8 +1223,8 @@ private slots:
         for (const char *planted :
              {"Exceptions2", "Personsdriftingtowardalimit2", "Testerssilentoroutofcontrol2",
               "4DiNopassfailed2×,notpassedafterwards", "5EdRelayrelayonwithoutapass",
-              "north,user1:AdaDrift,footwear", "north,user2:BenDrift,footwear", "1AdaDriftR60",
-              "Silentnorecordfrom", "100to70000"})
+              "north,user1:AdaDrift,footwear", "north,user2:BenDrift,footwear", "AdaDrift60WS",
+              "Lreachesitslimitin", "Silentnorecordfrom", "100to70000"})
             QVERIFY2(pages.contains(QString::fromUtf8(planted)), planted);
         QVERIFY(!pages.contains(QLatin1String("AdaDrift,wriststrap")));
         QVERIFY(!pages.contains(QLatin1String("CyRetry,footwear")));
