@@ -4,7 +4,8 @@
 // SQLite archive together with their configurations; then `nxa-collect check`
 // of yesterday, timed in wall and CPU time with its peak memory. A second
 // archive with the same persons over 45 days (half the records) shows how the
-// cost grows with records.
+// cost grows with records. Then the audit report of the last 30 days of the
+// full archive, in HTML and in PDF.
 #include "SimulatorThread.h"
 #include "config/ConfigurationImage.h"
 #include "samples/DataloggerImageBuilder.h"
@@ -12,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -138,10 +140,14 @@ struct Archive {
     }
 };
 
-void CheckYesterday(benchmark::State &state) {
+const Archive &fullArchive() {
     static Archive full(90);
+    return full;
+}
+
+void CheckYesterday(benchmark::State &state) {
     static Archive half(45);
-    const Archive &archive = state.range(0) == 90 ? full : half;
+    const Archive &archive = state.range(0) == 90 ? fullArchive() : half;
     Figures figures;
     for (auto _ : state) {
         figures = archive.run({QStringLiteral("check")});
@@ -158,6 +164,29 @@ BENCHMARK(CheckYesterday)
     ->Arg(45)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(3)
+    ->UseRealTime();
+
+// The audit report of the last 30 days: 0 HTML, 1 PDF; counter: file size.
+void ReportOfThePlant(benchmark::State &state) {
+    const Archive &full = fullArchive();
+    const bool pdf = state.range(0) == 1;
+    const QString path = full.folder.filePath(pdf ? "report.pdf" : "report.html");
+    Figures figures;
+    for (auto _ : state) {
+        figures = full.run({QStringLiteral("report"),
+                            pdf ? QStringLiteral("--pdf") : QStringLiteral("--html"), path});
+        if (figures.cpuSeconds < 0)
+            state.SkipWithError("report failed");
+    }
+    state.counters["process_cpu_s"] = figures.cpuSeconds;
+    state.counters["peak_MB"] = figures.peakMegabytes;
+    state.counters["file_MB"] = double(QFileInfo(path).size()) / 1e6;
+}
+BENCHMARK(ReportOfThePlant)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
     ->UseRealTime();
 
 } // namespace

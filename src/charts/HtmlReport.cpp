@@ -61,7 +61,9 @@ QString styleSheet(const ReportDocument &document) {
                "figure { margin: 4mm 0; break-inside: avoid; page-break-inside: avoid; }\n"
                "figure svg { display: block; width: 100%; height: auto; }\n"
                "figure svg text { font-family: 'Liberation Sans', Arial, Helvetica, "
-               "sans-serif; }\n")
+               "sans-serif; }\n"
+               "figure svg g.ink { fill: none; stroke: #202020; stroke-width: 1; "
+               "stroke-linecap: square; stroke-linejoin: bevel; }\n")
         .arg(cssString(running),
              cssString(QStringLiteral("Generated ") + generatedText(document.generated)));
 }
@@ -69,6 +71,11 @@ QString styleSheet(const ReportDocument &document) {
 // The chart's SVG as an element of the page: no XML prolog, no namespace
 // addresses (HTML knows inline SVG), sized by the page; the page's style
 // names the face, with fallbacks for a reader without Liberation Sans.
+// As the SVG generator opens the group of the chart's ink (texts, axes,
+// ticks) once its idle attributes are gone.
+constexpr char kInkGroup[] = "<g fill=\"none\" stroke=\"#202020\" stroke-width=\"1\" "
+                             "stroke-linecap=\"square\" stroke-linejoin=\"bevel\"\n>";
+
 QString inlineSvg(const Chart &chart) {
     QString svg = QString::fromUtf8(chartSvg(chart));
     const qsizetype start = svg.indexOf(QLatin1String("<svg"));
@@ -100,6 +107,12 @@ QString inlineSvg(const Chart &chart) {
         svg.remove(QLatin1String(idle));
     static const QRegularExpression blankLines(QStringLiteral("\\s*\\n\\s*"));
     svg.replace(blankLines, QStringLiteral("\n"));
+    // The group every text and axis line is drawn in, named once by the
+    // page's style.
+    svg.replace(QLatin1String(kInkGroup), QLatin1String("<g class=\"ink\">"));
+    // Places inside tags to a tenth of a unit: a chart is 640 units wide.
+    static const QRegularExpression fineNumber(QStringLiteral("(\\d\\.\\d)\\d+(?=[^<>]*>)"));
+    svg.replace(fineNumber, QStringLiteral("\\1"));
     return svg;
 }
 

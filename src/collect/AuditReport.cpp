@@ -619,10 +619,9 @@ private:
             t.rows.push_back({testerName(person.first), QString::number(person.second),
                               personName(person.first, person.second, m_to),
                               QString::number(f.tests),
-                              QStringLiteral("%1 of %2 days (%3)")
-                                  .arg(f.firstPassed)
-                                  .arg(f.days)
-                                  .arg(percentText(double(f.firstPassed) / std::max(1, f.days))),
+                              QStringLiteral("%1 of %2 days")
+                                  .arg(percentText(double(f.firstPassed) / std::max(1, f.days)))
+                                  .arg(f.days),
                               QString::number(f.fails),
                               dayText(f.lastDay) + QLatin1Char(' ') + timeText(f.lastSecond)});
         return {QStringLiteral("Persons"), {t}};
