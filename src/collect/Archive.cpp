@@ -19,11 +19,6 @@
 namespace nxa::collect {
 
 namespace {
-// How much of a SQLite archive a reader maps into memory: a plant's year.
-constexpr qint64 kReadMapBytes = qint64(1) << 30;
-} // namespace
-
-namespace {
 
 // Every SQLite file starts with these 16 bytes.
 constexpr char kSqliteHeader[] = "SQLite format 3";
@@ -226,10 +221,6 @@ bool Archive::connect(bool readOnly) {
     // statement.
     if (sqlite3 *db = sqliteHandle())
         sqlite3_busy_handler(db, waitOnBusyArchive, &m_budget);
-    // Reads of a whole period (check, report, export) go through the file's
-    // pages without copying each one out of the kernel first.
-    if (readOnly)
-        exec(QStringLiteral("PRAGMA mmap_size = %1").arg(kReadMapBytes));
     return true;
 }
 
