@@ -4,12 +4,12 @@
 #include "link/LinkOutcome.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
-
-#include <poll.h>
 
 namespace nxa::link {
 
@@ -106,19 +106,36 @@ ConnectEnd connectWait(QTcpSocket &socket, const LinkTimings &timings, const Lin
                                                                  : ConnectEnd::Failed;
     QElapsedTimer elapsed;
     elapsed.start();
+    // The socket has no descriptor of its own to poll until it is connected;
+    // its notifier is what completes the attempt, so the wait between pumps
+    // runs the thread's events until the state moves or the slice is over.
+    QEventLoop slice;
+    QTimer sliceEnd;
+    sliceEnd.setSingleShot(true);
+    QObject::connect(&sliceEnd, &QTimer::timeout, &slice, &QEventLoop::quit);
+    const auto moved =
+        QObject::connect(&socket, &QAbstractSocket::stateChanged, &slice, &QEventLoop::quit);
+    ConnectEnd end = ConnectEnd::Failed;
     for (;;) {
-        if (socket.state() == QAbstractSocket::ConnectedState)
-            return ConnectEnd::Connected;
+        if (socket.state() == QAbstractSocket::ConnectedState) {
+            end = ConnectEnd::Connected;
+            break;
+        }
         if (socket.state() == QAbstractSocket::UnconnectedState)
-            return ConnectEnd::Failed; // refused, unreachable or no route
+            break; // refused, unreachable or no route
         const qint64 left = timings.connectTimeoutMs - elapsed.elapsed();
         if (left <= 0)
-            return ConnectEnd::Failed;
-        pollfd writable = {static_cast<int>(socket.socketDescriptor()), POLLOUT, 0};
-        ::poll(&writable, 1, boundedWait(timings.pollIntervalMs, left));
-        if (hooks.pumpEvents())
-            return ConnectEnd::Aborted;
+            break;
+        sliceEnd.start(boundedWait(timings.pollIntervalMs, left));
+        slice.exec(QEventLoop::ExcludeUserInputEvents);
+        sliceEnd.stop();
+        if (hooks.pumpEvents()) {
+            end = ConnectEnd::Aborted;
+            break;
+        }
     }
+    QObject::disconnect(moved);
+    return end;
 }
 
 SendResult sendWait(QTcpSocket &socket, const QByteArray &data, const LinkTimings &timings,
