@@ -26,11 +26,22 @@ std::uint32_t tagOf(size_t hash, size_t length) {
     return (high << 8) | static_cast<std::uint32_t>(std::min(length, kLengthMark));
 }
 
+// The first eight bytes, and the last eight of what follows them (fewer when
+// the text is shorter), zeros beyond the text.
 std::uint64_t headOf(std::string_view text) {
     std::uint64_t head = 0;
     if (!text.empty())
         std::memcpy(&head, text.data(), std::min(text.size(), kHeadBytes));
     return head;
+}
+
+std::uint64_t tailOf(std::string_view text) {
+    std::uint64_t tail = 0;
+    if (text.size() > kHeadBytes) {
+        const size_t length = std::min(text.size() - kHeadBytes, kHeadBytes);
+        std::memcpy(&tail, text.data() + text.size() - length, length);
+    }
+    return tail;
 }
 
 } // namespace
@@ -41,12 +52,13 @@ size_t SharedStringTable::findSlot(std::string_view text, size_t hash) const {
     const size_t mask = m_slots.size() - 1;
     const std::uint32_t tag = tagOf(hash, text.size());
     const std::uint64_t head = headOf(text);
-    const bool whole = text.size() <= kHeadBytes;
+    const std::uint64_t tail = tailOf(text);
+    const bool whole = text.size() <= 2 * kHeadBytes;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
         const Slot &slot = m_slots[i];
         if (slot.index < 0)
             return i;
-        if (slot.tag == tag && slot.head == head &&
+        if (slot.tag == tag && slot.head == head && slot.tail == tail &&
             (whole || std::string_view(m_texts[static_cast<size_t>(slot.index)]) == text))
             return i;
     }
@@ -78,7 +90,7 @@ int SharedStringTable::intern(std::string_view text) {
     const int index = uniqueCount();
     m_texts.emplace_back(text);
     m_hashes.push_back(hash);
-    m_slots[i] = {tagOf(hash, text.size()), index, headOf(text)};
+    m_slots[i] = {tagOf(hash, text.size()), index, headOf(text), tailOf(text)};
     return index;
 }
 

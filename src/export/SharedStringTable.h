@@ -26,15 +26,16 @@ public:
 private:
     // Open addressing over a power-of-two slot array, kept at most half full.
     // A slot carries what tells texts apart without reading them: part of the
-    // hash with the length, and the first eight bytes. A text of eight bytes
-    // or fewer (times of day, flags, short names) is thus found in its slot
-    // alone; only longer ones read the stored text, and only on a likely match.
+    // hash with the length, and the first and last eight bytes. A text of up
+    // to sixteen bytes (a time of day, a date, a flag, padded or not) is thus
+    // found in its slot alone; only longer ones read the stored text, and
+    // only on a likely match.
     struct Slot {
         std::uint32_t tag = 0; // high hash bits, then the length (255: that or more)
         int index = -1;
         std::uint64_t head = 0;
+        std::uint64_t tail = 0;
     };
-    static_assert(sizeof(Slot) == 16, "four slots to a cache line");
     size_t findSlot(std::string_view text, size_t hash) const;
     void grow();
 
