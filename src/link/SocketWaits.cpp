@@ -113,29 +113,21 @@ ConnectEnd connectWait(QTcpSocket &socket, const LinkTimings &timings, const Lin
     QTimer sliceEnd;
     sliceEnd.setSingleShot(true);
     QObject::connect(&sliceEnd, &QTimer::timeout, &slice, &QEventLoop::quit);
-    const auto moved =
-        QObject::connect(&socket, &QAbstractSocket::stateChanged, &slice, &QEventLoop::quit);
-    ConnectEnd end = ConnectEnd::Failed;
+    QObject::connect(&socket, &QAbstractSocket::stateChanged, &slice, &QEventLoop::quit);
     for (;;) {
-        if (socket.state() == QAbstractSocket::ConnectedState) {
-            end = ConnectEnd::Connected;
-            break;
-        }
+        if (socket.state() == QAbstractSocket::ConnectedState)
+            return ConnectEnd::Connected;
         if (socket.state() == QAbstractSocket::UnconnectedState)
-            break; // refused, unreachable or no route
+            return ConnectEnd::Failed; // refused, unreachable or no route
         const qint64 left = timings.connectTimeoutMs - elapsed.elapsed();
         if (left <= 0)
-            break;
+            return ConnectEnd::Failed;
         sliceEnd.start(boundedWait(timings.pollIntervalMs, left));
         slice.exec(QEventLoop::ExcludeUserInputEvents);
         sliceEnd.stop();
-        if (hooks.pumpEvents()) {
-            end = ConnectEnd::Aborted;
-            break;
-        }
+        if (hooks.pumpEvents())
+            return ConnectEnd::Aborted;
     }
-    QObject::disconnect(moved);
-    return end;
 }
 
 SendResult sendWait(QTcpSocket &socket, const QByteArray &data, const LinkTimings &timings,
