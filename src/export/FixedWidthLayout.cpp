@@ -1,6 +1,8 @@
 #include "export/FixedWidthLayout.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace nxa::exports {
 
@@ -61,69 +63,112 @@ namespace {
 // memory nor written one small line at a time.
 constexpr int kRowsPerBatch = 512;
 
-// Writes a row's line straight as bytes when every cell is ASCII, which is
-// what nearly every row is; false, with nothing written, otherwise. The bytes
-// are those the UTF-8 encoding of the line would give.
-bool appendAsciiRowLine(QByteArray &out, const records::DataloggerTable &table, int r,
-                        char cellEnd) {
-    const qsizetype start = out.size();
-    out.resize(start + kExportLineWidth + kExportColumnCount + 2);
-    char *at = out.data() + start;
-    for (int c = 0; c < kExportColumnCount; ++c) {
-        const QStringView text = table.keyCell(r, c);
-        const int width = kExportWidths[static_cast<size_t>(c)];
-        const qsizetype length = std::min<qsizetype>(text.size(), width);
-        at = std::fill_n(at, width - length, ' ');
-        for (qsizetype i = 0; i < length; ++i) {
-            const char16_t unit = text[i].unicode();
-            if (unit >= 0x80) {
-                out.truncate(start);
-                return false;
-            }
-            *at++ = static_cast<char>(unit);
+// A batch of lines as ASCII bytes, all of one length: the cell ends and
+// line ends stand in place from the start, so only the fields are written.
+class AsciiBatch {
+public:
+    explicit AsciiBatch(char cellEnd) {
+        int at = 0;
+        for (int c = 0; c < kExportColumnCount; ++c) {
+            m_starts[static_cast<size_t>(c)] = at;
+            at += kExportWidths[static_cast<size_t>(c)] + (cellEnd != 0 ? 1 : 0);
         }
-        if (cellEnd != 0)
-            *at++ = cellEnd;
+        m_stride = at + 2;
+        // The empty line: spaces, the cell ends, CR LF.
+        m_blank.assign(static_cast<size_t>(m_stride), ' ');
+        if (cellEnd != 0) {
+            for (int c = 0; c < kExportColumnCount; ++c)
+                m_blank[static_cast<size_t>(m_starts[static_cast<size_t>(c)] +
+                                            kExportWidths[static_cast<size_t>(c)])] = cellEnd;
+        }
+        m_blank[static_cast<size_t>(m_stride - 2)] = '\r';
+        m_blank[static_cast<size_t>(m_stride - 1)] = '\n';
+        m_lines.resize(static_cast<size_t>(m_stride) * kRowsPerBatch);
     }
-    *at++ = '\r';
-    *at++ = '\n';
-    out.truncate(at - out.constData());
-    return true;
-}
 
-bool writeBytes(QIODevice &device, const QByteArray &bytes) {
-    return device.write(bytes) == bytes.size();
+    // Fills the lines of rows first .. first + count - 1 column by column: a
+    // column's texts come from one pool, which then stays in the cache while
+    // its cells are written, however scattered the rows are. A row holding a
+    // unit beyond ASCII is marked and its line left unfinished.
+    void fill(const records::DataloggerTable &table, int first, int count) {
+        m_ids.resize(static_cast<size_t>(count) * kExportColumnCount);
+        for (int k = 0; k < count; ++k) {
+            std::copy(m_blank.begin(), m_blank.end(),
+                      m_lines.begin() + static_cast<ptrdiff_t>(k) * m_stride);
+            for (int c = 0; c < kExportColumnCount; ++c)
+                m_ids[static_cast<size_t>(k * kExportColumnCount + c)] =
+                    table.valueId(first + k, c);
+        }
+        m_ascii.assign(static_cast<size_t>(count), 1);
+        for (int c = 0; c < kExportColumnCount; ++c) {
+            const int width = kExportWidths[static_cast<size_t>(c)];
+            char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
+            for (int k = 0; k < count; ++k, field += m_stride) {
+                const QStringView text =
+                    table.valueText(c, m_ids[static_cast<size_t>(k * kExportColumnCount + c)]);
+                const qsizetype length = std::min<qsizetype>(text.size(), width);
+                const char16_t *units = text.utf16();
+                char *at = field + (width - length);
+                char16_t all = 0;
+                for (qsizetype i = 0; i < length; ++i) {
+                    all |= units[i];
+                    at[i] = static_cast<char>(units[i]);
+                }
+                if (all >= 0x80)
+                    m_ascii[static_cast<size_t>(k)] = 0;
+            }
+        }
+    }
+
+    bool ascii(int k) const { return m_ascii[static_cast<size_t>(k)] != 0; }
+    const char *line(int k) const { return m_lines.data() + static_cast<ptrdiff_t>(k) * m_stride; }
+    qsizetype lineSize() const { return m_stride; }
+
+private:
+    std::array<int, kExportColumnCount> m_starts{};
+    int m_stride = 0;
+    std::string m_blank;
+    std::vector<char> m_lines;
+    std::vector<quint32> m_ids;
+    std::vector<char> m_ascii;
+};
+
+bool writeBytes(QIODevice &device, const char *data, qint64 size) {
+    return size == 0 || device.write(data, size) == size;
 }
 
 } // namespace
 
 bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, QChar cellEnd,
                       const ProgressCallback &progress) {
-    const int cellEnds = cellEnd.isNull() ? 0 : kExportColumnCount;
-    QByteArray batch;
-    batch.reserve((kExportLineWidth + cellEnds + 2) * 3 * kRowsPerBatch);
     QString line;
     appendTitleLine(line, cellEnd);
-    batch += line.toUtf8();
+    const QByteArray title = line.toUtf8();
+    bool ok = writeBytes(device, title.constData(), title.size());
     const bool asciiEnd = cellEnd.unicode() < 0x80;
-    const char asciiCellEnd = static_cast<char>(cellEnd.unicode());
-    bool ok = true;
-    for (int r = 0; r < table.rowCount(); ++r) {
-        // Key cells are read in place: no row copy, whatever the row order.
-        if (!asciiEnd || !appendAsciiRowLine(batch, table, r, asciiCellEnd)) {
+    AsciiBatch ascii(asciiEnd ? static_cast<char>(cellEnd.unicode()) : '\0');
+    QByteArray utf8;
+    for (int first = 0; first < table.rowCount(); first += kRowsPerBatch) {
+        const int count = std::min(kRowsPerBatch, table.rowCount() - first);
+        if (asciiEnd)
+            ascii.fill(table, first, count);
+        // Runs of ASCII lines go out as they stand in the batch; a row beyond
+        // ASCII goes through the UTF-8 encoding of its line.
+        int run = 0;
+        for (int k = 0; k < count; ++k) {
+            if (asciiEnd && ascii.ascii(k))
+                continue;
+            ok = writeBytes(device, ascii.line(run), ascii.lineSize() * (k - run)) && ok;
+            run = k + 1;
             line.clear();
-            appendTableRowLine(line, table, r, cellEnd);
-            batch += line.toUtf8();
+            appendTableRowLine(line, table, first + k, cellEnd);
+            utf8 = line.toUtf8();
+            ok = writeBytes(device, utf8.constData(), utf8.size()) && ok;
         }
-        if ((r + 1) % kRowsPerBatch == 0) {
-            ok = writeBytes(device, batch) && ok;
-            batch.resize(0); // keeps the buffer for the next batch
-            if (!reportProgress(progress, r + 1, table.rowCount()))
-                return false;
-        }
+        ok = writeBytes(device, ascii.line(run), ascii.lineSize() * (count - run)) && ok;
+        if (count == kRowsPerBatch && !reportProgress(progress, first + count, table.rowCount()))
+            return false;
     }
-    if (!batch.isEmpty())
-        ok = writeBytes(device, batch) && ok;
     return ok;
 }
 

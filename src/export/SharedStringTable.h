@@ -2,6 +2,7 @@
 
 #include "export/PartBuffer.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,18 +24,25 @@ public:
     const std::string &text(int index) const { return m_texts[static_cast<size_t>(index)]; }
 
 private:
-    // Open addressing over a power-of-two slot array, kept at most half full:
-    // a lookup of a text seen before mostly costs one slot and one compare,
-    // which matters with a million fields per export.
+    // Open addressing over a power-of-two slot array, kept at most half full.
+    // A slot carries what tells texts apart without reading them: part of the
+    // hash with the length, and the first and last eight bytes. A text of up
+    // to sixteen bytes (a time of day, a date, a flag, padded or not) is thus
+    // found in its slot alone; only longer ones read the stored text, and
+    // only on a likely match.
     struct Slot {
-        size_t hash = 0;
+        std::uint32_t tag = 0; // high hash bits, then the length (255: that or more)
         int index = -1;
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
     };
     size_t findSlot(std::string_view text, size_t hash) const;
     void grow();
 
     std::vector<std::string> m_texts;
     std::vector<Slot> m_slots;
+    // The hash of every text, by index, so growing needs no text read.
+    std::vector<size_t> m_hashes;
 };
 
 // Generates "xl/sharedStrings.xml": every entry in index order; count is the

@@ -43,10 +43,18 @@ bool WorkbookSource::classify(std::string_view line, bool intern) {
         } else if (!textOnly && isNumeric(field)) {
             cell = {SheetCell::Kind::Number, numberText(field), -1};
         } else {
-            const int index = intern ? m_strings.intern(field) : m_strings.indexOf(field);
-            if (index < 0)
-                return false;
-            cell = {SheetCell::Kind::Text, {}, index};
+            if (p >= m_lastTexts.size())
+                m_lastTexts.resize(p + 1);
+            LastText &last = m_lastTexts[p];
+            // A column often repeats the text of the line before (a date, a
+            // name, a flag): then the table need not be asked at all.
+            if (last.index < 0 || last.text != field) {
+                last.index = intern ? m_strings.intern(field) : m_strings.indexOf(field);
+                if (last.index < 0)
+                    return false;
+                last.text.assign(field);
+            }
+            cell = {SheetCell::Kind::Text, {}, last.index};
         }
     }
     return true;
@@ -59,6 +67,7 @@ qint64 WorkbookSource::textCellsOfLine() const {
 
 bool WorkbookSource::scan(QIODevice &source, const ProgressCallback &progress) {
     m_strings = SharedStringTable();
+    m_lastTexts.clear();
     m_lineCount = 0;
     m_columnCount = 0;
     m_textCellCount = 0;

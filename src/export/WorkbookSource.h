@@ -81,6 +81,12 @@ private:
     SourceLayout m_layout;
     std::vector<bool> m_textColumn;
     SharedStringTable m_strings;
+    // Per field position, the last text looked up and its index.
+    struct LastText {
+        std::string text;
+        int index = -1;
+    };
+    std::vector<LastText> m_lastTexts;
     qint64 m_lineCount = 0;
     int m_columnCount = 0;
     qint64 m_textCellCount = 0;

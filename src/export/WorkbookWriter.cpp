@@ -1,7 +1,6 @@
 #include "export/WorkbookWriter.h"
 
 #include "common/CompleteSave.h"
-#include "export/PackagerThread.h"
 #include "export/PartBuffer.h"
 #include "export/WorkbookFixedParts.h"
 #include "export/WorkbookSource.h"
@@ -10,17 +9,11 @@
 #include <QFile>
 #include <QSaveFile>
 
-#include <deque>
 #include <optional>
 
 namespace nxa::exports {
 
 namespace {
-
-// Entry names handed to the packager by pointer; they must outlive it, since
-// a packager on a second thread may still be storing an entry after the
-// writer has given up.
-using EntryNames = std::deque<QByteArray>;
 
 bool storeSharedStrings(PartPackager &zip, const WorkbookSource &source) {
     PartBuffer counter;
@@ -34,12 +27,10 @@ bool storeSharedStrings(PartPackager &zip, const WorkbookSource &source) {
 
 class ZipWorksheets : public WorksheetOutputs {
 public:
-    ZipWorksheets(PartPackager &zip, const WorkbookSource &source, EntryNames &names)
-        : m_zip(zip), m_source(source), m_names(names) {}
+    ZipWorksheets(PartPackager &zip, const WorkbookSource &source) : m_zip(zip), m_source(source) {}
 
     PartBuffer *begin(int sheet) override {
-        const QByteArray &name = m_names.emplace_back(worksheetEntry(sheet + 1));
-        if (!m_zip.beginPart(name.constData(), m_source.worksheetSize(sheet)))
+        if (!m_zip.beginPart(worksheetEntry(sheet + 1).constData(), m_source.worksheetSize(sheet)))
             return nullptr;
         m_out.emplace(&m_zip);
         return &*m_out;
@@ -49,7 +40,6 @@ public:
 private:
     PartPackager &m_zip;
     const WorkbookSource &m_source;
-    EntryNames &m_names;
     std::optional<PartBuffer> m_out;
 };
 
@@ -64,7 +54,7 @@ ProgressCallback passProgress(const ProgressCallback &progress, int pass) {
 }
 
 bool writeParts(PartPackager &zip, QIODevice &source, const QString &separator,
-                const WorkbookWriteOptions &options, EntryNames &names, int &sheets) {
+                const WorkbookWriteOptions &options, int &sheets) {
     // The scan comes first: the fixed parts list the worksheets it finds.
     WorkbookSource scanned(separator, {options.rowsPerSheet, options.textColumns});
     if (!source.seek(0) || !scanned.scan(source, passProgress(options.progress, 0)))
@@ -76,7 +66,7 @@ bool writeParts(PartPackager &zip, QIODevice &source, const QString &separator,
         if (!zip.addPart(part.name, part.bytes))
             return false;
     }
-    ZipWorksheets worksheets(zip, scanned, names);
+    ZipWorksheets worksheets(zip, scanned);
     if (!storeSharedStrings(zip, scanned) || !source.seek(0) ||
         !scanned.writeWorksheets(source, worksheets, passProgress(options.progress, 1)) ||
         !zip.close())
@@ -90,17 +80,10 @@ bool writeParts(PartPackager &zip, QIODevice &source, const QString &separator,
 bool writeWorkbook(QIODevice &source, QIODevice &target, const QString &separator,
                    const WorkbookWriteOptions &options, int *sheets) {
     int written = 0;
-    EntryNames names;
-    ZipPackager zip(target, options.entryTime);
+    ZipPackager zip(target, options.entryTime, options.compressOnSecondThread ? 1 : 0);
     if (!zip.open())
         return false;
-    bool ok = false;
-    if (!options.compressOnSecondThread) {
-        ok = writeParts(zip, source, separator, options, names, written);
-    } else {
-        PackagerThread compressing(zip);
-        ok = writeParts(compressing, source, separator, options, names, written);
-    }
+    const bool ok = writeParts(zip, source, separator, options, written);
     if (ok && sheets)
         *sheets = written;
     return ok;

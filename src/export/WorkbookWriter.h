@@ -12,8 +12,8 @@
 namespace nxa::exports {
 
 struct WorkbookWriteOptions {
-    // Compress on a second thread while the parts are generated; the bytes
-    // written are the same either way.
+    // Compress on a second thread too, besides the one generating the parts;
+    // the bytes written are the same either way.
     bool compressOnSecondThread = true;
     // Stamps every entry of the archive; 0 takes the current time.
     std::time_t entryTime = 0;

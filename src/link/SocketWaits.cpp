@@ -4,12 +4,12 @@
 #include "link/LinkOutcome.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTcpSocket>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
-
-#include <poll.h>
 
 namespace nxa::link {
 
@@ -106,6 +106,14 @@ ConnectEnd connectWait(QTcpSocket &socket, const LinkTimings &timings, const Lin
                                                                  : ConnectEnd::Failed;
     QElapsedTimer elapsed;
     elapsed.start();
+    // The socket has no descriptor of its own to poll until it is connected;
+    // its notifier is what completes the attempt, so the wait between pumps
+    // runs the thread's events until the state moves or the slice is over.
+    QEventLoop slice;
+    QTimer sliceEnd;
+    sliceEnd.setSingleShot(true);
+    QObject::connect(&sliceEnd, &QTimer::timeout, &slice, &QEventLoop::quit);
+    QObject::connect(&socket, &QAbstractSocket::stateChanged, &slice, &QEventLoop::quit);
     for (;;) {
         if (socket.state() == QAbstractSocket::ConnectedState)
             return ConnectEnd::Connected;
@@ -114,8 +122,9 @@ ConnectEnd connectWait(QTcpSocket &socket, const LinkTimings &timings, const Lin
         const qint64 left = timings.connectTimeoutMs - elapsed.elapsed();
         if (left <= 0)
             return ConnectEnd::Failed;
-        pollfd writable = {static_cast<int>(socket.socketDescriptor()), POLLOUT, 0};
-        ::poll(&writable, 1, boundedWait(timings.pollIntervalMs, left));
+        sliceEnd.start(boundedWait(timings.pollIntervalMs, left));
+        slice.exec(QEventLoop::ExcludeUserInputEvents);
+        sliceEnd.stop();
         if (hooks.pumpEvents())
             return ConnectEnd::Aborted;
     }

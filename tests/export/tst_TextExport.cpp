@@ -1,6 +1,7 @@
 #include "export/TextExport.h"
 
 #include "TableBuilder.h"
+#include "records/FixedWidthColumns.h"
 #include "support/FullDevice.h"
 
 #include <QBuffer>
@@ -50,6 +51,8 @@ private slots:
     void rowsAreRightAlignedAndCut_data();
     void rowsAreRightAlignedAndCut();
     void everyLineHas118Characters();
+    void linesFollowTheRowOrder_data();
+    void linesFollowTheRowOrder();
     void existingLongerFileIsReplacedCompletely();
     void missingFolderFailsWithItsEventLine();
     void savedEventLine();
@@ -133,6 +136,45 @@ void TestTextExport::everyLineHas118Characters() {
     for (int i = 0; i < 51; ++i)
         QCOMPARE(lines[i].size(), 118);
     QVERIFY(!text.contains(QLatin1String("HIDDEN")));
+}
+
+// Many batches of lines, rows beyond ASCII among them, in the table's order
+// whether that is the order of storage or another.
+void TestTextExport::linesFollowTheRowOrder_data() {
+    QTest::addColumn<bool>("reversed");
+    QTest::newRow("insertion order") << false;
+    QTest::newRow("reordered") << true;
+}
+
+void TestTextExport::linesFollowTheRowOrder() {
+    QFETCH(bool, reversed);
+    QList<QStringList> rows;
+    for (int r = 0; r < 1300; ++r) {
+        QStringList cells;
+        for (int c = 0; c < nxa::records::kKeyColumnCount; ++c)
+            cells.append(QString::number(r * (c + 3) % 997));
+        if (r % 7 == 0)
+            cells[nxa::records::kColumnName] = QString::fromUtf8("M\xC3\xBCller ") + cells[0];
+        rows.append(cells);
+    }
+    nxa::records::DataloggerTable table = tableOf(rows);
+    if (reversed) {
+        std::vector<int> order;
+        for (int r = 1299; r >= 0; --r)
+            order.push_back(r);
+        table.reorder(order);
+        std::reverse(rows.begin(), rows.end());
+    }
+    const QStringList lines = QString::fromUtf8(exported(table)).split(QStringLiteral("\r\n"));
+    QCOMPARE(lines.size(), 1302);
+    for (int r = 0; r < 1300; ++r) {
+        QStringList fields;
+        for (int c = 0; c < nxa::records::kKeyColumnCount; ++c)
+            fields.append(lines[r + 1]
+                              .mid(nxa::records::fixedWidthStart(c), nxa::records::kFixedWidths[c])
+                              .trimmed());
+        QCOMPARE(fields, rows[r]);
+    }
 }
 
 void TestTextExport::existingLongerFileIsReplacedCompletely() {

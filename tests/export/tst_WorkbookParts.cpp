@@ -505,6 +505,19 @@ void TestWorkbookParts::sharedStringIndexesFollowFirstAppearance() {
     QCOMPARE(table.indexOf(""), -1);
     QCOMPARE(table.intern(""), 5000);
     QCOMPARE(table.text(4999), texts[4999]);
+    // Texts alike in their first bytes, their length or but for a zero byte.
+    const std::string alike[] = {"abcdefgh",
+                                 "abcdefghi",
+                                 "abcdefghj",
+                                 std::string("abcdefgh\0", 9),
+                                 "abc",
+                                 std::string("abc\0", 4),
+                                 std::string(300, 'x'),
+                                 std::string(301, 'x')};
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(table.intern(alike[i]), 5001 + i);
+    for (int i = 0; i < 8; ++i)
+        QCOMPARE(table.indexOf(alike[i]), 5001 + i);
 }
 
 void TestWorkbookParts::aSheetHoldsAtMostTheSpreadsheetRowLimit() {

@@ -124,6 +124,8 @@ private slots:
     void staleReplyBytesDoNotCount();
     void commandWithoutConnection();
     void bufferedBytesTakenAtOnce();
+    void connectEndsWithTheSocket_data();
+    void connectEndsWithTheSocket();
 };
 
 void TesterConnectionTest::login_data() {
@@ -521,6 +523,38 @@ void TesterConnectionTest::bufferedBytesTakenAtOnce() {
     elapsed.start();
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), Outcome::Success);
     QCOMPARE(connection.downloadDatalogger(kPassword).outcome, Outcome::Success);
+    QVERIFY2(elapsed.elapsed() < timings.pollIntervalMs / 2,
+             qPrintable(QString::number(elapsed.elapsed())));
+}
+
+// A connection made or refused ends the connect wait then, not at the end of
+// a poll interval: the socket has no descriptor to wait on while connecting.
+void TesterConnectionTest::connectEndsWithTheSocket_data() {
+    QTest::addColumn<bool>("listening");
+    QTest::addColumn<Outcome>("outcome");
+    QTest::newRow("connected") << true << Outcome::Success;
+    QTest::newRow("refused") << false << Outcome::CannotConnect;
+}
+
+void TesterConnectionTest::connectEndsWithTheSocket() {
+    QFETCH(bool, listening);
+    QFETCH(Outcome, outcome);
+    std::unique_ptr<sim::SimulatorThread> simulator;
+    if (listening) {
+        simulator = startSimulator(settingsFor(Scenario::Normal));
+        QVERIFY(simulator);
+    } else {
+        test::useTesterPort(test::closedPort());
+    }
+    LinkTimings timings = test::loopbackTimings();
+    timings.pollIntervalMs = 30000;
+    timings.connectTimeoutMs = 60000;
+    TesterConnection connection(timings);
+    HookRecorder recorder;
+    connection.setHooks(recorder.hooks());
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), outcome);
     QVERIFY2(elapsed.elapsed() < timings.pollIntervalMs / 2,
              qPrintable(QString::number(elapsed.elapsed())));
 }
