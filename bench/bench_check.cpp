@@ -43,7 +43,9 @@ QByteArray testerImage(int tester, int days) {
         dice = dice * 1664525U + 1013904223U;
         const int day = i * days / kRecords;
         const QDate d = yesterday.addDays(day - days + 1);
-        const int second = 6 * 3600 + int(dice >> 8) % (12 * 3600);
+        const int firstOfDay = (day * kRecords + days - 1) / days;
+        // The day's records in the order of their times, 06:00 to 18:00.
+        const int second = 6 * 3600 + (i - firstOfDay) * 12 * 3600 * days / kRecords;
         records::AccessRecord r;
         r.user = quint16(1 + i % kPersons);
         r.footwear = 1000 + (dice >> 20) % 200 + r.user * 20;
@@ -53,7 +55,6 @@ QByteArray testerImage(int tester, int days) {
                                                           second / 3600, second / 60 % 60, 0);
         // One first test in sixteen fails; the person passes later that day,
         // as at a real entrance (the day's second half of records all pass).
-        const int firstOfDay = (day * kRecords + days - 1) / days;
         const bool failed = (dice >> 28) == 0 && i - firstOfDay < kPersons &&
                             (i + kPersons) * days / kRecords == day;
         r.flags = failed ? 0 : records::kFlagPass | records::kFlagRelay;

@@ -1,5 +1,6 @@
 #include "collect/PlantRead.h"
 
+#include "analysis/SortedAccesses.h"
 #include "collect/Archive.h"
 #include "collect/ArchiveRows.h"
 
@@ -8,7 +9,7 @@
 #include <QMap>
 
 #include <algorithm>
-#include <tuple>
+#include <thread>
 
 namespace nxa::collect {
 
@@ -245,18 +246,20 @@ private:
         return rows.error().isEmpty() || fail(rows);
     }
 
-    bool readAccesses() {
+    // The accesses of archive testers `lowId` to `highId` into `out`, sorted
+    // as the analysis wants them; an error text, empty on success.
+    QString readAccessRange(Archive &archive, qint64 lowId, qint64 highId,
+                            std::vector<analysis::Access> &out) const {
         const QString from = m_request.from.toString(QLatin1String(kDateFormat));
         const QString to = m_request.to.toString(QLatin1String(kDateFormat));
         ArchiveRows rows(
-            m_archive,
-            QStringLiteral("SELECT tester, CAST(local_time AS TEXT), user_number, "
-                           "is_visitor, is_pass, relay_on, by_keyboard, ws_kohm, "
-                           "l_kohm, r_kohm, lr_kohm FROM records WHERE local_date "
-                           ">= %1 AND local_date <= %2")
-                .arg(m_archive.asDate(QStringLiteral("?")), m_archive.asDate(QStringLiteral("?"))),
-            {from, to});
-        std::vector<analysis::Access> &accesses = m_plant.accesses;
+            archive,
+            QStringLiteral("SELECT tester, CAST(local_time AS TEXT), user_number, is_visitor, "
+                           "is_pass, relay_on, by_keyboard, ws_kohm, l_kohm, r_kohm, lr_kohm "
+                           "FROM records WHERE tester >= ? AND tester <= ? AND local_date >= %1 "
+                           "AND local_date <= %2")
+                .arg(archive.asDate(QStringLiteral("?")), archive.asDate(QStringLiteral("?"))),
+            {lowId, highId, from, to});
         while (rows.next()) {
             const auto tester = m_index.constFind(rows.integer(0));
             if (tester == m_index.cend())
@@ -274,15 +277,44 @@ private:
             a.lKohm = nullableKohm(rows, 8);
             a.rKohm = nullableKohm(rows, 9);
             a.lrKohm = nullableKohm(rows, 10);
-            accesses.push_back(a);
+            out.push_back(a);
         }
-        if (!rows.error().isEmpty())
-            return fail(rows);
-        std::sort(accesses.begin(), accesses.end(),
-                  [](const analysis::Access &a, const analysis::Access &b) {
-                      return std::tie(a.tester, a.user, a.day, a.second) <
-                             std::tie(b.tester, b.user, b.day, b.second);
-                  });
+        std::sort(out.begin(), out.end(), analysis::accessBefore);
+        return rows.error();
+    }
+
+    bool readAccesses() {
+        std::vector<qint64> ids(m_index.keyBegin(), m_index.keyEnd());
+        if (ids.empty())
+            return true;
+        std::sort(ids.begin(), ids.end());
+        std::vector<analysis::Access> &accesses = m_plant.accesses;
+        // A SQLite archive is read in two halves of its testers at once, on
+        // a second connection of its own: the scan is most of a check.
+        const size_t half = ids.size() / 2;
+        std::vector<analysis::Access> upper;
+        QString upperError;
+        std::thread second;
+        if (m_archive.isSqlite() && half > 0) {
+            second = std::thread([&] {
+                LockWaitBudget budget(m_config.lockWaitMs);
+                Archive::Opened opened =
+                    Archive::open(m_archive.location(), budget, Archive::Access::Read);
+                upperError = opened.archive
+                                 ? readAccessRange(*opened.archive, ids[half], ids.back(), upper)
+                                 : opened.error;
+            });
+        }
+        const qint64 lowerEnd = second.joinable() ? ids[half - 1] : ids.back();
+        m_error = readAccessRange(m_archive, ids.front(), lowerEnd, accesses);
+        if (second.joinable())
+            second.join();
+        if (m_error.isEmpty())
+            m_error = upperError;
+        if (!m_error.isEmpty())
+            return false;
+        const auto middle = accesses.insert(accesses.end(), upper.begin(), upper.end());
+        std::inplace_merge(accesses.begin(), middle, accesses.end(), analysis::accessBefore);
         return true;
     }
 
