@@ -92,6 +92,9 @@ cmake --build "$build" -j "$(nproc)" --target nxa-collect >/dev/null
 collector="$root/$build/src/collect/nxa-collect"
 collect_dir="$demo/collect"
 mkdir -p "$collect_dir"
+# A fresh archive each time, so the demo shows the sample plant alone.
+rm -f "$collect_dir"/nxa-archive.sqlite "$collect_dir"/nxa-archive.sqlite-* \
+  "$collect_dir"/nxa-archive.sqlite.lock
 collect_pids=()
 collect_logs=()
 stop_collect_simulators() {
