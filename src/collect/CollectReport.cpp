@@ -1,9 +1,9 @@
 #include "collect/CollectReport.h"
 
 #include "analysis/AnalysisSettings.h"
+#include "audit/AuditReport.h"
 #include "charts/ReportDocument.h"
 #include "collect/Archive.h"
-#include "collect/AuditReport.h"
 #include "collect/PlantRead.h"
 #include "common/CompleteSave.h"
 
@@ -70,7 +70,7 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         outcome.usage = plant.unknownTester;
         return outcome;
     }
-    AuditReportInput input;
+    audit::AuditReportInput input;
     input.title = QFileInfo(config.archive.displayName()).fileName();
     input.from = request.from;
     input.to = request.to;
@@ -85,7 +85,7 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         return outcome;
     }
     input.chosenPersons = *persons;
-    const charts::ReportDocument document = auditReport(input);
+    const charts::ReportDocument document = audit::auditReport(input);
 
     QSaveFile file(request.path);
     bool written = file.open(QIODevice::WriteOnly);

@@ -1,20 +1,27 @@
 #include "app/datalogger/DataloggerView.h"
 
 #include "app/datalogger/DataloggerModel.h"
+#include "app/datalogger/TrendWindow.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
 #include "app/shared/TitledFrame.h"
+#include "charts/ReportDocument.h"
+#include "common/CompleteSave.h"
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
 #include "records/DataloggerMerge.h"
 #include "records/FixedWidthTextImport.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QMenu>
 #include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSaveFile>
 #include <QTableView>
 
 #include <algorithm>
@@ -48,7 +55,8 @@ Qt::SortOrder DataloggerView::headerArrowOrder(records::SortDirection direction)
 DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationConfig &config,
                                Session &session, UserDialogs &dialogs, QWidget *parent)
     : QWidget(parent), m_table(table), m_config(config), m_session(session), m_dialogs(dialogs),
-      m_model(new DataloggerModel(table, this)), m_list(new QTableView(this)) {
+      m_model(new DataloggerModel(table, this)), m_list(new QTableView(this)),
+      m_tableMenu(new QMenu(this)) {
     m_list->setGeometry(10, 0, 780, 500);
     m_list->setModel(m_model);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -84,6 +92,9 @@ DataloggerView::DataloggerView(records::DataloggerTable &table, config::StationC
             &DataloggerView::clearSortArrow);
     // Tab moves on to the next control, as from any other list.
     m_list->setTabKeyNavigation(false);
+    // A right-click reaches the viewport, the menu key the list itself.
+    m_list->installEventFilter(this);
+    m_list->viewport()->installEventFilter(this);
 
     m_hideValues = new QCheckBox(QStringLiteral("Hide Values"), this);
     m_hideValues->setGeometry(10, 530, 110, 20);
@@ -218,6 +229,82 @@ void DataloggerView::save() {
     // Nor may a workbook continued on further sheets pass for a cut one.
     if (const QString continued = exports::sheetsContinuedLine(result); !continued.isEmpty())
         m_dialogs.showNotice({QStringLiteral("Saved"), continued, NoticeIcon::Information});
+}
+
+bool DataloggerView::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::ContextMenu &&
+        (watched == m_list || watched == m_list->viewport())) {
+        showTableMenu(*static_cast<QContextMenuEvent *>(event));
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void DataloggerView::showTableMenu(const QContextMenuEvent &event) {
+    QPoint at = event.globalPos();
+    int row = -1;
+    if (event.reason() == QContextMenuEvent::Keyboard) {
+        // The menu key asks about the row the keyboard is on.
+        const QModelIndex current = m_list->currentIndex();
+        row = current.isValid() ? current.row() : -1;
+        const QRect place =
+            current.isValid() ? m_list->visualRect(current) : m_list->viewport()->rect();
+        at = m_list->viewport()->mapToGlobal(place.center());
+    } else {
+        row = m_list->indexAt(m_list->viewport()->mapFromGlobal(at)).row();
+    }
+    m_tableMenu->clear();
+    if (const std::optional<audit::TablePerson> person = audit::personOfRow(m_table, row)) {
+        QString name = m_table.cell(row, records::kColumnName);
+        if (name.isEmpty())
+            name = QStringLiteral("user %1").arg(person->user);
+        m_tableMenu->addAction(QStringLiteral("Trend of %1…").arg(name), this,
+                               [this, person = *person, name] { openTrend(person, name); });
+    }
+    m_tableMenu->addAction(QStringLiteral("Report…"), this, &DataloggerView::writeReport)
+        ->setEnabled(m_table.rowCount() > 0);
+    m_tableMenu->popup(at);
+}
+
+audit::TableLimits DataloggerView::tableLimits() const {
+    return {audit::testerConfiguration(m_config), QDateTime::currentDateTime()};
+}
+
+void DataloggerView::openTrend(const audit::TablePerson &person, const QString &name) {
+    auto *trend = new TrendWindow(
+        *m_model, [this] { return tableLimits(); }, person, name, m_dialogs, window());
+    trend->setAttribute(Qt::WA_DeleteOnClose);
+    trend->show();
+}
+
+void DataloggerView::writeReport() {
+    QString path = m_dialogs.saveFile(QStringLiteral("Please choose file to save the report"),
+                                      QStringLiteral("HTML file (*.html);;PDF file (*.pdf)"));
+    if (path.isEmpty())
+        return;
+    const bool pdf =
+        QFileInfo(path).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".html");
+    QSaveFile file(path);
+    bool written = false;
+    {
+        // Half a report would be no report: no Cancel.
+        const std::unique_ptr<ProgressWindow> progress =
+            m_dialogs.beginProgress(QStringLiteral("Writing the report..."), false);
+        progress->update(0, 0);
+        const charts::ReportDocument document = audit::tableReport(m_table, tableLimits());
+        progress->update(0, 0);
+        written = file.open(QIODevice::WriteOnly) &&
+                  (pdf ? charts::writeReportPdf(document, file)
+                       : file.write(charts::reportHtml(document)) >= 0) &&
+                  commitComplete(file);
+    }
+    if (!written) {
+        file.cancelWriting();
+        m_dialogs.showNotice({QStringLiteral("Error"), QStringLiteral("Can't create file ") + path,
+                              NoticeIcon::Error});
+    }
 }
 
 void DataloggerView::setValuesHidden(bool hidden) {

@@ -2,12 +2,15 @@
 
 #include "app/dialogs/UserDialogs.h"
 #include "app/shared/Session.h"
+#include "audit/TableAnalysis.h"
 #include "records/ColumnSort.h"
 
 #include <QWidget>
 
 class QCheckBox;
+class QContextMenuEvent;
 class QGroupBox;
+class QMenu;
 class QPushButton;
 class QTableView;
 
@@ -40,6 +43,8 @@ public:
     QPushButton *deleteSelectionButton() const { return m_deleteSelection; }
     QPushButton *printButton() const { return m_print; }
     QPushButton *saveButton() const { return m_save; }
+    // The list's context menu, filled for the row it was asked on.
+    QMenu *tableMenu() const { return m_tableMenu; }
 
     // The arrow the header shows: the column and its direction, or -1 and None.
     int sortColumn() const { return m_sortColumn; }
@@ -58,12 +63,22 @@ public slots:
     void setValuesHidden(bool hidden);
     // What a click on a column header does.
     void sortByColumn(int column);
+    // "Report…": the audit report of every row, as HTML or PDF.
+    void writeReport();
+    // "Trend of <name>…".
+    void openTrend(const audit::TablePerson &person, const QString &name);
 
 signals:
     // A download set the station configuration's peripheral number.
     void configurationChanged();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    void showTableMenu(const QContextMenuEvent &event);
+    // The limits the Configuration view holds, when it holds a tester's configuration.
+    audit::TableLimits tableLimits() const;
     QGroupBox *frame(const QString &title, int x, int y);
     QPushButton *button(const QString &text, int x, int y);
     void selectRows(const std::vector<int> &rows, int current);
@@ -82,6 +97,7 @@ private:
     QPushButton *m_deleteSelection;
     QPushButton *m_print;
     QPushButton *m_save;
+    QMenu *m_tableMenu;
     int m_sortColumn = -1;
     records::SortDirection m_sortDirection = records::SortDirection::None;
 };

@@ -1,6 +1,7 @@
 #include "app/printing/PrinterCanvas.h"
 
 #include "app/shared/AppAssets.h"
+#include "charts/ChartPainting.h"
 
 #include <QFile>
 #include <QFontMetrics>
@@ -188,6 +189,17 @@ void PrinterCanvas::drawLogo(int x, int y, int width, int height) {
     if (m_logo.isNull())
         return;
     paint([this, box = QRect(x, y, width, height)] { m_painter.drawImage(box, m_logo); });
+}
+
+void PrinterCanvas::drawChart(const charts::Chart &chart, const QRect &box) {
+    if (!m_drawing)
+        return;
+    paint([this, chart, box] {
+        m_painter.save();
+        m_painter.setRenderHint(QPainter::Antialiasing, true);
+        charts::paintChart(chart, m_painter, box);
+        m_painter.restore();
+    });
 }
 
 void PrinterCanvas::newPage() {

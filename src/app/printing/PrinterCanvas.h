@@ -1,5 +1,6 @@
 #pragma once
 
+#include "charts/ChartInputs.h"
 #include "report/Canvas.h"
 
 #include <QFont>
@@ -53,6 +54,8 @@ public:
     void drawLine(int x, int y, int width, int height, report::Rgb colour) override;
     void drawLogo(int x, int y, int width, int height) override;
     void newPage() override;
+    // A chart scaled into box, in page pixels.
+    void drawChart(const charts::Chart &chart, const QRect &box);
 
 private:
     bool pageWanted(int page) const;

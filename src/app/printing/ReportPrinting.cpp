@@ -1,11 +1,14 @@
 #include "app/printing/ReportPrinting.h"
 
 #include "app/printing/PrinterCanvas.h"
+#include "charts/ChartPainting.h"
 #include "report/DataloggerReport.h"
 #include "report/ProfilesReport.h"
 #include "report/UsersReport.h"
 
 #include <QPrinter>
+
+#include <algorithm>
 
 namespace nxa::app {
 
@@ -66,6 +69,40 @@ void printProfilesReport(const config::StationConfig &config, UserDialogs &dialo
 void printUsersReport(const config::StationConfig &config, UserDialogs &dialogs) {
     printReport(dialogs, report::usersDocumentName(config), [&](report::Canvas &canvas) {
         report::usersReport(canvas, config);
+        return true;
+    });
+}
+
+void printChartPage(const QString &title, const QStringList &lines,
+                    const std::vector<charts::Chart> &charts, UserDialogs &dialogs) {
+    printReport(dialogs, title, [&](PrinterCanvas &canvas) {
+        // Sizes follow the page, as the charts do, so every printer shows the same page.
+        const int margin = canvas.pageWidth() / 20;
+        const int width = canvas.pageWidth() - 2 * margin;
+        int y = margin;
+        report::FontSpec font;
+        font.role = report::FontRole::Title;
+        font.pixelSize = canvas.pageHeight() / 60;
+        canvas.setFont(font);
+        canvas.drawText(margin, y, title, {0, 0, 0});
+        y += canvas.textHeight(title) * 3 / 2;
+        font.role = report::FontRole::Body;
+        font.pixelSize = canvas.pageHeight() / 90;
+        canvas.setFont(font);
+        for (const QString &line : lines) {
+            canvas.drawText(margin, y, line, {0, 0, 0});
+            y += canvas.textHeight(line);
+        }
+        y += canvas.textHeight(title);
+        if (!charts.empty()) {
+            const int chartHeight =
+                std::min(width * charts::kChartSize.height() / charts::kChartSize.width(),
+                         (canvas.pageHeight() - margin - y) / int(charts.size()));
+            for (const charts::Chart &chart : charts) {
+                canvas.drawChart(chart, QRect(margin, y, width, chartHeight));
+                y += chartHeight;
+            }
+        }
         return true;
     });
 }

@@ -1,6 +1,11 @@
 #pragma once
 
 #include "app/dialogs/UserDialogs.h"
+#include "charts/ChartInputs.h"
+
+#include <QStringList>
+
+#include <vector>
 
 namespace nxa::records {
 class DataloggerTable;
@@ -17,5 +22,8 @@ void printDataloggerReport(const records::DataloggerTable &table, bool hideValue
                            UserDialogs &dialogs);
 void printProfilesReport(const config::StationConfig &config, UserDialogs &dialogs);
 void printUsersReport(const config::StationConfig &config, UserDialogs &dialogs);
+// One page: the title, a line of text each, then the charts one below the other.
+void printChartPage(const QString &title, const QStringList &lines,
+                    const std::vector<charts::Chart> &charts, UserDialogs &dialogs);
 
 } // namespace nxa::app

@@ -1,4 +1,6 @@
-#include "collect/AuditReport.h"
+#include "audit/AuditReport.h"
+
+#include "audit/PersonTrend.h"
 
 #include "analysis/DailyCompliance.h"
 #include "analysis/DayExceptions.h"
@@ -16,7 +18,7 @@
 #include <map>
 #include <tuple>
 
-namespace nxa::collect {
+namespace nxa::audit {
 
 namespace {
 
@@ -69,40 +71,12 @@ QString slopeText(double log10PerDay) {
         .arg(percent, 0, 'f', 2);
 }
 
-QString measureName(analysis::Measure measure) {
-    switch (measure) {
-    case analysis::Measure::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Measure::LeftShoe:
-        return QStringLiteral("L");
-    case analysis::Measure::RightShoe:
-        return QStringLiteral("R");
-    case analysis::Measure::BothFeet:
-        return QStringLiteral("L+R");
-    }
-    return {};
-}
-
-std::int32_t valueOf(const Access &a, analysis::Measure measure) {
-    switch (measure) {
-    case analysis::Measure::WristStrap:
-        return a.wsKohm;
-    case analysis::Measure::LeftShoe:
-        return a.lKohm;
-    case analysis::Measure::RightShoe:
-        return a.rKohm;
-    case analysis::Measure::BothFeet:
-        return a.lrKohm;
-    }
-    return analysis::kNotMeasured;
-}
-
 QString measuredText(const Access &a) {
     QStringList parts;
     for (analysis::Measure m : {analysis::Measure::WristStrap, analysis::Measure::LeftShoe,
                                 analysis::Measure::RightShoe, analysis::Measure::BothFeet})
-        if (valueOf(a, m) != analysis::kNotMeasured)
-            parts.append(QStringLiteral("%1 %2").arg(measureName(m)).arg(valueOf(a, m)));
+        if (measuredValue(a, m) != analysis::kNotMeasured)
+            parts.append(QStringLiteral("%1 %2").arg(measureName(m)).arg(measuredValue(a, m)));
     return parts.join(QStringLiteral(", "));
 }
 
@@ -375,72 +349,16 @@ private:
         return persons;
     }
 
-    // One person's daily medians of every watched measure, the fitted line
-    // of each significant trend and its projected crossing, against the
-    // limits of the profile.
-    // The wrist strap and the footwear have limits of their own, so each
-    // is drawn against its own band.
-    static bool isFootwear(analysis::Measure m) { return m != analysis::Measure::WristStrap; }
-
+    // One person's trend in the drift window, wrist strap or footwear.
     charts::PersonTrend trendOf(int tester, int user, bool footwear) const {
-        charts::PersonTrend chart;
-        chart.title =
+        const QString title =
             QStringLiteral("%1, user %2: %3, %4")
                 .arg(testerName(tester))
                 .arg(user)
                 .arg(personName(tester, user, m_to),
                      footwear ? QStringLiteral("footwear") : QStringLiteral("wrist strap"));
         const int windowFrom = m_to - analysis::AnalysisSettings{}.driftWindowDays + 1;
-        chart.firstDay = windowFrom;
-        chart.lastDay = m_to;
-        const auto begin = std::lower_bound(m_plant.accesses.begin(), m_plant.accesses.end(),
-                                            std::pair(tester, user),
-                                            [](const Access &a, const std::pair<int, int> &p) {
-                                                return std::pair(a.tester, int(a.user)) < p;
-                                            });
-        for (const analysis::DriftResult &d : m_drift) {
-            if (d.tester != tester || d.user != user || isFootwear(d.measure) != footwear)
-                continue;
-            charts::TrendSeries series;
-            series.name = measureName(d.measure);
-            std::map<int, std::vector<double>> byDay;
-            for (auto a = begin;
-                 a != m_plant.accesses.end() && a->tester == tester && a->user == user; ++a)
-                if (a->day >= windowFrom && a->day <= m_to && valueOf(*a, d.measure) >= 0)
-                    byDay[a->day].push_back(valueOf(*a, d.measure));
-            for (auto &[day, values] : byDay) {
-                std::sort(values.begin(), values.end());
-                const size_t n = values.size();
-                const double median =
-                    n % 2 ? values[n / 2] : std::sqrt(values[n / 2 - 1] * values[n / 2]);
-                series.points.push_back({day, median});
-            }
-            if (d.significant && std::isfinite(d.lineKohm)) {
-                const double level = std::log10(d.lineKohm);
-                auto at = [&](int day) {
-                    return std::pow(10.0, level + d.slopePerDay * (day - m_to));
-                };
-                series.fit = charts::FittedLine{QStringLiteral("%1 trend").arg(series.name),
-                                                {d.firstDay, at(d.firstDay)},
-                                                {m_to, at(m_to)}};
-                if (d.crossingSoon && d.daysToCrossing && d.crossingSide) {
-                    const bool max = *d.crossingSide == analysis::LimitSide::Max;
-                    const auto limit = max ? d.range.maxKohm : d.range.minKohm;
-                    const int day = m_to + int(std::ceil(*d.daysToCrossing));
-                    if (limit)
-                        series.crossing = charts::DayValue{day, double(*limit)};
-                }
-            }
-            chart.series.push_back(series);
-            if (d.limitsKnown && !chart.band && (d.range.minKohm || d.range.maxKohm))
-                chart.band = charts::LimitBand{
-                    QStringLiteral("%1 limits").arg(series.name),
-                    d.range.minKohm ? std::optional<double>(double(*d.range.minKohm))
-                                    : std::nullopt,
-                    d.range.maxKohm ? std::optional<double>(double(*d.range.maxKohm))
-                                    : std::nullopt};
-        }
-        return chart;
+        return personTrend(m_plant, m_drift, {tester, user, footwear, windowFrom, m_to}, title);
     }
 
     Section drift() const {
@@ -683,4 +601,4 @@ charts::ReportDocument auditReport(const AuditReportInput &input) {
     return Builder(input).build();
 }
 
-} // namespace nxa::collect
+} // namespace nxa::audit

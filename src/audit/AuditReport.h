@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-namespace nxa::collect {
+namespace nxa::audit {
 
 struct AuditReportInput {
     QString title; // the archive's name
@@ -33,4 +33,4 @@ struct AuditReportInput {
 // person is a table row, so that the report of a large plant stays small.
 charts::ReportDocument auditReport(const AuditReportInput &input);
 
-} // namespace nxa::collect
+} // namespace nxa::audit

@@ -1,0 +1,93 @@
+#include "audit/PersonTrend.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace nxa::audit {
+
+QString measureName(analysis::Measure measure) {
+    switch (measure) {
+    case analysis::Measure::WristStrap:
+        return QStringLiteral("WS");
+    case analysis::Measure::LeftShoe:
+        return QStringLiteral("L");
+    case analysis::Measure::RightShoe:
+        return QStringLiteral("R");
+    case analysis::Measure::BothFeet:
+        return QStringLiteral("L+R");
+    }
+    return {};
+}
+
+std::int32_t measuredValue(const analysis::Access &access, analysis::Measure measure) {
+    switch (measure) {
+    case analysis::Measure::WristStrap:
+        return access.wsKohm;
+    case analysis::Measure::LeftShoe:
+        return access.lKohm;
+    case analysis::Measure::RightShoe:
+        return access.rKohm;
+    case analysis::Measure::BothFeet:
+        return access.lrKohm;
+    }
+    return analysis::kNotMeasured;
+}
+
+charts::PersonTrend personTrend(const analysis::Plant &plant,
+                                const std::vector<analysis::DriftResult> &drift,
+                                const TrendOf &person, const QString &title) {
+    const int tester = person.tester;
+    const int user = person.user;
+    const int to = person.analysedDay;
+    charts::PersonTrend chart;
+    chart.title = title;
+    chart.firstDay = person.firstDay;
+    chart.lastDay = to;
+    const auto begin =
+        std::lower_bound(plant.accesses.begin(), plant.accesses.end(), std::pair(tester, user),
+                         [](const analysis::Access &a, const std::pair<int, int> &p) {
+                             return std::pair(a.tester, int(a.user)) < p;
+                         });
+    for (const analysis::DriftResult &d : drift) {
+        if (d.tester != tester || d.user != user || isFootwear(d.measure) != person.footwear)
+            continue;
+        charts::TrendSeries series;
+        series.name = measureName(d.measure);
+        std::map<int, std::vector<double>> byDay;
+        for (auto a = begin; a != plant.accesses.end() && a->tester == tester && a->user == user;
+             ++a)
+            if (a->day >= person.firstDay && a->day <= to && measuredValue(*a, d.measure) >= 0)
+                byDay[a->day].push_back(measuredValue(*a, d.measure));
+        for (auto &[day, values] : byDay) {
+            std::sort(values.begin(), values.end());
+            const size_t n = values.size();
+            const double median =
+                n % 2 ? values[n / 2] : std::sqrt(values[n / 2 - 1] * values[n / 2]);
+            series.points.push_back({day, median});
+        }
+        if (d.significant && std::isfinite(d.lineKohm)) {
+            const double level = std::log10(d.lineKohm);
+            auto at = [&](int day) { return std::pow(10.0, level + d.slopePerDay * (day - to)); };
+            series.fit = charts::FittedLine{QStringLiteral("%1 trend").arg(series.name),
+                                            {d.firstDay, at(d.firstDay)},
+                                            {to, at(to)}};
+            if (d.crossingSoon && d.daysToCrossing && d.crossingSide) {
+                const bool max = *d.crossingSide == analysis::LimitSide::Max;
+                const auto limit = max ? d.range.maxKohm : d.range.minKohm;
+                const int day = to + int(std::ceil(*d.daysToCrossing));
+                if (limit)
+                    series.crossing = charts::DayValue{day, double(*limit)};
+            }
+        }
+        chart.series.push_back(series);
+        if (d.limitsKnown && !chart.band && (d.range.minKohm || d.range.maxKohm))
+            chart.band = charts::LimitBand{
+                QStringLiteral("%1 limits").arg(series.name),
+                d.range.minKohm ? std::optional<double>(double(*d.range.minKohm)) : std::nullopt,
+                d.range.maxKohm ? std::optional<double>(double(*d.range.maxKohm)) : std::nullopt};
+    }
+    return chart;
+}
+
+} // namespace nxa::audit
