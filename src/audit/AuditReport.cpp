@@ -1,5 +1,7 @@
 #include "audit/AuditReport.h"
 
+#include "audit/AnalysisTexts.h"
+
 #include "audit/PersonTrend.h"
 
 #include "analysis/DailyCompliance.h"
@@ -28,24 +30,10 @@ using charts::Block;
 using charts::Section;
 using charts::Table;
 
-constexpr char kDateFormat[] = "yyyy-MM-dd";
 constexpr double kPercent = 100.0;
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
 constexpr int kProfileNumberBase = 1;
 // Unknown user numbers listed per tester before the rest is only counted.
 constexpr int kListedUnknownUsers = 20;
-
-QString dayText(int julianDay) {
-    return QDate::fromJulianDay(julianDay).toString(QLatin1String(kDateFormat));
-}
-
-QString timeText(int second) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(second / kSecondsPerHour, 2, 10, QLatin1Char('0'))
-        .arg(second % kSecondsPerHour / kSecondsPerMinute, 2, 10, QLatin1Char('0'))
-        .arg(second % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
-}
 
 QString percentText(double share) {
     return QStringLiteral("%1 %").arg(share * kPercent, 0, 'f', 1);
@@ -63,21 +51,7 @@ QString rangeText(const analysis::Range &range) {
 }
 
 QString slopeText(double log10PerDay) {
-    if (!std::isfinite(log10PerDay))
-        return QStringLiteral("-");
-    const double percent = (std::pow(10.0, log10PerDay) - 1) * kPercent;
-    return QStringLiteral("%1%2")
-        .arg(percent >= 0 ? QStringLiteral("+") : QString())
-        .arg(percent, 0, 'f', 2);
-}
-
-QString measuredText(const Access &a) {
-    QStringList parts;
-    for (analysis::Measure m : {analysis::Measure::WristStrap, analysis::Measure::LeftShoe,
-                                analysis::Measure::RightShoe, analysis::Measure::BothFeet})
-        if (measuredValue(a, m) != analysis::kNotMeasured)
-            parts.append(QStringLiteral("%1 %2").arg(measureName(m)).arg(measuredValue(a, m)));
-    return parts.join(QStringLiteral(", "));
+    return slopePercentText(log10PerDay, 2);
 }
 
 QString checkText(analysis::Check check, analysis::Mode mode) {

@@ -1,38 +1,12 @@
 #include "audit/PersonTrend.h"
 
+#include "audit/AnalysisTexts.h"
+
 #include <algorithm>
 #include <cmath>
 #include <map>
 
 namespace nxa::audit {
-
-QString measureName(analysis::Measure measure) {
-    switch (measure) {
-    case analysis::Measure::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Measure::LeftShoe:
-        return QStringLiteral("L");
-    case analysis::Measure::RightShoe:
-        return QStringLiteral("R");
-    case analysis::Measure::BothFeet:
-        return QStringLiteral("L+R");
-    }
-    return {};
-}
-
-std::int32_t measuredValue(const analysis::Access &access, analysis::Measure measure) {
-    switch (measure) {
-    case analysis::Measure::WristStrap:
-        return access.wsKohm;
-    case analysis::Measure::LeftShoe:
-        return access.lKohm;
-    case analysis::Measure::RightShoe:
-        return access.rKohm;
-    case analysis::Measure::BothFeet:
-        return access.lrKohm;
-    }
-    return analysis::kNotMeasured;
-}
 
 charts::PersonTrend personTrend(const analysis::Plant &plant,
                                 const std::vector<analysis::DriftResult> &drift,

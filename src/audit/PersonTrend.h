@@ -11,9 +11,6 @@
 
 namespace nxa::audit {
 
-// "WS", "L", "R", "L+R": the measure as the table's columns name it.
-QString measureName(analysis::Measure measure);
-std::int32_t measuredValue(const analysis::Access &access, analysis::Measure measure);
 // The wrist strap and the footwear have limits of their own, so each is
 // drawn against its own band.
 inline bool isFootwear(analysis::Measure measure) {

@@ -2,6 +2,7 @@
 
 #include "analysis/DailyCompliance.h"
 #include "analysis/DriftWatch.h"
+#include "audit/AnalysisTexts.h"
 #include "audit/AuditReport.h"
 #include "audit/PersonTrend.h"
 #include "config/StationConfig.h"
@@ -14,10 +15,6 @@ namespace nxa::audit {
 namespace {
 
 constexpr double kPercent = 100.0;
-
-QString dayText(int julianDay) {
-    return QDate::fromJulianDay(julianDay).toString(QStringLiteral("yyyy-MM-dd"));
-}
 
 // The configuration becomes the tester's only one, in force over every row.
 void attachLimits(TablePlant &plant, const TableLimits &limits) {

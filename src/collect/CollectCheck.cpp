@@ -4,6 +4,7 @@
 #include "analysis/DriftWatch.h"
 #include "analysis/LimitsInForce.h"
 #include "analysis/TesterHealth.h"
+#include "audit/AnalysisTexts.h"
 #include "collect/Archive.h"
 #include "collect/PlantRead.h"
 
@@ -16,59 +17,24 @@ namespace nxa::collect {
 
 namespace {
 
-constexpr char kDateFormat[] = "yyyy-MM-dd";
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
+using audit::dayText;
+using audit::measureName;
+using audit::timeText;
+
 constexpr double kPercent = 100.0;
 
-QString dayText(int julianDay) {
-    return QDate::fromJulianDay(julianDay).toString(QLatin1String(kDateFormat));
+// What the tester measured, with its unit.
+QString measured(const analysis::Access &a) {
+    const QString values = audit::measuredText(a);
+    return values.isEmpty() ? QStringLiteral("nothing measured") : values + QStringLiteral(" kOhm");
 }
 
-QString timeText(int second) {
-    return QStringLiteral("%1:%2:%3")
-        .arg(second / kSecondsPerHour, 2, 10, QLatin1Char('0'))
-        .arg(second % kSecondsPerHour / kSecondsPerMinute, 2, 10, QLatin1Char('0'))
-        .arg(second % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
+QString percentPerDay(double log10Slope) {
+    return audit::slopePercentText(log10Slope, 1) + QStringLiteral(" %/day");
 }
 
 QString kohm(double value) {
     return QStringLiteral("%1 kOhm").arg(std::llround(value));
-}
-
-// The values the tester measured, as the datalogger columns name them.
-QString measured(const analysis::Access &a) {
-    QStringList parts;
-    if (a.wsKohm != analysis::kNotMeasured)
-        parts.append(QStringLiteral("WS %1").arg(a.wsKohm));
-    if (a.lKohm != analysis::kNotMeasured)
-        parts.append(QStringLiteral("L %1").arg(a.lKohm));
-    if (a.rKohm != analysis::kNotMeasured)
-        parts.append(QStringLiteral("R %1").arg(a.rKohm));
-    if (a.lrKohm != analysis::kNotMeasured)
-        parts.append(QStringLiteral("L+R %1").arg(a.lrKohm));
-    return parts.isEmpty() ? QStringLiteral("nothing measured")
-                           : parts.join(QStringLiteral(", ")) + QStringLiteral(" kOhm");
-}
-
-QString measureName(analysis::Measure measure) {
-    switch (measure) {
-    case analysis::Measure::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Measure::LeftShoe:
-        return QStringLiteral("L");
-    case analysis::Measure::RightShoe:
-        return QStringLiteral("R");
-    case analysis::Measure::BothFeet:
-        return QStringLiteral("L+R");
-    }
-    return {};
-}
-
-QString percentPerDay(double log10Slope) {
-    return QStringLiteral("%1%2 %/day")
-        .arg(log10Slope >= 0 ? QStringLiteral("+") : QString())
-        .arg((std::pow(10.0, log10Slope) - 1) * kPercent, 0, 'f', 1);
 }
 
 class CheckWriter {

@@ -2,6 +2,7 @@
 
 #include "app/datalogger/DataloggerModel.h"
 #include "app/printing/ReportPrinting.h"
+#include "audit/AnalysisTexts.h"
 #include "charts/ChartPainting.h"
 #include "charts/ReportDocument.h"
 #include "common/CompleteSave.h"
@@ -55,9 +56,7 @@ std::vector<charts::Chart> chartsOf(const audit::PersonTrendPage &page) {
     return {page.charts.begin(), page.charts.end()};
 }
 
-QString dayText(int day) {
-    return QDate::fromJulianDay(day).toString(QStringLiteral("yyyy-MM-dd"));
-}
+using audit::dayText;
 
 } // namespace
 

@@ -1,0 +1,75 @@
+#include "audit/AnalysisTexts.h"
+
+#include <QDate>
+#include <QStringList>
+
+#include <cmath>
+
+namespace nxa::audit {
+
+namespace {
+
+constexpr int kSecondsPerHour = 3600;
+constexpr int kSecondsPerMinute = 60;
+constexpr double kPercent = 100.0;
+
+} // namespace
+
+QString dayText(int julianDay) {
+    return QDate::fromJulianDay(julianDay).toString(QStringLiteral("yyyy-MM-dd"));
+}
+
+QString timeText(int second) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(second / kSecondsPerHour, 2, 10, QLatin1Char('0'))
+        .arg(second % kSecondsPerHour / kSecondsPerMinute, 2, 10, QLatin1Char('0'))
+        .arg(second % kSecondsPerMinute, 2, 10, QLatin1Char('0'));
+}
+
+QString measureName(analysis::Measure measure) {
+    switch (measure) {
+    case analysis::Measure::WristStrap:
+        return QStringLiteral("WS");
+    case analysis::Measure::LeftShoe:
+        return QStringLiteral("L");
+    case analysis::Measure::RightShoe:
+        return QStringLiteral("R");
+    case analysis::Measure::BothFeet:
+        return QStringLiteral("L+R");
+    }
+    return {};
+}
+
+std::int32_t measuredValue(const analysis::Access &access, analysis::Measure measure) {
+    switch (measure) {
+    case analysis::Measure::WristStrap:
+        return access.wsKohm;
+    case analysis::Measure::LeftShoe:
+        return access.lKohm;
+    case analysis::Measure::RightShoe:
+        return access.rKohm;
+    case analysis::Measure::BothFeet:
+        return access.lrKohm;
+    }
+    return analysis::kNotMeasured;
+}
+
+QString measuredText(const analysis::Access &access) {
+    QStringList parts;
+    for (analysis::Measure m : {analysis::Measure::WristStrap, analysis::Measure::LeftShoe,
+                                analysis::Measure::RightShoe, analysis::Measure::BothFeet})
+        if (measuredValue(access, m) != analysis::kNotMeasured)
+            parts.append(QStringLiteral("%1 %2").arg(measureName(m)).arg(measuredValue(access, m)));
+    return parts.join(QStringLiteral(", "));
+}
+
+QString slopePercentText(double log10PerDay, int decimals) {
+    if (!std::isfinite(log10PerDay))
+        return QStringLiteral("-");
+    const double percent = (std::pow(10.0, log10PerDay) - 1) * kPercent;
+    return QStringLiteral("%1%2")
+        .arg(percent >= 0 ? QStringLiteral("+") : QString())
+        .arg(percent, 0, 'f', decimals);
+}
+
+} // namespace nxa::audit
