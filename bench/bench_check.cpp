@@ -6,7 +6,7 @@
 // archive with the same persons over 45 days (half the records) shows how the
 // cost grows with records. Then the audit report of the last 30 days of the
 // full archive, in HTML and in PDF.
-#include "SimulatorThread.h"
+#include "SimulatedTesters.h"
 #include "config/ConfigurationImage.h"
 #include "samples/DataloggerImageBuilder.h"
 
@@ -79,7 +79,6 @@ struct Figures {
 // One archive of the plant, collected once.
 struct Archive {
     QTemporaryDir folder;
-    std::vector<std::unique_ptr<sim::SimulatorThread>> testers;
 
     explicit Archive(int days) {
         // For profiling the check by hand: the archive stays and says where.
@@ -87,37 +86,19 @@ struct Archive {
             folder.setAutoRemove(false);
             qInfo("archive of %d days kept in %s", days, qPrintable(folder.path()));
         }
-        const QString passwordFile = folder.filePath(QStringLiteral("tester.pw"));
-        QFile pw(passwordFile);
-        pw.open(QIODevice::WriteOnly);
-        pw.write("583041\n");
-        pw.close();
-        QFile::setPermissions(passwordFile, QFile::ReadOwner | QFile::WriteOwner);
-        QString ini = QStringLiteral("archive=nxa-archive.sqlite\n");
-        quint16 port = 0;
-        for (int t = 0; t < kTesters; ++t) {
-            sim::SimulatorSettings settings;
-            settings.dataloggerImage = testerImage(t, days);
-            settings.configurationImage = testerConfiguration(t);
-            auto simulator = std::make_unique<sim::SimulatorThread>(settings);
-            const QString address = QStringLiteral("127.0.0.%1").arg(t + 2);
-            if (!simulator->start(QHostAddress(address), port))
-                qFatal("simulator %d cannot listen", t);
-            port = simulator->port();
-            testers.push_back(std::move(simulator));
-            ini += QStringLiteral("[tester%1]\naddress=%2\nport=%3\npassword-file=%4\n")
-                       .arg(t, 3, 10, QLatin1Char('0'))
-                       .arg(address)
-                       .arg(port)
-                       .arg(passwordFile);
+        {
+            const bench::SimulatedTesters testers(
+                folder.path(), kTesters,
+                [days](int t) {
+                    sim::SimulatorSettings settings;
+                    settings.dataloggerImage = testerImage(t, days);
+                    settings.configurationImage = testerConfiguration(t);
+                    return settings;
+                },
+                QStringLiteral("archive=nxa-archive.sqlite"));
+            if (run({QStringLiteral("download")}).cpuSeconds < 0)
+                qFatal("the collection failed");
         }
-        QFile config(folder.filePath(QStringLiteral("nxa-collect.ini")));
-        config.open(QIODevice::WriteOnly);
-        config.write(ini.toUtf8());
-        config.close();
-        if (run({QStringLiteral("download")}).cpuSeconds < 0)
-            qFatal("the collection failed");
-        testers.clear();
     }
 
     // Runs nxa-collect in the archive's folder, under /usr/bin/time for the

@@ -3,7 +3,7 @@
 // archive, the same collection again with nothing new, and the export of the
 // 1,000,000 archived records to a workbook next to the manager's own workbook
 // export of the same rows. Counters: archive bytes per record.
-#include "SimulatorThread.h"
+#include "SimulatedTesters.h"
 #include "export/WorkbookExport.h"
 #include "records/FixedWidthTextImport.h"
 #include "samples/DataloggerImageBuilder.h"
@@ -39,38 +39,19 @@ QByteArray testerImage(int tester) {
 // The simulated plant and its configuration, started once.
 struct Plant {
     QTemporaryDir folder;
-    std::vector<std::unique_ptr<sim::SimulatorThread>> testers;
-    quint16 port = 0;
     QString archive;
+    bench::SimulatedTesters testers;
 
-    Plant() {
-        const QString passwordFile = folder.filePath(QStringLiteral("tester.pw"));
-        QFile pw(passwordFile);
-        pw.open(QIODevice::WriteOnly);
-        pw.write("583041\n");
-        pw.close();
-        QFile::setPermissions(passwordFile, QFile::ReadOwner | QFile::WriteOwner);
-        archive = folder.filePath(QStringLiteral("nxa-archive.sqlite"));
-        QString ini = QStringLiteral("archive=%1\n").arg(archive);
-        for (int t = 0; t < kTesters; ++t) {
-            sim::SimulatorSettings settings;
-            settings.dataloggerImage = testerImage(t);
-            auto simulator = std::make_unique<sim::SimulatorThread>(settings);
-            const QString address = QStringLiteral("127.0.0.%1").arg(t + 2);
-            if (!simulator->start(QHostAddress(address), port))
-                qFatal("simulator %d cannot listen", t);
-            port = simulator->port();
-            testers.push_back(std::move(simulator));
-            ini += QStringLiteral("[tester%1]\naddress=%2\nport=%3\npassword-file=%4\n")
-                       .arg(t, 3, 10, QLatin1Char('0'))
-                       .arg(address)
-                       .arg(port)
-                       .arg(passwordFile);
-        }
-        QFile config(folder.filePath(QStringLiteral("nxa-collect.ini")));
-        config.open(QIODevice::WriteOnly);
-        config.write(ini.toUtf8());
-    }
+    Plant()
+        : archive(folder.filePath(QStringLiteral("nxa-archive.sqlite"))),
+          testers(
+              folder.path(), kTesters,
+              [](int t) {
+                  sim::SimulatorSettings settings;
+                  settings.dataloggerImage = testerImage(t);
+                  return settings;
+              },
+              QStringLiteral("archive=%1").arg(archive)) {}
 
     int collect(const QStringList &arguments) const {
         QProcess process;

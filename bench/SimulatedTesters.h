@@ -1,0 +1,61 @@
+#pragma once
+
+// Simulated testers for the collector's benchmarks: one simulator per tester
+// at 127.0.0.2, 127.0.0.3, ... on one port, a private password file, and the
+// nxa-collect.ini that names them "tester000", "tester001", ...
+
+#include "SimulatorThread.h"
+
+#include <QFile>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace nxa::bench {
+
+class SimulatedTesters {
+public:
+    // Starts `count` simulators, tester t serving settings(t), and writes the
+    // configuration into `folder` with the archive line given.
+    SimulatedTesters(const QString &folder, int count,
+                     const std::function<sim::SimulatorSettings(int)> &settings,
+                     const QString &archiveLine) {
+        const QString passwordFile = folder + QStringLiteral("/tester.pw");
+        QFile pw(passwordFile);
+        pw.open(QIODevice::WriteOnly);
+        pw.write("583041\n");
+        pw.close();
+        QFile::setPermissions(passwordFile, QFile::ReadOwner | QFile::WriteOwner);
+        QString ini = archiveLine + QLatin1Char('\n');
+        for (int t = 0; t < count; ++t) {
+            auto simulator = std::make_unique<sim::SimulatorThread>(settings(t));
+            const QString address = QStringLiteral("127.0.0.%1").arg(t + 2);
+            if (!simulator->start(QHostAddress(address), m_port)) {
+                std::fprintf(stderr, "simulator %d cannot listen\n", t);
+                std::exit(1);
+            }
+            m_port = simulator->port();
+            m_simulators.push_back(std::move(simulator));
+            ini += QStringLiteral("[tester%1]\naddress=%2\nport=%3\npassword-file=%4\n")
+                       .arg(t, 3, 10, QLatin1Char('0'))
+                       .arg(address)
+                       .arg(m_port)
+                       .arg(passwordFile);
+        }
+        QFile config(folder + QStringLiteral("/nxa-collect.ini"));
+        config.open(QIODevice::WriteOnly);
+        config.write(ini.toUtf8());
+    }
+
+    quint16 port() const { return m_port; }
+
+private:
+    quint16 m_port = 0;
+    std::vector<std::unique_ptr<sim::SimulatorThread>> m_simulators;
+};
+
+} // namespace nxa::bench
