@@ -44,19 +44,7 @@ records::DataloggerTable dataloggers(bool oneTester) {
 }
 
 const records::DataloggerTable &fullTable() {
-    static const records::DataloggerTable table = [] {
-        records::DataloggerTable t;
-        for (int i = 0; i < kRows / 10000; ++i) {
-            records::SampleDataloggerOptions options;
-            options.peripheralNumber = 1 + i % 99;
-            options.userCount = 1000;
-            t.clearDuplicateKeys();
-            records::mergeDataloggerImage(
-                t, records::sampleDatalogger(10000, 100 + static_cast<quint32>(i), options)
-                       .transferImage());
-        }
-        return t;
-    }();
+    static const records::DataloggerTable table = dataloggers(false);
     return table;
 }
 
