@@ -107,6 +107,11 @@ bool isTransientCode(const QString &nativeCode) {
     return codes.contains(nativeCode);
 }
 
+QString Archive::failure(const QSqlQuery &query) {
+    setLastError(query.lastError());
+    return m_lastError;
+}
+
 void Archive::setLastError(const QSqlError &error) {
     noteFailure(sqlError(error), error.nativeErrorCode());
 }

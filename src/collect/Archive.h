@@ -6,10 +6,12 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QVariant>
 
 #include <memory>
 #include <optional>
 
+class QSqlQuery;
 struct sqlite3;
 
 namespace nxa::collect {
@@ -17,6 +19,11 @@ namespace nxa::collect {
 // The newest archive layout this program writes; an archive that carries a
 // higher number was made by a newer nxa-collect and is refused.
 inline constexpr int kSchemaVersion = 3;
+
+// An empty text bound as NULL.
+inline QVariant nullIfEmpty(const QString &text) {
+    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
+}
 
 // A database failure as one line for messages: the server's or SQLite's own
 // text and its code.
@@ -71,6 +78,8 @@ public:
     // Runs one statement; false (with lastError set) when it fails.
     bool exec(const QString &statement);
     void setLastError(const QSqlError &error);
+    // Notes the statement's failure as the last error and returns its text.
+    QString failure(const QSqlQuery &query);
     void setLastError(const QString &text, const QString &nativeCode);
 
     // Column types where the dialects differ.

@@ -52,17 +52,12 @@ QString insertStatement(qint64 tester, qint64 attempt, int rows) {
     return sql;
 }
 
-QString failure(Archive &archive, const QSqlQuery &query) {
-    archive.setLastError(query.lastError());
-    return archive.lastError();
-}
-
 std::optional<qint64> idOfKey(Archive &archive, const QString &key, QString &error) {
     QSqlQuery query(archive.database());
     query.prepare(QStringLiteral("SELECT id FROM testers WHERE tester_key = ?"));
     query.addBindValue(key);
     if (!query.exec()) {
-        error = failure(archive, query);
+        error = archive.failure(query);
         return std::nullopt;
     }
     return query.next() ? query.value(0).toLongLong() : -1;
@@ -87,7 +82,7 @@ std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QStr
               QVariant(int(tester.port)), QVariant(*id)})
             query.addBindValue(value);
         if (!query.exec()) {
-            error = failure(archive, query);
+            error = archive.failure(query);
             return std::nullopt;
         }
         return id;
@@ -100,14 +95,10 @@ std::optional<qint64> testerId(Archive &archive, const TesterEntry &tester, QStr
     query.addBindValue(tester.addressText);
     query.addBindValue(int(tester.port));
     if (!query.exec() || !query.next()) {
-        error = failure(archive, query);
+        error = archive.failure(query);
         return std::nullopt;
     }
     return query.value(0).toLongLong();
-}
-
-QVariant textOrNull(const QString &text) {
-    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
 std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attempt &attempt,
@@ -126,13 +117,13 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
     query.addBindValue(attempt.digest.isEmpty() ? QVariant(QMetaType::fromType<QByteArray>())
                                                 : QVariant(attempt.digest));
     query.addBindValue(attempt.imageRecords);
-    query.addBindValue(textOrNull(attempt.detail));
+    query.addBindValue(nullIfEmpty(attempt.detail));
     query.addBindValue(attempt.configuration ? QVariant(attempt.configuration->result)
                                              : QVariant(QMetaType::fromType<int>()));
     query.addBindValue(
-        textOrNull(attempt.configuration ? attempt.configuration->detail : QString()));
+        nullIfEmpty(attempt.configuration ? attempt.configuration->detail : QString()));
     if (!query.exec() || !query.next()) {
-        error = failure(archive, query);
+        error = archive.failure(query);
         return std::nullopt;
     }
     const qint64 id = query.value(0).toLongLong();
@@ -169,7 +160,7 @@ std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64
         QSqlQuery &query = rows == kRowsPerStatement ? full : tail;
         if (&query == &tail || !fullPrepared) {
             if (!query.prepare(insertStatement(tester, attempt, rows))) {
-                error = failure(archive, query);
+                error = archive.failure(query);
                 return std::nullopt;
             }
             fullPrepared = fullPrepared || &query == &full;
@@ -184,7 +175,7 @@ std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64
             for (int column : kCellColumns)
                 query.bindValue(index++, cellText(record, column));
             for (const QVariant &value :
-                 {textOrNull(t.localTime), textOrNull(t.localDate), QVariant(t.user),
+                 {nullIfEmpty(t.localTime), nullIfEmpty(t.localDate), QVariant(t.user),
                   QVariant(t.visitor), QVariant(t.pass), QVariant(t.relay), QVariant(t.keyboard),
                   numberOrNull(t.wristStrap), numberOrNull(t.left), numberOrNull(t.right),
                   numberOrNull(t.leftRight)})
@@ -192,7 +183,7 @@ std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64
         }
         Q_ASSERT(index == rows * kBoundPerRow);
         if (!query.exec()) {
-            error = failure(archive, query);
+            error = archive.failure(query);
             return std::nullopt;
         }
         added += query.numRowsAffected();
@@ -295,7 +286,7 @@ std::optional<QVariant> single(Archive &archive, const QString &sql, const QVari
     for (const QVariant &value : values)
         query.addBindValue(value);
     if (!query.exec()) {
-        error = failure(archive, query);
+        error = archive.failure(query);
         return std::nullopt;
     }
     return query.next() ? query.value(0) : QVariant();
@@ -311,12 +302,12 @@ bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values,
     query.addBindValue(values.endedMs);
     query.addBindValue(values.added);
     query.addBindValue(gap.has_value());
-    query.addBindValue(gap ? textOrNull(gap->after) : textOrNull({}));
-    query.addBindValue(gap ? textOrNull(gap->before) : textOrNull({}));
+    query.addBindValue(gap ? nullIfEmpty(gap->after) : nullIfEmpty({}));
+    query.addBindValue(gap ? nullIfEmpty(gap->before) : nullIfEmpty({}));
     query.addBindValue(attempt);
     if (query.exec())
         return true;
-    error = failure(archive, query);
+    error = archive.failure(query);
     return false;
 }
 

@@ -19,17 +19,8 @@ constexpr int kUsersPerStatement = 100;
 // profile follows the ten.
 constexpr int kFirstProfileNumber = 1;
 
-QString failure(Archive &archive, const QSqlQuery &query) {
-    archive.setLastError(query.lastError());
-    return archive.lastError();
-}
-
 QVariant nullOr(const std::optional<qint64> &value) {
     return value ? QVariant(*value) : QVariant(QMetaType::fromType<qint64>());
-}
-
-QVariant textOrNull(const QString &text) {
-    return text.isEmpty() ? QVariant(QMetaType::fromType<QString>()) : QVariant(text);
 }
 
 std::optional<qint64> lastDigestSnapshot(Archive &archive, qint64 tester, const QByteArray &digest,
@@ -39,7 +30,7 @@ std::optional<qint64> lastDigestSnapshot(Archive &archive, qint64 tester, const 
                                  "id DESC LIMIT 1"));
     query.addBindValue(tester);
     if (!query.exec()) {
-        error = failure(archive, query);
+        error = archive.failure(query);
         return std::nullopt;
     }
     if (query.next() && query.value(1).toByteArray() == digest)
@@ -62,7 +53,7 @@ std::optional<qint64> insertSnapshot(Archive &archive, qint64 tester,
                                                     : QStringLiteral("Normal"))})
         query.addBindValue(value);
     if (!query.exec() || !query.next()) {
-        error = failure(archive, query);
+        error = archive.failure(query);
         return std::nullopt;
     }
     const qint64 id = query.value(0).toLongLong();
@@ -79,11 +70,11 @@ std::optional<qint64> insertSnapshot(Archive &archive, qint64 tester,
              {QVariant(id), QVariant(p + kFirstProfileNumber),
               nullOr(limitKohm(limits.footwearMin)), nullOr(limitKohm(limits.footwearMax)),
               nullOr(limitKohm(limits.wristStrapMin)), nullOr(limitKohm(limits.wristStrapMax)),
-              textOrNull(config::checkChoiceText(limits.check)),
-              textOrNull(config::relayChoiceText(limits.relay))})
+              nullIfEmpty(config::checkChoiceText(limits.check)),
+              nullIfEmpty(config::relayChoiceText(limits.relay))})
             profile.addBindValue(value);
         if (!profile.exec()) {
-            error = failure(archive, profile);
+            error = archive.failure(profile);
             return std::nullopt;
         }
     }
@@ -110,7 +101,7 @@ std::optional<qint64> insertSnapshot(Archive &archive, qint64 tester,
                                       : QVariant(QMetaType::fromType<int>()));
         }
         if (!users.exec()) {
-            error = failure(archive, users);
+            error = archive.failure(users);
             return std::nullopt;
         }
     }
@@ -155,7 +146,7 @@ QString storeConfiguration(Archive &archive, qint64 tester, qint64 attempt,
     query.prepare(QStringLiteral("UPDATE attempts SET configuration = ? WHERE id = ?"));
     query.addBindValue(*snapshot);
     query.addBindValue(attempt);
-    return query.exec() ? QString() : failure(archive, query);
+    return query.exec() ? QString() : archive.failure(query);
 }
 
 } // namespace nxa::collect
