@@ -43,12 +43,13 @@ void reviewTester(DayExceptions &result, const Plant &plant, int tester,
         addToReview(result, tester, seen[next].first, false, seen[next].second);
 }
 
-} // namespace
-
-DayExceptions dayExceptions(const Plant &plant, int day, const AnalysisSettings &settings) {
+// One day's exceptions from the plant's persons, each a run of the sorted
+// accesses: a report over a period asks this of every day, and finding the
+// runs once keeps that to a few steps per person and day.
+DayExceptions exceptionsOn(const Plant &plant, const std::vector<std::span<const Access>> &persons,
+                           int day, const AnalysisSettings &settings) {
     DayExceptions result;
     result.day = day;
-    const SortedAccesses sorted(plant.accesses);
     const int lookbackFrom = day - settings.reviewLookbackDays;
 
     std::vector<std::pair<int, PersonTrace>> seen; // the current tester's persons, by user
@@ -68,7 +69,7 @@ DayExceptions dayExceptions(const Plant &plant, int day, const AnalysisSettings 
             reviewTester(result, plant, nextToReview, {});
     };
 
-    forEachRun(sorted.all(), samePerson, [&](std::span<const Access> person) {
+    for (const std::span<const Access> person : persons) {
         if (person.front().tester != current) {
             closeCurrent();
             reviewSilentTestersBefore(person.front().tester);
@@ -86,7 +87,7 @@ DayExceptions dayExceptions(const Plant &plant, int day, const AnalysisSettings 
         seen.emplace_back(person.front().user, trace);
 
         if (today.empty())
-            return;
+            continue;
         const PersonDay figures = personDayOf(today);
         if (figures.failedNotPassedAfter) {
             auto lastFail =
@@ -97,10 +98,34 @@ DayExceptions dayExceptions(const Plant &plant, int day, const AnalysisSettings 
         for (const Access &access : today)
             if (access.relay && !access.pass)
                 result.relayWithoutPass.push_back(access);
-    });
+    }
     closeCurrent();
     reviewSilentTestersBefore(testerCount);
     return result;
+}
+
+std::vector<std::span<const Access>> personRuns(std::span<const Access> sorted) {
+    std::vector<std::span<const Access>> persons;
+    forEachRun(sorted, samePerson,
+               [&](std::span<const Access> person) { persons.push_back(person); });
+    return persons;
+}
+
+} // namespace
+
+DayExceptions dayExceptions(const Plant &plant, int day, const AnalysisSettings &settings) {
+    const SortedAccesses sorted(plant.accesses);
+    return exceptionsOn(plant, personRuns(sorted.all()), day, settings);
+}
+
+std::vector<DayExceptions> dayExceptions(const Plant &plant, int fromDay, int toDay,
+                                         const AnalysisSettings &settings) {
+    const SortedAccesses sorted(plant.accesses);
+    const std::vector<std::span<const Access>> persons = personRuns(sorted.all());
+    std::vector<DayExceptions> days;
+    for (int day = fromDay; day <= toDay; ++day)
+        days.push_back(exceptionsOn(plant, persons, day, settings));
+    return days;
 }
 
 } // namespace nxa::analysis

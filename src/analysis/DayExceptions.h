@@ -32,5 +32,8 @@ struct DayExceptions {
 };
 
 DayExceptions dayExceptions(const Plant &plant, int day, const AnalysisSettings &settings = {});
+// The same for every day from fromDay to toDay, in day order.
+std::vector<DayExceptions> dayExceptions(const Plant &plant, int fromDay, int toDay,
+                                         const AnalysisSettings &settings = {});
 
 } // namespace nxa::analysis

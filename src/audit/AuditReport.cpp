@@ -79,8 +79,7 @@ public:
         m_compliance = analysis::dailyCompliance(m_period);
         m_health = analysis::testerHealth(m_period);
         m_drift = analysis::driftWatch(m_plant, m_to);
-        for (int day = m_from; day <= m_to; ++day)
-            m_exceptions.push_back(analysis::dayExceptions(m_period, day));
+        m_exceptions = analysis::dayExceptions(m_period, m_from, m_to);
     }
 
     charts::ReportDocument build() {

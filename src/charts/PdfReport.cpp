@@ -135,18 +135,24 @@ void PageFlow::table(const Table &table, bool plain) {
         return;
     }
     // Each column wants its widest text; when they do not fit, the wide ones
-    // give up room and wrap, the narrow ones keep theirs.
+    // give up room and wrap, the narrow ones keep theirs. The advances are
+    // kept: a cell that fits its column needs no line breaking, and at
+    // plant scale there are hundreds of thousands of cells.
     std::vector<double> wanted(static_cast<std::size_t>(columns), 0.0);
     const auto measure = [&](const QStringList &row, const QFontMetricsF &metrics) {
+        std::vector<double> advances(static_cast<std::size_t>(row.size()));
         for (qsizetype c = 0; c < row.size(); ++c) {
-            wanted[static_cast<std::size_t>(c)] =
-                std::max(wanted[static_cast<std::size_t>(c)],
-                         metrics.horizontalAdvance(row[c]) + 2 * kCellPadding + 1.0);
+            const auto index = static_cast<std::size_t>(c);
+            advances[index] = metrics.horizontalAdvance(row[c]);
+            wanted[index] = std::max(wanted[index], advances[index] + 2 * kCellPadding + 1.0);
         }
+        return advances;
     };
-    measure(table.header, boldMetrics);
+    const std::vector<double> headerAdvances = measure(table.header, boldMetrics);
+    std::vector<std::vector<double>> rowAdvances;
+    rowAdvances.reserve(table.rows.size());
     for (const QStringList &row : table.rows) {
-        measure(row, plain ? boldMetrics : bodyMetrics);
+        rowAdvances.push_back(measure(row, plain ? boldMetrics : bodyMetrics));
     }
     std::vector<double> widths = wanted;
     double total = 0.0;
@@ -186,22 +192,52 @@ void PageFlow::table(const Table &table, bool plain) {
     const double lineHeight = bodyMetrics.height();
     // A row taller than a page keeps what fits on one.
     const auto maxLines = static_cast<qsizetype>((bottom() - kTop) / lineHeight) - 3;
-    const auto rowDrawing = [&](const QStringList &row, bool header, bool keyColumn) {
-        std::vector<QStringList> cells;
+    // A line placed in its cell: the text and where its baseline starts.
+    struct Line {
+        QString text;
+        QPointF at;
+    };
+    const auto rowDrawing = [&](const QStringList &row, const std::vector<double> &advances,
+                                bool header, bool keyColumn) {
+        std::vector<std::vector<Line>> cells;
         qsizetype lines = 1;
+        double x = kSide;
         for (qsizetype c = 0; c < columns; ++c) {
+            const auto index = static_cast<std::size_t>(c);
             const bool strong = header || (keyColumn && c == 0);
-            QStringList wrapped = wrap(c < row.size() ? row[c] : QString(), strong ? bold : body,
-                                       widths[static_cast<std::size_t>(c)] - 2 * kCellPadding);
+            const QFontMetricsF &metrics = strong ? boldMetrics : bodyMetrics;
+            const double room = widths[index] - 2 * kCellPadding;
+            const QString text = c < row.size() ? row[c] : QString();
+            // A plain table's values were measured in bold, never narrower
+            // than the body font they are drawn in.
+            const bool fits = index < advances.size() && advances[index] <= room &&
+                              !text.contains(QLatin1Char('\n'));
+            QStringList wrapped =
+                fits ? QStringList{text.trimmed()} : wrap(text, strong ? bold : body, room);
             if (wrapped.size() > maxLines) {
                 wrapped = wrapped.mid(0, maxLines);
                 wrapped.back() += QStringLiteral(" \u2026");
             }
             lines = std::max(lines, wrapped.size());
-            cells.push_back(wrapped);
+            // Centred on the line as the layout would centre it.
+            const double baseline = kCellPadding +
+                                    (lineHeight - metrics.ascent() - metrics.descent()) / 2 +
+                                    metrics.ascent();
+            std::vector<Line> placed;
+            placed.reserve(static_cast<std::size_t>(wrapped.size()));
+            for (qsizetype l = 0; l < wrapped.size(); ++l) {
+                double left = x + kCellPadding;
+                if ((*rightAligned)[index]) {
+                    const double advance =
+                        fits ? advances[index] : metrics.horizontalAdvance(wrapped[l]);
+                    left += room - advance;
+                }
+                placed.push_back({wrapped[l], QPointF(left, baseline + double(l) * lineHeight)});
+            }
+            cells.push_back(std::move(placed));
+            x += widths[index];
         }
         const double height = static_cast<double>(lines) * lineHeight + 2 * kCellPadding;
-        const std::shared_ptr<const std::vector<bool>> right = rightAligned;
         return std::make_pair(height, [=](QPainter &p, double top) {
             double x = kSide;
             for (qsizetype c = 0; c < columns; ++c) {
@@ -219,13 +255,8 @@ void PageFlow::table(const Table &table, bool plain) {
                 const bool strong = header || (keyColumn && c == 0);
                 p.setFont(strong ? bold : body);
                 p.setPen(kInkColour);
-                double lineTop = top + kCellPadding;
-                for (const QString &line : cells[index]) {
-                    p.drawText(QRectF(x + kCellPadding, lineTop, w - 2 * kCellPadding, lineHeight),
-                               ((*right)[index] ? Qt::AlignRight : Qt::AlignLeft) |
-                                   Qt::AlignVCenter,
-                               line);
-                    lineTop += lineHeight;
+                for (const Line &line : cells[index]) {
+                    p.drawText(line.at + QPointF(0, top), line.text);
                 }
                 x += w;
             }
@@ -234,15 +265,15 @@ void PageFlow::table(const Table &table, bool plain) {
 
     const auto header = table.header.isEmpty()
                             ? std::make_pair(0.0, std::function<void(QPainter &, double)>())
-                            : rowDrawing(table.header, true, false);
+                            : rowDrawing(table.header, headerAdvances, true, false);
     const auto placeRow = [&](double height, const std::function<void(QPainter &, double)> &draw) {
         const double top = y_;
         place([=](QPainter &p) { draw(p, top); });
         y_ += height;
     };
     bool headerOnPage = false;
-    for (const QStringList &row : table.rows) {
-        const auto [height, draw] = rowDrawing(row, false, plain);
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        const auto [height, draw] = rowDrawing(table.rows[r], rowAdvances[r], false, plain);
         if (y_ + height > bottom()) {
             newPage();
             headerOnPage = false;

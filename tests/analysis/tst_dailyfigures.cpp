@@ -147,13 +147,28 @@ void TestDailyFigures::exceptionsOfOneDay() {
                          exceptions.relayWithoutPass[1].second}),
              QList<int>({1, 8, at("09:00:00")}));
 
-    QList<QList<int>> review; // tester, user, active, last seen (days before, or 0)
-    for (const ToReview &r : exceptions.toReview)
-        review.append(
-            {r.tester, r.user, r.activeInTable, r.lastSeenDay ? kDay - *r.lastSeenDay : 0});
+    const auto reviewOf = [](const DayExceptions &day) {
+        QList<QList<int>> review; // tester, user, active, last seen (days before, or 0)
+        for (const ToReview &r : day.toReview)
+            review.append(
+                {r.tester, r.user, r.activeInTable, r.lastSeenDay ? day.day - *r.lastSeenDay : 0});
+        return review;
+    };
     const QList<QList<int>> expected{
         {0, 4, 1, 1}, {0, 5, 0, 30}, {0, 20, 1, 0}, {1, 1, 0, 2}, {2, 9, 1, 0}};
-    QCOMPARE(review, expected);
+    QCOMPARE(reviewOf(exceptions), expected);
+
+    // A period's days come out as each day alone, nothing carried between them.
+    const std::vector<DayExceptions> period = dayExceptions(plant, kDay - 2, kDay + 1);
+    QCOMPARE(period.size(), 4u);
+    for (const DayExceptions &day : period) {
+        const DayExceptions alone = dayExceptions(plant, day.day);
+        QCOMPARE(day.failedNotPassed.size(), alone.failedNotPassed.size());
+        QCOMPARE(day.relayWithoutPass.size(), alone.relayWithoutPass.size());
+        QCOMPARE(reviewOf(day), reviewOf(alone));
+    }
+    QCOMPARE(reviewOf(period[2]), expected);
+    QCOMPARE(period[0].failedNotPassed.size(), 1u);
 }
 
 void TestDailyFigures::retestsByHourAndMonth() {
