@@ -7,7 +7,9 @@
 # fixed, so that ./test.sh replays it from then on. Exit code 1 when any
 # target found something.
 #
-#   scripts/fuzz.sh [SECONDS]
+#   scripts/fuzz.sh [SECONDS [TARGET...]]
+#
+# Without TARGETs every target runs, one after the other.
 #
 # NXA_FUZZ_JOBS limits the build jobs (default: the number of processors).
 set -euo pipefail
@@ -16,6 +18,9 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 build=build-fuzz
 targets=(datalogger_merge text_import configuration preferences workbook)
+if [ $# -gt 1 ]; then
+  targets=("${@:2}")
+fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DNXA_FUZZ=ON -DNXA_SANITIZE=OFF -DNXA_BUILD_BENCH=OFF >/dev/null
@@ -40,7 +45,8 @@ for target in "${targets[@]}"; do
   count=$(find "$findings" -type f | wc -l)
   total=$((total + executions))
   found=$((found + count))
-  report+=("$(printf '%-18s %12d executions %4d findings' "$target" "$executions" "$count")")
+  rate=$(awk '/stat::average_exec_per_sec/ {print $2}' "$log" | tail -n 1)
+  report+=("$(printf '%-18s %12d executions %4d findings %6s exec/s' "$target" "$executions" "$count" "${rate:-0}")")
 done
 
 printf '%s\n' "${report[@]}"

@@ -38,24 +38,35 @@ ImageRecord RecordReader::next() {
     return record;
 }
 
-// A device may hand out fewer bytes than asked without being at its end (a
-// pipe, a socket), so each record is read until it is whole or the data ends.
 ImageRecord RecordReader::nextFromDevice() {
     ImageRecord record{};
-    const auto fill = [this](char *into, qsizetype size) {
-        qsizetype filled = 0;
-        while (!m_ended && filled < size) {
-            const qint64 got = m_device->read(into + filled, size - filled);
-            if (got <= 0)
-                m_ended = true;
-            else
-                filled += got;
-        }
-    };
-    fill(record.data(), kRecordSize);
-    char lineEnd[kLineEndSize];
-    fill(lineEnd, kLineEndSize);
+    if (!m_ended && m_buffer.size() - m_bufferAt < kFileRecordSize)
+        refill();
+    const qsizetype take = std::min<qsizetype>(kRecordSize, m_buffer.size() - m_bufferAt);
+    if (take > 0)
+        std::copy_n(m_buffer.constData() + m_bufferAt, take, record.begin());
+    m_bufferAt = std::min(m_bufferAt + kFileRecordSize, m_buffer.size());
     return record;
+}
+
+// Records come from the device a batch at a time: a read per record cost
+// more than decoding it. A device may hand out fewer bytes than asked without
+// being at its end (a pipe, a socket), so the batch is read until it is whole
+// or the data ends; the reader never asks for more than a batch ahead.
+void RecordReader::refill() {
+    constexpr qsizetype kBatchBytes = 128 * kFileRecordSize;
+    m_buffer.remove(0, m_bufferAt);
+    m_bufferAt = 0;
+    qsizetype filled = m_buffer.size();
+    m_buffer.resize(kBatchBytes);
+    while (!m_ended && filled < kBatchBytes) {
+        const qint64 got = m_device->read(m_buffer.data() + filled, kBatchBytes - filled);
+        if (got <= 0)
+            m_ended = true;
+        else
+            filled += got;
+    }
+    m_buffer.resize(filled);
 }
 
 void RecordReader::skip(int records) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 
 #include <array>
@@ -37,11 +38,14 @@ public:
 private:
     RecordReader() = default;
     ImageRecord nextFromDevice();
+    void refill();
 
     QByteArrayView m_data;
     qsizetype m_stride = kRecordSize;
     qsizetype m_position = 0;
     QIODevice *m_device = nullptr;
+    QByteArray m_buffer; // read from the device, from m_bufferAt on not handed out yet
+    qsizetype m_bufferAt = 0;
     bool m_ended = false;
 };
 
