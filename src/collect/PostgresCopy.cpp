@@ -262,10 +262,9 @@ std::optional<int> copyRecordsPostgres(Archive &archive, qint64 tester, qint64 a
         return std::nullopt;
     // The primary key is the identity of an access: one archived already, by
     // this run or an earlier one, keeps the cells it was first archived with.
-    // Taken in key order, the key's index grows at its end.
     const QString insert =
         QStringLiteral("INSERT INTO records (tester, attempt, %1) SELECT %2, %3, %1 FROM "
-                       "records_load ORDER BY raw, occurrence ON CONFLICT DO NOTHING")
+                       "records_load ON CONFLICT DO NOTHING")
             .arg(QLatin1String(kLoadColumns))
             .arg(tester)
             .arg(attempt);
