@@ -3,22 +3,36 @@
 // archive, the same collection again with nothing new, and the export of the
 // 1,000,000 archived records to a workbook next to the manager's own workbook
 // export of the same rows. Counters: archive bytes per record.
+//
+// With NXA_POSTGRES_URL naming a server (scripts/with-postgres.sh), the same
+// plant is collected into a database of that server, empty and then with
+// every image changed by a few new records, side by side with a COPY floor:
+// the same rows copied straight into the same table, one transaction per
+// tester. Counters there: the collector's and the server's CPU seconds.
+//   scripts/with-postgres.sh build-release/bench/bench_collect --benchmark_filter=Postgres
 #include "SimulatedTesters.h"
 #include "export/WorkbookExport.h"
+#include "records/DataloggerImage.h"
 #include "records/FixedWidthTextImport.h"
 #include "samples/DataloggerImageBuilder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <benchmark/benchmark.h>
 
+#include <libpq-fe.h>
+
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -152,6 +166,281 @@ BENCHMARK(ManagerWorkbookExport)
     ->Iterations(1)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
+
+// PostgreSQL, side by side with the COPY floor.
+
+constexpr int kNewPerImage = 10;
+
+// Tester t's image after it wrote kNewPerImage more records over its oldest.
+QByteArray changedImage(int tester) {
+    using namespace records;
+    QByteArray image = testerImage(tester);
+    SampleDataloggerOptions options;
+    options.peripheralNumber = tester % 100 + 1;
+    options.userCount = 1000;
+    const DataloggerImageBuilder fresh = sampleDatalogger(kNewPerImage, 5000 + tester, options);
+    for (int i = 0; i < kNewPerImage; ++i) {
+        const QByteArray bytes = fresh.records()[static_cast<size_t>(i)].toBytes();
+        const int at =
+            (kPreambleRecordCount + kFirstAccessBlock + i / kAccessRecordsPerBlock) * kRecordSize +
+            (i % kAccessRecordsPerBlock) * kAccessRecordSize;
+        image.replace(at, bytes.size(), bytes);
+    }
+    return image;
+}
+
+double processCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// The user and system seconds of one process and, with `children`, of its
+// ended children, from /proc/<pid>/stat.
+double procSeconds(const QString &pid, bool children, qint64 *parent = nullptr) {
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray stat = file.readAll();
+    // Fields after the command name, which may hold spaces: state is field 3.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 15)
+        return 0;
+    if (parent)
+        *parent = fields[1].toLongLong();
+    double ticks = fields[11].toDouble() + fields[12].toDouble();
+    if (children)
+        ticks += fields[13].toDouble() + fields[14].toDouble();
+    return ticks / double(sysconf(_SC_CLK_TCK));
+}
+
+// The server of NXA_POSTGRES_URL: a connection for the bench's own
+// statements and the CPU time of all its processes.
+class PostgresServer {
+public:
+    static PostgresServer *get() {
+        static std::unique_ptr<PostgresServer> server;
+        if (!server && !qEnvironmentVariableIsEmpty("NXA_POSTGRES_URL"))
+            server.reset(new PostgresServer(qEnvironmentVariable("NXA_POSTGRES_URL")));
+        return server.get();
+    }
+    QString url(const QString &database) const {
+        QUrl url = m_url;
+        url.setPath(QLatin1Char('/') + database);
+        return url.toString();
+    }
+    PGconn *connect(const QString &database) const {
+        PGconn *connection = PQconnectdb(url(database).toUtf8().constData());
+        if (PQstatus(connection) != CONNECTION_OK) {
+            std::fprintf(stderr, "%s", PQerrorMessage(connection));
+            std::exit(1);
+        }
+        return connection;
+    }
+    // The postmaster, the backends it has reaped, and those still running.
+    double cpuSeconds() const {
+        double seconds = procSeconds(m_postmaster, true);
+        const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+        for (const QString &pid : pids) {
+            qint64 parent = 0;
+            if (pid.front().isDigit()) {
+                const double own = procSeconds(pid, false, &parent);
+                if (QString::number(parent) == m_postmaster)
+                    seconds += own;
+            }
+        }
+        return seconds;
+    }
+
+private:
+    explicit PostgresServer(const QString &url) : m_url(url) {
+        PGconn *connection = connect(m_url.path().mid(1));
+        PGresult *folder = PQexec(connection, "SHOW data_directory");
+        QFile pidFile(QString::fromUtf8(PQgetvalue(folder, 0, 0)) +
+                      QStringLiteral("/postmaster.pid"));
+        PQclear(folder);
+        PQfinish(connection);
+        if (pidFile.open(QIODevice::ReadOnly))
+            m_postmaster = QString::fromLatin1(pidFile.readLine().trimmed());
+    }
+    QUrl m_url;
+    QString m_postmaster;
+};
+
+void run(PGconn *connection, const QByteArray &sql) {
+    PGresult *result = PQexec(connection, sql.constData());
+    const ExecStatusType status = PQresultStatus(result);
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        std::fprintf(stderr, "%s: %s", sql.constData(), PQresultErrorMessage(result));
+        std::exit(1);
+    }
+    PQclear(result);
+}
+
+qint64 number(PGconn *connection, const QByteArray &sql) {
+    PGresult *result = PQexec(connection, sql.constData());
+    const qint64 value =
+        PQntuples(result) == 1 ? QByteArray(PQgetvalue(result, 0, 0)).toLongLong() : -1;
+    PQclear(result);
+    return value;
+}
+
+constexpr char kArchiveDatabase[] = "nxa_bench_archive";
+
+struct PostgresPlant {
+    QTemporaryDir folder;
+    bench::SimulatedTesters testers;
+
+    PostgresPlant()
+        : testers(
+              folder.path(), kTesters,
+              [](int t) {
+                  sim::SimulatorSettings settings;
+                  settings.dataloggerImage = testerImage(t);
+                  return settings;
+              },
+              QStringLiteral("archive=%1")
+                  .arg(PostgresServer::get()->url(QLatin1String(kArchiveDatabase)))) {}
+
+    int collect() const {
+        QProcess process;
+        process.setWorkingDirectory(folder.path());
+        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process.start(QStringLiteral(NXA_COLLECT_PATH), {QStringLiteral("download")});
+        process.waitForFinished(-1);
+        return process.exitCode();
+    }
+    void serveImages(const std::function<QByteArray(int)> &image) {
+        for (int t = 0; t < kTesters; ++t) {
+            sim::SimulatorSettings settings;
+            settings.dataloggerImage = image(t);
+            testers.serve(t, settings);
+        }
+    }
+};
+
+PostgresPlant &postgresPlant() {
+    static PostgresPlant p;
+    return p;
+}
+
+// Runs one collection and notes its CPU seconds, the server's and the rows it added.
+void timeCollection(benchmark::State &state, PGconn *archive) {
+    const qint64 before = number(archive, "SELECT COUNT(*) FROM records");
+    double collector = 0, server = 0;
+    for (auto _ : state) {
+        const double childBefore = childCpuSeconds();
+        const double serverBefore = PostgresServer::get()->cpuSeconds();
+        if (postgresPlant().collect() != 0)
+            state.SkipWithError("a tester failed");
+        collector += childCpuSeconds() - childBefore;
+        server += PostgresServer::get()->cpuSeconds() - serverBefore;
+    }
+    const qint64 rows = number(archive, "SELECT COUNT(*) FROM records");
+    state.counters["collector_cpu_s"] = collector;
+    state.counters["server_cpu_s"] = server;
+    state.counters["added"] = double(rows - before);
+    state.counters["bytes/record"] =
+        double(number(archive, "SELECT pg_total_relation_size('records')")) / double(rows);
+}
+
+void PostgresCollectIntoEmptyArchive(benchmark::State &state) {
+    if (!PostgresServer::get()) {
+        state.SkipWithError("NXA_POSTGRES_URL names no server");
+        return;
+    }
+    PostgresPlant &plant = postgresPlant();
+    plant.serveImages(testerImage);
+    PGconn *admin = PostgresServer::get()->connect(QStringLiteral("postgres"));
+    run(admin, QByteArray("DROP DATABASE IF EXISTS ") + kArchiveDatabase);
+    run(admin, QByteArray("CREATE DATABASE ") + kArchiveDatabase);
+    PQfinish(admin);
+    PGconn *archive = PostgresServer::get()->connect(QLatin1String(kArchiveDatabase));
+    timeCollection(state, archive);
+    PQfinish(archive);
+}
+BENCHMARK(PostgresCollectIntoEmptyArchive)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
+
+// The same rows as the archive holds, copied in binary form into an empty
+// table of the records table's layout, key and references, one transaction
+// per tester on one connection.
+void PostgresCopyFloor(benchmark::State &state) {
+    if (!PostgresServer::get()) {
+        state.SkipWithError("NXA_POSTGRES_URL names no server");
+        return;
+    }
+    PGconn *archive = PostgresServer::get()->connect(QLatin1String(kArchiveDatabase));
+    std::vector<QByteArray> rows;
+    PGresult *testers = PQexec(archive, "SELECT id FROM testers ORDER BY id");
+    for (int t = 0; t < PQntuples(testers); ++t) {
+        const QByteArray copy = QByteArray("COPY (SELECT * FROM records WHERE tester = ") +
+                                PQgetvalue(testers, t, 0) +
+                                " ORDER BY seq) TO STDOUT (FORMAT binary)";
+        PQclear(PQexec(archive, copy.constData()));
+        QByteArray data;
+        char *chunk = nullptr;
+        int size = 0;
+        while ((size = PQgetCopyData(archive, &chunk, 0)) > 0) {
+            data.append(chunk, size);
+            PQfreemem(chunk);
+        }
+        while (PGresult *rest = PQgetResult(archive))
+            PQclear(rest);
+        rows.push_back(data);
+    }
+    PQclear(testers);
+    run(archive, "DROP TABLE IF EXISTS records_floor");
+    run(archive, "CREATE TABLE records_floor (LIKE records INCLUDING ALL, FOREIGN KEY (tester) "
+                 "REFERENCES testers (id), FOREIGN KEY (attempt) REFERENCES attempts (id))");
+    double own = 0, server = 0;
+    for (auto _ : state) {
+        const double ownBefore = processCpuSeconds();
+        const double serverBefore = PostgresServer::get()->cpuSeconds();
+        for (const QByteArray &data : rows) {
+            run(archive, "BEGIN");
+            PGresult *copy = PQexec(archive, "COPY records_floor FROM STDIN (FORMAT binary)");
+            PQclear(copy);
+            PQputCopyData(archive, data.constData(), int(data.size()));
+            PQputCopyEnd(archive, nullptr);
+            while (PGresult *result = PQgetResult(archive)) {
+                if (PQresultStatus(result) != PGRES_COMMAND_OK)
+                    state.SkipWithError(PQresultErrorMessage(result));
+                PQclear(result);
+            }
+            run(archive, "COMMIT");
+        }
+        own += processCpuSeconds() - ownBefore;
+        server += PostgresServer::get()->cpuSeconds() - serverBefore;
+    }
+    const qint64 count = number(archive, "SELECT COUNT(*) FROM records_floor");
+    state.counters["client_cpu_s"] = own;
+    state.counters["server_cpu_s"] = server;
+    state.counters["added"] = double(count);
+    state.counters["bytes/record"] =
+        double(number(archive, "SELECT pg_total_relation_size('records_floor')")) / double(count);
+    run(archive, "DROP TABLE records_floor");
+    PQfinish(archive);
+}
+BENCHMARK(PostgresCopyFloor)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+// Every tester wrote a few records over its oldest since the collection above.
+void PostgresCollectChangedImages(benchmark::State &state) {
+    if (!PostgresServer::get()) {
+        state.SkipWithError("NXA_POSTGRES_URL names no server");
+        return;
+    }
+    postgresPlant().serveImages(changedImage);
+    PGconn *archive = PostgresServer::get()->connect(QLatin1String(kArchiveDatabase));
+    timeCollection(state, archive);
+    PQfinish(archive);
+}
+BENCHMARK(PostgresCollectChangedImages)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->UseRealTime();
 
 } // namespace
 

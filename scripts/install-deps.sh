@@ -21,9 +21,10 @@ packages+=(
 # pdftotext, and the HTML rendered offline by a real browser.
 packages+=(fonts-liberation poppler-utils chromium)
 
-# nxa-collect: its archive drivers (SQLite, PostgreSQL), the PostgreSQL server
-# its tests start, and mandoc to check its manual page.
-packages+=(libqt6sql6-sqlite libqt6sql6-psql postgresql mandoc)
+# nxa-collect: its archive drivers (SQLite, PostgreSQL), libpq's headers for
+# its COPY path, the PostgreSQL server its tests start, and mandoc to check its
+# manual page.
+packages+=(libqt6sql6-sqlite libqt6sql6-psql libpq-dev postgresql mandoc)
 
 missing=()
 for p in "${packages[@]}"; do

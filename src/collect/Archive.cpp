@@ -262,6 +262,17 @@ sqlite3 *Archive::sqliteHandle() {
     return *static_cast<sqlite3 *const *>(handle.constData());
 }
 
+pg_conn *Archive::postgresHandle() {
+    if (isSqlite())
+        return nullptr;
+    const QVariant handle = m_database.driver()->handle();
+    // Qt names the type as the compiler spells it, behind libpq's typedef.
+    if (!handle.isValid() ||
+        (qstrcmp(handle.typeName(), "pg_conn*") != 0 && qstrcmp(handle.typeName(), "PGconn*") != 0))
+        return nullptr;
+    return *static_cast<pg_conn *const *>(handle.constData());
+}
+
 bool Archive::exec(const QString &statement) {
     QSqlQuery query(m_database);
     if (query.exec(statement))

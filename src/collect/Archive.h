@@ -13,6 +13,7 @@
 
 class QSqlQuery;
 struct sqlite3;
+struct pg_conn;
 
 namespace nxa::collect {
 
@@ -65,6 +66,9 @@ public:
     // SQLite's own handle of this connection, for the bulk paths that the Qt
     // layer would slow down; null for PostgreSQL.
     sqlite3 *sqliteHandle();
+    // The PostgreSQL driver's libpq connection, for COPY; null for SQLite.
+    // Statements sent on it share the transaction the Qt layer began.
+    pg_conn *postgresHandle();
 
     // Starts a write transaction that holds the write lock from its start,
     // so two writers never deadlock half-way through.

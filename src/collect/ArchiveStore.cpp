@@ -1,5 +1,6 @@
 #include "collect/ArchiveStore.h"
 
+#include "collect/PostgresCopy.h"
 #include "records/DataloggerImage.h"
 
 #include <QSqlDriver>
@@ -15,9 +16,6 @@ namespace nxa::collect {
 
 namespace {
 
-// Rows per INSERT: one statement per row would spend more time in the driver
-// than in the database; both engines take this many parameters easily.
-constexpr int kRowsPerStatement = 25;
 constexpr int kBoundPerRow = 27;
 
 // The cells in the order of the records table's cell columns.
@@ -136,61 +134,6 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
     return id;
 }
 
-// An empty cell is an empty text, never NULL.
-QString cellText(const ArchivedRecord &record, int column) {
-    const QString &cell = record.row[column];
-    return cell.isNull() ? QStringLiteral("") : cell;
-}
-
-QVariant numberOrNull(const std::optional<int> &value) {
-    return value ? QVariant(*value) : QVariant(QMetaType::fromType<int>());
-}
-
-// The portable path: several rows per statement through the Qt SQL layer.
-std::optional<int> insertRecordsPortable(Archive &archive, qint64 tester, qint64 attempt,
-                                         const std::vector<ArchivedRecord> &records,
-                                         QString &error) {
-    int added = 0;
-    QSqlQuery full(archive.database());
-    bool fullPrepared = false;
-    for (size_t first = 0; first < records.size(); first += kRowsPerStatement) {
-        const int rows =
-            static_cast<int>(std::min<size_t>(kRowsPerStatement, records.size() - first));
-        QSqlQuery tail(archive.database());
-        QSqlQuery &query = rows == kRowsPerStatement ? full : tail;
-        if (&query == &tail || !fullPrepared) {
-            if (!query.prepare(insertStatement(tester, attempt, rows))) {
-                error = archive.failure(query);
-                return std::nullopt;
-            }
-            fullPrepared = fullPrepared || &query == &full;
-        }
-        int index = 0;
-        for (size_t i = first; i < first + static_cast<size_t>(rows); ++i) {
-            const ArchivedRecord &record = records[i];
-            const TypedAccess &t = record.typed;
-            query.bindValue(index++, record.raw);
-            query.bindValue(index++, record.occurrence);
-            query.bindValue(index++, record.seq);
-            for (int column : kCellColumns)
-                query.bindValue(index++, cellText(record, column));
-            for (const QVariant &value :
-                 {nullIfEmpty(t.localTime), nullIfEmpty(t.localDate), QVariant(t.user),
-                  QVariant(t.visitor), QVariant(t.pass), QVariant(t.relay), QVariant(t.keyboard),
-                  numberOrNull(t.wristStrap), numberOrNull(t.left), numberOrNull(t.right),
-                  numberOrNull(t.leftRight)})
-                query.bindValue(index++, value);
-        }
-        Q_ASSERT(index == rows * kBoundPerRow);
-        if (!query.exec()) {
-            error = archive.failure(query);
-            return std::nullopt;
-        }
-        added += query.numRowsAffected();
-    }
-    return added;
-}
-
 // Appends the text as UTF-8; cells are nearly always ASCII, which needs no
 // temporary buffer.
 void appendUtf8(QByteArray &out, const QString &text) {
@@ -276,7 +219,7 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
                                  const std::vector<ArchivedRecord> &records, QString &error) {
     if (sqlite3 *db = archive.sqliteHandle())
         return insertRecordsSqlite(archive, db, tester, attempt, records, error);
-    return insertRecordsPortable(archive, tester, attempt, records, error);
+    return copyRecordsPostgres(archive, tester, attempt, records, error);
 }
 
 std::optional<QVariant> single(Archive &archive, const QString &sql, const QVariantList &values,

@@ -308,6 +308,34 @@ QMap<QString, QPair<int, int>> counts(const Run &run) {
     return byName;
 }
 
+// A user name and a record time that a bulk load could get wrong, and the
+// local time the archive must keep for it ("|" when none is valid).
+struct OddCell {
+    const char *tag;
+    const char *name;
+    quint32 stamp;
+    const char *localTime;
+    bool refused;
+};
+const quint32 kJune = AccessRecord::dosTimestamp(2025, 6, 2, 9, 30, 14);
+const char kJuneTime[] = "2025-06-02 09:30:14|2025-06-02";
+// clang-format off
+const OddCell kOddCells[] = {
+    {"tab and backslash", "a\tb\\c\\",           kJune, kJuneTime, false},
+    {"line breaks",       "x\r\ny\n",            kJune, kJuneTime, false},
+    {"copy's marks",      "\\N\\.\\\\",          kJune, kJuneTime, false},
+    {"quotes",            "O'Brien \"Jr\",;|",   kJune, kJuneTime, false},
+    {"beyond ASCII",      "\xE9t\xE9\xA0\xFF",   kJune, kJuneTime, false},
+    {"control bytes",     "\x01\x1B\x7F ",       kJune, kJuneTime, false},
+    {"first DOS second",  "User 5", AccessRecord::dosTimestamp(1980, 1, 1, 0, 0, 0),
+                                   "1980-01-01 00:00:00|1980-01-01", false},
+    {"last DOS second",   "User 5", AccessRecord::dosTimestamp(2107, 12, 31, 23, 59, 58),
+                                   "2107-12-31 23:59:58|2107-12-31", false},
+    {"no such day",       "User 5", AccessRecord::dosTimestamp(2025, 2, 30, 8, 0, 0), "|", false},
+    {"refused midway",    "refuse me",           kJune, kJuneTime, true},
+};
+// clang-format on
+
 } // namespace
 
 // The first layout's tables on a PostgreSQL server, as that collector made
@@ -835,6 +863,45 @@ private slots:
                  managerRows(before));
     }
 
+    // Whatever bytes a user name holds and whatever day a record names, the
+    // archive holds the manager's cells and the record's local time exactly.
+    // A record the archive refuses in the middle of a download leaves nothing
+    // of that download stored. One tester per case, all collected at once.
+    void storesEveryCellExactlyOrNothing_data() {
+        QTest::addColumn<int>("tester");
+        for (int t = 0; t < int(std::size(kOddCells)); ++t)
+            QTest::newRow(kOddCells[t].tag) << t;
+    }
+    void storesEveryCellExactlyOrNothing() {
+        QFETCH(int, tester);
+        const OddCell &odd = kOddCells[tester];
+        const QString name = QStringLiteral("t%1").arg(tester);
+        if (!m_oddCells)
+            collectOddCells();
+        QVERIFY(m_oddCells);
+        const auto line = std::find_if(m_oddCellsRun.lines.begin(), m_oddCellsRun.lines.end(),
+                                       [&](const QString &l) { return l.startsWith(name + "  "); });
+        QVERIFY(line != m_oddCellsRun.lines.end());
+        const QString held = QStringLiteral("SELECT %1 FROM records r JOIN testers t ON t.id = "
+                                            "r.tester WHERE t.name = '%2'");
+        if (odd.refused) {
+            QCOMPARE(line->split(QStringLiteral("  ")).value(2).toInt(), 8);
+            QVERIFY2(line->contains(QStringLiteral("refused here")), qPrintable(*line));
+            QCOMPARE(m_oddCells->value(held.arg(QStringLiteral("COUNT(*)"), name)).toInt(), 2);
+            return;
+        }
+        QCOMPARE(counts(m_oddCellsRun)[name], qMakePair(41, 43));
+        QCOMPARE(m_oddCells->archivedRows(tester), managerRows(m_oddCells->datalogger(tester)));
+        QCOMPARE(m_oddCells
+                     ->value(held.arg(QStringLiteral("COALESCE(CAST(local_time AS TEXT), '') || "
+                                                     "'|' || COALESCE(CAST(local_date AS TEXT), "
+                                                     "'')"),
+                                      name) +
+                             QStringLiteral(" AND r.user_number = 5"))
+                     .toString(),
+                 QString::fromLatin1(odd.localTime));
+    }
+
     // An archive of the first layout, made by the collector before records
     // were known by their bytes: five downloads of one tester under two
     // group names, two peripheral numbers, user names removed and another
@@ -1266,7 +1333,52 @@ private:
         return plant;
     }
 
+    // Every case's tester collected once with two plain records, then with
+    // the case's record among 40 new ones, the refusing trigger in place.
+    void collectOddCells() {
+        auto plant = std::make_unique<Plant>();
+        const QDate d(2025, 6, 2);
+        for (size_t t = 0; t < std::size(kOddCells); ++t)
+            QVERIFY(plant->addTester(serving(image({access(1, d), access(2, d)}))));
+        plant->writeConfig();
+        QCOMPARE(plant->collect({QStringLiteral("download")}).exitCode, 0);
+        const QStringList refuse =
+            usePostgres()
+                ? QStringList{QStringLiteral("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE "
+                                             "plpgsql AS $$BEGIN RAISE EXCEPTION 'refused here'; "
+                                             "END$$"),
+                              QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON records FOR "
+                                             "EACH ROW WHEN (NEW.user_name = 'refuse me') "
+                                             "EXECUTE FUNCTION refuse()")}
+                : QStringList{QStringLiteral(
+                      "CREATE TRIGGER refuse BEFORE INSERT ON records WHEN NEW.user_name = "
+                      "'refuse me' BEGIN SELECT RAISE(ABORT, 'refused here'); END")};
+        for (const QString &statement : refuse) {
+            QSqlQuery query(plant->database());
+            QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        }
+        for (size_t t = 0; t < std::size(kOddCells); ++t) {
+            std::vector<AccessRecord> list = {access(1, d), access(2, d)};
+            for (int i = 0; i < 40; ++i)
+                list.push_back(access(quint16(6 + i % 10), d.addDays(i), i % 3 != 0));
+            AccessRecord odd = access(5, d);
+            odd.timestamp = kOddCells[t].stamp;
+            list.insert(list.begin() + 20, odd);
+            records::DataloggerImageBuilder builder;
+            builder.setPeripheralNumber(1);
+            for (int user = 0; user < 20; ++user)
+                builder.setUserName(user, user == 5 ? QByteArray(kOddCells[t].name)
+                                                    : "User " + QByteArray::number(user));
+            builder.addRecords(list);
+            QVERIFY(plant->restart(int(t), serving(builder.transferImage())));
+        }
+        m_oddCellsRun = plant->collect({QStringLiteral("download")});
+        m_oddCells = std::move(plant);
+    }
+
     std::unique_ptr<Plant> m_samplePlant;
+    std::unique_ptr<Plant> m_oddCells;
+    Run m_oddCellsRun;
     std::unique_ptr<Plant> m_scenarios;
     Run m_scenarioRun;
     QList<int> m_scenarioIndex;
