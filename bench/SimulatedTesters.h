@@ -53,6 +53,18 @@ public:
 
     quint16 port() const { return m_port; }
 
+    // Tester t serves new settings at the same address and port: the same
+    // tester, its datalogger moved on.
+    void restart(int t, const sim::SimulatorSettings &settings) {
+        auto &simulator = m_simulators[static_cast<size_t>(t)];
+        simulator.reset();
+        simulator = std::make_unique<sim::SimulatorThread>(settings);
+        if (!simulator->start(QHostAddress(QStringLiteral("127.0.0.%1").arg(t + 2)), m_port)) {
+            std::fprintf(stderr, "simulator %d cannot listen again\n", t);
+            std::exit(1);
+        }
+    }
+
 private:
     quint16 m_port = 0;
     std::vector<std::unique_ptr<sim::SimulatorThread>> m_simulators;
