@@ -53,7 +53,8 @@ public:
 
     quint16 port() const { return m_port; }
 
-    // Tester t serves new settings at its address and port.
+    // Tester t serves new settings at the same address and port: the same
+    // tester, its datalogger moved on.
     void serve(int t, const sim::SimulatorSettings &settings) {
         auto &simulator = m_simulators[static_cast<size_t>(t)];
         simulator.reset();

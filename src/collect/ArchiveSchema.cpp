@@ -79,6 +79,19 @@ QStringList configurationStatements(const Archive &a) {
     };
 }
 
+// Layout 4: each tester's last stored image as its records' bytes back to
+// back, so the next download of a tester whose datalogger has moved on by
+// a few records stores only those. An upgraded archive has none yet: each
+// tester's next download is stored whole, as before.
+QStringList lastImageStatements(const Archive &a) {
+    return {
+        QStringLiteral("CREATE TABLE last_images (tester BIGINT PRIMARY KEY REFERENCES testers "
+                       "(id), attempt BIGINT NOT NULL REFERENCES attempts (id), records %1 NOT "
+                       "NULL)")
+            .arg(a.bytesType()),
+    };
+}
+
 bool run(Archive &archive, const QStringList &statements, QString &error) {
     for (const QString &statement : statements) {
         if (!archive.exec(statement)) {
@@ -278,6 +291,7 @@ QString createArchiveTables(Archive &archive) {
     };
     statements += tableStatements(archive);
     statements += configurationStatements(archive);
+    statements += lastImageStatements(archive);
     statements.append(
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
             .arg(kSchemaVersion));
@@ -290,10 +304,12 @@ QString upgradeArchive(Archive &archive, int fromVersion) {
     QString error;
     if (fromVersion == 1)
         error = upgradeFrom1(archive);
-    else if (fromVersion != 2)
+    else if (fromVersion < 1 || fromVersion > 3)
         error = QStringLiteral("no way up from layout %1").arg(fromVersion);
-    if (error.isEmpty())
+    if (error.isEmpty() && fromVersion < 3)
         run(archive, configurationStatements(archive), error);
+    if (error.isEmpty())
+        run(archive, lastImageStatements(archive), error);
     if (error.isEmpty())
         run(archive,
             {QStringLiteral("UPDATE archive_info SET value = '%1' WHERE name = 'schema-version'")

@@ -1,5 +1,6 @@
 #include "collect/ArchiveStore.h"
 
+#include "collect/ImageOverlap.h"
 #include "collect/PostgresCopy.h"
 #include "records/DataloggerImage.h"
 
@@ -10,22 +11,11 @@
 
 #include <sqlite3.h>
 
-#include <array>
-
 namespace nxa::collect {
 
 namespace {
 
 constexpr int kBoundPerRow = 27;
-
-// The cells in the order of the records table's cell columns.
-constexpr std::array<int, 13> kCellColumns = {
-    records::kColumnPn,    records::kColumnId,          records::kColumnVisitor,
-    records::kColumnName,  records::kColumnWristStrap,  records::kColumnLeft,
-    records::kColumnRight, records::kColumnLeftRight,   records::kColumnPass,
-    records::kColumnRelay, records::kColumnRecognition, records::kColumnDate,
-    records::kColumnTime,
-};
 
 QString insertStatement(qint64 tester, qint64 attempt, int rows) {
     QString sql = QStringLiteral(
@@ -134,19 +124,6 @@ std::optional<qint64> insertAttempt(Archive &archive, qint64 tester, const Attem
     return id;
 }
 
-// Appends the text as UTF-8; cells are nearly always ASCII, which needs no
-// temporary buffer.
-void appendUtf8(QByteArray &out, const QString &text) {
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80) {
-            out += text.toUtf8();
-            return;
-        }
-    }
-    for (const QChar c : text)
-        out += static_cast<char>(c.unicode());
-}
-
 void bindNumberOrNull(sqlite3_stmt *statement, int index, const std::optional<int> &value) {
     if (value)
         sqlite3_bind_int(statement, index, *value);
@@ -154,11 +131,18 @@ void bindNumberOrNull(sqlite3_stmt *statement, int index, const std::optional<in
         sqlite3_bind_null(statement, index);
 }
 
+void bindText(sqlite3_stmt *statement, int index, QByteArrayView utf8) {
+    // A non-null pointer even for an empty cell: an empty text, not NULL.
+    sqlite3_bind_text(statement, index, utf8.isEmpty() ? "" : utf8.data(), int(utf8.size()),
+                      SQLITE_STATIC);
+}
+
 // SQLite: the same statement, one row at a time, bound through SQLite's own
 // interface. The Qt layer spends more per bound value than SQLite spends per
-// row, and a million rows must go in within seconds.
+// row, and a million rows must go in within seconds. The values are UTF-8
+// already, so SQLite neither converts nor copies them.
 std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tester, qint64 attempt,
-                                       const std::vector<ArchivedRecord> &records, QString &error) {
+                                       const DecodedImage &image, int first, QString &error) {
     const QByteArray sql = insertStatement(tester, attempt, 1).toUtf8();
     sqlite3_stmt *statement = nullptr;
     auto fail = [&]() -> std::optional<int> {
@@ -171,38 +155,25 @@ std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tes
     if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr) != SQLITE_OK)
         return fail();
     int added = 0;
-    // The texts of one row as UTF-8, back to back, so SQLite neither converts
-    // nor copies them.
-    QByteArray texts;
-    constexpr size_t kTextCount = kCellColumns.size() + 2;
-    std::array<std::pair<qsizetype, qsizetype>, kTextCount> spans{};
-    for (const ArchivedRecord &record : records) {
-        const TypedAccess &t = record.typed;
-        texts.resize(0); // keeps its buffer for the next row
-        for (size_t c = 0; c < kTextCount; ++c) {
-            const qsizetype start = texts.size();
-            appendUtf8(texts, c < kCellColumns.size()    ? record.row[kCellColumns[c]]
-                              : c == kCellColumns.size() ? t.localTime
-                                                         : t.localDate);
-            spans[c] = {start, texts.size() - start};
-        }
+    RecordValuesReader reader(image);
+    for (int i = first; i < image.size(); ++i) {
+        const RecordValues &v = reader.read(i);
         int index = 1;
-        sqlite3_bind_blob(statement, index++, record.raw.constData(), int(record.raw.size()),
-                          SQLITE_STATIC);
-        sqlite3_bind_int(statement, index++, record.occurrence);
-        sqlite3_bind_int(statement, index++, record.seq);
-        for (size_t c = 0; c < kTextCount; ++c) {
-            const auto &[start, length] = spans[c];
-            if (c >= kCellColumns.size() && length == 0)
+        sqlite3_bind_blob(statement, index++, v.raw.data(), int(v.raw.size()), SQLITE_STATIC);
+        sqlite3_bind_int(statement, index++, v.occurrence);
+        sqlite3_bind_int(statement, index++, v.seq);
+        for (const QByteArrayView cell : v.cells)
+            bindText(statement, index++, cell);
+        for (const QByteArrayView time : {v.localTime, v.localDate}) {
+            if (time.isEmpty())
                 sqlite3_bind_null(statement, index++);
             else
-                sqlite3_bind_text(statement, index++, texts.constData() + start, int(length),
-                                  SQLITE_STATIC);
+                bindText(statement, index++, time);
         }
-        sqlite3_bind_int(statement, index++, t.user);
-        for (bool flag : {t.visitor, t.pass, t.relay, t.keyboard})
+        sqlite3_bind_int(statement, index++, v.user);
+        for (bool flag : {v.visitor, v.pass, v.relay, v.keyboard})
             sqlite3_bind_int(statement, index++, flag ? 1 : 0);
-        for (const std::optional<int> &value : {t.wristStrap, t.left, t.right, t.leftRight})
+        for (const std::optional<int> &value : {v.wristStrap, v.left, v.right, v.leftRight})
             bindNumberOrNull(statement, index++, value);
         Q_ASSERT(index == kBoundPerRow + 1);
         if (sqlite3_step(statement) != SQLITE_DONE)
@@ -215,11 +186,12 @@ std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tes
 }
 
 // Inserts the records; the number the archive did not hold yet, or nothing.
+// Records before `first` are left out.
 std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt,
-                                 const std::vector<ArchivedRecord> &records, QString &error) {
+                                 const DecodedImage &image, int first, QString &error) {
     if (sqlite3 *db = archive.sqliteHandle())
-        return insertRecordsSqlite(archive, db, tester, attempt, records, error);
-    return copyRecordsPostgres(archive, tester, attempt, records, error);
+        return insertRecordsSqlite(archive, db, tester, attempt, image, first, error);
+    return copyRecordsPostgres(archive, tester, attempt, image, first, error);
 }
 
 std::optional<QVariant> single(Archive &archive, const QString &sql, const QVariantList &values,
@@ -264,19 +236,45 @@ Stored lockFailed(Archive &archive) {
     return {false, 0, archive.lastError(), archive.lastErrorTransient(), std::nullopt};
 }
 
-QString oldestTime(const std::vector<ArchivedRecord> &records) {
-    QString oldest;
-    for (const ArchivedRecord &record : records)
-        if (!record.typed.localTime.isEmpty() &&
-            (oldest.isEmpty() || record.typed.localTime < oldest))
-            oldest = record.typed.localTime;
-    return oldest;
+QString oldestTime(const DecodedImage &image) {
+    QByteArray oldest;
+    RecordValuesReader reader(image);
+    for (int i = 0; i < image.size(); ++i) {
+        const QByteArrayView time = reader.read(i).localTime;
+        if (!time.isEmpty() && (oldest.isEmpty() || time < oldest))
+            oldest = time.toByteArray();
+    }
+    return QString::fromLatin1(oldest);
+}
+
+// The records of the tester's last stored image, and the new image's records
+// in their place, for the next download to skip what both share.
+std::optional<QByteArray> lastImageRecords(Archive &archive, qint64 tester, QString &error) {
+    const std::optional<QVariant> stored =
+        single(archive, QStringLiteral("SELECT records FROM last_images WHERE tester = ?"),
+               {tester}, error);
+    return stored ? std::optional(stored->toByteArray()) : std::nullopt;
+}
+
+bool keepLastImage(Archive &archive, qint64 tester, qint64 attempt, const QByteArray &records,
+                   QString &error) {
+    QSqlQuery query(archive.database());
+    query.prepare(QStringLiteral(
+        "INSERT INTO last_images (tester, attempt, records) VALUES (?, ?, ?) ON CONFLICT "
+        "(tester) DO UPDATE SET attempt = excluded.attempt, records = excluded.records"));
+    query.addBindValue(tester);
+    query.addBindValue(attempt);
+    query.addBindValue(records);
+    if (query.exec())
+        return true;
+    error = archive.failure(query);
+    return false;
 }
 
 } // namespace
 
 Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attempt,
-                     const std::vector<ArchivedRecord> &records) {
+                     const DecodedImage &image) {
     if (!archive.beginWrite())
         return lockFailed(archive);
     QString error;
@@ -286,9 +284,17 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     const std::optional<qint64> attemptKey = insertAttempt(archive, *testerKey, attempt, error);
     if (!attemptKey)
         return fail(archive, error);
+    // The records this image shares with the tester's last stored one are all
+    // in the archive: that image was stored whole, and an occurrence number
+    // among the shared records is never above the one it had there. Only
+    // those that follow are looked up and inserted.
+    const QByteArray raw = image.rawRecords();
+    const std::optional<QByteArray> last = lastImageRecords(archive, *testerKey, error);
+    if (!last)
+        return fail(archive, error);
     const std::optional<int> added =
-        insertRecords(archive, *testerKey, *attemptKey, records, error);
-    if (!added)
+        insertRecords(archive, *testerKey, *attemptKey, image, repeatedRecords(*last, raw), error);
+    if (!added || !keepLastImage(archive, *testerKey, *attemptKey, raw, error))
         return fail(archive, error);
     attempt.added = *added;
     std::optional<Gap> gap;
@@ -312,7 +318,7 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
         if (!newest)
             return fail(archive, error);
         if (earlier->toLongLong() > 0)
-            gap = Gap{newest->toString(), oldestTime(records)};
+            gap = Gap{newest->toString(), oldestTime(image)};
     }
     if (!updateAttempt(archive, *attemptKey, attempt, gap, error))
         return fail(archive, error);

@@ -42,11 +42,13 @@ struct Stored {
     std::optional<Gap> gap;
 };
 
-// Stores a successful download in one transaction: the tester, the attempt
-// and every record the archive does not hold yet for that tester. Either all
-// of it is in the archive afterwards or none of it is.
+// Stores a successful download in one transaction: the tester, the attempt,
+// every record of the image the archive does not hold yet for that tester,
+// and the image's records as the tester's last, for the next download to
+// start after what they share. Either all of it is in the archive afterwards
+// or none of it is.
 Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attempt,
-                     const std::vector<ArchivedRecord> &records);
+                     const DecodedImage &image);
 
 // Stores an attempt that brought no new records (a failure, or an image
 // already archived whole) in a transaction of its own.

@@ -168,8 +168,7 @@ private:
         const Fetched fetched = fetch(tester, m_request.timings);
         result.code = fetched.code;
         result.detail = fetched.detail;
-        std::vector<ArchivedRecord> records;
-        bool withRecords = false;
+        DecodedImage image;
         if (result.code == ResultCode::Ok) {
             attempt.digest = QCryptographicHash::hash(fetched.image, QCryptographicHash::Sha256);
             // An image this tester already delivered whole brings nothing new.
@@ -178,17 +177,15 @@ private:
                 result.received = known->received;
                 attempt.imageRecords = known->imageRecords;
             } else {
-                DecodedImage decoded = decodeImage(fetched.image);
+                image = decodeImage(fetched.image);
                 // An image without its mark holds nothing that can be trusted.
-                if (!decoded.accepted) {
+                if (!image.accepted()) {
                     result.code = ResultCode::CommunicationFailure;
                     result.detail = QStringLiteral("Wrong data format");
                     attempt.digest.clear();
                 }
-                records = std::move(decoded.records);
-                result.received = static_cast<int>(records.size());
-                attempt.imageRecords = decoded.headerCount;
-                withRecords = decoded.accepted;
+                result.received = image.size();
+                attempt.imageRecords = image.headerCount();
             }
         }
         if (fetched.configuration) {
@@ -206,7 +203,7 @@ private:
         attempt.received = result.received;
         attempt.detail = result.detail;
         attempt.endedMs = QDateTime::currentMSecsSinceEpoch();
-        store(archive, tester, attempt, records, withRecords, result);
+        store(archive, tester, attempt, image, image.accepted(), result);
         return result;
     }
 
@@ -218,11 +215,11 @@ private:
     }
 
     void store(WorkerArchive &archive, const TesterEntry &tester, Attempt attempt,
-               const std::vector<ArchivedRecord> &records, bool withRecords, TesterResult &result) {
+               const DecodedImage &image, bool withRecords, TesterResult &result) {
         // Each try is a whole transaction, so a try that failed left nothing behind.
         Stored stored;
         for (int attemptNumber = 0; attemptNumber < kStoreTries; ++attemptNumber) {
-            stored = storeOnce(archive, tester, attempt, records, withRecords);
+            stored = storeOnce(archive, tester, attempt, image, withRecords);
             if (stored.ok || !stored.transient)
                 break;
         }
@@ -238,13 +235,13 @@ private:
         attempt.result = number(result.code);
         attempt.detail = result.detail;
         attempt.digest.clear();
-        const Stored failed = storeOnce(archive, tester, attempt, records, false);
+        const Stored failed = storeOnce(archive, tester, attempt, image, false);
         if (!failed.ok && failed.error != stored.error)
             cannotStore(result, failed.error);
     }
 
     Stored storeOnce(WorkerArchive &connection, const TesterEntry &tester, const Attempt &attempt,
-                     const std::vector<ArchivedRecord> &records, bool withRecords) {
+                     const DecodedImage &image, bool withRecords) {
         QString error;
         Archive *archive = connection.get(error);
         if (!archive)
@@ -254,7 +251,7 @@ private:
         std::optional<QMutexLocker<QMutex>> writer;
         if (archive->isSqlite())
             writer.emplace(&m_sqliteWriter);
-        const Stored stored = withRecords ? storeDownload(*archive, tester, attempt, records)
+        const Stored stored = withRecords ? storeDownload(*archive, tester, attempt, image)
                                           : storeAttempt(*archive, tester, attempt);
         if (!stored.ok)
             connection.drop();

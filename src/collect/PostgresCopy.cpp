@@ -15,15 +15,9 @@ namespace nxa::collect {
 
 namespace {
 
-// The load table's columns after the record's bytes, occurrence and
-// position: the 13 cells, then the typed columns, as in the records table.
-constexpr std::array<int, 13> kCellColumns = {
-    records::kColumnPn,    records::kColumnId,          records::kColumnVisitor,
-    records::kColumnName,  records::kColumnWristStrap,  records::kColumnLeft,
-    records::kColumnRight, records::kColumnLeftRight,   records::kColumnPass,
-    records::kColumnRelay, records::kColumnRecognition, records::kColumnDate,
-    records::kColumnTime,
-};
+// The load table's columns: the record's bytes, occurrence and position, the
+// 13 cells in the table's column order, then the typed columns, as in the
+// records table.
 constexpr char kLoadColumns[] =
     "raw, occurrence, seq, pn, user_id, visitor, user_name, wrist_strap, shoe_l, shoe_r, shoe_lr, "
     "passed, relay, recognition, record_date, record_time, local_time, local_date, user_number, "
@@ -75,28 +69,11 @@ public:
         int32(1);
         bytes += value ? '\1' : '\0';
     }
-    void raw(const QByteArray &value) {
+    void raw(QByteArrayView value) {
         int32(qint32(value.size()));
-        bytes += value;
+        bytes.append(value);
     }
-    // A text as UTF-8; cells are nearly always ASCII, which needs no
-    // temporary buffer.
-    void text(const QString &value) {
-        const qsizetype lengthAt = bytes.size();
-        int32(0);
-        bool ascii = true;
-        for (const QChar c : value)
-            ascii = ascii && c.unicode() < 0x80;
-        if (ascii) {
-            for (const QChar c : value)
-                bytes += static_cast<char>(c.unicode());
-        } else {
-            bytes += value.toUtf8();
-        }
-        const auto length = quint32(bytes.size() - lengthAt - 4);
-        for (int i = 0; i < 4; ++i)
-            bytes[lengthAt + i] = static_cast<char>(length >> (8 * (3 - i)));
-    }
+    void text(QByteArrayView utf8) { raw(utf8); }
 
 private:
     void bigEndian(quint64 value, int size) {
@@ -105,15 +82,15 @@ private:
     }
 };
 
-int digits(const QString &text, int at, int count) {
+int digits(QByteArrayView text, int at, int count) {
     int value = 0;
     for (int i = at; i < at + count; ++i)
-        value = value * 10 + (text[i].unicode() - u'0');
+        value = value * 10 + (text[i] - '0');
     return value;
 }
 
 // Days since the server's epoch of a "yyyy-MM-dd..." text that names a valid day.
-qint64 serverDays(const QString &localTime) {
+qint64 serverDays(QByteArrayView localTime) {
     return QDate(digits(localTime, 0, 4), digits(localTime, 5, 2), digits(localTime, 8, 2))
                .toJulianDay() -
            kEpochJulianDay;
@@ -121,30 +98,29 @@ qint64 serverDays(const QString &localTime) {
 
 // The one place that reads an archived record: its values in the load
 // table's column order.
-void appendRow(CopyBuffer &out, const ArchivedRecord &record) {
-    const TypedAccess &t = record.typed;
+void appendRow(CopyBuffer &out, const RecordValues &v) {
     out.int16(kFieldsPerRow);
-    out.raw(record.raw);
-    out.integer(record.occurrence);
-    out.integer(record.seq);
-    for (const int column : kCellColumns)
-        out.text(record.row[column]);
-    if (t.localTime.isEmpty()) {
+    out.raw(v.raw);
+    out.integer(v.occurrence);
+    out.integer(v.seq);
+    for (const QByteArrayView cell : v.cells)
+        out.text(cell);
+    if (v.localTime.isEmpty()) {
         out.null();
         out.null();
     } else {
-        const qint64 days = serverDays(t.localTime);
-        const qint64 seconds = digits(t.localTime, 11, 2) * 3600 + digits(t.localTime, 14, 2) * 60 +
-                               digits(t.localTime, 17, 2);
+        const qint64 days = serverDays(v.localTime);
+        const qint64 seconds = digits(v.localTime, 11, 2) * 3600 + digits(v.localTime, 14, 2) * 60 +
+                               digits(v.localTime, 17, 2);
         out.int32(8);
         out.int64(days * kMicrosecondsPerDay + seconds * 1000000);
         out.int32(4);
         out.int32(qint32(days));
     }
-    out.integer(t.user);
-    for (const bool flag : {t.visitor, t.pass, t.relay, t.keyboard})
+    out.integer(v.user);
+    for (const bool flag : {v.visitor, v.pass, v.relay, v.keyboard})
         out.boolean(flag);
-    for (const std::optional<int> &value : {t.wristStrap, t.left, t.right, t.leftRight})
+    for (const std::optional<int> &value : {v.wristStrap, v.left, v.right, v.leftRight})
         out.integerOrNull(value);
 }
 
@@ -180,7 +156,7 @@ bool drainResults(Archive &archive, PGconn *connection, bool note, QString &erro
 
 // Sends the rows; false (with `error`) when the connection failed. The
 // server's verdict on them comes with the end of the copy.
-bool sendRows(Archive &archive, PGconn *connection, const std::vector<ArchivedRecord> &records,
+bool sendRows(Archive &archive, PGconn *connection, const DecodedImage &image, int first,
               QString &error) {
     CopyBuffer buffer;
     buffer.bytes.reserve(kSendBytes + 4096);
@@ -191,8 +167,9 @@ bool sendRows(Archive &archive, PGconn *connection, const std::vector<ArchivedRe
         buffer.bytes.resize(0);
         return true;
     };
-    for (const ArchivedRecord &record : records) {
-        appendRow(buffer, record);
+    RecordValuesReader reader(image);
+    for (int i = first; i < image.size(); ++i) {
+        appendRow(buffer, reader.read(i));
         if (buffer.bytes.size() >= kSendBytes && !send()) {
             error = noteFailure(archive, connection, nullptr);
             return false;
@@ -206,8 +183,8 @@ bool sendRows(Archive &archive, PGconn *connection, const std::vector<ArchivedRe
     return true;
 }
 
-bool copyIntoLoadTable(Archive &archive, PGconn *connection,
-                       const std::vector<ArchivedRecord> &records, QString &error) {
+bool copyIntoLoadTable(Archive &archive, PGconn *connection, const DecodedImage &image, int first,
+                       QString &error) {
     const QByteArray copy =
         QByteArrayLiteral("COPY records_load (") + kLoadColumns + ") FROM STDIN (FORMAT binary)";
     PGresult *started = PQexec(connection, copy.constData());
@@ -218,7 +195,7 @@ bool copyIntoLoadTable(Archive &archive, PGconn *connection,
         return false;
     }
     PQclear(started);
-    const bool sent = sendRows(archive, connection, records, error);
+    const bool sent = sendRows(archive, connection, image, first, error);
     // A copy given up on is ended with a reason, so the server fails it
     // instead of taking the rows sent so far.
     const bool ended = PQputCopyEnd(connection, sent ? nullptr : "the rows could not be sent") == 1;
@@ -231,7 +208,7 @@ bool copyIntoLoadTable(Archive &archive, PGconn *connection,
 } // namespace
 
 std::optional<int> copyRecordsPostgres(Archive &archive, qint64 tester, qint64 attempt,
-                                       const std::vector<ArchivedRecord> &records, QString &error) {
+                                       const DecodedImage &image, int first, QString &error) {
     PGconn *connection = archive.postgresHandle();
     // The rows must go into the transaction the Qt driver began: its
     // connection, idle within that transaction.
@@ -251,14 +228,14 @@ std::optional<int> copyRecordsPostgres(Archive &archive, qint64 tester, qint64 a
         error = archive.lastError();
         return std::nullopt;
     }
-    if (records.empty())
+    if (first >= image.size())
         return 0;
     QSqlQuery query(archive.database());
     if (!query.exec(QString::fromLatin1(kCreateLoadTable))) {
         error = archive.failure(query);
         return std::nullopt;
     }
-    if (!copyIntoLoadTable(archive, connection, records, error))
+    if (!copyIntoLoadTable(archive, connection, image, first, error))
         return std::nullopt;
     // The primary key is the identity of an access: one archived already, by
     // this run or an earlier one, keeps the cells it was first archived with.

@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <optional>
-#include <vector>
 
 namespace nxa::collect {
 
@@ -16,8 +15,9 @@ class Archive;
 // those the archive does not hold yet. Runs inside the write transaction the
 // caller began on the archive's own connection, so a failure anywhere leaves
 // the whole transaction to be rolled back. The number of records added, or
-// nothing (and `error`, also noted as the archive's last error).
+// nothing (and `error`, also noted as the archive's last error). Records
+// before `first` are left out.
 std::optional<int> copyRecordsPostgres(Archive &archive, qint64 tester, qint64 attempt,
-                                       const std::vector<ArchivedRecord> &records, QString &error);
+                                       const DecodedImage &image, int first, QString &error);
 
 } // namespace nxa::collect

@@ -3,7 +3,7 @@
 #include "common/ByteFields.h"
 #include "common/ImageRecords.h"
 #include "common/NumberedFileName.h"
-#include "records/AccessRecordFormat.h"
+#include "records/AccessRowBuilder.h"
 #include "records/DataloggerImage.h"
 
 #include <QFile>
@@ -13,16 +13,6 @@
 namespace nxa::records {
 
 namespace {
-
-// The count is taken digit by digit without checking that the bytes are
-// digits (a stray byte changes the count rather than failing the import); it
-// is then kept within what the image can hold, 0 to 10,000.
-int headerRecordCount(const ImageRecord &header) {
-    qint64 value = 0;
-    for (int i = 0; i < kHeaderCountDigits; ++i)
-        value = value * 10 + (static_cast<quint8>(header[kHeaderCountOffset + i]) - 0x30);
-    return static_cast<int>(std::clamp<qint64>(value, 0, kMaxAccessRecords));
-}
 
 // Reads header, spare, users and access blocks and inserts the new rows.
 // The preamble, if any, has already been read.
@@ -34,49 +24,50 @@ void mergeRecords(DataloggerTable &table, RecordReader &source, int peripheralNu
         return;
     }
     result.imageAccepted = true;
-    const int count = headerRecordCount(header);
+    const int count = headerRecordCount(QByteArrayView(header.data(), kRecordSize));
     result.headerCount = count;
     const char recognitionType = header[kHeaderRecognitionOffset];
     source.skip(kSpareRecordCount);
 
-    // A name is converted only when a record of its user is formatted: most
-    // dataloggers name far fewer users than the 1000 they have room for.
     QByteArray userRecords;
     userRecords.reserve(qsizetype(kUserRecordCount) * kRecordSize);
     for (int r = 0; r < kUserRecordCount; ++r) {
         const ImageRecord record = source.next();
         userRecords.append(record.data(), kRecordSize);
     }
-    QStringList names(kUserCount);
-    const auto nameUser = [&](QByteArrayView accessRecord) {
-        const int user = (static_cast<quint8>(accessRecord[kUserOffset]) << 8) |
-                         static_cast<quint8>(accessRecord[kUserOffset + 1]);
-        if (user > kMaxUserNumber || !names[user].isNull())
-            return;
-        const char *slot = userRecords.constData() + user * kUserSlotSize;
-        names[user] = textFromBytes(QByteArrayView(slot + kUserNameOffset, kUserNameLength));
-        // An empty name stays distinct from one not converted yet.
-        if (names[user].isNull())
-            names[user] = QLatin1String("");
-    };
+    AccessRowBuilder builder(recognitionType, peripheralNumber);
+    builder.setUserRecords(userRecords);
 
     const int before = table.rowCount();
     int taken = 0;
     for (int block = 0; block < kAccessBlockCount && taken < count; ++block) {
         const ImageRecord record = source.next();
         for (int i = 0; i < kAccessRecordsPerBlock && taken < count; ++i, ++taken) {
-            const QByteArrayView bytes(record.data() + i * kAccessRecordSize, kAccessRecordSize);
-            nameUser(bytes);
-            std::optional<Row> row =
-                formatAccessRecord(bytes, names, recognitionType, peripheralNumber);
-            if (row && !table.isDuplicate(*row))
-                table.insertAtTop(std::move(*row));
+            if (!builder.build(
+                    QByteArrayView(record.data() + i * kAccessRecordSize, kAccessRecordSize)))
+                continue;
+            Row row = builder.row();
+            if (!table.isDuplicate(row))
+                table.insertAtTop(std::move(row));
         }
     }
     result.added = table.rowCount() - before;
 }
 
 } // namespace
+
+// The count is taken digit by digit without checking that the bytes are
+// digits (a stray byte changes the count rather than failing the import); it
+// is then kept within what the image can hold, 0 to 10,000.
+int headerRecordCount(QByteArrayView header) {
+    qint64 value = 0;
+    for (int i = 0; i < kHeaderCountDigits; ++i) {
+        const int at = kHeaderCountOffset + i;
+        const quint8 byte = at < header.size() ? static_cast<quint8>(header[at]) : 0;
+        value = value * 10 + (byte - 0x30);
+    }
+    return static_cast<int>(std::clamp<qint64>(value, 0, kMaxAccessRecords));
+}
 
 std::optional<int> logFilePeripheralNumber(const QString &path) {
     return numberedFileName(path, u"LOG", u".BRL");

@@ -29,6 +29,9 @@ struct MergeResult {
     Notices notices;
 };
 
+// The access records an image's header record counts, 0 to 10,000.
+int headerRecordCount(QByteArrayView header);
+
 // The peripheral number a standard log file name ("LOGXX.BRL", case-sensitive)
 // carries, or nothing for any other name. Only the name after the last folder
 // separator counts.

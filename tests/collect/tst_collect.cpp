@@ -528,6 +528,89 @@ private slots:
                  firstAdded + secondAdded);
     }
 
+    // A tester whose datalogger moved on is stored from where its last image
+    // ended: tester t0 takes that path, t1 (its last image forgotten before
+    // each download) the whole image. Both must end with the same rows,
+    // occurrences, places and attempts, and with the multiset of the images.
+    void skipsWhatTheLastImageHeld_data() {
+        const QDate d(2025, 6, 2);
+        const AccessRecord a = access(1, d), b = access(2, d), c = access(3, d), e = access(4, d),
+                           f = access(5, d), high = access(1000, d);
+        QByteArray respared = image({a, b, b});
+        respared[3 * records::kRecordSize - 1] = 'Z';
+        std::vector<AccessRecord> ring;
+        for (int i = 0; i < 10003; ++i)
+            ring.push_back(access(quint16(i % 1000), d.addDays(i / 1000)));
+        auto window = [&ring](int from) {
+            return image(
+                std::vector<AccessRecord>(ring.begin() + from, ring.begin() + from + 10000));
+        };
+        QTest::addColumn<QList<QByteArray>>("images");
+        // clang-format off
+        QTest::newRow("moved on")           << QList<QByteArray>{image({a, b, c, e}), image({c, e, f, a}), image({f, a, b})};
+        QTest::newRow("twins at the seam")  << QList<QByteArray>{image({a, b, b}), image({b, b, b, c}), image({b, c, b})};
+        QTest::newRow("all identical")      << QList<QByteArray>{image({a, a, a}), image({a, a, a, a}), image({a, a, a, a, a})};
+        QTest::newRow("same records")       << QList<QByteArray>{image({a, b, b}), respared};
+        QTest::newRow("cleared")            << QList<QByteArray>{image({a, b, c}), image({e, f}), image({a})};
+        QTest::newRow("shorter")            << QList<QByteArray>{image({a, b, c}), image({a, b}), image({b, c, a})};
+        QTest::newRow("pattern repeats")    << QList<QByteArray>{image({a, b, c, a, b}), image({a, b, a, b, e})};
+        QTest::newRow("user above 999")     << QList<QByteArray>{image({a, high, b}), image({b, high, c}), image({high, c, high})};
+        QTest::newRow("full, moved by 2")   << QList<QByteArray>{window(0), window(2), window(3)};
+        // clang-format on
+    }
+    void skipsWhatTheLastImageHeld() {
+        QFETCH(QList<QByteArray>, images);
+        Plant plant;
+        QVERIFY(plant.addTester(serving(images.first())));
+        QVERIFY(plant.addTester(serving(images.first())));
+        plant.writeConfig();
+        QStringList expected;
+        QHash<QString, int> held;
+        for (int n = 0; n < images.size(); ++n) {
+            if (n > 0) {
+                QVERIFY(plant.restart(0, serving(images[n])));
+                QVERIFY(plant.restart(1, serving(images[n])));
+                plant.value(QStringLiteral("DELETE FROM last_images WHERE tester = (SELECT id "
+                                           "FROM testers WHERE name = 't1')"));
+                QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM last_images")).toInt(),
+                         1);
+            }
+            const Run run = plant.collect({QStringLiteral("download")});
+            QCOMPARE(run.exitCode, 0);
+            QCOMPARE(counts(run)["t0"], counts(run)["t1"]);
+            // The multiset rule: each record as often as the image that held
+            // it most often.
+            QHash<QString, int> inImage;
+            for (const QString &row : managerRows(images[n])) {
+                if (++inImage[row] > held[row]) {
+                    ++held[row];
+                    expected.append(row);
+                }
+            }
+            expected.sort();
+            QCOMPARE(plant.archivedRows(0), expected);
+        }
+        auto placed = [&](const char *name) {
+            QSqlQuery query(plant.database());
+            query.exec(QStringLiteral(
+                           "SELECT r.raw, r.occurrence, r.seq, (SELECT COUNT(*) FROM attempts a "
+                           "WHERE a.tester = r.tester AND a.id <= r.attempt) FROM records r JOIN "
+                           "testers t ON t.id = r.tester WHERE t.name = '%1' ORDER BY r.raw, "
+                           "r.occurrence")
+                           .arg(QLatin1String(name)));
+            QStringList rows;
+            while (query.next())
+                rows.append(QStringLiteral("%1 %2 %3 %4")
+                                .arg(QLatin1String(query.value(0).toByteArray().toHex()))
+                                .arg(query.value(1).toInt())
+                                .arg(query.value(2).toInt())
+                                .arg(query.value(3).toInt()));
+            return rows;
+        };
+        QCOMPARE(placed("t0"), placed("t1"));
+        QCOMPARE(plant.archivedRows(1), expected);
+    }
+
     // Two downloads started at once never share the archive: the second is
     // refused and says so (or runs after the first); each record is stored once.
     void secondDownloadWaitsItsTurn() {
@@ -924,7 +1007,7 @@ private slots:
         // The tester is not there: the run still brings the archive up to date.
         QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 1);
         auto number = [&](const char *sql) { return plant.value(QLatin1String(sql)).toInt(); };
-        QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 3);
+        QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 4);
         QCOMPARE(number("SELECT COUNT(*) FROM records"), 306);
         QCOMPARE(number("SELECT COUNT(*) FROM records r JOIN testers t ON t.id = r.tester "
                         "WHERE t.name = 'hall'"),
