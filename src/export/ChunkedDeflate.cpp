@@ -9,7 +9,6 @@ namespace nxa::exports {
 namespace {
 
 constexpr int kLevel = 6;
-constexpr int kMemoryLevel = 8;
 // Room added when a block's output outgrows the first estimate.
 constexpr size_t kOutputStep = 64 * 1024;
 

@@ -23,10 +23,13 @@ class ChunkedDeflate {
 public:
     static constexpr size_t kBlockSize = 128 * 1024;
     // A 4 KiB window instead of zlib's 32 KiB: a worksheet repeats its markup
-    // every few hundred bytes, so the wider window finds no better matches,
-    // only longer hash chains to walk. At the same level 6 it compresses a
-    // worksheet about a third faster and some 7 % smaller.
+    // every few hundred bytes, so a wider window finds no better matches, only
+    // longer hash chains to walk. The hash table is kept small to match
+    // (kMemoryLevel), as zlib slides all of it each time the window moves on.
+    // At the same level 6 a worksheet compresses some 40 % faster and 6 %
+    // smaller than with zlib's defaults.
     static constexpr int kWindowBits = 12;
+    static constexpr int kMemoryLevel = 5;
     static constexpr size_t kDictionarySize = size_t{1} << kWindowBits;
 
     // Receives the compressed stream in order; false stops the stream.

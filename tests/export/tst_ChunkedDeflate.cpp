@@ -100,9 +100,9 @@ void TestChunkedDeflate::oneStreamWhateverTheThreads() {
     // pass with the same settings.
     if (size > kBlock) {
         z_stream z{};
-        QCOMPARE(
-            deflateInit2(&z, 6, Z_DEFLATED, -ChunkedDeflate::kWindowBits, 8, Z_DEFAULT_STRATEGY),
-            Z_OK);
+        QCOMPARE(deflateInit2(&z, 6, Z_DEFLATED, -ChunkedDeflate::kWindowBits,
+                              ChunkedDeflate::kMemoryLevel, Z_DEFAULT_STRATEGY),
+                 Z_OK);
         std::string whole(deflateBound(&z, static_cast<uLong>(size)), '\0');
         z.next_in = reinterpret_cast<Bytef *>(const_cast<char *>(source.data()));
         z.avail_in = static_cast<uInt>(size);
