@@ -1,6 +1,7 @@
 #include "export/FixedWidthLayout.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,9 @@ namespace {
 // Rows are encoded in batches so a large table is neither held twice in
 // memory nor written one small line at a time.
 constexpr int kRowsPerBatch = 512;
+// How far ahead a batch asks for rows: enough misses in flight to cover
+// the memory's latency, few enough to stay in the cache until used.
+constexpr int kPrefetchRows = 16;
 
 // A batch of lines as ASCII bytes, all of one length: the cell ends and
 // line ends stand in place from the start, so only the fields are written.
@@ -91,8 +95,14 @@ public:
     // its cells are written, however scattered the rows are. A row holding a
     // unit beyond ASCII is marked and its line left unfinished.
     void fill(const records::DataloggerTable &table, int first, int count) {
+        if (m_rendered.empty())
+            prepareRendering(table);
         m_ids.resize(static_cast<size_t>(count) * kExportColumnCount);
+        for (int k = 0; k < std::min(count, kPrefetchRows); ++k)
+            table.prefetchRow(first + k);
         for (int k = 0; k < count; ++k) {
+            if (k + kPrefetchRows < count)
+                table.prefetchRow(first + k + kPrefetchRows);
             std::copy(m_blank.begin(), m_blank.end(),
                       m_lines.begin() + static_cast<ptrdiff_t>(k) * m_stride);
             for (int c = 0; c < kExportColumnCount; ++c)
@@ -101,22 +111,10 @@ public:
         }
         m_ascii.assign(static_cast<size_t>(count), 1);
         for (int c = 0; c < kExportColumnCount; ++c) {
-            const int width = kExportWidths[static_cast<size_t>(c)];
-            char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
-            for (int k = 0; k < count; ++k, field += m_stride) {
-                const QStringView text =
-                    table.valueText(c, m_ids[static_cast<size_t>(k * kExportColumnCount + c)]);
-                const qsizetype length = std::min<qsizetype>(text.size(), width);
-                const char16_t *units = text.utf16();
-                char *at = field + (width - length);
-                char16_t all = 0;
-                for (qsizetype i = 0; i < length; ++i) {
-                    all |= units[i];
-                    at[i] = static_cast<char>(units[i]);
-                }
-                if (all >= 0x80)
-                    m_ascii[static_cast<size_t>(k)] = 0;
-            }
+            if (m_rendered[static_cast<size_t>(c)].inUse)
+                fillRendered(table, c, count);
+            else
+                fillConverted(table, c, count);
         }
     }
 
@@ -125,13 +123,118 @@ public:
     qsizetype lineSize() const { return m_stride; }
 
 private:
+    // A column's distinct texts as they stand in a line, each aligned once
+    // when first met, so a cell is a copy of its field's bytes.
+    struct RenderedColumn {
+        bool inUse = false;
+        std::vector<char> bytes;    // id * width
+        std::vector<quint8> states; // by id: kUnseen, kAscii or kBeyondAscii
+    };
+    enum : quint8 { kUnseen, kAscii, kBeyondAscii };
+
+    // Worth it where texts repeat: a column with at least two cells per
+    // distinct text on average, and within a bounded size.
+    void prepareRendering(const records::DataloggerTable &table) {
+        constexpr size_t kMaxRenderedBytes = 4 * 1024 * 1024;
+        m_rendered.resize(kExportColumnCount);
+        for (int c = 0; c < kExportColumnCount; ++c) {
+            RenderedColumn &column = m_rendered[static_cast<size_t>(c)];
+            const size_t ids = table.valueIdBound(c);
+            const auto width = static_cast<size_t>(kExportWidths[static_cast<size_t>(c)]);
+            column.inUse = ids * 2 <= static_cast<size_t>(table.rowCount()) &&
+                           ids * width <= kMaxRenderedBytes;
+            if (column.inUse) {
+                column.bytes.resize(ids * width);
+                column.states.assign(ids, kUnseen);
+            }
+        }
+    }
+
+    // Writes text right-aligned into the width bytes at field; false, and
+    // field unfinished, when a unit is beyond ASCII.
+    static bool writeAligned(char *field, int width, QStringView text) {
+        const qsizetype length = std::min<qsizetype>(text.size(), width);
+        const char16_t *units = text.utf16();
+        char *at = field + (width - length);
+        char16_t all = 0;
+        for (qsizetype i = 0; i < length; ++i) {
+            all |= units[i];
+            at[i] = static_cast<char>(units[i]);
+        }
+        return all < 0x80;
+    }
+
+    void fillRendered(const records::DataloggerTable &table, int c, int count) {
+        RenderedColumn &column = m_rendered[static_cast<size_t>(c)];
+        const int width = kExportWidths[static_cast<size_t>(c)];
+        const auto bytes = static_cast<size_t>(width);
+        char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
+        for (int k = 0; k < count; ++k, field += m_stride) {
+            const quint32 id = m_ids[static_cast<size_t>(k * kExportColumnCount + c)];
+            quint8 &state = column.states[id];
+            char *rendered = column.bytes.data() + id * bytes;
+            if (state == kUnseen) {
+                std::fill(rendered, rendered + bytes, ' ');
+                state =
+                    writeAligned(rendered, width, table.valueText(c, id)) ? kAscii : kBeyondAscii;
+            }
+            if (state == kAscii)
+                std::memcpy(field, rendered, bytes);
+            else
+                m_ascii[static_cast<size_t>(k)] = 0;
+        }
+    }
+
+    void fillConverted(const records::DataloggerTable &table, int c, int count) {
+        const int width = kExportWidths[static_cast<size_t>(c)];
+        char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
+        for (int k = 0; k < count; ++k, field += m_stride) {
+            const quint32 id = m_ids[static_cast<size_t>(k * kExportColumnCount + c)];
+            if (!writeAligned(field, width, table.valueText(c, id)))
+                m_ascii[static_cast<size_t>(k)] = 0;
+        }
+    }
+
     std::array<int, kExportColumnCount> m_starts{};
     int m_stride = 0;
     std::string m_blank;
     std::vector<char> m_lines;
     std::vector<quint32> m_ids;
     std::vector<char> m_ascii;
+    std::vector<RenderedColumn> m_rendered;
 };
+
+// Row r's line in UTF-8, encoded field by field as the line's UTF-16 would
+// be whole; false when a field holds a surrogate, whose pair may span two
+// fields and is left to the encoding of the whole line.
+bool encodeRowLine(std::string &out, const records::DataloggerTable &table, int r, char cellEnd) {
+    out.clear();
+    for (int c = 0; c < kExportColumnCount; ++c) {
+        const QStringView text = table.keyCell(r, c);
+        const int width = kExportWidths[static_cast<size_t>(c)];
+        const qsizetype length = std::min<qsizetype>(text.size(), width);
+        out.append(static_cast<size_t>(width - length), ' ');
+        for (const QChar character : text.first(length)) {
+            const char16_t unit = character.unicode();
+            if (unit < 0x80) {
+                out.push_back(static_cast<char>(unit));
+            } else if (unit < 0x800) {
+                out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+                out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            } else if (unit >= 0xD800 && unit < 0xE000) {
+                return false;
+            } else {
+                out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+                out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+                out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            }
+        }
+        if (cellEnd != 0)
+            out.push_back(cellEnd);
+    }
+    out.append("\r\n");
+    return true;
+}
 
 bool writeBytes(QIODevice &device, const char *data, qint64 size) {
     return size == 0 || device.write(data, size) == size;
@@ -146,8 +249,10 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
     const QByteArray title = line.toUtf8();
     bool ok = writeBytes(device, title.constData(), title.size());
     const bool asciiEnd = cellEnd.unicode() < 0x80;
-    AsciiBatch ascii(asciiEnd ? static_cast<char>(cellEnd.unicode()) : '\0');
+    const char asciiCellEnd = asciiEnd ? static_cast<char>(cellEnd.unicode()) : '\0';
+    AsciiBatch ascii(asciiCellEnd);
     QByteArray utf8;
+    std::string encoded;
     for (int first = 0; first < table.rowCount(); first += kRowsPerBatch) {
         const int count = std::min(kRowsPerBatch, table.rowCount() - first);
         if (asciiEnd)
@@ -160,6 +265,10 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
                 continue;
             ok = writeBytes(device, ascii.line(run), ascii.lineSize() * (k - run)) && ok;
             run = k + 1;
+            if (asciiEnd && encodeRowLine(encoded, table, first + k, asciiCellEnd)) {
+                ok = writeBytes(device, encoded.data(), static_cast<qint64>(encoded.size())) && ok;
+                continue;
+            }
             line.clear();
             appendTableRowLine(line, table, first + k, cellEnd);
             utf8 = line.toUtf8();
