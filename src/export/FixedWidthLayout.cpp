@@ -1,7 +1,6 @@
 #include "export/FixedWidthLayout.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -95,8 +94,6 @@ public:
     // its cells are written, however scattered the rows are. A row holding a
     // unit beyond ASCII is marked and its line left unfinished.
     void fill(const records::DataloggerTable &table, int first, int count) {
-        if (m_rendered.empty())
-            prepareRendering(table);
         m_ids.resize(static_cast<size_t>(count) * kExportColumnCount);
         for (int k = 0; k < std::min(count, kPrefetchRows); ++k)
             table.prefetchRow(first + k);
@@ -110,12 +107,8 @@ public:
                     table.valueId(first + k, c);
         }
         m_ascii.assign(static_cast<size_t>(count), 1);
-        for (int c = 0; c < kExportColumnCount; ++c) {
-            if (m_rendered[static_cast<size_t>(c)].inUse)
-                fillRendered(table, c, count);
-            else
-                fillConverted(table, c, count);
-        }
+        for (int c = 0; c < kExportColumnCount; ++c)
+            fillColumn(table, c, count);
     }
 
     bool ascii(int k) const { return m_ascii[static_cast<size_t>(k)] != 0; }
@@ -123,33 +116,6 @@ public:
     qsizetype lineSize() const { return m_stride; }
 
 private:
-    // A column's distinct texts as they stand in a line, each aligned once
-    // when first met, so a cell is a copy of its field's bytes.
-    struct RenderedColumn {
-        bool inUse = false;
-        std::vector<char> bytes;    // id * width
-        std::vector<quint8> states; // by id: kUnseen, kAscii or kBeyondAscii
-    };
-    enum : quint8 { kUnseen, kAscii, kBeyondAscii };
-
-    // Worth it where texts repeat: a column with at least two cells per
-    // distinct text on average, and within a bounded size.
-    void prepareRendering(const records::DataloggerTable &table) {
-        constexpr size_t kMaxRenderedBytes = 4 * 1024 * 1024;
-        m_rendered.resize(kExportColumnCount);
-        for (int c = 0; c < kExportColumnCount; ++c) {
-            RenderedColumn &column = m_rendered[static_cast<size_t>(c)];
-            const size_t ids = table.valueIdBound(c);
-            const auto width = static_cast<size_t>(kExportWidths[static_cast<size_t>(c)]);
-            column.inUse = ids * 2 <= static_cast<size_t>(table.rowCount()) &&
-                           ids * width <= kMaxRenderedBytes;
-            if (column.inUse) {
-                column.bytes.resize(ids * width);
-                column.states.assign(ids, kUnseen);
-            }
-        }
-    }
-
     // Writes text right-aligned into the width bytes at field; false, and
     // field unfinished, when a unit is beyond ASCII.
     static bool writeAligned(char *field, int width, QStringView text) {
@@ -164,28 +130,7 @@ private:
         return all < 0x80;
     }
 
-    void fillRendered(const records::DataloggerTable &table, int c, int count) {
-        RenderedColumn &column = m_rendered[static_cast<size_t>(c)];
-        const int width = kExportWidths[static_cast<size_t>(c)];
-        const auto bytes = static_cast<size_t>(width);
-        char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
-        for (int k = 0; k < count; ++k, field += m_stride) {
-            const quint32 id = m_ids[static_cast<size_t>(k * kExportColumnCount + c)];
-            quint8 &state = column.states[id];
-            char *rendered = column.bytes.data() + id * bytes;
-            if (state == kUnseen) {
-                std::fill(rendered, rendered + bytes, ' ');
-                state =
-                    writeAligned(rendered, width, table.valueText(c, id)) ? kAscii : kBeyondAscii;
-            }
-            if (state == kAscii)
-                std::memcpy(field, rendered, bytes);
-            else
-                m_ascii[static_cast<size_t>(k)] = 0;
-        }
-    }
-
-    void fillConverted(const records::DataloggerTable &table, int c, int count) {
+    void fillColumn(const records::DataloggerTable &table, int c, int count) {
         const int width = kExportWidths[static_cast<size_t>(c)];
         char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
         for (int k = 0; k < count; ++k, field += m_stride) {
@@ -201,7 +146,6 @@ private:
     std::vector<char> m_lines;
     std::vector<quint32> m_ids;
     std::vector<char> m_ascii;
-    std::vector<RenderedColumn> m_rendered;
 };
 
 // Row r's line in UTF-8, encoded field by field as the line's UTF-16 would
