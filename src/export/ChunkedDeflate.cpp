@@ -9,8 +9,6 @@ namespace nxa::exports {
 namespace {
 
 constexpr int kLevel = 6;
-constexpr int kRawWindowBits = -15;
-constexpr int kMemoryLevel = 8;
 // Room added when a block's output outgrows the first estimate.
 constexpr size_t kOutputStep = 64 * 1024;
 
@@ -24,7 +22,8 @@ const Bytef *bytesOf(const std::string &text) {
 class ChunkedDeflate::Compressor {
 public:
     Compressor() {
-        m_ready = deflateInit2(&m_stream, kLevel, Z_DEFLATED, kRawWindowBits, kMemoryLevel,
+        // Negative window bits: a raw stream, no zlib header or trailer.
+        m_ready = deflateInit2(&m_stream, kLevel, Z_DEFLATED, -kWindowBits, kMemoryLevel,
                                Z_DEFAULT_STRATEGY) == Z_OK;
     }
     ~Compressor() {

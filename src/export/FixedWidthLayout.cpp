@@ -62,6 +62,9 @@ namespace {
 // Rows are encoded in batches so a large table is neither held twice in
 // memory nor written one small line at a time.
 constexpr int kRowsPerBatch = 512;
+// How far ahead a batch asks for rows: enough misses in flight to cover
+// the memory's latency, few enough to stay in the cache until used.
+constexpr int kPrefetchRows = 16;
 
 // A batch of lines as ASCII bytes, all of one length: the cell ends and
 // line ends stand in place from the start, so only the fields are written.
@@ -92,7 +95,11 @@ public:
     // unit beyond ASCII is marked and its line left unfinished.
     void fill(const records::DataloggerTable &table, int first, int count) {
         m_ids.resize(static_cast<size_t>(count) * kExportColumnCount);
+        for (int k = 0; k < std::min(count, kPrefetchRows); ++k)
+            table.prefetchRow(first + k);
         for (int k = 0; k < count; ++k) {
+            if (k + kPrefetchRows < count)
+                table.prefetchRow(first + k + kPrefetchRows);
             std::copy(m_blank.begin(), m_blank.end(),
                       m_lines.begin() + static_cast<ptrdiff_t>(k) * m_stride);
             for (int c = 0; c < kExportColumnCount; ++c)
@@ -100,24 +107,8 @@ public:
                     table.valueId(first + k, c);
         }
         m_ascii.assign(static_cast<size_t>(count), 1);
-        for (int c = 0; c < kExportColumnCount; ++c) {
-            const int width = kExportWidths[static_cast<size_t>(c)];
-            char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
-            for (int k = 0; k < count; ++k, field += m_stride) {
-                const QStringView text =
-                    table.valueText(c, m_ids[static_cast<size_t>(k * kExportColumnCount + c)]);
-                const qsizetype length = std::min<qsizetype>(text.size(), width);
-                const char16_t *units = text.utf16();
-                char *at = field + (width - length);
-                char16_t all = 0;
-                for (qsizetype i = 0; i < length; ++i) {
-                    all |= units[i];
-                    at[i] = static_cast<char>(units[i]);
-                }
-                if (all >= 0x80)
-                    m_ascii[static_cast<size_t>(k)] = 0;
-            }
-        }
+        for (int c = 0; c < kExportColumnCount; ++c)
+            fillColumn(table, c, count);
     }
 
     bool ascii(int k) const { return m_ascii[static_cast<size_t>(k)] != 0; }
@@ -125,6 +116,30 @@ public:
     qsizetype lineSize() const { return m_stride; }
 
 private:
+    // Writes text right-aligned into the width bytes at field; false, and
+    // field unfinished, when a unit is beyond ASCII.
+    static bool writeAligned(char *field, int width, QStringView text) {
+        const qsizetype length = std::min<qsizetype>(text.size(), width);
+        const char16_t *units = text.utf16();
+        char *at = field + (width - length);
+        char16_t all = 0;
+        for (qsizetype i = 0; i < length; ++i) {
+            all |= units[i];
+            at[i] = static_cast<char>(units[i]);
+        }
+        return all < 0x80;
+    }
+
+    void fillColumn(const records::DataloggerTable &table, int c, int count) {
+        const int width = kExportWidths[static_cast<size_t>(c)];
+        char *field = m_lines.data() + m_starts[static_cast<size_t>(c)];
+        for (int k = 0; k < count; ++k, field += m_stride) {
+            const quint32 id = m_ids[static_cast<size_t>(k * kExportColumnCount + c)];
+            if (!writeAligned(field, width, table.valueText(c, id)))
+                m_ascii[static_cast<size_t>(k)] = 0;
+        }
+    }
+
     std::array<int, kExportColumnCount> m_starts{};
     int m_stride = 0;
     std::string m_blank;
@@ -132,6 +147,38 @@ private:
     std::vector<quint32> m_ids;
     std::vector<char> m_ascii;
 };
+
+// Row r's line in UTF-8, encoded field by field as the line's UTF-16 would
+// be whole; false when a field holds a surrogate, whose pair may span two
+// fields and is left to the encoding of the whole line.
+bool encodeRowLine(std::string &out, const records::DataloggerTable &table, int r, char cellEnd) {
+    out.clear();
+    for (int c = 0; c < kExportColumnCount; ++c) {
+        const QStringView text = table.keyCell(r, c);
+        const int width = kExportWidths[static_cast<size_t>(c)];
+        const qsizetype length = std::min<qsizetype>(text.size(), width);
+        out.append(static_cast<size_t>(width - length), ' ');
+        for (const QChar character : text.first(length)) {
+            const char16_t unit = character.unicode();
+            if (unit < 0x80) {
+                out.push_back(static_cast<char>(unit));
+            } else if (unit < 0x800) {
+                out.push_back(static_cast<char>(0xC0 | (unit >> 6)));
+                out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            } else if (unit >= 0xD800 && unit < 0xE000) {
+                return false;
+            } else {
+                out.push_back(static_cast<char>(0xE0 | (unit >> 12)));
+                out.push_back(static_cast<char>(0x80 | ((unit >> 6) & 0x3F)));
+                out.push_back(static_cast<char>(0x80 | (unit & 0x3F)));
+            }
+        }
+        if (cellEnd != 0)
+            out.push_back(cellEnd);
+    }
+    out.append("\r\n");
+    return true;
+}
 
 bool writeBytes(QIODevice &device, const char *data, qint64 size) {
     return size == 0 || device.write(data, size) == size;
@@ -146,8 +193,10 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
     const QByteArray title = line.toUtf8();
     bool ok = writeBytes(device, title.constData(), title.size());
     const bool asciiEnd = cellEnd.unicode() < 0x80;
-    AsciiBatch ascii(asciiEnd ? static_cast<char>(cellEnd.unicode()) : '\0');
+    const char asciiCellEnd = asciiEnd ? static_cast<char>(cellEnd.unicode()) : '\0';
+    AsciiBatch ascii(asciiCellEnd);
     QByteArray utf8;
+    std::string encoded;
     for (int first = 0; first < table.rowCount(); first += kRowsPerBatch) {
         const int count = std::min(kRowsPerBatch, table.rowCount() - first);
         if (asciiEnd)
@@ -160,6 +209,10 @@ bool writeLayoutLines(const records::DataloggerTable &table, QIODevice &device, 
                 continue;
             ok = writeBytes(device, ascii.line(run), ascii.lineSize() * (k - run)) && ok;
             run = k + 1;
+            if (asciiEnd && encodeRowLine(encoded, table, first + k, asciiCellEnd)) {
+                ok = writeBytes(device, encoded.data(), static_cast<qint64>(encoded.size())) && ok;
+                continue;
+            }
             line.clear();
             appendTableRowLine(line, table, first + k, cellEnd);
             utf8 = line.toUtf8();

@@ -13,10 +13,6 @@ namespace {
 // A starting size only; the table doubles as texts arrive.
 constexpr size_t kInitialSlots = 512;
 
-size_t hashOf(std::string_view text) {
-    return std::hash<std::string_view>{}(text);
-}
-
 constexpr size_t kHeadBytes = sizeof(std::uint64_t);
 constexpr size_t kLengthMark = 0xff;
 
@@ -78,8 +74,7 @@ void SharedStringTable::grow() {
     }
 }
 
-int SharedStringTable::intern(std::string_view text) {
-    const size_t hash = hashOf(text);
+int SharedStringTable::intern(std::string_view text, size_t hash) {
     size_t i = findSlot(text, hash);
     if (m_slots[i].index >= 0)
         return m_slots[i].index;
@@ -94,8 +89,8 @@ int SharedStringTable::intern(std::string_view text) {
     return index;
 }
 
-int SharedStringTable::indexOf(std::string_view text) const {
-    return m_slots[findSlot(text, hashOf(text))].index;
+int SharedStringTable::indexOf(std::string_view text, size_t hash) const {
+    return m_slots[findSlot(text, hash)].index;
 }
 
 void writeSharedStringsPart(PartBuffer &out, const SharedStringTable &strings, qint64 count) {

@@ -3,6 +3,7 @@
 #include "export/PartBuffer.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +16,19 @@ class SharedStringTable {
 public:
     SharedStringTable();
 
+    static size_t hashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+    // Asks the memory for the slot a text of that hash is looked for in first.
+    // The slots are spread over megabytes, so a lookup is mostly a cache miss;
+    // a caller with several texts to look up lets those misses overlap by
+    // prefetching all of them before the first lookup.
+    void prefetch(size_t hash) const { __builtin_prefetch(&m_slots[hash & (m_slots.size() - 1)]); }
+
     // The index of text, inserted as the next index when new.
-    int intern(std::string_view text);
+    int intern(std::string_view text) { return intern(text, hashOf(text)); }
+    int intern(std::string_view text, size_t hash);
     // The index of text, or -1.
-    int indexOf(std::string_view text) const;
+    int indexOf(std::string_view text) const { return indexOf(text, hashOf(text)); }
+    int indexOf(std::string_view text, size_t hash) const;
 
     int uniqueCount() const { return static_cast<int>(m_texts.size()); }
     const std::string &text(int index) const { return m_texts[static_cast<size_t>(index)]; }

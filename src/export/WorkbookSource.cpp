@@ -34,6 +34,9 @@ WorkbookSource::WorkbookSource(const QString &separator, SourceLayout layout)
 bool WorkbookSource::classify(std::string_view line, bool intern) {
     splitFields(line, m_separator, m_fields);
     m_cells.resize(m_fields.size());
+    if (m_lastTexts.size() < m_fields.size())
+        m_lastTexts.resize(m_fields.size());
+    m_lookups.clear();
     for (size_t p = 0; p < m_fields.size(); ++p) {
         const std::string_view field = m_fields[p];
         SheetCell &cell = m_cells[p];
@@ -43,19 +46,27 @@ bool WorkbookSource::classify(std::string_view line, bool intern) {
         } else if (!textOnly && isNumeric(field)) {
             cell = {SheetCell::Kind::Number, numberText(field), -1};
         } else {
-            if (p >= m_lastTexts.size())
-                m_lastTexts.resize(p + 1);
-            LastText &last = m_lastTexts[p];
+            const LastText &last = m_lastTexts[p];
             // A column often repeats the text of the line before (a date, a
             // name, a flag): then the table need not be asked at all.
-            if (last.index < 0 || last.text != field) {
-                last.index = intern ? m_strings.intern(field) : m_strings.indexOf(field);
-                if (last.index < 0)
-                    return false;
-                last.text.assign(field);
-            }
             cell = {SheetCell::Kind::Text, {}, last.index};
+            if (last.index < 0 || last.text != field) {
+                const size_t hash = SharedStringTable::hashOf(field);
+                m_strings.prefetch(hash);
+                m_lookups.push_back({p, hash});
+            }
         }
+    }
+    // Every slot of the line is on its way from memory before the first is read.
+    for (const Lookup &lookup : m_lookups) {
+        const std::string_view field = m_fields[lookup.field];
+        LastText &last = m_lastTexts[lookup.field];
+        last.index =
+            intern ? m_strings.intern(field, lookup.hash) : m_strings.indexOf(field, lookup.hash);
+        if (last.index < 0)
+            return false;
+        last.text.assign(field);
+        m_cells[lookup.field].stringIndex = last.index;
     }
     return true;
 }

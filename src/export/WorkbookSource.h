@@ -87,6 +87,12 @@ private:
         int index = -1;
     };
     std::vector<LastText> m_lastTexts;
+    // The texts of the line being classified that the table is asked for.
+    struct Lookup {
+        size_t field;
+        size_t hash;
+    };
+    std::vector<Lookup> m_lookups;
     qint64 m_lineCount = 0;
     int m_columnCount = 0;
     qint64 m_textCellCount = 0;

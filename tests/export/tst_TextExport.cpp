@@ -108,6 +108,14 @@ void TestTextExport::rowsAreRightAlignedAndCut_data() {
         << QStringList{"", "", "", QString::fromUtf8("M\xC3\xBCller \xC3\x86\xC3\xB8")}
         << QByteArray(16, ' ') + QByteArray(12, ' ') + "M\xC3\xBCller \xC3\x86\xC3\xB8" +
                QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
+    QTest::newRow("three-byte character")
+        << QStringList{"", "", "", QString::fromUtf8("\xE2\x82\xAC 5")}
+        << QByteArray(16 + 18, ' ') + "\xE2\x82\xAC 5" +
+               QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
+    QTest::newRow("character beyond 16 bits counts two")
+        << QStringList{"", "", "", QString::fromUtf8("\xC3\xA9\xF0\x9F\x98\x80")}
+        << QByteArray(16 + 18, ' ') + "\xC3\xA9\xF0\x9F\x98\x80" +
+               QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') + "\r\n";
     QTest::newRow("spaces inside cells kept")
         << QStringList{"", "", "", " a  b "}
         << QByteArray(16 + 15, ' ') + " a  b " + QByteArray(9 * 4 + 6 * 2 + 13 + 11 + 9, ' ') +
