@@ -118,6 +118,14 @@ Plant &plant() {
     return p;
 }
 
+// One download of the whole plant; its process's CPU seconds.
+double collectOnce(benchmark::State &state) {
+    const double before = childCpuSeconds();
+    if (plant().collect({QStringLiteral("download")}) != 0)
+        state.SkipWithError("a tester failed");
+    return childCpuSeconds() - before;
+}
+
 // The collection's CPU against the floor's: the same rows read back from the
 // archive and inserted with one executemany per tester, timed in the script.
 void CollectIntoEmptyArchive(benchmark::State &state) {
@@ -126,10 +134,7 @@ void CollectIntoEmptyArchive(benchmark::State &state) {
         state.PauseTiming();
         plant().removeArchive();
         state.ResumeTiming();
-        const double before = childCpuSeconds();
-        if (plant().collect({QStringLiteral("download")}) != 0)
-            state.SkipWithError("a tester failed");
-        cpu += childCpuSeconds() - before;
+        cpu += collectOnce(state);
     }
     state.counters["process_cpu_s"] = cpu / double(state.iterations());
     state.counters["bytes/record"] =
@@ -153,10 +158,7 @@ void CollectAgainNothingNew(benchmark::State &state) {
         plant().collect({QStringLiteral("download")});
     double cpu = 0;
     for (auto _ : state) {
-        const double before = childCpuSeconds();
-        if (plant().collect({QStringLiteral("download")}) != 0)
-            state.SkipWithError("a tester failed");
-        cpu += childCpuSeconds() - before;
+        cpu += collectOnce(state);
     }
     state.counters["process_cpu_s"] = cpu / double(state.iterations());
     state.counters["bytes/record"] =
@@ -185,10 +187,7 @@ void CollectFewNew(benchmark::State &state) {
                           .startsWith(QLatin1String("ok")))
             state.SkipWithError("cannot forget the last images");
         state.ResumeTiming();
-        const double before = childCpuSeconds();
-        if (plant().collect({QStringLiteral("download")}) != 0)
-            state.SkipWithError("a tester failed");
-        cpu += childCpuSeconds() - before;
+        cpu += collectOnce(state);
     }
     state.counters["process_cpu_s"] = cpu / double(state.iterations());
 }
