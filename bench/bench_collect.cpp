@@ -432,7 +432,7 @@ void PostgresCollectIntoEmptyArchive(benchmark::State &state) {
         return;
     }
     PostgresPlant &plant = postgresPlant();
-    plant.serveImages(testerImage);
+    plant.serveImages([](int t) { return testerImage(t); });
     PGconn *admin = PostgresServer::get()->connect(QStringLiteral("postgres"));
     run(admin, QByteArray("DROP DATABASE IF EXISTS ") + kArchiveDatabase);
     run(admin, QByteArray("CREATE DATABASE ") + kArchiveDatabase);
