@@ -187,8 +187,8 @@ void PageFlow::table(const Table &table, bool plain) {
 
     // Shared by the drawings of every row, which outlive this call.
     const auto columnWidths = std::make_shared<const std::vector<double>>(widths);
-    auto rightAligned = std::make_shared<std::vector<bool>>(table.alignRight);
-    rightAligned->resize(static_cast<std::size_t>(columns), false);
+    std::vector<bool> rightAligned = table.alignRight;
+    rightAligned.resize(static_cast<std::size_t>(columns), false);
     const double lineHeight = bodyMetrics.height();
     // A row taller than a page keeps what fits on one.
     const auto maxLines = static_cast<qsizetype>((bottom() - kTop) / lineHeight) - 3;
@@ -227,7 +227,7 @@ void PageFlow::table(const Table &table, bool plain) {
             placed.reserve(static_cast<std::size_t>(wrapped.size()));
             for (qsizetype l = 0; l < wrapped.size(); ++l) {
                 double left = x + kCellPadding;
-                if ((*rightAligned)[index]) {
+                if (rightAligned[index]) {
                     const double advance =
                         fits ? advances[index] : metrics.horizontalAdvance(wrapped[l]);
                     left += room - advance;
