@@ -207,7 +207,7 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
             testerNames.append(tester);
         }
         testerOfRow.push_back(*index);
-        table.insertAtTop(std::move(row));
+        table.insertAtTop(row);
     };
     const QString error = archive.sqliteHandle() ? readRowsSqlite(archive, s, take)
                                                  : readRowsPortable(archive, s, take);

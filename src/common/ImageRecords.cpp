@@ -3,6 +3,7 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <cstring>
 
 namespace nxa {
 
@@ -27,26 +28,55 @@ RecordReader RecordReader::fromFile(QIODevice *device) {
 }
 
 ImageRecord RecordReader::next() {
-    if (m_device || m_ended)
-        return nextFromDevice();
-    ImageRecord record{};
-    if (m_position < m_data.size()) {
-        const qsizetype take = std::min<qsizetype>(kRecordSize, m_data.size() - m_position);
-        std::copy_n(m_data.data() + m_position, take, record.begin());
-    }
-    m_position += m_stride;
+    ImageRecord record;
+    readOne(record.data());
     return record;
 }
 
-ImageRecord RecordReader::nextFromDevice() {
-    ImageRecord record{};
-    if (!m_ended && m_buffer.size() - m_bufferAt < kFileRecordSize)
-        refill();
-    const qsizetype take = std::min<qsizetype>(kRecordSize, m_buffer.size() - m_bufferAt);
+void RecordReader::read(char *out, int count) {
+    while (count > 0) {
+        // Whole records at hand are copied in one run; a short or missing one
+        // goes the long way.
+        if (m_device && !m_ended && m_buffer.size() - m_bufferAt < kFileRecordSize)
+            refill();
+        const bool buffered = m_device || m_ended;
+        const qsizetype stride = buffered ? kFileRecordSize : m_stride;
+        const QByteArrayView data = buffered ? QByteArrayView(m_buffer) : m_data;
+        qsizetype &at = buffered ? m_bufferAt : m_position;
+        const qsizetype whole =
+            data.size() - at >= kRecordSize ? (data.size() - at - kRecordSize) / stride + 1 : 0;
+        const int run = static_cast<int>(std::clamp<qsizetype>(whole, 0, count));
+        if (run == 0) {
+            readOne(out);
+            out += kRecordSize;
+            --count;
+            continue;
+        }
+        const char *from = data.data() + at;
+        for (int i = 0; i < run; ++i)
+            std::memcpy(out + qsizetype(i) * kRecordSize, from + i * stride, kRecordSize);
+        // The last record's line end may be missing at the end of the data.
+        at = std::min(at + run * stride, data.size());
+        out += qsizetype(run) * kRecordSize;
+        count -= run;
+    }
+}
+
+void RecordReader::readOne(char *out) {
+    QByteArrayView from;
+    if (m_device || m_ended) {
+        if (!m_ended && m_buffer.size() - m_bufferAt < kFileRecordSize)
+            refill();
+        from = QByteArrayView(m_buffer).sliced(m_bufferAt);
+        m_bufferAt = std::min(m_bufferAt + kFileRecordSize, m_buffer.size());
+    } else {
+        from = m_data.sliced(std::min(m_position, m_data.size()));
+        m_position += m_stride;
+    }
+    const qsizetype take = std::min<qsizetype>(kRecordSize, from.size());
     if (take > 0)
-        std::copy_n(m_buffer.constData() + m_bufferAt, take, record.begin());
-    m_bufferAt = std::min(m_bufferAt + kFileRecordSize, m_buffer.size());
-    return record;
+        std::memcpy(out, from.data(), static_cast<size_t>(take));
+    std::memset(out + take, 0, static_cast<size_t>(kRecordSize - take));
 }
 
 // Records come from the device a batch at a time: a read per record cost

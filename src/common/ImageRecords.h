@@ -33,11 +33,13 @@ public:
     static RecordReader fromFile(QIODevice *device);
 
     ImageRecord next();
+    // The next `count` records' 64 bytes each, back to back at out.
+    void read(char *out, int count);
     void skip(int records);
 
 private:
     RecordReader() = default;
-    ImageRecord nextFromDevice();
+    void readOne(char *out);
     void refill();
 
     QByteArrayView m_data;

@@ -12,28 +12,47 @@ namespace {
 // long name loses.
 constexpr qsizetype kVisitorNameLength = 12;
 
-quint32 bigEndian(const std::array<quint8, kAccessRecordSize> &bytes, int offset, int size) {
+quint32 bigEndian(const RecordBytes &bytes, int offset, int size) {
     return readBigEndian(reinterpret_cast<const char *>(bytes.data()) + offset, size);
 }
+
+// The hidden cell writes each of its 16 bytes as "0-" to "255-": the texts
+// of all 256 are made once.
+struct ByteText {
+    std::array<char, 4> chars;
+    size_t length;
+};
+constexpr std::array<ByteText, 256> byteTexts() {
+    std::array<ByteText, 256> texts{};
+    for (int value = 0; value < 256; ++value) {
+        ByteText &text = texts[static_cast<size_t>(value)];
+        if (value >= 100)
+            text.chars[text.length++] = static_cast<char>('0' + value / 100);
+        if (value >= 10)
+            text.chars[text.length++] = static_cast<char>('0' + value / 10 % 10);
+        text.chars[text.length++] = static_cast<char>('0' + value % 10);
+        text.chars[text.length++] = '-';
+    }
+    return texts;
+}
+constexpr std::array<ByteText, 256> kByteTexts = byteTexts();
 
 } // namespace
 
 AccessRowBuilder::AccessRowBuilder(char recognitionType, int peripheralNumber)
     : m_recognitionType(recognitionType), m_peripheralNumber(std::to_string(peripheralNumber)),
-      m_named(kUserCount, false), m_names(kUserCount) {
-    m_text.reserve(256);
-}
+      m_namePlace(kUserCount, 0) {}
 
 void AccessRowBuilder::setUserRecords(QByteArrayView userRecords) {
     m_userRecords = userRecords;
     m_userNames = nullptr;
-    m_named.assign(kUserCount, false);
+    forgetNames();
 }
 
 void AccessRowBuilder::setUserNames(const QStringList &names) {
     m_userNames = &names;
     m_userRecords = {};
-    m_named.assign(kUserCount, false);
+    forgetNames();
 }
 
 QString AccessRowBuilder::userName(int user) const {
@@ -44,10 +63,16 @@ QString AccessRowBuilder::userName(int user) const {
     return length > 0 ? trimSpaces(textFromBytes(m_userRecords.sliced(at, length))) : QString();
 }
 
+void AccessRowBuilder::forgetNames() {
+    std::fill(m_namePlace.begin(), m_namePlace.end(), quint16(0));
+    m_names.clear();
+    m_nameText.clear();
+}
+
 const AccessRowBuilder::NameForms &AccessRowBuilder::nameForms(int user) {
-    NameForms &forms = m_names[static_cast<size_t>(user)];
-    if (m_named[static_cast<size_t>(user)])
-        return forms;
+    quint16 &place = m_namePlace[static_cast<size_t>(user)];
+    if (place != 0)
+        return m_names[place - 1u];
     const QString name = userName(user);
     const auto add = [this](const QString &text) {
         const QByteArray utf8 = text.toUtf8();
@@ -55,30 +80,37 @@ const AccessRowBuilder::NameForms &AccessRowBuilder::nameForms(int user) {
         m_nameText.append(utf8.constData(), static_cast<size_t>(utf8.size()));
         return span;
     };
+    NameForms forms;
     forms.plain = add(name);
     forms.visitor =
         add(QStringLiteral("Visitor (") + (name + QLatin1Char(')')).left(kVisitorNameLength));
-    m_named[static_cast<size_t>(user)] = true;
-    return forms;
+    m_names.push_back(forms);
+    place = static_cast<quint16>(m_names.size());
+    return m_names.back();
 }
 
 void AccessRowBuilder::appendNumber(quint32 value, int minDigits) {
+    // Digits from the right into a local buffer, then one append: a character
+    // at a time would check the string's room for each digit.
     char digits[10];
-    int n = 0;
+    char *const end = digits + sizeof digits;
+    char *first = end;
     do {
-        digits[n++] = static_cast<char>('0' + value % 10);
+        *--first = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    while (n < minDigits)
-        digits[n++] = '0';
-    while (n > 0)
-        m_text += digits[--n];
+    while (end - first < minDigits)
+        *--first = '0';
+    put(first, static_cast<size_t>(end - first));
 }
 
 bool AccessRowBuilder::build(QByteArrayView record) {
-    std::array<quint8, kAccessRecordSize> bytes{};
-    for (qsizetype i = 0; i < record.size() && i < kAccessRecordSize; ++i)
-        bytes[static_cast<size_t>(i)] = static_cast<quint8>(record[i]);
+    static_assert(std::tuple_size_v<RecordBytes> == kAccessRecordSize);
+    RecordBytes &bytes = m_bytes;
+    bytes.fill(0);
+    std::copy_n(record.data(), std::min<qsizetype>(record.size(), kAccessRecordSize),
+                bytes.begin());
+    m_viewsBuilt = false;
     const quint32 user = bigEndian(bytes, kUserOffset, 2);
     if (user > kMaxUserNumber)
         return false;
@@ -86,7 +118,7 @@ bool AccessRowBuilder::build(QByteArrayView record) {
     const bool visitor = flags & kFlagVisitor;
     const auto flag = [this](int column, bool set) {
         begin(column);
-        m_text += set ? 'Y' : 'N';
+        put(set ? 'Y' : 'N');
         end(column);
     };
     const auto number = [this](int column, quint32 value) {
@@ -99,17 +131,23 @@ bool AccessRowBuilder::build(QByteArrayView record) {
         end(column);
     };
 
-    m_text.clear();
+    const NameForms &forms = nameForms(static_cast<int>(user));
+    const Span name = visitor ? forms.visitor : forms.plain;
+    // Every other cell is a number of at most 10 digits, a flag, a word of
+    // the recognition or the 64 characters of the record: 256 bytes hold them.
+    constexpr size_t kOtherCellsBytes = 256;
+    const size_t room = kOtherCellsBytes + m_peripheralNumber.size() + name.length;
+    if (m_text.size() < room)
+        m_text.resize(room);
+    m_out = m_text.data();
+
     begin(kColumnPn);
-    m_text += m_peripheralNumber;
+    put(m_peripheralNumber.data(), m_peripheralNumber.size());
     end(kColumnPn);
     number(kColumnId, user);
     flag(kColumnVisitor, visitor);
-
-    const NameForms &forms = nameForms(static_cast<int>(user));
-    const Span name = visitor ? forms.visitor : forms.plain;
     begin(kColumnName);
-    m_text.append(m_nameText, name.start, name.length);
+    put(m_nameText.data() + name.start, name.length);
     end(kColumnName);
 
     const quint32 footwear = bigEndian(bytes, kFootwearOffset, 3);
@@ -128,9 +166,9 @@ bool AccessRowBuilder::build(QByteArrayView record) {
     flag(kColumnRelay, flags & kFlagRelay);
     begin(kColumnRecognition);
     if (flags & kFlagKeyboard)
-        m_text += "Keyboard";
+        put("Keyboard", 8);
     else if (m_recognitionType == kRecognitionFingerprint)
-        m_text += "Fingerprint";
+        put("Fingerprint", 11);
     end(kColumnRecognition);
 
     // The fields are shown as stored, so a stamp that is no valid date
@@ -138,35 +176,50 @@ bool AccessRowBuilder::build(QByteArrayView record) {
     const quint32 stamp = bigEndian(bytes, kTimestampOffset, 4);
     begin(kColumnDate);
     appendNumber(kYearBase + ((stamp >> kYearShift) & kYearMask), 4);
-    m_text += '-';
+    put('-');
     appendNumber((stamp >> kMonthShift) & kMonthMask, 2);
-    m_text += '-';
+    put('-');
     appendNumber((stamp >> kDayShift) & kDayMask, 2);
     end(kColumnDate);
     begin(kColumnTime);
     appendNumber((stamp >> kHourShift) & kHourMask, 2);
-    m_text += ':';
+    put(':');
     appendNumber((stamp >> kMinuteShift) & kMinuteMask, 2);
-    m_text += ':';
+    put(':');
     appendNumber(2 * (stamp & kHalfSecondMask), 2);
     end(kColumnTime);
 
     begin(kRecordColumn);
     for (const quint8 byte : bytes) {
-        appendNumber(byte);
-        m_text += '-';
+        const ByteText &text = kByteTexts[byte];
+        put(text.chars.data(), text.length);
     }
     end(kRecordColumn);
     return true;
 }
 
-Row AccessRowBuilder::row() const {
-    Row row;
+const CellViews &AccessRowBuilder::cellViews() {
+    if (m_viewsBuilt)
+        return m_views;
+    // UTF-16 never needs more units than UTF-8 has bytes; the buffer is sized
+    // before any view into it is taken.
+    if (m_wide.size() < written())
+        m_wide.resize(std::max<size_t>(written(), 256));
+    QChar *out = m_wide.data();
     for (int c = 0; c < kColumnCount; ++c) {
-        const QByteArrayView text = cell(c);
-        if (!text.isEmpty())
-            row[static_cast<size_t>(c)] = QString::fromUtf8(text);
+        QChar *const start = out;
+        out = m_decoder.appendToBuffer(out, cell(c));
+        m_views[static_cast<size_t>(c)] = QStringView(start, out - start);
     }
+    m_viewsBuilt = true;
+    return m_views;
+}
+
+Row AccessRowBuilder::row() {
+    Row row;
+    const CellViews &views = cellViews();
+    for (size_t c = 0; c < views.size(); ++c)
+        row[c] = views[c].toString();
     return row;
 }
 

@@ -3,9 +3,11 @@
 #include "records/DataloggerTable.h"
 
 #include <QByteArrayView>
+#include <QStringConverter>
 #include <QStringList>
 
 #include <array>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,12 @@ public:
         const Span span = m_spans[static_cast<size_t>(column)];
         return QByteArrayView(m_text.data() + span.start, span.length);
     }
-    Row row() const;
+    // The cells of the last record built as UTF-16, and its bytes, which the
+    // datalogger table takes without a string per cell; valid until the next
+    // build.
+    const CellViews &cellViews();
+    const RecordBytes &recordBytes() const { return m_bytes; }
+    Row row();
 
 private:
     struct Span {
@@ -52,11 +59,18 @@ private:
     };
 
     const NameForms &nameForms(int user);
+    void forgetNames();
     QString userName(int user) const;
-    void begin(int column) { m_spans[static_cast<size_t>(column)].start = quint32(m_text.size()); }
+    quint32 written() const { return quint32(m_out - m_text.data()); }
+    void begin(int column) { m_spans[static_cast<size_t>(column)].start = written(); }
     void end(int column) {
         Span &span = m_spans[static_cast<size_t>(column)];
-        span.length = quint32(m_text.size()) - span.start;
+        span.length = written() - span.start;
+    }
+    void put(char c) { *m_out++ = c; }
+    void put(const char *text, size_t length) {
+        std::memcpy(m_out, text, length);
+        m_out += length;
     }
     void appendNumber(quint32 value, int minDigits = 1);
 
@@ -65,13 +79,22 @@ private:
     QByteArrayView m_userRecords;
     const QStringList *m_userNames = nullptr;
     // Each name is converted once, the first time a record of its user is
-    // built: most dataloggers name far fewer users than they have room for.
-    std::vector<bool> m_named;
+    // built: most dataloggers name far fewer users than they have room for,
+    // so a user holds only the place of its forms (0: not converted yet).
+    std::vector<quint16> m_namePlace;
     std::vector<NameForms> m_names;
     std::string m_nameText;
 
+    // The row's cells back to back; sized for the longest row before it is
+    // written, so each cell is put without checking for room.
     std::string m_text;
+    char *m_out = nullptr;
     std::array<Span, kColumnCount> m_spans{};
+    RecordBytes m_bytes{};
+    QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
+    std::vector<QChar> m_wide;
+    CellViews m_views;
+    bool m_viewsBuilt = false;
 };
 
 } // namespace nxa::records

@@ -77,6 +77,17 @@ void CellPool::growIndex() {
     }
 }
 
+// A table's pools are many and often small (one file, one download): room
+// for their first texts at once saves growing each array step by step.
+void CellPool::reserveFirst() {
+    constexpr size_t kFirstTexts = 64;
+    m_chars.reserve(kFirstTexts * 8);
+    m_spans.reserve(kFirstTexts);
+    m_hashes.reserve(kFirstTexts);
+    m_keyHashes.reserve(kFirstTexts);
+    m_references.reserve(kFirstTexts);
+}
+
 void CellPool::index(quint32 id) {
     // At most half full, so probes stay short.
     if ((m_indexed + 1) * 2 > m_index.size())
@@ -117,6 +128,8 @@ quint32 CellPool::intern(QStringView text) {
     }
     const QStringView trimmed = trimSpacesView(text);
     const quint64 keyHash = trimmed.size() == text.size() ? hash : cellTextHash(trimmed);
+    if (m_spans.capacity() == 0)
+        reserveFirst();
     const Span span{static_cast<quint32>(m_chars.size()), static_cast<quint32>(text.size())};
     if (!text.isEmpty())
         m_chars.insert(m_chars.end(), text.utf16(), text.utf16() + text.size());

@@ -40,6 +40,7 @@ private:
     void index(quint32 id);
     void unindex(quint32 id);
     void growIndex();
+    void reserveFirst();
 
     void compactChars();
 

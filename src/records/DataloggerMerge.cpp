@@ -29,12 +29,8 @@ void mergeRecords(DataloggerTable &table, RecordReader &source, int peripheralNu
     const char recognitionType = header[kHeaderRecognitionOffset];
     source.skip(kSpareRecordCount);
 
-    QByteArray userRecords;
-    userRecords.reserve(qsizetype(kUserRecordCount) * kRecordSize);
-    for (int r = 0; r < kUserRecordCount; ++r) {
-        const ImageRecord record = source.next();
-        userRecords.append(record.data(), kRecordSize);
-    }
+    QByteArray userRecords(qsizetype(kUserRecordCount) * kRecordSize, Qt::Uninitialized);
+    source.read(userRecords.data(), kUserRecordCount);
     AccessRowBuilder builder(recognitionType, peripheralNumber);
     builder.setUserRecords(userRecords);
 
@@ -46,9 +42,9 @@ void mergeRecords(DataloggerTable &table, RecordReader &source, int peripheralNu
             if (!builder.build(
                     QByteArrayView(record.data() + i * kAccessRecordSize, kAccessRecordSize)))
                 continue;
-            Row row = builder.row();
-            if (!table.isDuplicate(row))
-                table.insertAtTop(std::move(row));
+            const CellViews &cells = builder.cellViews();
+            if (!table.isDuplicate(cells))
+                table.insertAtTop(cells, &builder.recordBytes());
         }
     }
     result.added = table.rowCount() - before;

@@ -3,6 +3,7 @@
 #include "records/TrimSpaces.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace nxa::records {
 
@@ -13,7 +14,7 @@ constexpr quint32 kGone = DuplicateKeySet::kNoSlot;
 // The hidden cell as the access record format writes it: every byte in
 // decimal without leading zeros, each followed by "-". Only that exact form is
 // stored as bytes, so the text always comes back as it went in.
-bool parseRecordText(QStringView text, std::array<quint8, 16> &bytes) {
+bool parseRecordText(QStringView text, RecordBytes &bytes) {
     qsizetype i = 0;
     for (quint8 &byte : bytes) {
         const qsizetype start = i;
@@ -33,14 +34,22 @@ bool parseRecordText(QStringView text, std::array<quint8, 16> &bytes) {
     return i == text.size();
 }
 
-QString recordText(const std::array<quint8, 16> &bytes) {
-    QString text;
-    text.reserve(64);
-    for (quint8 byte : bytes) {
-        text += QString::number(byte);
-        text += QLatin1Char('-');
+QString recordText(const RecordBytes &bytes) {
+    // At most "255-" per byte, written in place: one string, not one per byte.
+    std::array<char, 4 * std::tuple_size_v<RecordBytes>> text;
+    char *out = text.data();
+    for (const quint8 byte : bytes) {
+        out = std::to_chars(out, text.data() + text.size(), byte).ptr;
+        *out++ = '-';
     }
-    return text;
+    return QString::fromLatin1(text.data(), out - text.data());
+}
+
+CellViews viewsOf(const Row &row) {
+    CellViews cells;
+    for (size_t c = 0; c < cells.size(); ++c)
+        cells[c] = row[c];
+    return cells;
 }
 
 quint64 combineHash(quint64 seed, quint64 value) {
@@ -72,21 +81,28 @@ QString DataloggerTable::cell(int r, int c) const {
     return m_pools[static_cast<size_t>(c)].text(id).toString();
 }
 
-void DataloggerTable::insertAtTop(Row row) {
+void DataloggerTable::insertAtTop(const Row &row) {
+    insertAtTop(viewsOf(row));
+}
+
+void DataloggerTable::insertAtTop(const CellViews &cells, const RecordBytes *record) {
     StoredRow stored;
     for (int c = 0; c < kKeyColumnCount; ++c)
         stored.cells[static_cast<size_t>(c)] =
-            m_pools[static_cast<size_t>(c)].intern(row[static_cast<size_t>(c)]);
-    if (parseRecordText(row[kRecordColumn], stored.record)) {
+            m_pools[static_cast<size_t>(c)].intern(cells[static_cast<size_t>(c)]);
+    if (record) {
+        stored.record = *record;
+        stored.cells[kRecordColumn] = kRawRecord;
+    } else if (parseRecordText(cells[kRecordColumn], stored.record)) {
         stored.cells[kRecordColumn] = kRawRecord;
     } else {
         stored.record.fill(0);
-        stored.cells[kRecordColumn] = m_pools[kRecordColumn].intern(row[kRecordColumn]);
+        stored.cells[kRecordColumn] = m_pools[kRecordColumn].intern(cells[kRecordColumn]);
     }
-    if (m_slotCount % kBlockRows == 0) {
+    // A block grows by doubling up to its kBlockRows rows, so a table of a
+    // few rows does not hold a whole block.
+    if (m_slotCount % kBlockRows == 0)
         m_blocks.emplace_back();
-        m_blocks.back().reserve(kBlockRows);
-    }
     m_blocks.back().push_back(stored);
     m_states.push_back(kLive);
     m_order.push_back(m_slotCount++);
@@ -207,12 +223,14 @@ quint64 DataloggerTable::keyHash(quint32 s) const {
     return finishHash(h);
 }
 
-bool DataloggerTable::sameKey(quint32 s, const Row &row) const {
+bool DataloggerTable::sameKey(quint32 s, const CellViews &cells) const {
     const StoredRow &stored = slot(s);
     for (int c = 0; c < kKeyColumnCount; ++c) {
         const QStringView text =
             m_pools[static_cast<size_t>(c)].text(stored.cells[static_cast<size_t>(c)]);
-        if (trimSpacesView(text) != trimSpacesView(row[static_cast<size_t>(c)]))
+        const QStringView other = cells[static_cast<size_t>(c)];
+        // Equal cells, the usual case for a duplicate, need no trimming.
+        if (text != other && trimSpacesView(text) != trimSpacesView(other))
             return false;
     }
     return true;
@@ -269,17 +287,16 @@ void DataloggerTable::clearDuplicateKeys() {
 }
 
 bool DataloggerTable::isDuplicate(const Row &row) const {
+    return isDuplicate(viewsOf(row));
+}
+
+bool DataloggerTable::isDuplicate(const CellViews &cells) const {
     if (m_keys.size() == 0)
         return false;
     quint64 h = 0;
     for (int c = 0; c < kKeyColumnCount; ++c)
-        h = combineHash(h, cellTextHash(trimSpacesView(row[static_cast<size_t>(c)])));
-    return m_keys.find(finishHash(h), [&](quint32 s) { return sameKey(s, row); });
-}
-
-size_t DataloggerTable::storageBytes() const {
-    return m_blocks.size() * kBlockRows * sizeof(StoredRow) + m_states.capacity() +
-           m_order.capacity() * sizeof(quint32) + m_keys.capacityBytes();
+        h = combineHash(h, cellTextHash(trimSpacesView(cells[static_cast<size_t>(c)])));
+    return m_keys.find(finishHash(h), [&](quint32 s) { return sameKey(s, cells); });
 }
 
 } // namespace nxa::records

@@ -34,6 +34,11 @@ enum Column {
 };
 
 using Row = std::array<QString, kColumnCount>;
+// A row's cells as views into texts its maker keeps, so that rows built in a
+// reused buffer reach the table without a string of their own.
+using CellViews = std::array<QStringView, kColumnCount>;
+// The 16 bytes of an access record, which the hidden cell shows as text.
+using RecordBytes = std::array<quint8, 16>;
 
 // The working copy of access records: ordered rows of 14 text cells plus the
 // duplicate key set, a snapshot of the rows present when it was last taken.
@@ -70,7 +75,10 @@ public:
         __builtin_prefetch(&row.cells.back());
     }
 
-    void insertAtTop(Row row);
+    void insertAtTop(const Row &row);
+    // The same from views; record, when given, holds the bytes the hidden
+    // cell shows, and that cell's view is then not read.
+    void insertAtTop(const CellViews &cells, const RecordBytes *record = nullptr);
     void removeRow(int r);
     // Removes every listed row in one pass; order and repeats do not matter.
     void removeRows(std::vector<int> rows);
@@ -89,6 +97,7 @@ public:
     // lets them go now and gives their memory back.
     void forgetRemovedRows();
     bool isDuplicate(const Row &row) const;
+    bool isDuplicate(const CellViews &cells) const;
     // Rows the snapshot holds (removed ones included until they are forgotten).
     int duplicateKeyCount() const { return static_cast<int>(m_keys.size()); }
 
@@ -97,19 +106,14 @@ public:
     int peripheralNumber() const { return m_peripheralNumber; }
     void setPeripheralNumber(int number) { m_peripheralNumber = number; }
 
-    // Bytes the table holds outside its pooled texts' characters, for
-    // measurements.
-    size_t storageBytes() const;
-
 private:
-    static constexpr int kRecordBytes = 16;
     // The hidden cell holds its record bytes instead of a pool id.
     static constexpr quint32 kRawRecord = 0xffffffffu;
     static constexpr size_t kBlockRows = 4096;
 
     struct StoredRow {
         std::array<quint32, kColumnCount> cells;
-        std::array<quint8, kRecordBytes> record;
+        RecordBytes record;
     };
     enum SlotState : quint8 { kLive = 1, kKeyed = 2 };
 
@@ -118,7 +122,7 @@ private:
     const StoredRow &slot(quint32 s) const { return m_blocks[s / kBlockRows][s % kBlockRows]; }
     StoredRow &slot(quint32 s) { return m_blocks[s / kBlockRows][s % kBlockRows]; }
     quint64 keyHash(quint32 s) const;
-    bool sameKey(quint32 s, const Row &row) const;
+    bool sameKey(quint32 s, const CellViews &cells) const;
     bool sameKeySlots(quint32 a, quint32 b) const;
     void removeSlot(quint32 s);
     void dropSlot(quint32 s);

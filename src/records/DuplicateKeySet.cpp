@@ -120,9 +120,4 @@ void DuplicateKeySet::clear() {
     m_count = 0;
 }
 
-size_t DuplicateKeySet::capacityBytes() const {
-    return m_entries.capacity() * sizeof(Entry) +
-           (m_next.capacity() + m_previous.capacity()) * sizeof(quint32) + m_member.capacity() / 8;
-}
-
 } // namespace nxa::records

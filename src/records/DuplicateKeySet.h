@@ -63,8 +63,6 @@ public:
     size_t size() const { return m_count; }
     // Drops every entry and gives the memory back.
     void clear();
-    // Bytes held, for measurements.
-    size_t capacityBytes() const;
 
 private:
     struct Entry {

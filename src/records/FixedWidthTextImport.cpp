@@ -157,7 +157,7 @@ TextImportResult importFixedWidthText(DataloggerTable &table, QIODevice *device,
     while (const std::optional<QString> line = lines.next()) {
         Row row = rowFromTextLine(*line);
         if (!table.isDuplicate(row))
-            table.insertAtTop(std::move(row));
+            table.insertAtTop(row);
         if (++lineCount % kLinesPerProgressReport == 0)
             reportProgress(progress, device->pos(), device->size());
     }

@@ -25,6 +25,8 @@
 #include <QByteArray>
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <vector>
 
@@ -106,6 +108,7 @@ QString nameOf(const QByteArray &image, const Layout &layout, int user) {
     const char *slot = image.constData() + (layout.leading + user / 2) * layout.record +
                        (user % 2) * kUserSlotSize + kUserNameOffset;
     QString name;
+    name.reserve(kUserNameLength);
     for (int i = 0; i < kUserNameLength; ++i) {
         if (slot[i] != 0)
             name += QChar(static_cast<quint8>(slot[i]));
@@ -119,10 +122,24 @@ QString nameOf(const QByteArray &image, const Layout &layout, int user) {
     return name.mid(from, to - from);
 }
 
-QString hiddenCellOf(const char *record) {
-    QString cell;
-    for (int i = 0; i < kAccessRecordSize; ++i)
-        cell += QString::number(static_cast<quint8>(record[i])) + QLatin1Char('-');
+// Written into a buffer: a string per byte would cost the search more than
+// the merge it checks.
+struct HiddenCell {
+    std::array<char, 4 * kAccessRecordSize> text;
+    qsizetype length = 0;
+    QLatin1StringView view() const { return QLatin1StringView(text.data(), length); }
+};
+
+HiddenCell hiddenCellOf(const char *record) {
+    HiddenCell cell;
+    char *out = cell.text.data();
+    for (int i = 0; i < kAccessRecordSize; ++i) {
+        out =
+            std::to_chars(out, cell.text.data() + cell.text.size(), static_cast<quint8>(record[i]))
+                .ptr;
+        *out++ = '-';
+    }
+    cell.length = out - cell.text.data();
     return cell;
 }
 
@@ -136,7 +153,7 @@ void checkRow(const DataloggerTable &table, int row, const char *record, const Q
         table.cell(row, 3) ==
         (visitor ? QStringLiteral("Visitor (") + (name + QLatin1Char(')')).left(12) : name));
     NXA_FUZZ_CHECK(table.cell(row, 8) == (pass ? QStringLiteral("Y") : QStringLiteral("N")));
-    NXA_FUZZ_CHECK(table.cell(row, 13) == hiddenCellOf(record));
+    NXA_FUZZ_CHECK(table.cell(row, 13) == hiddenCellOf(record).view());
 }
 
 MergeResult merge(DataloggerTable &table, const QByteArray &image, bool fileForm) {
