@@ -11,6 +11,9 @@
 #
 # Without TARGETs every target runs, one after the other.
 #
+# A target's own libFuzzer flags, if any, stand in tests/fuzz/<target>.options
+# (one flag per line; lines starting with # say why).
+#
 # NXA_FUZZ_JOBS limits the build jobs (default: the number of processors).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,9 +39,13 @@ for target in "${targets[@]}"; do
   findings="$build/findings/$target"
   log="$build/fuzz-$target.log"
   mkdir -p "$corpus" "$findings"
+  own=()
+  if [ -f "tests/fuzz/$target.options" ]; then
+    mapfile -t own < <(grep -v '^[[:space:]]*\(#\|$\)' "tests/fuzz/$target.options")
+  fi
   # New inputs go to the working corpus; the seeds in the tree stay as they are.
   "$build/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 \
-    -print_final_stats=1 -artifact_prefix="$findings/" \
+    -print_final_stats=1 -artifact_prefix="$findings/" "${own[@]}" \
     "$corpus" "tests/fuzz/corpus/$target" >"$log" 2>&1 || true
   executions=$(awk '/stat::number_of_executed_units/ {print $2}' "$log" | tail -n 1)
   executions=${executions:-0}

@@ -148,11 +148,11 @@ void checkRow(const DataloggerTable &table, int row, const char *record, const Q
     const int user = userOf(record);
     const bool visitor = (static_cast<quint8>(record[kFlagsOffset]) & kFlagVisitor) != 0;
     const bool pass = (static_cast<quint8>(record[kFlagsOffset]) & kFlagPass) != 0;
-    NXA_FUZZ_CHECK(table.cell(row, 1) == QString::number(user));
+    NXA_FUZZ_CHECK(table.keyCell(row, 1) == QString::number(user));
     NXA_FUZZ_CHECK(
-        table.cell(row, 3) ==
+        table.keyCell(row, 3) ==
         (visitor ? QStringLiteral("Visitor (") + (name + QLatin1Char(')')).left(12) : name));
-    NXA_FUZZ_CHECK(table.cell(row, 8) == (pass ? QStringLiteral("Y") : QStringLiteral("N")));
+    NXA_FUZZ_CHECK(table.keyCell(row, 8) == (pass ? u"Y" : u"N"));
     NXA_FUZZ_CHECK(table.cell(row, 13) == hiddenCellOf(record).view());
 }
 
