@@ -1,3 +1,4 @@
+#include "common/ImageRecords.h"
 #include "records/DataloggerMerge.h"
 #include "samples/DataloggerImageBuilder.h"
 #include "support/TestFiles.h"
@@ -74,6 +75,8 @@ private slots:
     void survivesBrokenFiles();
     void readsHandWrittenFixtures();
     void ignoresLineEndBytesAndExtraBytes();
+    void readsUserRecordsUpToTheEnd_data();
+    void readsUserRecordsUpToTheEnd();
     void reportsCounts_data();
     void reportsCounts();
 
@@ -345,6 +348,37 @@ void TstDataloggerMerge::ignoresLineEndBytesAndExtraBytes() {
     QCOMPARE(received.cell(2, kColumnLeft), QStringLiteral("100"));
     QCOMPARE(received.cell(0, kColumnId), QStringLiteral("0"));
     QCOMPARE(received.cell(0, kColumnPn), QStringLiteral("9"));
+}
+
+void TstDataloggerMerge::readsUserRecordsUpToTheEnd_data() {
+    // How many bytes of user record 0 (users 0 and 1) the image still holds;
+    // every access record after it reads as zeros, a record of user 0.
+    QTest::addColumn<int>("held");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("the record and its line end") << 66 << QStringLiteral("Zero");
+    QTest::newRow("the record without its line end") << 64 << QStringLiteral("Zero");
+    QTest::newRow("two letters of the name") << 5 << QStringLiteral("Ze");
+    QTest::newRow("nothing of the name") << 3 << QString();
+}
+
+void TstDataloggerMerge::readsUserRecordsUpToTheEnd() {
+    QFETCH(int, held);
+    QFETCH(QString, name);
+    DataloggerImageBuilder image = threeRecords();
+    image.setUserName(0, "Zero");
+    const QStringList names(3, name);
+
+    QByteArray file = image.fileImage().left(2 * kFileRecordSize + held);
+    QBuffer device(&file);
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    DataloggerTable fromFile;
+    mergeDataloggerFile(fromFile, &device, QStringLiteral("LOG09.BRL"));
+    QCOMPARE(column(fromFile, kColumnName), names);
+
+    DataloggerTable received;
+    mergeDataloggerImage(received,
+                         image.transferImage().left(3 * kRecordSize + std::min(held, kRecordSize)));
+    QCOMPARE(column(received, kColumnName), names);
 }
 
 void TstDataloggerMerge::reportsCounts_data() {
