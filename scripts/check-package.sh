@@ -41,6 +41,14 @@ cmake --build "$build" -j "$(nproc)" >/dev/null
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/nxa-manager_*.deb)
 dpkg-deb --field "$deb" Package Version Depends
+# The archive's drivers are loaded at run time, so no library check finds them.
+depends=$(dpkg-deb --field "$deb" Depends)
+for driver in libqt6sql6-sqlite libqt6sql6-psql; do
+  case ", $depends," in
+    *", $driver,"* | *", $driver ("*) ;;
+    *) echo "Depends lacks $driver" >&2; exit 1 ;;
+  esac
+done
 [ -z "$keep" ] || cp "$deb" "$keep/"
 
 prefix="$work/prefix"
