@@ -2,6 +2,7 @@
 
 #include "common/ByteFields.h"
 #include "records/DataloggerImage.h"
+#include "records/RecordText.h"
 #include "records/TrimSpaces.h"
 
 namespace nxa::records {
@@ -15,27 +16,6 @@ constexpr qsizetype kVisitorNameLength = 12;
 quint32 bigEndian(const RecordBytes &bytes, int offset, int size) {
     return readBigEndian(reinterpret_cast<const char *>(bytes.data()) + offset, size);
 }
-
-// The hidden cell writes each of its 16 bytes as "0-" to "255-": the texts
-// of all 256 are made once.
-struct ByteText {
-    std::array<char, 4> chars;
-    size_t length;
-};
-constexpr std::array<ByteText, 256> byteTexts() {
-    std::array<ByteText, 256> texts{};
-    for (int value = 0; value < 256; ++value) {
-        ByteText &text = texts[static_cast<size_t>(value)];
-        if (value >= 100)
-            text.chars[text.length++] = static_cast<char>('0' + value / 100);
-        if (value >= 10)
-            text.chars[text.length++] = static_cast<char>('0' + value / 10 % 10);
-        text.chars[text.length++] = static_cast<char>('0' + value % 10);
-        text.chars[text.length++] = '-';
-    }
-    return texts;
-}
-constexpr std::array<ByteText, 256> kByteTexts = byteTexts();
 
 } // namespace
 
@@ -190,10 +170,7 @@ bool AccessRowBuilder::build(QByteArrayView record) {
     end(kColumnTime);
 
     begin(kRecordColumn);
-    for (const quint8 byte : bytes) {
-        const ByteText &text = kByteTexts[byte];
-        put(text.chars.data(), text.length);
-    }
+    m_out = writeRecordText(m_out, bytes);
     end(kRecordColumn);
     return true;
 }

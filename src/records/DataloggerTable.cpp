@@ -1,9 +1,9 @@
 #include "records/DataloggerTable.h"
 
+#include "records/RecordText.h"
 #include "records/TrimSpaces.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace nxa::records {
 
@@ -35,14 +35,9 @@ bool parseRecordText(QStringView text, RecordBytes &bytes) {
 }
 
 QString recordText(const RecordBytes &bytes) {
-    // At most "255-" per byte, written in place: one string, not one per byte.
-    std::array<char, 4 * std::tuple_size_v<RecordBytes>> text;
-    char *out = text.data();
-    for (const quint8 byte : bytes) {
-        out = std::to_chars(out, text.data() + text.size(), byte).ptr;
-        *out++ = '-';
-    }
-    return QString::fromLatin1(text.data(), out - text.data());
+    std::array<char, kRecordTextMaxLength> text;
+    const char *end = writeRecordText(text.data(), bytes);
+    return QString::fromLatin1(text.data(), end - text.data());
 }
 
 CellViews viewsOf(const Row &row) {
