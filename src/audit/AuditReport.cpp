@@ -26,9 +26,9 @@ namespace {
 
 using analysis::Access;
 using analysis::Plant;
-using charts::Block;
-using charts::Section;
-using charts::Table;
+using document::Block;
+using document::Section;
+using document::Table;
 
 constexpr double kPercent = 100.0;
 constexpr int kProfileNumberBase = 1;
@@ -82,8 +82,8 @@ public:
         m_exceptions = analysis::dayExceptions(m_period, m_from, m_to);
     }
 
-    charts::ReportDocument build() {
-        charts::ReportDocument doc;
+    document::ReportDocument build() {
+        document::ReportDocument doc;
         doc.title = m_in.title;
         doc.period = QStringLiteral("%1 to %2").arg(dayText(m_from), dayText(m_to));
         doc.generated = m_in.generated;
@@ -120,7 +120,7 @@ private:
             int(std::count_if(m_health.begin(), m_health.end(), [this](const auto &h) {
                 return h.silentByCollection || !quietDaysInPeriod(h).isEmpty();
             }));
-        charts::Summary s;
+        document::Summary s;
         s.items = {
             {QStringLiteral("Period"), QStringLiteral("%1 to %2 (%3 days)")
                                            .arg(dayText(m_from), dayText(m_to))
@@ -203,7 +203,7 @@ private:
                                   {},
                                   {}});
         }
-        blocks.push_back(charts::Paragraph{QStringLiteral(
+        blocks.push_back(document::Paragraph{QStringLiteral(
             "The limits of each profile that an active user or a visitor uses, as the testers' "
             "configurations held them, with the day each configuration was first collected.")});
         blocks.push_back(t);
@@ -234,7 +234,7 @@ private:
         }
         for (const analysis::TesterHealth &h : m_health) {
             const QString name = testerName(h.tester);
-            charts::Summary health;
+            document::Summary health;
             int failedCollections = 0;
             for (const analysis::CollectionAttempt &a : m_plant.testers[size_t(h.tester)].attempts)
                 if (!a.succeeded &&
@@ -308,7 +308,7 @@ private:
         }
         std::vector<Block> blocks;
         if (t.rows.empty())
-            blocks.push_back(charts::Paragraph{QStringLiteral("No exception in the period.")});
+            blocks.push_back(document::Paragraph{QStringLiteral("No exception in the period.")});
         else
             blocks.push_back(t);
         return {QStringLiteral("Exceptions"), blocks};
@@ -336,7 +336,7 @@ private:
 
     Section drift() const {
         std::vector<Block> blocks;
-        blocks.push_back(charts::Paragraph{
+        blocks.push_back(document::Paragraph{
             QStringLiteral(
                 "Daily medians over the %1 days to %2, in log10 of the resistance. A trend is "
                 "drawn "
@@ -410,7 +410,7 @@ private:
         std::stable_partition(rows.begin(), rows.end(), [](const Row &r) { return r.flagged; });
         for (Row &r : rows)
             t.rows.push_back(std::move(r.cells));
-        blocks.push_back(charts::Paragraph{QStringLiteral(
+        blocks.push_back(document::Paragraph{QStringLiteral(
             "Every person and every measure their profile checks: level is the smoothed daily "
             "median; margin the factor between it and the nearer limit; * marks a significant "
             "slope.")});
@@ -435,7 +435,7 @@ private:
         const analysis::Retests r = analysis::retests(m_compliance);
         std::vector<Block> blocks;
         const auto &overall = r.overall;
-        blocks.push_back(charts::Summary{{
+        blocks.push_back(document::Summary{{
             {QStringLiteral("Person-days with a pass"), QString::number(overall.passedDays)},
             {QStringLiteral("Person-days without a pass"), QString::number(overall.notPassedDays)},
             {QStringLiteral("Needed more than one attempt"), QString::number(overall.retestedDays)},
@@ -549,7 +549,7 @@ private:
                                                   users.join(QStringLiteral(", ")))});
         }
         return {QStringLiteral("Data quality"),
-                {charts::Paragraph{QStringLiteral(
+                {document::Paragraph{QStringLiteral(
                      "Records whose stored date and time form no valid time are archived but "
                      "left out of every figure above (over the whole archive). Accesses of user "
                      "numbers that the user table in force did not hold as active are counted in "
@@ -570,7 +570,7 @@ private:
 
 } // namespace
 
-charts::ReportDocument auditReport(const AuditReportInput &input) {
+document::ReportDocument auditReport(const AuditReportInput &input) {
     return Builder(input).build();
 }
 

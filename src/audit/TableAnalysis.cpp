@@ -125,8 +125,8 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
     return page;
 }
 
-charts::ReportDocument tableReport(const records::DataloggerTable &table,
-                                   const TableLimits &limits) {
+document::ReportDocument tableReport(const records::DataloggerTable &table,
+                                     const TableLimits &limits) {
     TablePlant plant = tablePlant(table);
     attachLimits(plant, limits);
     AuditReportInput input;
@@ -150,10 +150,10 @@ charts::ReportDocument tableReport(const records::DataloggerTable &table,
     input.plant = &plant.plant;
     input.invalidTimes = plant.invalidTimes;
     input.generated = limits.now;
-    charts::ReportDocument document = auditReport(input);
+    document::ReportDocument document = auditReport(input);
     // Rows the analysis could not place are said, not silently left out.
     if (plant.unreadRows > 0 && !document.sections.empty())
-        document.sections.back().blocks.push_back(charts::Paragraph{
+        document.sections.back().blocks.push_back(document::Paragraph{
             QStringLiteral("%1 rows of the table have no numeric PN or ID and are left out of "
                            "every figure.")
                 .arg(plant.unreadRows)});
@@ -163,7 +163,7 @@ charts::ReportDocument tableReport(const records::DataloggerTable &table,
             reasons.append(reason);
     if (!reasons.isEmpty() && document.sections.size() > 1)
         document.sections[1].blocks.insert(document.sections[1].blocks.begin(),
-                                           charts::Paragraph{reasons.join(QLatin1Char(' '))});
+                                           document::Paragraph{reasons.join(QLatin1Char(' '))});
     return document;
 }
 

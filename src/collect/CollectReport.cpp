@@ -2,13 +2,11 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "audit/AuditReport.h"
-#include "charts/ReportDocument.h"
 #include "collect/Archive.h"
 #include "collect/PlantRead.h"
-#include "common/CompleteSave.h"
+#include "document/SaveDocument.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -85,18 +83,12 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         return outcome;
     }
     input.chosenPersons = *persons;
-    const charts::ReportDocument document = audit::auditReport(input);
+    const document::ReportDocument report = audit::auditReport(input);
 
-    QSaveFile file(request.path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written && request.pdf)
-        written = charts::writeReportPdf(document, file);
-    else if (written)
-        written = file.write(charts::reportHtml(document)) >= 0;
-    if (!written || !commitComplete(file)) {
-        file.cancelWriting();
-        outcome.message =
-            QStringLiteral("cannot write %1: %2").arg(request.path, file.errorString());
+    const document::DocumentType type =
+        request.pdf ? document::DocumentType::Pdf : document::DocumentType::Html;
+    if (QString error; !document::saveDocument(report, request.path, type, &error)) {
+        outcome.message = QStringLiteral("cannot write %1: %2").arg(request.path, error);
         return outcome;
     }
     outcome.ok = true;

@@ -1,5 +1,5 @@
 #include "charts/ChartPainting.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -11,9 +11,13 @@
 #include <functional>
 #include <memory>
 
-namespace nxa::charts {
+namespace nxa::document {
 
 namespace {
+
+using charts::Chart;
+using charts::kChartSize;
+using charts::paintChart;
 
 template <class... Kinds> struct Overloaded : Kinds... { using Kinds::operator()...; };
 
@@ -376,4 +380,4 @@ bool writeReportPdf(const ReportDocument &document, QIODevice &device) {
     return painter.end();
 }
 
-} // namespace nxa::charts
+} // namespace nxa::document
