@@ -114,9 +114,9 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
     for (const analysis::DriftResult &d : drift)
         page.lines.append(slopeLine(d));
     for (const bool footwear : {true, false}) {
-        const TrendOf of{0, person.user, footwear, page.firstDay, page.lastDay};
+        const TrendRequest request{0, person.user, footwear, page.firstDay, page.lastDay};
         charts::PersonTrend chart = personTrend(
-            plant.plant, drift, of,
+            plant.plant, drift, request,
             QStringLiteral("%1, %2").arg(page.title, footwear ? QStringLiteral("footwear")
                                                               : QStringLiteral("wrist strap")));
         if (!chart.series.empty())
