@@ -56,20 +56,6 @@ QString profileText(int profile) {
                : QString::number(profile + kProfileNumberBase);
 }
 
-QString checkText(analysis::Check check, analysis::Mode mode) {
-    if (mode == analysis::Mode::HandFree)
-        return QStringLiteral("L+R");
-    switch (check) {
-    case analysis::Check::WristStrapAndShoes:
-        return QStringLiteral("WS + Shoes");
-    case analysis::Check::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Check::Shoes:
-        return QStringLiteral("Shoes");
-    }
-    return {};
-}
-
 // "×1.40": the factor between the smoothed level and the nearer limit.
 QString marginText(const analysis::DriftResult &result) {
     if (!result.limitsKnown || !std::isfinite(result.lastEwmaKohm) || result.lastEwmaKohm <= 0)

@@ -33,10 +33,7 @@ QString slopeLine(const analysis::DriftResult &d) {
             .arg(measure)
             .arg(d.daysUsed)
             .arg(analysis::AnalysisSettings{}.driftMinimumDays);
-    const double percent = (std::pow(10.0, d.slopePerDay) - 1) * kPercent;
-    const QString slope = QStringLiteral("%1%2 %/day")
-                              .arg(percent >= 0 ? QStringLiteral("+") : QString())
-                              .arg(percent, 0, 'f', 2);
+    const QString slope = slopePercentText(d.slopePerDay, 2) + QStringLiteral(" %/day");
     if (!d.significant)
         return QStringLiteral("%1: %2, not significant").arg(measure, slope);
     QString line = QStringLiteral("%1: %2, significant").arg(measure, slope);

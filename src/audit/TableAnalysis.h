@@ -10,13 +10,6 @@
 
 #include <vector>
 
-namespace nxa::records {
-class DataloggerTable;
-}
-namespace nxa::config {
-class StationConfig;
-}
-
 // What the manager shows of its table: a person's trend and the audit report
 // of every row. The limits are those of the configuration the manager holds,
 // and only for the tester it belongs to.

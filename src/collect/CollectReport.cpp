@@ -2,7 +2,6 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "audit/AuditReport.h"
-#include "collect/Archive.h"
 #include "collect/PlantRead.h"
 #include "document/SaveDocument.h"
 
@@ -48,12 +47,6 @@ choosePersons(const analysis::Plant &plant, const QStringList &persons, QString 
 
 ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
     ReportOutcome outcome;
-    LockWaitBudget budget(config.lockWaitMs);
-    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
-    if (!opened.archive) {
-        outcome.message = opened.error;
-        return outcome;
-    }
     PlantRequest read;
     // The drift watch looks back from the period's end.
     read.from = std::min(request.from,
@@ -61,8 +54,7 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
     read.to = request.to;
     read.testers = request.testers;
     read.nowMs = QDateTime::currentMSecsSinceEpoch();
-    const PlantRead plant = readPlant(*opened.archive, config, read);
-    opened.archive.reset();
+    const PlantRead plant = readPlant(config, read);
     if (!plant.plant) {
         outcome.message = plant.error;
         outcome.usage = plant.unknownTester;
