@@ -31,7 +31,7 @@ Plant generatePlant(int persons, int records) {
         for (int from : {kLastDay - kDays - 10, kLastDay - 30}) {
             LimitsSnapshot snapshot;
             snapshot.fromDay = from;
-            snapshot.users.resize(kUsersPerTester);
+            snapshot.users.resize(nxa::kUserCount);
             for (int u = 0; u < perTester; ++u)
                 snapshot.users[static_cast<std::size_t>(u)] = {true, QStringLiteral("Person"),
                                                                u % 10};

@@ -18,7 +18,7 @@ ALLOWED = {
     "link": {"common"},
     "report": {"common", "records", "config"},
     "samples": {"common", "records", "config"},
-    "analysis": {"common"},
+    "analysis": {"common", "records", "config"},
     "charts": {"common"},
     "document": {"common", "charts"},
     "audit": {"common", "records", "config", "analysis", "charts", "document"},

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/StationConfig.h"
+
 #include <QString>
 
 #include <array>
@@ -15,9 +17,6 @@ namespace nxa::analysis {
 // A resistance the tester did not measure (wrist strap in HandFree mode, the
 // single feet when both were measured as one value).
 inline constexpr std::int32_t kNotMeasured = -1;
-inline constexpr int kUsersPerTester = 1000;
-inline constexpr int kProfilesPerTester = 11; // profiles 1-10 and the visitors profile
-inline constexpr int kVisitorsProfileIndex = 10;
 
 // One access as the tester recorded it, in its own local time.
 struct Access {
@@ -66,8 +65,8 @@ struct LimitsSnapshot {
     std::int64_t takenMs = 0; // when it was downloaded, ms since 1970 UTC
     std::int32_t fromDay = 0; // Julian day it is taken to be in force from
     Mode mode = Mode::Normal;
-    std::array<ProfileLimits, kProfilesPerTester> profiles;
-    std::vector<UserEntry> users; // kUsersPerTester entries
+    std::array<ProfileLimits, config::kProfileCount> profiles;
+    std::vector<UserEntry> users; // kUserCount entries
 };
 
 struct CollectionAttempt {

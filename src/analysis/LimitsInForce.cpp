@@ -17,11 +17,11 @@ const LimitsSnapshot *snapshotInForce(const Plant &plant, int tester, int day) {
 
 std::optional<int> profileOf(const LimitsSnapshot &snapshot, const Access &access) {
     if (access.visitor)
-        return kVisitorsProfileIndex;
+        return config::kVisitorsProfile;
     if (access.user < 0 || access.user >= static_cast<int>(snapshot.users.size()))
         return std::nullopt;
     const int profile = snapshot.users[static_cast<std::size_t>(access.user)].profile;
-    if (profile < 0 || profile >= kProfilesPerTester)
+    if (profile < 0 || profile >= config::kProfileCount)
         return std::nullopt;
     return profile;
 }

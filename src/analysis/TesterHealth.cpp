@@ -1,6 +1,7 @@
 #include "analysis/TesterHealth.h"
 
 #include "analysis/TesterDays.h"
+#include "records/DataloggerImage.h"
 
 #include <QDateTime>
 
@@ -25,7 +26,8 @@ void readCollections(TesterHealth &health, const TesterInput &input, const Plant
             health.lastSuccessMs = attempt.startedMs;
         if (attempt.imageRecords >= 0) {
             health.imageRecords = attempt.imageRecords;
-            health.fullness = static_cast<double>(attempt.imageRecords) / kDataloggerCapacity;
+            health.fullness =
+                static_cast<double>(attempt.imageRecords) / records::kMaxAccessRecords;
         }
     }
     health.silentByCollection =

@@ -9,9 +9,6 @@
 
 namespace nxa::analysis {
 
-// A full datalogger: the tester overwrites its oldest record next.
-inline constexpr int kDataloggerCapacity = 10000;
-
 struct TesterHealth {
     int tester = 0;
     FailRateControl failRate;
@@ -25,7 +22,8 @@ struct TesterHealth {
     std::vector<int> quietDays;
     // From the last successful collection that brought an image.
     std::optional<int> imageRecords;
-    std::optional<double> fullness; // imageRecords / kDataloggerCapacity
+    std::optional<double> fullness; // imageRecords / records::kMaxAccessRecords: 1 is full, and the
+                                    // tester overwrites its oldest record next
 };
 
 // In tester order.

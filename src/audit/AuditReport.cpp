@@ -9,6 +9,8 @@
 #include "audit/AnalysisTexts.h"
 #include "audit/PersonTrend.h"
 #include "charts/ChartInputs.h"
+#include "config/StationConfig.h"
+#include "records/DataloggerImage.h"
 
 #include <QSet>
 
@@ -30,7 +32,6 @@ using document::Summary;
 using document::Table;
 
 constexpr double kPercent = 100.0;
-constexpr int kProfileNumberBase = 1;
 constexpr std::int64_t kMsPerHour = 3600 * 1000;
 // Unknown user numbers listed per tester before the rest is only counted.
 constexpr int kListedUnknownUsers = 20;
@@ -51,9 +52,9 @@ QString rangeText(const analysis::Range &range) {
 }
 
 QString profileText(int profile) {
-    return profile == analysis::kVisitorsProfileIndex
+    return profile == config::kVisitorsProfile
                ? QStringLiteral("Visitors")
-               : QString::number(profile + kProfileNumberBase);
+               : QString::number(profile + config::kFirstProfileNumber);
 }
 
 // "×1.40": the factor between the smoothed level and the nearer limit.
@@ -72,13 +73,13 @@ QString marginText(const analysis::DriftResult &result) {
 
 // The profiles an active user has, and the visitors profile.
 std::vector<int> usedProfiles(const analysis::LimitsSnapshot &snapshot) {
-    std::vector<bool> used(analysis::kProfilesPerTester, false);
+    std::vector<bool> used(config::kProfileCount, false);
     for (const analysis::UserEntry &user : snapshot.users)
-        if (user.active && user.profile >= 0 && user.profile < analysis::kProfilesPerTester)
+        if (user.active && user.profile >= 0 && user.profile < config::kProfileCount)
             used[size_t(user.profile)] = true;
-    used[analysis::kVisitorsProfileIndex] = true;
+    used[config::kVisitorsProfile] = true;
     std::vector<int> profiles;
-    for (int profile = 0; profile < analysis::kProfilesPerTester; ++profile)
+    for (int profile = 0; profile < config::kProfileCount; ++profile)
         if (used[size_t(profile)])
             profiles.push_back(profile);
     return profiles;
@@ -87,8 +88,8 @@ std::vector<int> usedProfiles(const analysis::LimitsSnapshot &snapshot) {
 class AuditReportBuilder {
 public:
     explicit AuditReportBuilder(const AuditReportInput &input)
-        : m_input(input), m_plant(*input.plant), m_from(int(input.from.toJulianDay())),
-          m_to(int(input.to.toJulianDay())) {
+        : m_input(input), m_settings(input.settings), m_plant(*input.plant),
+          m_from(int(input.from.toJulianDay())), m_to(int(input.to.toJulianDay())) {
         m_period = m_plant;
         std::erase_if(m_period.accesses, [this](const Access &access) {
             return access.day < m_from || access.day > m_to;
@@ -296,7 +297,7 @@ private:
             {QStringLiteral("Datalogger fullness"), health.fullness
                                                         ? QStringLiteral("%1 of %2 records (%3)")
                                                               .arg(*health.imageRecords)
-                                                              .arg(analysis::kDataloggerCapacity)
+                                                              .arg(records::kMaxAccessRecords)
                                                               .arg(percentText(*health.fullness))
                                                         : QStringLiteral("unknown")},
             {QStringLiteral("Fail rate"),
@@ -577,8 +578,7 @@ private:
     }
 
     const AuditReportInput &m_input;
-    // The thresholds every figure and text of the report is made with.
-    const analysis::AnalysisSettings m_settings;
+    const analysis::AnalysisSettings &m_settings;
     const Plant &m_plant;
     int m_from;
     int m_to;

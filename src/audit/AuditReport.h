@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisInput.h"
+#include "analysis/AnalysisSettings.h"
 #include "document/ReportDocument.h"
 
 #include <QDate>
@@ -25,6 +26,9 @@ struct AuditReportInput {
     // Records without a valid date and time, per tester index.
     std::vector<qint64> invalidTimes;
     QDateTime generated;
+    // The thresholds every figure of the report is made with, and that its
+    // texts name.
+    analysis::AnalysisSettings settings;
 };
 
 // The audit report of a period, section by section: summary, limits in

@@ -26,13 +26,13 @@ void attachLimits(TablePlant &plant, const TableLimits &limits) {
     plant.plant.nowMs = limits.now.toMSecsSinceEpoch();
 }
 
-QString slopeLine(const analysis::DriftResult &d) {
+QString slopeLine(const analysis::DriftResult &d, const analysis::AnalysisSettings &settings) {
     const QString measure = measureName(d.measure);
     if (!d.fitted)
         return QStringLiteral("%1: %2 days with values, too few for a trend (%3 needed)")
             .arg(measure)
             .arg(d.daysUsed)
-            .arg(analysis::AnalysisSettings{}.driftMinimumDays);
+            .arg(settings.driftMinimumDays);
     const QString slope = slopePercentText(d.slopePerDay, 2) + QStringLiteral(" %/day");
     if (!d.significant)
         return QStringLiteral("%1: %2, not significant").arg(measure, slope);
@@ -109,7 +109,7 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
     const std::vector<analysis::DriftResult> drift =
         analysis::driftWatch(plant.plant, page.lastDay, settings);
     for (const analysis::DriftResult &d : drift)
-        page.lines.append(slopeLine(d));
+        page.lines.append(slopeLine(d, settings));
     for (const bool footwear : {true, false}) {
         const TrendRequest request{0, person.user, footwear, page.firstDay, page.lastDay};
         charts::PersonTrend chart = personTrend(

@@ -87,7 +87,7 @@ std::optional<TablePerson> personOfRow(const records::DataloggerTable &table, in
         return std::nullopt;
     const std::int32_t pn = numberCell(table.keyCell(row, records::kColumnPn));
     const std::int32_t user = numberCell(table.keyCell(row, records::kColumnId));
-    if (pn < 0 || user < 0 || user >= analysis::kUsersPerTester)
+    if (pn < 0 || user < 0 || user >= kUserCount)
         return std::nullopt;
     return TablePerson{pn, user};
 }
@@ -112,7 +112,7 @@ TablePlant tablePlant(const records::DataloggerTable &table,
     for (int row = 0; row < table.rowCount(); ++row) {
         const std::int32_t p = pn.at(row);
         const std::int32_t user = id.at(row);
-        if (p < 0 || user < 0 || user >= analysis::kUsersPerTester) {
+        if (p < 0 || user < 0 || user >= kUserCount) {
             result.unreadRows += only ? 0 : 1;
             continue;
         }
@@ -169,7 +169,7 @@ analysis::LimitsSnapshot limitsSnapshot(const config::StationConfig &config, qin
         limits.wristStrap = {limitKohm(profile.wristStrapMin), limitKohm(profile.wristStrapMax)};
         limits.check = profileCheck(profile.check);
     }
-    snapshot.users.resize(analysis::kUsersPerTester);
+    snapshot.users.resize(kUserCount);
     for (size_t u = 0; u < snapshot.users.size() && u < config.users.size(); ++u) {
         const config::User &user = config.users[u];
         const bool chosen = user.profile >= 0 && user.profile < config::kProfileChoiceCount;

@@ -1,6 +1,5 @@
 #include "collect/CollectReport.h"
 
-#include "analysis/AnalysisSettings.h"
 #include "audit/AuditReport.h"
 #include "collect/PlantRead.h"
 #include "document/SaveDocument.h"
@@ -22,7 +21,7 @@ choosePersons(const analysis::Plant &plant, const QStringList &persons, QString 
         const QString testerName = colon < 0 ? QString() : text.left(colon);
         bool ok = false;
         const int user = text.mid(colon + 1).toInt(&ok);
-        if (!ok || user < 0 || user >= analysis::kUsersPerTester) {
+        if (!ok || user < 0 || user >= kUserCount) {
             error = QStringLiteral("--person needs a user number from 0 to 999, or TESTER:NUMBER, "
                                    "not \"%1\"")
                         .arg(text);
@@ -47,10 +46,10 @@ choosePersons(const analysis::Plant &plant, const QStringList &persons, QString 
 
 ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
     ReportOutcome outcome;
+    audit::AuditReportInput input;
     PlantRequest read;
     // The drift watch looks back from the period's end.
-    read.from = std::min(request.from,
-                         request.to.addDays(1 - analysis::AnalysisSettings{}.driftWindowDays));
+    read.from = std::min(request.from, request.to.addDays(1 - input.settings.driftWindowDays));
     read.to = request.to;
     read.testers = request.testers;
     read.nowMs = QDateTime::currentMSecsSinceEpoch();
@@ -60,7 +59,6 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         outcome.usage = plant.unknownTester;
         return outcome;
     }
-    audit::AuditReportInput input;
     input.title = QFileInfo(config.archive.displayName()).fileName();
     input.from = request.from;
     input.to = request.to;

@@ -19,7 +19,6 @@ namespace nxa::collect {
 namespace {
 
 constexpr char kDateFormat[] = "yyyy-MM-dd";
-constexpr int kFirstProfileNumber = 1;
 
 // "yyyy-mm-dd hh:mm:ss", as the archive writes local times.
 bool parseLocalTime(QByteArrayView text, std::int32_t &day, std::int32_t &second) {
@@ -157,7 +156,7 @@ private:
                     QDateTime::fromMSecsSinceEpoch(snapshot.takenMs).date().toJulianDay());
                 snapshot.mode =
                     rows.text(3) == "HandFree" ? analysis::Mode::HandFree : analysis::Mode::Normal;
-                snapshot.users.resize(analysis::kUsersPerTester);
+                snapshot.users.resize(kUserCount);
                 auto &list = m_plant.testers[static_cast<size_t>(*tester)].limits;
                 where.insert(rows.integer(0), {*tester, list.size()});
                 list.push_back(std::move(snapshot));
@@ -179,8 +178,8 @@ private:
                              {});
             while (rows.next()) {
                 analysis::LimitsSnapshot *snapshot = snapshotOf(rows.integer(0));
-                const qint64 profile = rows.integer(1) - kFirstProfileNumber;
-                if (!snapshot || profile < 0 || profile >= analysis::kProfilesPerTester)
+                const qint64 profile = rows.integer(1) - config::kFirstProfileNumber;
+                if (!snapshot || profile < 0 || profile >= config::kProfileCount)
                     continue;
                 analysis::ProfileLimits &limits = snapshot->profiles[static_cast<size_t>(profile)];
                 limits.footwear = range(rows, 2);
@@ -197,13 +196,14 @@ private:
         while (rows.next()) {
             analysis::LimitsSnapshot *snapshot = snapshotOf(rows.integer(0));
             const qint64 user = rows.integer(1);
-            if (!snapshot || user < 0 || user >= analysis::kUsersPerTester)
+            if (!snapshot || user < 0 || user >= kUserCount)
                 continue;
             analysis::UserEntry &entry = snapshot->users[static_cast<size_t>(user)];
             entry.active = rows.integer(2) != 0;
             entry.name = QString::fromUtf8(rows.text(3));
-            entry.profile =
-                rows.isNull(4) ? 0 : static_cast<int>(rows.integer(4)) - kFirstProfileNumber;
+            entry.profile = rows.isNull(4)
+                                ? 0
+                                : static_cast<int>(rows.integer(4)) - config::kFirstProfileNumber;
         }
         return rows.error().isEmpty() || fail(rows);
     }

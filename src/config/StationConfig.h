@@ -14,6 +14,9 @@ enum class TestVoltage { V100, V50 };
 
 inline constexpr int kProfileCount = 11; // profiles 1-10 and the visitors profile
 inline constexpr int kVisitorsProfile = 10;
+// Profiles are numbered from 1 where people read them (and in the archive);
+// index 0 here is profile 1.
+inline constexpr int kFirstProfileNumber = 1;
 // A user's profile is one of the ten measurement profiles, never the visitors one.
 inline constexpr int kProfileChoiceCount = 10;
 using nxa::kUserCount;

@@ -16,7 +16,7 @@ inline LimitsSnapshot snapshotFrom(int fromDay, Mode mode = Mode::Normal) {
     LimitsSnapshot snapshot;
     snapshot.fromDay = fromDay;
     snapshot.mode = mode;
-    snapshot.users.resize(kUsersPerTester);
+    snapshot.users.resize(kUserCount);
     return snapshot;
 }
 

@@ -217,7 +217,7 @@ void TestDriftWatch::watchesWhatTheProfileChecks() {
         for (auto &profile : s.profiles)
             profile = {footwear, wristStrap, Check::WristStrapAndShoes};
         s.profiles[3].check = check;
-        s.profiles[kVisitorsProfileIndex].check = Check::Shoes;
+        s.profiles[nxa::config::kVisitorsProfile].check = Check::Shoes;
         return s;
     };
     Plant plant;
