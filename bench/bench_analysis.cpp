@@ -94,19 +94,24 @@ void BM_DailyCompliance(benchmark::State &state) {
     run(state, dailyCompliance);
 }
 void BM_DayExceptions(benchmark::State &state) {
-    run(state, [](const Plant &p) { return dayExceptions(p, kLastDay); });
+    run(
+        state, [](const Plant &p) { return dayExceptions(p, kLastDay); });
 }
 void BM_DriftWatch(benchmark::State &state) {
-    run(state, [](const Plant &p) { return driftWatch(p, kLastDay); });
+    run(
+        state, [](const Plant &p) { return driftWatch(p, kLastDay); });
 }
 void BM_TesterHealth(benchmark::State &state) {
-    run(state, [](const Plant &p) { return testerHealth(p); });
+    run(
+        state, [](const Plant &p) { return testerHealth(p); });
 }
 void BM_Retests(benchmark::State &state) {
-    run(state, [](const Plant &p) { return retests(dailyCompliance(p)); });
+    run(
+        state, [](const Plant &p) { return retests(dailyCompliance(p)); });
 }
 void BM_WholeAnalysis(benchmark::State &state) {
-    run(state, [](const Plant &p) { return analysePlant(p, kLastDay); });
+    run(
+        state, [](const Plant &p) { return analysePlant(p, kLastDay); });
 }
 
 // persons, records: the plant of 1,000,000 records, then twice the records,

@@ -54,25 +54,22 @@ ReportDocument personTable(int rows) {
 
 void BM_TrendChartToSvg(benchmark::State &state) {
     const Chart chart = ninetyDays();
-    for (auto _ : state) {
+    for (auto _ : state)
         benchmark::DoNotOptimize(chartSvg(chart));
-    }
 }
 BENCHMARK(BM_TrendChartToSvg)->Unit(benchmark::kMillisecond);
 
 void BM_TrendChartToImage(benchmark::State &state) {
     const Chart chart = ninetyDays();
-    for (auto _ : state) {
+    for (auto _ : state)
         benchmark::DoNotOptimize(chartImage(chart, 2.0));
-    }
 }
 BENCHMARK(BM_TrendChartToImage)->Unit(benchmark::kMillisecond);
 
 void BM_PersonTableToHtml(benchmark::State &state) {
     const ReportDocument document = personTable(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
+    for (auto _ : state)
         benchmark::DoNotOptimize(reportHtml(document));
-    }
 }
 BENCHMARK(BM_PersonTableToHtml)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
@@ -91,14 +88,12 @@ BENCHMARK(BM_PersonTableToPdf)->Arg(1000)->Arg(5000)->Unit(benchmark::kMilliseco
 } // namespace
 
 int main(int argc, char **argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
     QGuiApplication application(argc, argv);
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -6,8 +6,6 @@ namespace nxa::analysis {
 
 namespace {
 
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
 constexpr int kDateLength = 10; // yyyy-mm-dd
 constexpr int kTimeLength = 8;  // hh:mm:ss
 

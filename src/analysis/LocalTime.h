@@ -11,6 +11,9 @@
 // its range: a stored "99:00:00" is no time of any day.
 namespace nxa::analysis {
 
+inline constexpr int kSecondsPerHour = 3600;
+inline constexpr int kSecondsPerMinute = 60;
+
 // "yyyy-mm-dd" as its Julian day (QDate::toJulianDay).
 std::optional<std::int32_t> localDay(QStringView text);
 std::optional<std::int32_t> localDay(QByteArrayView text);

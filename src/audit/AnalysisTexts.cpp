@@ -1,5 +1,7 @@
 #include "audit/AnalysisTexts.h"
 
+#include "analysis/LocalTime.h"
+
 #include <QDate>
 #include <QStringList>
 
@@ -7,13 +9,10 @@
 
 namespace nxa::audit {
 
-namespace {
+using analysis::kSecondsPerHour;
+using analysis::kSecondsPerMinute;
 
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
 constexpr double kPercent = 100.0;
-
-} // namespace
 
 QString dayText(int julianDay) {
     return QDate::fromJulianDay(julianDay).toString(QStringLiteral("yyyy-MM-dd"));

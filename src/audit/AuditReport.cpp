@@ -51,6 +51,13 @@ QString rangeText(const analysis::Range &range) {
     return QStringLiteral("%1 to %2").arg(side(range.minKohm), side(range.maxKohm));
 }
 
+// A table whose header row names its columns, given as "Tester|User|...".
+Table headedTable(const QString &columns) {
+    Table table;
+    table.header = columns.split(QLatin1Char('|'));
+    return table;
+}
+
 QString profileText(int profile) {
     return profile == config::kVisitorsProfile
                ? QStringLiteral("Visitors")
@@ -129,9 +136,9 @@ private:
     }
 
     int outOfControlTesters() const {
-        return int(std::count_if(m_health.begin(), m_health.end(), [](const auto &health) {
-            return !health.failRate.daysOutside.empty();
-        }));
+        return int(std::count_if(
+            m_health.begin(), m_health.end(),
+            [](const auto &health) { return !health.failRate.daysOutside.empty(); }));
     }
 
     QStringList quietDaysInPeriod(const analysis::TesterHealth &health) const {
@@ -187,14 +194,8 @@ private:
     }
 
     Section limitsSection() const {
-        Table table;
-        table.header = {QStringLiteral("Tester"),
-                        QStringLiteral("In force from"),
-                        QStringLiteral("Mode"),
-                        QStringLiteral("Profile"),
-                        QStringLiteral("Checks"),
-                        QStringLiteral("Footwear (kΩ)"),
-                        QStringLiteral("Wrist strap (kΩ)")};
+        Table table = headedTable(QStringLiteral(
+            "Tester|In force from|Mode|Profile|Checks|Footwear (kΩ)|Wrist strap (kΩ)"));
         for (size_t tester = 0; tester < m_plant.testers.size(); ++tester) {
             const std::vector<analysis::LimitsSnapshot> &snapshots = m_plant.testers[tester].limits;
             for (size_t i = 0; i < snapshots.size(); ++i) {
@@ -313,11 +314,7 @@ private:
     }
 
     Section exceptionsSection() const {
-        Table table;
-        table.header = {QStringLiteral("Date"),       QStringLiteral("Tester"),
-                        QStringLiteral("User"),       QStringLiteral("Name"),
-                        QStringLiteral("What"),       QStringLiteral("Time"),
-                        QStringLiteral("Values (kΩ)")};
+        Table table = headedTable(QStringLiteral("Date|Tester|User|Name|What|Time|Values (kΩ)"));
         table.alignRight = {false, false, true};
         for (const analysis::DayExceptions &day : m_exceptions) {
             for (const analysis::UnresolvedFailure &failure : day.failedNotPassed)
@@ -397,11 +394,8 @@ private:
     // One row per person, flagged persons first: 5,000 persons must stay a
     // table that a mail can carry.
     Table driftTable() const {
-        Table table;
-        table.header = {QStringLiteral("Tester"),        QStringLiteral("User"),
-                        QStringLiteral("Name"),          QStringLiteral("Days"),
-                        QStringLiteral("Level (kΩ)"),    QStringLiteral("Margin"),
-                        QStringLiteral("Slope (%/day)"), QStringLiteral("Flag")};
+        Table table = headedTable(
+            QStringLiteral("Tester|User|Name|Days|Level (kΩ)|Margin|Slope (%/day)|Flag"));
         table.alignRight = {false, true, false, true};
         struct Row {
             bool flagged = false;
@@ -474,10 +468,8 @@ private:
             QStringLiteral("Minutes to pass by hour of the first attempt"), hours);
         byHour.spreadName.clear();
         blocks.push_back(byHour);
-        Table table;
-        table.header = {QStringLiteral("Month"), QStringLiteral("Passed"),
-                        QStringLiteral("Retested"), QStringLiteral("Mean attempts"),
-                        QStringLiteral("Median minutes")};
+        Table table =
+            headedTable(QStringLiteral("Month|Passed|Retested|Mean attempts|Median minutes"));
         table.alignRight = {false, true, true, true, true};
         for (const analysis::MonthRetests &month : retests.byMonth) {
             const analysis::RetestDistribution &figures = month.distribution;
@@ -514,14 +506,8 @@ private:
             figures.lastDay = access.day;
             figures.lastSecond = access.second;
         }
-        Table table;
-        table.header = {QStringLiteral("Tester"),
-                        QStringLiteral("User"),
-                        QStringLiteral("Name"),
-                        QStringLiteral("Tests"),
-                        QStringLiteral("First attempt passed"),
-                        QStringLiteral("Failures"),
-                        QStringLiteral("Last test")};
+        Table table = headedTable(
+            QStringLiteral("Tester|User|Name|Tests|First attempt passed|Failures|Last test"));
         table.alignRight = {false, true, false, true, true, true, false};
         for (const auto &[person, figures] : byPerson) {
             const auto &[tester, user] = person;
@@ -538,9 +524,8 @@ private:
     }
 
     Section dataQualitySection() const {
-        Table table;
-        table.header = {QStringLiteral("Tester"), QStringLiteral("Records without a valid date"),
-                        QStringLiteral("Accesses of users not in the user table")};
+        Table table = headedTable(QStringLiteral(
+            "Tester|Records without a valid date|Accesses of users not in the user table"));
         table.alignRight = {false, true, false};
         std::vector<std::map<int, int>> unknownByTester(m_plant.testers.size());
         for (const Access &access : m_period.accesses) {

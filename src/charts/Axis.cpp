@@ -20,11 +20,9 @@ constexpr double kZeroStripShare = 0.08;
 double niceStep(double range, int wantedSteps) {
     const double raw = range / wantedSteps;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
-        if (factor * magnitude >= raw) {
+    for (const double factor : {1.0, 2.0, 2.5, 5.0})
+        if (factor * magnitude >= raw)
             return factor * magnitude;
-        }
-    }
     return 10.0 * magnitude;
 }
 
@@ -42,14 +40,11 @@ QString resistanceText(double kohm) {
         {1e3, "MΩ"},
         {1.0, "kΩ"},
     }};
-    if (kohm == 0.0) {
+    if (kohm == 0.0)
         return QStringLiteral("0 kΩ");
-    }
-    for (const auto &[scale, unit] : units) {
-        if (std::abs(kohm) >= scale) {
+    for (const auto &[scale, unit] : units)
+        if (std::abs(kohm) >= scale)
             return numberText(kohm / scale) + QLatin1Char(' ') + QString::fromUtf8(unit);
-        }
-    }
     return numberText(kohm * 1e3) + QStringLiteral(" Ω");
 }
 
@@ -58,15 +53,13 @@ ValueAxis ValueAxis::linear(double minValue, double maxValue) {
     double low =
         std::isfinite(minValue) ? std::clamp(std::min(minValue, 0.0), -kLargest, 0.0) : 0.0;
     double high = std::isfinite(maxValue) ? std::clamp(maxValue, low, kLargest) : 0.0;
-    if (high - low <= 0.0) {
+    if (high - low <= 0.0)
         high = low + 1.0;
-    }
     const double step = niceStep((high - low) * 1.04, 5);
     axis.m_low = std::floor(low / step) * step;
     axis.m_high = std::ceil(high * 1.04 / step) * step;
-    for (double value = axis.m_low; value <= axis.m_high + step / 2; value += step) {
+    for (double value = axis.m_low; value <= axis.m_high + step / 2; value += step)
         axis.m_ticks.push_back({axis.position(value), numberText(value)});
-    }
     return axis;
 }
 
@@ -77,9 +70,8 @@ ValueAxis ValueAxis::resistance(const std::vector<double> &kohm) {
     double largest = 0.0;
     bool zero = false;
     for (const double value : kohm) {
-        if (!std::isfinite(value)) {
+        if (!std::isfinite(value))
             continue;
-        }
         if (value <= 0.0) {
             zero = true;
             continue;
@@ -105,19 +97,16 @@ ValueAxis ValueAxis::resistance(const std::vector<double> &kohm) {
         axis.m_ticks.push_back(
             {axis.position(std::pow(10.0, exponent)), resistanceText(std::pow(10.0, exponent))});
     }
-    if (zero) {
+    if (zero)
         axis.m_ticks.insert(axis.m_ticks.begin(), {0.0, resistanceText(0.0)});
-    }
     return axis;
 }
 
 double ValueAxis::position(double value) const {
-    if (!m_log) {
+    if (!m_log)
         return std::clamp((value - m_low) / (m_high - m_low), 0.0, 1.0);
-    }
-    if (!(value > 0.0)) {
+    if (!(value > 0.0))
         return 0.0;
-    }
     const double share = (std::log10(value) - m_low) / (m_high - m_low);
     return m_zeroStrip + (1.0 - m_zeroStrip) * std::clamp(share, 0.0, 1.0);
 }
@@ -149,9 +138,8 @@ std::vector<Tick> DayAxis::ticks(double length, double labelWidth) const {
 
 QString dayAxisTitle(int firstDay, int lastDay) {
     const auto iso = [](int day) { return QDate::fromJulianDay(day).toString(Qt::ISODate); };
-    if (firstDay == lastDay) {
+    if (firstDay == lastDay)
         return QStringLiteral("Date (%1)").arg(iso(firstDay));
-    }
     return QStringLiteral("Date (%1 to %2)").arg(iso(firstDay), iso(lastDay));
 }
 

@@ -27,9 +27,8 @@ void drawSample(QPainter &painter, const LegendEntry &entry, const QRectF &box) 
     case LegendSample::LineAndMarker:
         painter.setPen(entry.pen);
         painter.drawLine(QPointF(box.left(), centre.y()), QPointF(box.right(), centre.y()));
-        if (entry.sample == LegendSample::LineAndMarker) {
+        if (entry.sample == LegendSample::LineAndMarker)
             drawMarker(painter, centre, entry.marker, entry.pen.color(), entry.filledMarker, 7.0);
-        }
         break;
     case LegendSample::Marker:
         drawMarker(painter, centre, entry.marker, entry.pen.color(), entry.filledMarker, 8.0);
@@ -66,9 +65,8 @@ QPen seriesPen(const SeriesStyle &style, double width) {
     QPen pen(style.colour, width);
     pen.setCapStyle(Qt::FlatCap);
     pen.setJoinStyle(Qt::RoundJoin);
-    if (!style.dashes.isEmpty()) {
+    if (!style.dashes.isEmpty())
         pen.setDashPattern(style.dashes);
-    }
     return pen;
 }
 
@@ -170,9 +168,8 @@ void ChartFrame::layout(const QString &title, const std::vector<LegendEntry> &le
     const QFont labelFont = chartFont(kLabelSize);
     const QFontMetricsF labelMetrics(labelFont);
     double labelWidth = 0.0;
-    for (const Tick &tick : yTicks) {
+    for (const Tick &tick : yTicks)
         labelWidth = std::max(labelWidth, labelMetrics.horizontalAdvance(tick.label));
-    }
     const QFont axisFont = chartFont(kAxisTitleSize);
     const QFontMetricsF axisMetrics(axisFont);
     const double left =
@@ -246,14 +243,12 @@ void ChartFrame::drawCategoryAxis(const std::vector<QString> &labels) {
     m_painter.setFont(font);
     m_painter.setPen(QPen(kInk, 1.0));
     m_painter.drawLine(m_plot.bottomLeft(), m_plot.bottomRight());
-    if (labels.empty()) {
+    if (labels.empty())
         return;
-    }
     const double slot = m_plot.width() / static_cast<double>(labels.size());
     double widest = 0.0;
-    for (const QString &label : labels) {
+    for (const QString &label : labels)
         widest = std::max(widest, metrics.horizontalAdvance(label));
-    }
     const auto every = static_cast<std::size_t>(std::max(1.0, std::ceil((widest + 6.0) / slot)));
     for (std::size_t i = 0; i < labels.size(); i += every) {
         const double cx = m_plot.left() + (static_cast<double>(i) + 0.5) * slot;

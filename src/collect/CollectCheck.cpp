@@ -158,8 +158,8 @@ QStringList silentLines(const CheckWriter &w, const std::vector<analysis::Tester
                                        : QStringLiteral("never collected"));
         // Quiet since the first empty day after a run of busy days, and
         // still quiet on the day checked.
-        const auto quiet = std::find_if(h.quietDays.rbegin(), h.quietDays.rend(),
-                                        [day](int q) { return q <= day; });
+        const auto quiet = std::find_if(
+            h.quietDays.rbegin(), h.quietDays.rend(), [day](int q) { return q <= day; });
         const bool stillQuiet = quiet != h.quietDays.rend() &&
                                 std::none_of(h.failRate.days.begin(), h.failRate.days.end(),
                                              [&](const analysis::FailRateDay &d) {
@@ -204,12 +204,8 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
     analysis::AnalysisSettings settings;
     // The list shows flags only: a trend that is not significant needs no line.
     settings.fitEveryTrend = false;
-    PlantRequest read;
-    read.from = request.day.addDays(1 - settings.driftWindowDays);
-    read.to = request.day;
-    read.testers = request.testers;
-    read.nowMs = QDateTime::currentMSecsSinceEpoch();
-    const PlantRead plantRead = readPlant(config, read);
+    const PlantRead plantRead =
+        readPlant(config, driftRequest(request.day, request.day, request.testers, settings));
     if (!plantRead.plant) {
         outcome.error = plantRead.error;
         outcome.unknownTester = plantRead.unknownTester;

@@ -47,13 +47,8 @@ choosePersons(const analysis::Plant &plant, const QStringList &persons, QString 
 ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
     ReportOutcome outcome;
     audit::AuditReportInput input;
-    PlantRequest read;
-    // The drift watch looks back from the period's end.
-    read.from = std::min(request.from, request.to.addDays(1 - input.settings.driftWindowDays));
-    read.to = request.to;
-    read.testers = request.testers;
-    read.nowMs = QDateTime::currentMSecsSinceEpoch();
-    const PlantRead plant = readPlant(config, read);
+    const PlantRead plant =
+        readPlant(config, driftRequest(request.from, request.to, request.testers, input.settings));
     if (!plant.plant) {
         outcome.message = plant.error;
         outcome.usage = plant.unknownTester;

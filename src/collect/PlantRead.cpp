@@ -326,6 +326,16 @@ private:
 
 } // namespace
 
+PlantRequest driftRequest(const QDate &from, const QDate &to, const QStringList &testers,
+                          const analysis::AnalysisSettings &settings) {
+    PlantRequest request;
+    request.from = std::min(from, to.addDays(1 - settings.driftWindowDays));
+    request.to = to;
+    request.testers = testers;
+    request.nowMs = QDateTime::currentMSecsSinceEpoch();
+    return request;
+}
+
 PlantRead readPlant(Archive &archive, const CollectConfig &config, const PlantRequest &request) {
     return Reader(archive, config, request).read();
 }

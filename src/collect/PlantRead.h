@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisInput.h"
+#include "analysis/AnalysisSettings.h"
 #include "collect/CollectConfig.h"
 
 #include <QDate>
@@ -26,6 +27,11 @@ struct PlantRead {
     QString error;
     bool unknownTester = false; // the error names a tester nobody knows
 };
+
+// The days from `from` to `to` and the drift window that ends on `to`, as
+// the drift watch of that day looks back on them, read now.
+PlantRequest driftRequest(const QDate &from, const QDate &to, const QStringList &testers,
+                          const analysis::AnalysisSettings &settings);
 
 // What the analysis needs from the archive: the accesses of the chosen days
 // with a valid time, every configuration snapshot of the chosen testers, and

@@ -24,14 +24,12 @@ QString escaped(const QString &text) {
 // A CSS string literal that no text can end early, nor close the style element with.
 QString cssString(const QString &text) {
     QString out = QStringLiteral("\"");
-    for (const QChar c : text) {
+    for (const QChar c : text)
         if (c.isLetterOrNumber() || c == QLatin1Char(' ') || c == QLatin1Char('-') ||
-            c == QLatin1Char(':') || c == QLatin1Char(',') || c == QLatin1Char('.')) {
+            c == QLatin1Char(':') || c == QLatin1Char(',') || c == QLatin1Char('.'))
             out += c;
-        } else {
+        else
             out += QStringLiteral("\\%1 ").arg(c.unicode(), 0, 16);
-        }
-    }
     return out + QLatin1Char('"');
 }
 
@@ -84,9 +82,8 @@ constexpr char kInkGroup[] = "<g fill=\"none\" stroke=\"#202020\" stroke-width=\
 QString inlineSvg(const Chart &chart) {
     QString svg = QString::fromUtf8(chartSvg(chart));
     const qsizetype start = svg.indexOf(QLatin1String("<svg"));
-    if (start < 0) {
+    if (start < 0)
         return {};
-    }
     svg.remove(0, start);
     static const QRegularExpression namespaces(QStringLiteral("\\s+xmlns(:\\w+)?=\"[^\"]*\""));
     static const QRegularExpression size(QStringLiteral("<svg width=\"[^\"]*\" height=\"[^\"]*\""));
@@ -131,17 +128,15 @@ void writeTable(QString &out, const Table &table) {
     out += QLatin1String("<table>\n");
     if (!table.header.isEmpty()) {
         out += QLatin1String("<thead><tr>");
-        for (qsizetype c = 0; c < table.header.size(); ++c) {
+        for (qsizetype c = 0; c < table.header.size(); ++c)
             out += QStringLiteral("<th%1>%2</th>").arg(cellClass(c), escaped(table.header[c]));
-        }
         out += QLatin1String("</tr></thead>\n");
     }
     out += QLatin1String("<tbody>\n");
     for (const QStringList &row : table.rows) {
         out += QLatin1String("<tr>");
-        for (qsizetype c = 0; c < row.size(); ++c) {
+        for (qsizetype c = 0; c < row.size(); ++c)
             out += QStringLiteral("<td%1>%2</td>").arg(cellClass(c), escaped(row[c]));
-        }
         out += QLatin1String("</tr>\n");
     }
     out += QLatin1String("</tbody></table>\n");
@@ -150,9 +145,8 @@ void writeTable(QString &out, const Table &table) {
 } // namespace
 
 QString generatedText(const QDateTime &generated) {
-    if (!generated.isValid()) {
+    if (!generated.isValid())
         return {};
-    }
     return generated.toString(QStringLiteral("yyyy-MM-dd HH:mm ")) +
            generated.timeZoneAbbreviation();
 }
@@ -181,11 +175,10 @@ QByteArray reportHtml(const ReportDocument &document) {
                            },
                            [&](const Summary &s) {
                                out += QLatin1String("<table class=\"summary\"><tbody>\n");
-                               for (const KeyValue &item : s.items) {
+                               for (const KeyValue &item : s.items)
                                    out += QStringLiteral(
                                               "<tr><th scope=\"row\">%1</th><td>%2</td></tr>\n")
                                               .arg(escaped(item.key), escaped(item.value));
-                               }
                                out += QLatin1String("</tbody></table>\n");
                            },
                            [&](const Table &t) { writeTable(out, t); },

@@ -98,9 +98,8 @@ public:
 private:
     double bottom() const { return kPageHeight - kBottom; }
     void need(double height) {
-        if (m_y + height > bottom()) {
+        if (m_y + height > bottom())
             newPage();
-        }
     }
     void place(Drawing drawing) { m_pages.back().push_back(std::move(drawing)); }
 
@@ -114,9 +113,8 @@ private:
                 lines << paragraph.mid(line.textStart(), line.textLength()).trimmed();
             }
             layout.endLayout();
-            if (paragraph.isEmpty()) {
+            if (paragraph.isEmpty())
                 lines << QString();
-            }
         }
         return lines;
     }
@@ -132,12 +130,10 @@ void PageFlow::table(const Table &table, bool plain) {
     const QFontMetricsF bodyMetrics(body, &m_device);
     const QFontMetricsF boldMetrics(bold, &m_device);
     qsizetype columns = table.header.size();
-    for (const QStringList &row : table.rows) {
+    for (const QStringList &row : table.rows)
         columns = std::max(columns, row.size());
-    }
-    if (columns == 0) {
+    if (columns == 0)
         return;
-    }
     // Each column wants its widest text; when they do not fit, the wide ones
     // give up room and wrap, the narrow ones keep theirs. The advances are
     // kept: a cell that fits its column needs no line breaking, and at
@@ -155,14 +151,12 @@ void PageFlow::table(const Table &table, bool plain) {
     const std::vector<double> headerAdvances = measure(table.header, boldMetrics);
     std::vector<std::vector<double>> rowAdvances;
     rowAdvances.reserve(table.rows.size());
-    for (const QStringList &row : table.rows) {
+    for (const QStringList &row : table.rows)
         rowAdvances.push_back(measure(row, plain ? boldMetrics : bodyMetrics));
-    }
     std::vector<double> widths = wanted;
     double total = 0.0;
-    for (const double w : wanted) {
+    for (const double w : wanted)
         total += w;
-    }
     if (total > width()) {
         double share = width() / static_cast<double>(columns);
         double left = width();
@@ -180,13 +174,11 @@ void PageFlow::table(const Table &table, bool plain) {
             }
             share = open > 0 ? left / open : share;
         }
-        for (std::size_t c = 0; c < widths.size(); ++c) {
+        for (std::size_t c = 0; c < widths.size(); ++c)
             widths[c] = settled[c] ? wanted[c] : share;
-        }
     } else if (!plain) {
-        for (double &w : widths) {
+        for (double &w : widths)
             w *= width() / total;
-        }
     }
 
     // Shared by the drawings of every row, which outlive this call.
@@ -248,9 +240,8 @@ void PageFlow::table(const Table &table, bool plain) {
                 const auto index = static_cast<std::size_t>(c);
                 const double w = (*columnWidths)[index];
                 const QRectF cell(x, top, w, height);
-                if (header) {
+                if (header)
                     p.fillRect(cell, kHeaderFill);
-                }
                 if (!plain) {
                     p.setPen(QPen(kRuleColour, 0.15 * kMillimetre));
                     p.setBrush(Qt::NoBrush);
@@ -259,9 +250,8 @@ void PageFlow::table(const Table &table, bool plain) {
                 const bool strong = header || (keyColumn && c == 0);
                 p.setFont(strong ? bold : body);
                 p.setPen(kInkColour);
-                for (const Line &line : cells[index]) {
+                for (const Line &line : cells[index])
                     p.drawText(line.at + QPointF(0, top), line.text);
-                }
                 x += w;
             }
         });
@@ -283,9 +273,8 @@ void PageFlow::table(const Table &table, bool plain) {
             headerOnPage = false;
         }
         if (!headerOnPage && header.second) {
-            if (m_y + header.first + height > bottom()) {
+            if (m_y + header.first + height > bottom())
                 newPage();
-            }
             placeRow(header.first, header.second);
         }
         headerOnPage = true;
@@ -337,9 +326,8 @@ bool writeReportPdf(const ReportDocument &document, QIODevice &device) {
     flow.space(4.0 * kMillimetre);
     bool first = true;
     for (const Section &section : document.sections) {
-        if (!first) {
+        if (!first)
             flow.newPage();
-        }
         first = false;
         flow.heading(section.heading);
         for (const Block &block : section.blocks) {
@@ -350,9 +338,8 @@ bool writeReportPdf(const ReportDocument &document, QIODevice &device) {
                            },
                            [&](const Summary &s) {
                                Table table;
-                               for (const KeyValue &item : s.items) {
+                               for (const KeyValue &item : s.items)
                                    table.rows.push_back({item.key, item.value});
-                               }
                                flow.table(table, true);
                            },
                            [&](const Table &t) { flow.table(t, false); },
@@ -363,19 +350,16 @@ bool writeReportPdf(const ReportDocument &document, QIODevice &device) {
     }
 
     QPainter painter;
-    if (!painter.begin(&writer)) {
+    if (!painter.begin(&writer))
         return false;
-    }
     const auto &pages = flow.pages();
     const int count = static_cast<int>(pages.size());
     for (int page = 0; page < count; ++page) {
-        if (page > 0) {
+        if (page > 0)
             writer.newPage();
-        }
         drawFrame(painter, document, page + 1, count);
-        for (const Drawing &drawing : pages[static_cast<std::size_t>(page)]) {
+        for (const Drawing &drawing : pages[static_cast<std::size_t>(page)])
             drawing(painter);
-        }
     }
     return painter.end();
 }

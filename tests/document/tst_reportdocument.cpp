@@ -26,9 +26,8 @@ ReportDocument document(const QString &title, std::vector<Section> sections) {
 
 PersonTrend trend(const QString &title) {
     TrendSeries l{QStringLiteral("L"), {}, {}, {}};
-    for (int d = 0; d < 30; ++d) {
+    for (int d = 0; d < 30; ++d)
         l.points.push_back({kToday - 29 + d, 900.0 + 100.0 * d});
-    }
     return {
         title, kToday - 29, kToday, {l}, LimitBand{QStringLiteral("Footwear limits"), 100, 35000}};
 }
@@ -50,18 +49,16 @@ std::vector<Section> everyKindOfChart() {
 
 Table badges(int rows) {
     Table table{{QStringLiteral("Badge holder"), QStringLiteral("Tests")}, {}, {false, true}};
-    for (int row = 0; row < rows; ++row) {
+    for (int row = 0; row < rows; ++row)
         table.rows.push_back({QStringLiteral("row-%1 end").arg(row), QString::number(row)});
-    }
     return table;
 }
 
 QString pdfText(const ReportDocument &doc, const QString &folder) {
     const QString path = folder + QStringLiteral("/report.pdf");
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !writeReportPdf(doc, file)) {
+    if (!file.open(QIODevice::WriteOnly) || !writeReportPdf(doc, file))
         return {};
-    }
     file.close();
     QProcess pdftotext;
     pdftotext.start(QStringLiteral("pdftotext"),
@@ -118,18 +115,15 @@ void TestReportDocument::htmlNeedsNothingOutsideItself() {
     QVERIFY(html.contains(QLatin1String(
         "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; ")));
     for (const char *outside :
-         {"<script", "http:", "https:", "src=", "href=", "url(", "@import", "xmlns"}) {
+         {"<script", "http:", "https:", "src=", "href=", "url(", "@import", "xmlns"})
         QVERIFY2(!html.contains(QLatin1String(outside), Qt::CaseInsensitive), outside);
-    }
     QCOMPARE(html.count(QLatin1String("</style>")), 1);
     QCOMPARE(html.count(QLatin1String("<svg ")), charts);
     QCOMPARE(html.count(QLatin1String("</svg>")), charts);
-    for (const QString &text : escaped) {
+    for (const QString &text : escaped)
         QVERIFY2(html.contains(text), qPrintable(text));
-    }
-    for (const QString &text : absent) {
+    for (const QString &text : absent)
         QVERIFY2(!html.contains(text), qPrintable(text));
-    }
 }
 
 void TestReportDocument::pdfHoldsTheTextsOnNumberedPages_data() {
@@ -165,9 +159,8 @@ void TestReportDocument::pdfHoldsTheTextsOnNumberedPages() {
             pages[page].contains(QStringLiteral("Page %1 of %2").arg(page + 1).arg(pages.size())),
             qPrintable(pages[page]));
     }
-    for (const QString &wanted : texts) {
+    for (const QString &wanted : texts)
         QVERIFY2(text.contains(wanted), qPrintable(wanted));
-    }
     // Every row once, and every page that holds rows opens with the header row.
     static const QRegularExpression row(QStringLiteral("row-(\\d+)\\b"));
     std::vector<int> seen(static_cast<std::size_t>(rows), 0);
@@ -177,9 +170,8 @@ void TestReportDocument::pdfHoldsTheTextsOnNumberedPages() {
             const qsizetype header = page.indexOf(QLatin1String("Badge holder"));
             QVERIFY(header >= 0 && header < page.indexOf(row));
         }
-        while (found.hasNext()) {
+        while (found.hasNext())
             ++seen[found.next().captured(1).toUInt()];
-        }
     }
     QCOMPARE(seen, std::vector<int>(static_cast<std::size_t>(rows), 1));
 }
@@ -198,9 +190,8 @@ void TestReportDocument::browserShowsItOffline_data() {
 void TestReportDocument::browserShowsItOffline() {
     QFETCH(QByteArray, html);
     QFETCH(int, exitCode);
-    if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty()) {
+    if (QStandardPaths::findExecutable(QStringLiteral("chromium")).isEmpty())
         QSKIP("chromium is not installed (scripts/install-deps.sh installs it)");
-    }
     QTemporaryDir folder;
     QFile file(folder.filePath(QStringLiteral("page.html")));
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(html) == html.size());
