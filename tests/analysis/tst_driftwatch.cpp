@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include <cmath>
+#include <optional>
 #include <random>
 
 using namespace nxa::analysis;
@@ -48,7 +49,37 @@ Plant driftingPerson(double kohmOnDay, double factorPerMonth, int days, double n
     return plant;
 }
 
+// A person's readings: the level on the day analysed, its change per month,
+// the days with a reading, and the noise (standard deviation of log10).
+struct Series {
+    double kohmOnDay = 0;
+    double factorPerMonth = 1;
+    int days = 0;
+    double noise = 0;
+};
+
+// The footwear limits of the person's profile; 0 leaves a side empty. Not
+// configured: the tester's configuration was never collected.
+struct Limits {
+    int minKohm = kFootMin;
+    int maxKohm = kFootMax;
+    bool configured = true;
+};
+
+// What the drift watch should say of the person.
+struct Expected {
+    bool fitted = true;
+    bool significant = true;
+    double daysToCrossing = -1; // -1: never
+    bool crossingSoon = false;
+    std::optional<LimitSide> near;
+};
+
 } // namespace
+
+Q_DECLARE_METATYPE(Series)
+Q_DECLARE_METATYPE(Limits)
+Q_DECLARE_METATYPE(Expected)
 
 class TestDriftWatch : public QObject {
     Q_OBJECT
@@ -62,54 +93,43 @@ private slots:
 };
 
 void TestDriftWatch::trendOfSyntheticSeries_data() {
-    QTest::addColumn<double>("kohmOnDay");
-    QTest::addColumn<double>("factorPerMonth");
-    QTest::addColumn<int>("days");
-    QTest::addColumn<double>("noise"); // sd of log10
-    QTest::addColumn<int>("minKohm");  // 0: empty
-    QTest::addColumn<int>("maxKohm");
-    QTest::addColumn<bool>("configured");
-    QTest::addColumn<bool>("fitted");
-    QTest::addColumn<bool>("significant");
-    QTest::addColumn<double>("daysToCrossing"); // -1: none
-    QTest::addColumn<bool>("crossingSoon");
-    QTest::addColumn<int>("near"); // -1 none, 0 min, 1 max
+    QTest::addColumn<Series>("series");
+    QTest::addColumn<Limits>("limits");
+    QTest::addColumn<Expected>("expected");
 
     const double inTwentyDays = kFootMax / std::pow(2.0, 20.0 / 30);
+    const double tenDaysAboveMin = kFootMin * std::pow(2.0, 10.0 / 30);
+    const auto max = LimitSide::Max;
+    const auto min = LimitSide::Min;
+    const std::optional<LimitSide> none;
     // clang-format off
-    QTest::newRow("doubling monthly, max in 20 days")      << inTwentyDays << 2.0 << 60 << 0.03 << kFootMin << kFootMax << true  << true  << true  << 20.0 << true  << -1;
-    QTest::newRow("doubling monthly, max in 60 days")      << kFootMax / 4.0 << 2.0 << 60 << 0.03 << kFootMin << kFootMax << true  << true  << true  << 60.0 << false << -1;
-    QTest::newRow("halving monthly, min in 10 days")       << kFootMin * std::pow(2.0, 10.0 / 30) << 0.5 << 40 << 0.03 << kFootMin << kFootMax << true << true << true << 10.0 << true << 0;
-    QTest::newRow("already beyond max")                    << kFootMax * 1.2 << 2.0 << 30 << 0.03 << kFootMin << kFootMax << true  << true  << true  << 0.0  << true  << 1;
-    QTest::newRow("flat at 0.7 of max is near it")         << kFootMax * 0.7 << 1.0 << 60 << 0.0  << kFootMin << kFootMax << true  << true  << false << -1.0 << false << 1;
-    QTest::newRow("flat at 0.6 of max is not")             << kFootMax * 0.6 << 1.0 << 60 << 0.0  << kFootMin << kFootMax << true  << true  << false << -1.0 << false << -1;
-    QTest::newRow("flat at 1.4 of min is near it")         << kFootMin * 1.4 << 1.0 << 60 << 0.0  << kFootMin << kFootMax << true  << true  << false << -1.0 << false << 0;
-    QTest::newRow("seven days are too few")                << inTwentyDays << 4.0 << 7  << 0.01 << kFootMin << kFootMax << true  << false << false << -1.0 << false << -1;
-    QTest::newRow("eight days suffice")                    << inTwentyDays << 4.0 << 8  << 0.01 << kFootMin << kFootMax << true  << true  << true  << 10.0 << true  << -1;
-    QTest::newRow("an empty max checks nothing")           << inTwentyDays << 2.0 << 60 << 0.03 << kFootMin << 0        << true  << true  << true  << -1.0 << false << -1;
-    QTest::newRow("no configuration, no limit to flag")    << inTwentyDays << 2.0 << 60 << 0.03 << kFootMin << kFootMax << false << true  << true  << -1.0 << false << -1;
+    QTest::newRow("doubling monthly, max in 20 days")   << Series{inTwentyDays, 2.0, 60, 0.03}    << Limits{}                        << Expected{.daysToCrossing = 20, .crossingSoon = true, .near = none};
+    QTest::newRow("doubling monthly, max in 60 days")   << Series{kFootMax / 4.0, 2.0, 60, 0.03}  << Limits{}                        << Expected{.daysToCrossing = 60, .near = none};
+    QTest::newRow("halving monthly, min in 10 days")    << Series{tenDaysAboveMin, 0.5, 40, 0.03} << Limits{}                        << Expected{.daysToCrossing = 10, .crossingSoon = true, .near = min};
+    QTest::newRow("already beyond max")                 << Series{kFootMax * 1.2, 2.0, 30, 0.03}  << Limits{}                        << Expected{.daysToCrossing = 0, .crossingSoon = true, .near = max};
+    QTest::newRow("flat at 0.7 of max is near it")      << Series{kFootMax * 0.7, 1.0, 60, 0.0}   << Limits{}                        << Expected{.significant = false, .near = max};
+    QTest::newRow("flat at 0.6 of max is not")          << Series{kFootMax * 0.6, 1.0, 60, 0.0}   << Limits{}                        << Expected{.significant = false, .near = none};
+    QTest::newRow("flat at 1.4 of min is near it")      << Series{kFootMin * 1.4, 1.0, 60, 0.0}   << Limits{}                        << Expected{.significant = false, .near = min};
+    QTest::newRow("seven days are too few")             << Series{inTwentyDays, 4.0, 7, 0.01}     << Limits{}                        << Expected{.fitted = false, .significant = false, .near = none};
+    QTest::newRow("eight days suffice")                 << Series{inTwentyDays, 4.0, 8, 0.01}     << Limits{}                        << Expected{.daysToCrossing = 10, .crossingSoon = true, .near = none};
+    QTest::newRow("an empty max checks nothing")        << Series{inTwentyDays, 2.0, 60, 0.03}    << Limits{.maxKohm = 0}            << Expected{};
+    QTest::newRow("no configuration, no limit to flag") << Series{inTwentyDays, 2.0, 60, 0.03}    << Limits{.configured = false}     << Expected{};
     // clang-format on
 }
 
 void TestDriftWatch::trendOfSyntheticSeries() {
-    QFETCH(double, kohmOnDay);
-    QFETCH(double, factorPerMonth);
-    QFETCH(int, days);
-    QFETCH(double, noise);
-    QFETCH(int, minKohm);
-    QFETCH(int, maxKohm);
-    QFETCH(bool, configured);
-    QFETCH(bool, fitted);
-    QFETCH(bool, significant);
-    QFETCH(double, daysToCrossing);
-    QFETCH(bool, crossingSoon);
-    QFETCH(int, near);
+    QFETCH(Series, series);
+    QFETCH(Limits, limits);
+    QFETCH(Expected, expected);
+    const auto [kohmOnDay, factorPerMonth, days, noise] = series;
+    const auto [fitted, significant, daysToCrossing, crossingSoon, near] = expected;
+    const bool configured = limits.configured;
 
     Range footwear;
-    if (minKohm > 0)
-        footwear.minKohm = minKohm;
-    if (maxKohm > 0)
-        footwear.maxKohm = maxKohm;
+    if (limits.minKohm > 0)
+        footwear.minKohm = limits.minKohm;
+    if (limits.maxKohm > 0)
+        footwear.maxKohm = limits.maxKohm;
     const auto results = driftWatch(
         driftingPerson(kohmOnDay, factorPerMonth, days, noise, footwear, configured), kDay);
     QCOMPARE(results.size(), 1u);
@@ -121,10 +141,8 @@ void TestDriftWatch::trendOfSyntheticSeries() {
     QCOMPARE(r.limitsKnown, configured);
     QCOMPARE(r.significant, significant);
     QCOMPARE(r.crossingSoon, crossingSoon);
-    QCOMPARE(r.flagged(), crossingSoon || near >= 0);
-    QCOMPARE(r.nearSide.has_value(), near >= 0);
-    if (near >= 0)
-        QCOMPARE(*r.nearSide, near == 0 ? LimitSide::Min : LimitSide::Max);
+    QCOMPARE(r.flagged(), crossingSoon || near.has_value());
+    QCOMPARE(r.nearSide, near);
     if (!fitted)
         return;
     const double slope = std::log10(factorPerMonth) / 30;

@@ -49,6 +49,51 @@ struct Run {
     QString errors;
 };
 
+// What a report's HTML shows, read from its elements: the label and value
+// of every summary line, the cells of every table row, the title of every
+// chart.
+struct ReportPage {
+    QMap<QString, QString> figures;
+    std::vector<QStringList> rows;
+    QStringList charts;
+
+    // A cell's text: the report escapes five characters and writes no tags there.
+    static QString text(QString html) {
+        return html.replace(QLatin1String("&lt;"), QLatin1String("<"))
+            .replace(QLatin1String("&gt;"), QLatin1String(">"))
+            .replace(QLatin1String("&quot;"), QLatin1String("\""))
+            .replace(QLatin1String("&#39;"), QLatin1String("'"))
+            .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    }
+    static ReportPage parse(const QString &html) {
+        ReportPage page;
+        static const QRegularExpression figure(
+            QStringLiteral("<tr><th scope=\"row\">(.*?)</th><td>(.*?)</td></tr>"));
+        for (const QRegularExpressionMatch &m : figure.globalMatch(html))
+            page.figures.insert(text(m.captured(1)), text(m.captured(2)));
+        static const QRegularExpression row(QStringLiteral("<tr>((?:<td[^>]*>.*?</td>)+)</tr>"));
+        static const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"));
+        for (const QRegularExpressionMatch &r : row.globalMatch(html)) {
+            QStringList cells;
+            for (const QRegularExpressionMatch &c : cell.globalMatch(r.captured(1)))
+                cells.append(text(c.captured(1)));
+            page.rows.push_back(cells);
+        }
+        static const QRegularExpression chart(
+            QStringLiteral("<svg [^>]*role=\"img\" aria-label=\"([^\"]*)\""));
+        for (const QRegularExpressionMatch &m : chart.globalMatch(html))
+            page.charts.append(text(m.captured(1)));
+        return page;
+    }
+};
+
+QString pdfText(const QString &path) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    text.waitForFinished(60000);
+    return QString::fromUtf8(text.readAllStandardOutput());
+}
+
 Run finish(QProcess &process) {
     Run run;
     if (!process.waitForFinished(120000))
@@ -1352,32 +1397,61 @@ private slots:
             plant.collect({QStringLiteral("report"),
                            pdf ? QStringLiteral("--pdf") : QStringLiteral("--html"), file});
         QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
-        QString printed = file;
-        if (!pdf) {
-            const QByteArray html = test::readFile(file);
-            QCOMPARE(html.count("<svg"), 10); // 2 per tester, 2 trends, 2 retest charts
-            QVERIFY(html.contains("Content-Security-Policy"));
-            QProcess browser;
-            browser.start(QStringLiteral(NXA_SOURCE_DIR "/scripts/check-html-offline.sh"),
-                          {file, plant.folder() + "/browser"});
-            QVERIFY(browser.waitForFinished(120000));
-            QVERIFY2(browser.exitCode() == 0, browser.readAllStandardError().constData());
-            printed = plant.folder() + "/browser/report.pdf";
+        if (pdf) {
+            // The PDF's cells wrap in their own way; their order does not.
+            const QString pages = pdfText(file).remove(QRegularExpression("\\s"));
+            for (const char *planted :
+                 {"Exceptions2", "Personsdriftingtowardalimit2", "Testerssilentoroutofcontrol2",
+                  "4DiNopassfailed2×,notpassedafterwards", "5EdRelayrelayonwithoutapass",
+                  "north,user1:AdaDrift,footwear", "north,user2:BenDrift,footwear", "AdaDrift60WS",
+                  "Lreachesitslimitin", "Silentnorecordfrom", "100to70000"})
+                QVERIFY2(pages.contains(QString::fromUtf8(planted)), planted);
+            QVERIFY(!pages.contains(QLatin1String("AdaDrift,wriststrap")));
+            QVERIFY(!pages.contains(QLatin1String("CyRetry,footwear")));
+            return;
         }
-        // Cells wrap differently in each renderer; their order does not.
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {printed, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(60000));
-        const QString pages =
-            QString::fromUtf8(text.readAllStandardOutput()).remove(QRegularExpression("\\s"));
-        for (const char *planted :
-             {"Exceptions2", "Personsdriftingtowardalimit2", "Testerssilentoroutofcontrol2",
-              "4DiNopassfailed2×,notpassedafterwards", "5EdRelayrelayonwithoutapass",
-              "north,user1:AdaDrift,footwear", "north,user2:BenDrift,footwear", "AdaDrift60WS",
-              "Lreachesitslimitin", "Silentnorecordfrom", "100to70000"})
-            QVERIFY2(pages.contains(QString::fromUtf8(planted)), planted);
-        QVERIFY(!pages.contains(QLatin1String("AdaDrift,wriststrap")));
-        QVERIFY(!pages.contains(QLatin1String("CyRetry,footwear")));
+        const QString html = QString::fromUtf8(test::readFile(file));
+        QVERIFY(html.contains(QLatin1String("Content-Security-Policy")));
+        const ReportPage page = ReportPage::parse(html);
+        QCOMPARE(page.charts.size(), 10); // 2 per tester, 2 trends, 2 retest charts
+        QCOMPARE(page.figures.value(QStringLiteral("Exceptions")), QStringLiteral("2"));
+        QCOMPARE(page.figures.value(QStringLiteral("Persons drifting toward a limit")),
+                 QStringLiteral("2"));
+        QCOMPARE(page.figures.value(QStringLiteral("Testers silent or out of control")),
+                 QStringLiteral("2"));
+        QVERIFY(page.figures.value(QStringLiteral("Silent")).startsWith("no record from "));
+        // Tester, user, name and what of every exception.
+        QStringList exceptions;
+        for (const QStringList &row : page.rows)
+            if (row.size() == 7 && (row.value(4).startsWith(QLatin1String("failed ")) ||
+                                    row.value(4).startsWith(QLatin1String("relay on "))))
+                exceptions.append(row.mid(1, 4).join(QLatin1Char('|')));
+        QCOMPARE(exceptions, QStringList({"north|4|Di Nopass|failed 2×, not passed afterwards",
+                                          "north|5|Ed Relay|relay on without a pass"}));
+        QVERIFY(page.charts.contains(QStringLiteral("north, user 1: Ada Drift, footwear")));
+        QVERIFY(page.charts.contains(QStringLiteral("north, user 2: Ben Drift, footwear")));
+        QVERIFY(!page.charts.contains(QStringLiteral("north, user 1: Ada Drift, wrist strap")));
+        QVERIFY(!page.charts.contains(QStringLiteral("north, user 3: Cy Retry, footwear")));
+        const auto ada = std::find_if(page.rows.begin(), page.rows.end(), [](const QStringList &r) {
+            return r.size() == 8 && r.value(2) == QLatin1String("Ada Drift");
+        });
+        QVERIFY(ada != page.rows.end());
+        QCOMPARE(ada->value(3), QStringLiteral("60"));
+        QVERIFY2(ada->value(7).startsWith(QLatin1String("L reaches its limit in ")),
+                 qPrintable(ada->value(7)));
+        QVERIFY(std::any_of(page.rows.begin(), page.rows.end(), [](const QStringList &r) {
+            return r.value(5) == QLatin1String("100 to 70000");
+        }));
+
+        // A real browser shows it offline, every planted thing in its text.
+        QProcess browser;
+        browser.start(QStringLiteral(NXA_SOURCE_DIR "/scripts/check-html-offline.sh"),
+                      {file, plant.folder() + "/browser"});
+        QVERIFY(browser.waitForFinished(120000));
+        QVERIFY2(browser.exitCode() == 0, browser.readAllStandardError().constData());
+        const QString printed = pdfText(plant.folder() + "/browser/report.pdf");
+        for (const char *name : {"Di Nopass", "Ed Relay", "Ada Drift", "Ben Drift"})
+            QVERIFY2(printed.contains(QString::fromUtf8(name)), name);
     }
 
 private:
