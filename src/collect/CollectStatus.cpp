@@ -3,6 +3,7 @@
 #include "collect/Archive.h"
 #include "collect/CollectDownload.h"
 #include "common/ResultCodes.h"
+#include "common/VisibleText.h"
 #include "records/DataloggerImage.h"
 
 #include <QMap>
@@ -221,6 +222,9 @@ QStringList statusLines(const TesterStatus &s, const QDateTime &now) {
                                     "often")
                          .arg(overlap)
                          .arg(s.lastSuccessReceived));
+    // Names, addresses and details may come from a tester or a file.
+    for (QString &line : lines)
+        line = visibleText(line);
     return lines;
 }
 
