@@ -1,7 +1,7 @@
 // One person's 90-day trend chart to SVG and to an image, and a document
 // holding a per-person table to HTML and to PDF, by the number of rows.
 #include "charts/ChartPainting.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <benchmark/benchmark.h>
 
@@ -14,6 +14,7 @@
 namespace {
 
 using namespace nxa::charts;
+using namespace nxa::document;
 
 PersonTrend ninetyDays() {
     const int today = static_cast<int>(QDate(2026, 12, 7).toJulianDay());

@@ -66,7 +66,7 @@ std::vector<TesterHealth> testerHealth(const Plant &plant, const AnalysisSetting
     for (std::size_t t = 0; t < plant.testers.size(); ++t) {
         TesterHealth &health = result[t];
         health.tester = static_cast<int>(t);
-        health.failRate = failRateChart(health.tester, counts[t], settings.controlSigmas);
+        health.failRate = failRateControl(health.tester, counts[t], settings.controlSigmas);
         readCollections(health, plant.testers[t], plant, settings);
         findQuietDays(health, counts[t], settings.trafficStreakDays);
     }

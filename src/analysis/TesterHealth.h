@@ -2,7 +2,7 @@
 
 #include "analysis/AnalysisInput.h"
 #include "analysis/AnalysisSettings.h"
-#include "analysis/FailRateChart.h"
+#include "analysis/FailRateControl.h"
 
 #include <optional>
 #include <vector>
@@ -14,7 +14,7 @@ inline constexpr int kDataloggerCapacity = 10000;
 
 struct TesterHealth {
     int tester = 0;
-    FailRateChart failRate;
+    FailRateControl failRate;
     std::optional<std::int64_t> lastSuccessMs; // the last successful collection's start
     // No successful collection within the settings' time before Plant::nowMs,
     // or none at all.

@@ -63,6 +63,20 @@ QString measuredText(const analysis::Access &access) {
     return parts.join(QStringLiteral(", "));
 }
 
+QString checkText(analysis::Check check, analysis::Mode mode) {
+    if (mode == analysis::Mode::HandFree)
+        return QStringLiteral("L+R");
+    switch (check) {
+    case analysis::Check::WristStrapAndShoes:
+        return QStringLiteral("WS + Shoes");
+    case analysis::Check::WristStrap:
+        return QStringLiteral("WS");
+    case analysis::Check::Shoes:
+        return QStringLiteral("Shoes");
+    }
+    return {};
+}
+
 QString slopePercentText(double log10PerDay, int decimals) {
     if (!std::isfinite(log10PerDay))
         return QStringLiteral("-");

@@ -20,6 +20,8 @@ QString measureName(analysis::Measure measure);
 std::int32_t measuredValue(const analysis::Access &access, analysis::Measure measure);
 // "WS 48000, L 1779, R 1890": what the tester measured, in kOhm.
 QString measuredText(const analysis::Access &access);
+// "WS + Shoes", "WS", "Shoes", or "L+R" in HandFree mode: what a profile checks.
+QString checkText(analysis::Check check, analysis::Mode mode);
 // A slope in log10 per day as the resistance's change per day, in percent
 // with its sign ("+3.5"); "-" when there is none.
 QString slopePercentText(double log10PerDay, int decimals);

@@ -1,18 +1,15 @@
 #include "audit/AuditReport.h"
 
-#include "audit/AnalysisTexts.h"
-
-#include "audit/PersonTrend.h"
-
 #include "analysis/DailyCompliance.h"
 #include "analysis/DayExceptions.h"
 #include "analysis/DriftWatch.h"
 #include "analysis/LimitsInForce.h"
 #include "analysis/Retests.h"
 #include "analysis/TesterHealth.h"
+#include "audit/AnalysisTexts.h"
+#include "audit/PersonTrend.h"
 #include "charts/ChartInputs.h"
 
-#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -26,12 +23,15 @@ namespace {
 
 using analysis::Access;
 using analysis::Plant;
-using charts::Block;
-using charts::Section;
-using charts::Table;
+using document::Block;
+using document::Paragraph;
+using document::Section;
+using document::Summary;
+using document::Table;
 
 constexpr double kPercent = 100.0;
 constexpr int kProfileNumberBase = 1;
+constexpr std::int64_t kMsPerHour = 3600 * 1000;
 // Unknown user numbers listed per tester before the rest is only counted.
 constexpr int kListedUnknownUsers = 20;
 
@@ -44,52 +44,70 @@ QString kohmText(double kohm) {
 }
 
 QString rangeText(const analysis::Range &range) {
-    auto side = [](const std::optional<std::int64_t> &v) {
-        return v ? QString::number(*v) : QStringLiteral("none");
+    auto side = [](const std::optional<std::int64_t> &kohm) {
+        return kohm ? QString::number(*kohm) : QStringLiteral("none");
     };
     return QStringLiteral("%1 to %2").arg(side(range.minKohm), side(range.maxKohm));
 }
 
-QString slopeText(double log10PerDay) {
-    return slopePercentText(log10PerDay, 2);
+QString profileText(int profile) {
+    return profile == analysis::kVisitorsProfileIndex
+               ? QStringLiteral("Visitors")
+               : QString::number(profile + kProfileNumberBase);
 }
 
-QString checkText(analysis::Check check, analysis::Mode mode) {
-    if (mode == analysis::Mode::HandFree)
-        return QStringLiteral("L+R");
-    switch (check) {
-    case analysis::Check::WristStrapAndShoes:
-        return QStringLiteral("WS + Shoes");
-    case analysis::Check::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Check::Shoes:
-        return QStringLiteral("Shoes");
+// "×1.40": the factor between the smoothed level and the nearer limit.
+QString marginText(const analysis::DriftResult &result) {
+    if (!result.limitsKnown || !std::isfinite(result.lastEwmaKohm) || result.lastEwmaKohm <= 0)
+        return QStringLiteral("-");
+    std::optional<double> factor;
+    if (result.range.maxKohm)
+        factor = double(*result.range.maxKohm) / result.lastEwmaKohm;
+    if (result.range.minKohm && *result.range.minKohm > 0) {
+        const double below = result.lastEwmaKohm / double(*result.range.minKohm);
+        factor = factor ? std::min(*factor, below) : below;
     }
-    return {};
+    return factor ? QStringLiteral("×%1").arg(*factor, 0, 'f', 2) : QStringLiteral("-");
 }
 
-class Builder {
+// The profiles an active user has, and the visitors profile.
+std::vector<int> usedProfiles(const analysis::LimitsSnapshot &snapshot) {
+    std::vector<bool> used(analysis::kProfilesPerTester, false);
+    for (const analysis::UserEntry &user : snapshot.users)
+        if (user.active && user.profile >= 0 && user.profile < analysis::kProfilesPerTester)
+            used[size_t(user.profile)] = true;
+    used[analysis::kVisitorsProfileIndex] = true;
+    std::vector<int> profiles;
+    for (int profile = 0; profile < analysis::kProfilesPerTester; ++profile)
+        if (used[size_t(profile)])
+            profiles.push_back(profile);
+    return profiles;
+}
+
+class AuditReportBuilder {
 public:
-    explicit Builder(const AuditReportInput &input)
-        : m_in(input), m_plant(*input.plant), m_from(int(input.from.toJulianDay())),
+    explicit AuditReportBuilder(const AuditReportInput &input)
+        : m_input(input), m_plant(*input.plant), m_from(int(input.from.toJulianDay())),
           m_to(int(input.to.toJulianDay())) {
         m_period = m_plant;
-        std::erase_if(m_period.accesses,
-                      [this](const Access &a) { return a.day < m_from || a.day > m_to; });
+        std::erase_if(m_period.accesses, [this](const Access &access) {
+            return access.day < m_from || access.day > m_to;
+        });
         m_compliance = analysis::dailyCompliance(m_period);
-        m_health = analysis::testerHealth(m_period);
-        m_drift = analysis::driftWatch(m_plant, m_to);
-        m_exceptions = analysis::dayExceptions(m_period, m_from, m_to);
+        m_health = analysis::testerHealth(m_period, m_settings);
+        m_drift = analysis::driftWatch(m_plant, m_to, m_settings);
+        m_exceptions = analysis::dayExceptions(m_period, m_from, m_to, m_settings);
     }
 
-    charts::ReportDocument build() {
-        charts::ReportDocument doc;
-        doc.title = m_in.title;
-        doc.period = QStringLiteral("%1 to %2").arg(dayText(m_from), dayText(m_to));
-        doc.generated = m_in.generated;
-        doc.sections = {summary(), limits(),  testers(), exceptions(),
-                        drift(),   retests(), persons(), dataQuality()};
-        return doc;
+    document::ReportDocument build() const {
+        document::ReportDocument report;
+        report.title = m_input.title;
+        report.period = QStringLiteral("%1 to %2").arg(dayText(m_from), dayText(m_to));
+        report.generated = m_input.generated;
+        report.sections = {summarySection(),    limitsSection(),     testersSection(),
+                           exceptionsSection(), driftSection(),      retestsSection(),
+                           personsSection(),    dataQualitySection()};
+        return report;
     }
 
 private:
@@ -104,24 +122,47 @@ private:
 
     int exceptionCount() const {
         int count = 0;
-        for (const analysis::DayExceptions &e : m_exceptions)
-            count += int(e.failedNotPassed.size() + e.relayWithoutPass.size());
+        for (const analysis::DayExceptions &day : m_exceptions)
+            count += int(day.failedNotPassed.size() + day.relayWithoutPass.size());
         return count;
     }
 
-    Section summary() const {
+    int outOfControlTesters() const {
+        return int(std::count_if(m_health.begin(), m_health.end(), [](const auto &health) {
+            return !health.failRate.daysOutside.empty();
+        }));
+    }
+
+    QStringList quietDaysInPeriod(const analysis::TesterHealth &health) const {
+        QStringList days;
+        for (int quiet : health.quietDays)
+            if (quiet >= m_from && quiet <= m_to)
+                days.append(dayText(quiet));
+        return days;
+    }
+
+    std::vector<std::pair<int, int>> flaggedPersons() const {
+        std::vector<std::pair<int, int>> persons;
+        for (const analysis::DriftResult &result : m_drift)
+            if (result.flagged() &&
+                (persons.empty() || persons.back() != std::pair(result.tester, result.user)))
+                persons.emplace_back(result.tester, result.user);
+        return persons;
+    }
+
+    Section summarySection() const {
         QSet<qint64> persons;
         int firstPassed = 0;
-        for (const analysis::PersonDay &d : m_compliance) {
-            persons.insert(qint64(d.tester) << 16 | d.user);
-            firstPassed += d.first.pass ? 1 : 0;
+        for (const analysis::PersonDay &day : m_compliance) {
+            persons.insert(qint64(day.tester) << 16 | day.user);
+            firstPassed += day.first.pass ? 1 : 0;
         }
         const int silent =
-            int(std::count_if(m_health.begin(), m_health.end(), [this](const auto &h) {
-                return h.silentByCollection || !quietDaysInPeriod(h).isEmpty();
+            int(std::count_if(m_health.begin(), m_health.end(), [this](const auto &health) {
+                return health.silentByCollection || !quietDaysInPeriod(health).isEmpty();
             }));
-        charts::Summary s;
-        s.items = {
+        Summary summary;
+        summary.items = {
             {QStringLiteral("Period"), QStringLiteral("%1 to %2 (%3 days)")
                                            .arg(dayText(m_from), dayText(m_to))
                                            .arg(m_to - m_from + 1)},
@@ -141,236 +182,226 @@ private:
             {QStringLiteral("Testers silent or out of control"),
              QString::number(silent + outOfControlTesters())},
         };
-        return {QStringLiteral("Summary"), {s}};
+        return {QStringLiteral("Summary"), {summary}};
     }
 
-    int outOfControlTesters() const {
-        return int(std::count_if(m_health.begin(), m_health.end(),
-                                 [](const auto &h) { return !h.failRate.daysOutside.empty(); }));
-    }
-
-    QStringList quietDaysInPeriod(const analysis::TesterHealth &h) const {
-        QStringList days;
-        for (int q : h.quietDays)
-            if (q >= m_from && q <= m_to)
-                days.append(dayText(q));
-        return days;
-    }
-
-    Section limits() const {
-        Table t;
-        t.header = {QStringLiteral("Tester"),
-                    QStringLiteral("In force from"),
-                    QStringLiteral("Mode"),
-                    QStringLiteral("Profile"),
-                    QStringLiteral("Checks"),
-                    QStringLiteral("Footwear (kΩ)"),
-                    QStringLiteral("Wrist strap (kΩ)")};
-        std::vector<Block> blocks;
+    Section limitsSection() const {
+        Table table;
+        table.header = {QStringLiteral("Tester"),
+                        QStringLiteral("In force from"),
+                        QStringLiteral("Mode"),
+                        QStringLiteral("Profile"),
+                        QStringLiteral("Checks"),
+                        QStringLiteral("Footwear (kΩ)"),
+                        QStringLiteral("Wrist strap (kΩ)")};
         for (size_t tester = 0; tester < m_plant.testers.size(); ++tester) {
-            const auto &snapshots = m_plant.testers[tester].limits;
+            const std::vector<analysis::LimitsSnapshot> &snapshots = m_plant.testers[tester].limits;
             for (size_t i = 0; i < snapshots.size(); ++i) {
-                const analysis::LimitsSnapshot &s = snapshots[i];
-                const bool last = i + 1 == snapshots.size();
-                // In force during the period: it started before its end and
-                // the next one did not start before its beginning.
-                if (s.fromDay > m_to && i > 0)
+                if (!inForceDuringPeriod(snapshots, i))
                     continue;
-                if (!last && snapshots[i + 1].fromDay <= m_from)
-                    continue;
+                const analysis::LimitsSnapshot &snapshot = snapshots[i];
                 const QString from = i == 0 ? QStringLiteral("records began (first collected %1)")
-                                                  .arg(dayText(s.fromDay))
-                                            : dayText(s.fromDay);
-                for (int p : usedProfiles(s)) {
-                    const analysis::ProfileLimits &l = s.profiles[size_t(p)];
-                    const bool handFree = s.mode == analysis::Mode::HandFree;
-                    t.rows.push_back(
+                                                  .arg(dayText(snapshot.fromDay))
+                                            : dayText(snapshot.fromDay);
+                const bool handFree = snapshot.mode == analysis::Mode::HandFree;
+                for (int profile : usedProfiles(snapshot)) {
+                    const analysis::ProfileLimits &limits = snapshot.profiles[size_t(profile)];
+                    table.rows.push_back(
                         {testerName(int(tester)), from,
                          handFree ? QStringLiteral("HandFree") : QStringLiteral("Normal"),
-                         p == analysis::kVisitorsProfileIndex
-                             ? QStringLiteral("Visitors")
-                             : QString::number(p + kProfileNumberBase),
-                         checkText(l.check, s.mode), rangeText(l.footwear),
-                         handFree ? QStringLiteral("-") : rangeText(l.wristStrap)});
+                         profileText(profile), checkText(limits.check, snapshot.mode),
+                         rangeText(limits.footwear),
+                         handFree ? QStringLiteral("-") : rangeText(limits.wristStrap)});
                 }
             }
             if (snapshots.empty())
-                t.rows.push_back({testerName(int(tester)),
-                                  QStringLiteral("never collected: limits unknown"),
-                                  {},
-                                  {},
-                                  {},
-                                  {},
-                                  {}});
+                table.rows.push_back({testerName(int(tester)),
+                                      QStringLiteral("never collected: limits unknown"),
+                                      {},
+                                      {},
+                                      {},
+                                      {},
+                                      {}});
         }
-        blocks.push_back(charts::Paragraph{QStringLiteral(
-            "The limits of each profile that an active user or a visitor uses, as the testers' "
-            "configurations held them, with the day each configuration was first collected.")});
-        blocks.push_back(t);
-        return {QStringLiteral("Limits in force"), blocks};
+        return {QStringLiteral("Limits in force"),
+                {Paragraph{QStringLiteral(
+                     "The limits of each profile that an active user or a visitor uses, as the "
+                     "testers' configurations held them, with the day each configuration was "
+                     "first collected.")},
+                 table}};
     }
 
-    // The profiles an active user has, and the visitors profile.
-    static std::vector<int> usedProfiles(const analysis::LimitsSnapshot &s) {
-        std::vector<bool> used(analysis::kProfilesPerTester, false);
-        for (const analysis::UserEntry &u : s.users)
-            if (u.active && u.profile >= 0 && u.profile < analysis::kProfilesPerTester)
-                used[size_t(u.profile)] = true;
-        used[analysis::kVisitorsProfileIndex] = true;
-        std::vector<int> profiles;
-        for (int p = 0; p < analysis::kProfilesPerTester; ++p)
-            if (used[size_t(p)])
-                profiles.push_back(p);
-        return profiles;
+    // In force during the period: it started before its end and the next one
+    // did not start before its beginning.
+    bool inForceDuringPeriod(const std::vector<analysis::LimitsSnapshot> &snapshots,
+                             size_t i) const {
+        if (snapshots[i].fromDay > m_to && i > 0)
+            return false;
+        return i + 1 == snapshots.size() || snapshots[i + 1].fromDay > m_from;
     }
 
-    Section testers() const {
+    Section testersSection() const {
+        std::vector<std::map<int, charts::DayCounts>> countsByTester(m_plant.testers.size());
+        for (const Access &access : m_period.accesses) {
+            charts::DayCounts &counts = countsByTester[size_t(access.tester)][access.day];
+            counts.day = access.day;
+            (access.pass ? counts.passed : counts.failed) += 1;
+        }
         std::vector<Block> blocks;
-        std::vector<std::map<int, charts::DayCounts>> counts(m_plant.testers.size());
-        for (const Access &a : m_period.accesses) {
-            charts::DayCounts &c = counts[size_t(a.tester)][a.day];
-            c.day = a.day;
-            (a.pass ? c.passed : c.failed) += 1;
-        }
-        for (const analysis::TesterHealth &h : m_health) {
-            const QString name = testerName(h.tester);
-            charts::Summary health;
-            int failedCollections = 0;
-            for (const analysis::CollectionAttempt &a : m_plant.testers[size_t(h.tester)].attempts)
-                if (!a.succeeded &&
-                    QDateTime::fromMSecsSinceEpoch(a.startedMs).date().toJulianDay() >= m_from)
-                    ++failedCollections;
-            const QStringList quiet = quietDaysInPeriod(h);
-            QStringList outside;
-            for (int d : h.failRate.daysOutside)
-                outside.append(dayText(d));
-            health.items = {
-                {QStringLiteral("Tester"), name},
-                {QStringLiteral("Last successful collection"),
-                 h.lastSuccessMs ? QDateTime::fromMSecsSinceEpoch(*h.lastSuccessMs)
-                                       .toString(QStringLiteral("yyyy-MM-dd hh:mm"))
-                                 : QStringLiteral("never")},
-                {QStringLiteral("Failed collections in the period"),
-                 QString::number(failedCollections)},
-                {QStringLiteral("Silent"),
-                 h.silentByCollection ? QStringLiteral("no successful collection for 26 h")
-                 : quiet.isEmpty()    ? QStringLiteral("no")
-                                      : QStringLiteral("no record from %1").arg(quiet.join(", "))},
-                {QStringLiteral("Datalogger fullness"),
-                 h.fullness ? QStringLiteral("%1 of 10000 records (%2)")
-                                  .arg(*h.imageRecords)
-                                  .arg(percentText(*h.fullness))
-                            : QStringLiteral("unknown")},
-                {QStringLiteral("Fail rate"),
-                 QStringLiteral("%1 of %2 tests (%3)%4")
-                     .arg(h.failRate.fails)
-                     .arg(h.failRate.attempts)
-                     .arg(percentText(h.failRate.meanRate))
-                     .arg(outside.isEmpty() ? QString()
-                                            : QStringLiteral("; outside its control limits on ") +
-                                                  outside.join(QStringLiteral(", ")))},
-            };
-            blocks.push_back(health);
+        for (const analysis::TesterHealth &health : m_health) {
+            const QString name = testerName(health.tester);
+            blocks.push_back(healthSummary(health));
             charts::DailyAttemptsChart attempts{
                 QStringLiteral("%1: tests per day").arg(name), m_from, m_to, {}};
-            for (const auto &[day, c] : counts[size_t(h.tester)])
-                attempts.days.push_back(c);
+            for (const auto &[day, counts] : countsByTester[size_t(health.tester)])
+                attempts.days.push_back(counts);
             blocks.push_back(attempts);
             charts::FailRateChart rate{QStringLiteral("%1: fail rate per day").arg(name),
                                        m_from,
                                        m_to,
-                                       h.failRate.meanRate,
+                                       health.failRate.meanRate,
                                        {}};
-            for (const analysis::FailRateDay &d : h.failRate.days)
-                rate.days.push_back({d.day, d.rate, d.lower, d.upper, d.outside()});
+            for (const analysis::FailRateDay &day : health.failRate.days)
+                rate.days.push_back({day.day, day.rate, day.lower, day.upper, day.outside()});
             blocks.push_back(rate);
         }
         return {QStringLiteral("Testers"), blocks};
     }
 
-    Section exceptions() const {
-        Table t;
-        t.header = {QStringLiteral("Date"),       QStringLiteral("Tester"), QStringLiteral("User"),
-                    QStringLiteral("Name"),       QStringLiteral("What"),   QStringLiteral("Time"),
-                    QStringLiteral("Values (kΩ)")};
-        t.alignRight = {false, false, true};
-        for (const analysis::DayExceptions &e : m_exceptions) {
-            for (const analysis::UnresolvedFailure &f : e.failedNotPassed)
-                t.rows.push_back({dayText(e.day), testerName(f.tester), QString::number(f.user),
-                                  personName(f.tester, f.user, e.day),
-                                  QStringLiteral("failed %1×, not passed afterwards").arg(f.fails),
-                                  timeText(f.lastFail.second), measuredText(f.lastFail)});
-            for (const Access &a : e.relayWithoutPass)
-                t.rows.push_back({dayText(e.day), testerName(a.tester), QString::number(a.user),
-                                  personName(a.tester, a.user, e.day),
-                                  QStringLiteral("relay on without a pass"), timeText(a.second),
-                                  measuredText(a)});
-        }
-        std::vector<Block> blocks;
-        if (t.rows.empty())
-            blocks.push_back(charts::Paragraph{QStringLiteral("No exception in the period.")});
-        else
-            blocks.push_back(t);
-        return {QStringLiteral("Exceptions"), blocks};
+    Summary healthSummary(const analysis::TesterHealth &health) const {
+        int failedCollections = 0;
+        for (const analysis::CollectionAttempt &attempt :
+             m_plant.testers[size_t(health.tester)].attempts)
+            if (!attempt.succeeded &&
+                QDateTime::fromMSecsSinceEpoch(attempt.startedMs).date().toJulianDay() >= m_from)
+                ++failedCollections;
+        const QStringList quiet = quietDaysInPeriod(health);
+        QStringList outside;
+        for (int day : health.failRate.daysOutside)
+            outside.append(dayText(day));
+        Summary summary;
+        summary.items = {
+            {QStringLiteral("Tester"), testerName(health.tester)},
+            {QStringLiteral("Last successful collection"),
+             health.lastSuccessMs ? QDateTime::fromMSecsSinceEpoch(*health.lastSuccessMs)
+                                        .toString(QStringLiteral("yyyy-MM-dd hh:mm"))
+                                  : QStringLiteral("never")},
+            {QStringLiteral("Failed collections in the period"),
+             QString::number(failedCollections)},
+            {QStringLiteral("Silent"),
+             health.silentByCollection ? QStringLiteral("no successful collection for %1 h")
+                                             .arg(m_settings.silentAfterMs / kMsPerHour)
+             : quiet.isEmpty() ? QStringLiteral("no")
+                               : QStringLiteral("no record from %1").arg(quiet.join(", "))},
+            {QStringLiteral("Datalogger fullness"), health.fullness
+                                                        ? QStringLiteral("%1 of %2 records (%3)")
+                                                              .arg(*health.imageRecords)
+                                                              .arg(analysis::kDataloggerCapacity)
+                                                              .arg(percentText(*health.fullness))
+                                                        : QStringLiteral("unknown")},
+            {QStringLiteral("Fail rate"),
+             QStringLiteral("%1 of %2 tests (%3)%4")
+                 .arg(health.failRate.fails)
+                 .arg(health.failRate.attempts)
+                 .arg(percentText(health.failRate.meanRate))
+                 .arg(outside.isEmpty() ? QString()
+                                        : QStringLiteral("; outside its control limits on ") +
+                                              outside.join(QStringLiteral(", ")))},
+        };
+        return summary;
     }
 
-    std::vector<std::pair<int, int>> flaggedPersons() const {
-        std::vector<std::pair<int, int>> persons;
-        for (const analysis::DriftResult &d : m_drift)
-            if (d.flagged() && (persons.empty() || persons.back() != std::pair(d.tester, d.user)))
-                persons.emplace_back(d.tester, d.user);
-        return persons;
+    Section exceptionsSection() const {
+        Table table;
+        table.header = {QStringLiteral("Date"),       QStringLiteral("Tester"),
+                        QStringLiteral("User"),       QStringLiteral("Name"),
+                        QStringLiteral("What"),       QStringLiteral("Time"),
+                        QStringLiteral("Values (kΩ)")};
+        table.alignRight = {false, false, true};
+        for (const analysis::DayExceptions &day : m_exceptions) {
+            for (const analysis::UnresolvedFailure &failure : day.failedNotPassed)
+                table.rows.push_back(
+                    {dayText(day.day), testerName(failure.tester), QString::number(failure.user),
+                     personName(failure.tester, failure.user, day.day),
+                     QStringLiteral("failed %1×, not passed afterwards").arg(failure.fails),
+                     timeText(failure.lastFail.second), measuredText(failure.lastFail)});
+            for (const Access &access : day.relayWithoutPass)
+                table.rows.push_back({dayText(day.day), testerName(access.tester),
+                                      QString::number(access.user),
+                                      personName(access.tester, access.user, day.day),
+                                      QStringLiteral("relay on without a pass"),
+                                      timeText(access.second), measuredText(access)});
+        }
+        if (table.rows.empty())
+            return {QStringLiteral("Exceptions"),
+                    {Paragraph{QStringLiteral("No exception in the period.")}}};
+        return {QStringLiteral("Exceptions"), {table}};
     }
 
     // One person's trend in the drift window, wrist strap or footwear.
-    charts::PersonTrend trendOf(int tester, int user, bool footwear) const {
+    charts::PersonTrend driftTrend(int tester, int user, bool footwear) const {
         const QString title =
             QStringLiteral("%1, user %2: %3, %4")
                 .arg(testerName(tester))
                 .arg(user)
                 .arg(personName(tester, user, m_to),
                      footwear ? QStringLiteral("footwear") : QStringLiteral("wrist strap"));
-        const int windowFrom = m_to - analysis::AnalysisSettings{}.driftWindowDays + 1;
+        const int windowFrom = m_to - m_settings.driftWindowDays + 1;
         return personTrend(m_plant, m_drift, {tester, user, footwear, windowFrom, m_to}, title);
     }
 
-    Section drift() const {
+    Section driftSection() const {
         std::vector<Block> blocks;
-        blocks.push_back(charts::Paragraph{
+        blocks.push_back(Paragraph{
             QStringLiteral(
                 "Daily medians over the %1 days to %2, in log10 of the resistance. A trend is "
                 "drawn "
                 "when its Theil–Sen slope is significant (95 % interval from Kendall's tau); a "
-                "person is flagged when that trend reaches a limit within 30 days, or when the "
-                "smoothed level (EWMA, λ = 0.2) lies within a factor of 1.5 of a limit.")
-                .arg(analysis::AnalysisSettings{}.driftWindowDays)
-                .arg(dayText(m_to))});
-        // Flagged persons with the measures that flag them, then the chosen
-        // ones with every measure watched.
-        std::vector<std::tuple<int, int, bool>> charts;
-        auto add = [&charts](int tester, int user, bool footwear) {
-            if (std::find(charts.begin(), charts.end(), std::tuple(tester, user, footwear)) ==
-                charts.end())
-                charts.emplace_back(tester, user, footwear);
-        };
-        for (const analysis::DriftResult &d : m_drift)
-            if (d.flagged())
-                add(d.tester, d.user, isFootwear(d.measure));
-        for (const auto &[tester, user] : m_in.chosenPersons)
-            for (const analysis::DriftResult &d : m_drift)
-                if (d.tester == tester && d.user == user)
-                    add(tester, user, isFootwear(d.measure));
-        for (const auto &[tester, user, footwear] : charts)
-            blocks.push_back(trendOf(tester, user, footwear));
+                "person is flagged when that trend reaches a limit within %3 days, or when the "
+                "smoothed level (EWMA, λ = %4) lies within a factor of %5 of a limit.")
+                .arg(m_settings.driftWindowDays)
+                .arg(dayText(m_to))
+                .arg(m_settings.crossingWithinDays)
+                .arg(QString::number(m_settings.ewmaLambda),
+                     QString::number(m_settings.nearLimitFactor))});
+        for (const auto &[tester, user, footwear] : drawnTrends())
+            blocks.push_back(driftTrend(tester, user, footwear));
+        blocks.push_back(Paragraph{QStringLiteral(
+            "Every person and every measure their profile checks: level is the smoothed daily "
+            "median; margin the factor between it and the nearer limit; * marks a significant "
+            "slope.")});
+        blocks.push_back(driftTable());
+        return {QStringLiteral("Drift watch"), blocks};
+    }
 
-        // One row per person, flagged persons first: 5,000 persons must
-        // stay a table that a mail can carry.
-        Table t;
-        t.header = {QStringLiteral("Tester"),        QStringLiteral("User"),
-                    QStringLiteral("Name"),          QStringLiteral("Days"),
-                    QStringLiteral("Level (kΩ)"),    QStringLiteral("Margin"),
-                    QStringLiteral("Slope (%/day)"), QStringLiteral("Flag")};
-        t.alignRight = {false, true, false, true};
+    // Flagged persons with the measures that flag them, then the chosen ones
+    // with every measure watched.
+    std::vector<std::tuple<int, int, bool>> drawnTrends() const {
+        std::vector<std::tuple<int, int, bool>> trends;
+        auto add = [&trends](int tester, int user, bool footwear) {
+            if (std::find(trends.begin(), trends.end(), std::tuple(tester, user, footwear)) ==
+                trends.end())
+                trends.emplace_back(tester, user, footwear);
+        };
+        for (const analysis::DriftResult &result : m_drift)
+            if (result.flagged())
+                add(result.tester, result.user, isFootwear(result.measure));
+        for (const auto &[tester, user] : m_input.chosenPersons)
+            for (const analysis::DriftResult &result : m_drift)
+                if (result.tester == tester && result.user == user)
+                    add(tester, user, isFootwear(result.measure));
+        return trends;
+    }
+
+    // One row per person, flagged persons first: 5,000 persons must stay a
+    // table that a mail can carry.
+    Table driftTable() const {
+        Table table;
+        table.header = {QStringLiteral("Tester"),        QStringLiteral("User"),
+                        QStringLiteral("Name"),          QStringLiteral("Days"),
+                        QStringLiteral("Level (kΩ)"),    QStringLiteral("Margin"),
+                        QStringLiteral("Slope (%/day)"), QStringLiteral("Flag")};
+        table.alignRight = {false, true, false, true};
         struct Row {
             bool flagged = false;
             QStringList cells;
@@ -378,64 +409,48 @@ private:
         std::vector<Row> rows;
         for (size_t i = 0; i < m_drift.size();) {
             const analysis::DriftResult &first = m_drift[i];
-            QStringList level, margin, slope, flags;
+            QStringList levels, margins, slopes, flags;
             bool flagged = false;
             int days = 0;
             for (; i < m_drift.size() && m_drift[i].tester == first.tester &&
                    m_drift[i].user == first.user;
                  ++i) {
-                const analysis::DriftResult &d = m_drift[i];
-                const QString m = measureName(d.measure) + QLatin1Char(' ');
-                days = std::max(days, d.daysUsed);
-                level.append(m + kohmText(d.lastEwmaKohm));
-                margin.append(m + marginText(d));
-                slope.append(m + (d.fitted ? slopeText(d.slopePerDay) +
-                                                 (d.significant ? QStringLiteral("*") : QString())
-                                           : QStringLiteral("-")));
-                if (!d.limitsKnown && flags.isEmpty())
+                const analysis::DriftResult &result = m_drift[i];
+                const QString measure = measureName(result.measure) + QLatin1Char(' ');
+                days = std::max(days, result.daysUsed);
+                levels.append(measure + kohmText(result.lastEwmaKohm));
+                margins.append(measure + marginText(result));
+                slopes.append(measure +
+                              (result.fitted
+                                   ? slopePercentText(result.slopePerDay, 2) +
+                                         (result.significant ? QStringLiteral("*") : QString())
+                                   : QStringLiteral("-")));
+                if (!result.limitsKnown && flags.isEmpty())
                     flags.append(QStringLiteral("limits unknown"));
-                if (d.crossingSoon && d.daysToCrossing)
-                    flags.append(m + QStringLiteral("reaches its limit in %1 days")
-                                         .arg(std::ceil(*d.daysToCrossing), 0, 'f', 0));
-                if (d.nearSide)
-                    flags.append(m + QStringLiteral("near its limit"));
-                flagged = flagged || d.flagged();
+                if (result.crossingSoon && result.daysToCrossing)
+                    flags.append(measure + QStringLiteral("reaches its limit in %1 days")
+                                               .arg(std::ceil(*result.daysToCrossing), 0, 'f', 0));
+                if (result.nearSide)
+                    flags.append(measure + QStringLiteral("near its limit"));
+                flagged = flagged || result.flagged();
             }
             rows.push_back({flagged,
                             {testerName(first.tester), QString::number(first.user),
                              personName(first.tester, first.user, m_to), QString::number(days),
-                             level.join(QStringLiteral(", ")), margin.join(QStringLiteral(", ")),
-                             slope.join(QStringLiteral(", ")), flags.join(QStringLiteral("; "))}});
+                             levels.join(QStringLiteral(", ")), margins.join(QStringLiteral(", ")),
+                             slopes.join(QStringLiteral(", ")), flags.join(QStringLiteral("; "))}});
         }
-        std::stable_partition(rows.begin(), rows.end(), [](const Row &r) { return r.flagged; });
-        for (Row &r : rows)
-            t.rows.push_back(std::move(r.cells));
-        blocks.push_back(charts::Paragraph{QStringLiteral(
-            "Every person and every measure their profile checks: level is the smoothed daily "
-            "median; margin the factor between it and the nearer limit; * marks a significant "
-            "slope.")});
-        blocks.push_back(t);
-        return {QStringLiteral("Drift watch"), blocks};
+        std::stable_partition(rows.begin(), rows.end(), [](const Row &row) { return row.flagged; });
+        for (Row &row : rows)
+            table.rows.push_back(std::move(row.cells));
+        return table;
     }
 
-    static QString marginText(const analysis::DriftResult &d) {
-        if (!d.limitsKnown || !std::isfinite(d.lastEwmaKohm) || d.lastEwmaKohm <= 0)
-            return QStringLiteral("-");
-        std::optional<double> factor;
-        if (d.range.maxKohm)
-            factor = double(*d.range.maxKohm) / d.lastEwmaKohm;
-        if (d.range.minKohm && *d.range.minKohm > 0) {
-            const double below = d.lastEwmaKohm / double(*d.range.minKohm);
-            factor = factor ? std::min(*factor, below) : below;
-        }
-        return factor ? QStringLiteral("×%1").arg(*factor, 0, 'f', 2) : QStringLiteral("-");
-    }
-
-    Section retests() const {
-        const analysis::Retests r = analysis::retests(m_compliance);
+    Section retestsSection() const {
+        const analysis::Retests retests = analysis::retests(m_compliance);
+        const analysis::RetestDistribution &overall = retests.overall;
         std::vector<Block> blocks;
-        const auto &overall = r.overall;
-        blocks.push_back(charts::Summary{{
+        blocks.push_back(Summary{{
             {QStringLiteral("Person-days with a pass"), QString::number(overall.passedDays)},
             {QStringLiteral("Person-days without a pass"), QString::number(overall.notPassedDays)},
             {QStringLiteral("Needed more than one attempt"), QString::number(overall.retestedDays)},
@@ -451,31 +466,32 @@ private:
             QStringLiteral("Attempts to pass"),
             std::vector<int>(overall.attemptsToPass.begin(), overall.attemptsToPass.end())));
         std::vector<charts::HourSpread> hours;
-        for (int h = 0; h < 24; ++h)
-            if (r.byHour[size_t(h)].medianMinutes)
-                hours.push_back({h, *r.byHour[size_t(h)].medianMinutes, {}, {}});
+        for (int hour = 0; hour < int(retests.byHour.size()); ++hour)
+            if (retests.byHour[size_t(hour)].medianMinutes)
+                hours.push_back({hour, *retests.byHour[size_t(hour)].medianMinutes, {}, {}});
         charts::CategoryChart byHour = charts::timeToPassByHour(
             QStringLiteral("Minutes to pass by hour of the first attempt"), hours);
         byHour.spreadName.clear();
         blocks.push_back(byHour);
-        Table t;
-        t.header = {QStringLiteral("Month"), QStringLiteral("Passed"), QStringLiteral("Retested"),
-                    QStringLiteral("Mean attempts"), QStringLiteral("Median minutes")};
-        t.alignRight = {false, true, true, true, true};
-        for (const analysis::MonthRetests &m : r.byMonth)
-            t.rows.push_back(
-                {QStringLiteral("%1-%2").arg(m.year).arg(m.month, 2, 10, QLatin1Char('0')),
-                 QString::number(m.distribution.passedDays),
-                 QString::number(m.distribution.retestedDays),
-                 QString::number(m.distribution.meanAttempts, 'f', 2),
-                 m.distribution.medianMinutes
-                     ? QString::number(*m.distribution.medianMinutes, 'f', 1)
-                     : QStringLiteral("-")});
-        blocks.push_back(t);
+        Table table;
+        table.header = {QStringLiteral("Month"), QStringLiteral("Passed"),
+                        QStringLiteral("Retested"), QStringLiteral("Mean attempts"),
+                        QStringLiteral("Median minutes")};
+        table.alignRight = {false, true, true, true, true};
+        for (const analysis::MonthRetests &month : retests.byMonth) {
+            const analysis::RetestDistribution &figures = month.distribution;
+            table.rows.push_back(
+                {QStringLiteral("%1-%2").arg(month.year).arg(month.month, 2, 10, QLatin1Char('0')),
+                 QString::number(figures.passedDays), QString::number(figures.retestedDays),
+                 QString::number(figures.meanAttempts, 'f', 2),
+                 figures.medianMinutes ? QString::number(*figures.medianMinutes, 'f', 1)
+                                       : QStringLiteral("-")});
+        }
+        blocks.push_back(table);
         return {QStringLiteral("Retests"), blocks};
     }
 
-    Section persons() const {
+    Section personsSection() const {
         struct Figures {
             int tests = 0;
             int days = 0;
@@ -485,79 +501,84 @@ private:
             int lastSecond = 0;
         };
         std::map<std::pair<int, int>, Figures> byPerson;
-        for (const analysis::PersonDay &d : m_compliance) {
-            Figures &f = byPerson[{d.tester, d.user}];
-            f.tests += d.attempts;
-            f.days += 1;
-            f.firstPassed += d.first.pass ? 1 : 0;
-            f.fails += d.fails;
+        for (const analysis::PersonDay &day : m_compliance) {
+            Figures &figures = byPerson[{day.tester, day.user}];
+            figures.tests += day.attempts;
+            figures.days += 1;
+            figures.firstPassed += day.first.pass ? 1 : 0;
+            figures.fails += day.fails;
         }
-        for (const Access &a : m_period.accesses) {
-            Figures &f = byPerson[{a.tester, int(a.user)}];
-            f.lastDay = a.day;
-            f.lastSecond = a.second;
+        for (const Access &access : m_period.accesses) {
+            Figures &figures = byPerson[{access.tester, int(access.user)}];
+            figures.lastDay = access.day;
+            figures.lastSecond = access.second;
         }
-        Table t;
-        t.header = {QStringLiteral("Tester"),
-                    QStringLiteral("User"),
-                    QStringLiteral("Name"),
-                    QStringLiteral("Tests"),
-                    QStringLiteral("First attempt passed"),
-                    QStringLiteral("Failures"),
-                    QStringLiteral("Last test")};
-        t.alignRight = {false, true, false, true, true, true, false};
-        for (const auto &[person, f] : byPerson)
-            t.rows.push_back({testerName(person.first), QString::number(person.second),
-                              personName(person.first, person.second, m_to),
-                              QString::number(f.tests),
-                              QStringLiteral("%1 of %2 days")
-                                  .arg(percentText(double(f.firstPassed) / std::max(1, f.days)))
-                                  .arg(f.days),
-                              QString::number(f.fails),
-                              dayText(f.lastDay) + QLatin1Char(' ') + timeText(f.lastSecond)});
-        return {QStringLiteral("Persons"), {t}};
+        Table table;
+        table.header = {QStringLiteral("Tester"),
+                        QStringLiteral("User"),
+                        QStringLiteral("Name"),
+                        QStringLiteral("Tests"),
+                        QStringLiteral("First attempt passed"),
+                        QStringLiteral("Failures"),
+                        QStringLiteral("Last test")};
+        table.alignRight = {false, true, false, true, true, true, false};
+        for (const auto &[person, figures] : byPerson) {
+            const auto &[tester, user] = person;
+            table.rows.push_back(
+                {testerName(tester), QString::number(user), personName(tester, user, m_to),
+                 QString::number(figures.tests),
+                 QStringLiteral("%1 of %2 days")
+                     .arg(percentText(double(figures.firstPassed) / std::max(1, figures.days)))
+                     .arg(figures.days),
+                 QString::number(figures.fails),
+                 dayText(figures.lastDay) + QLatin1Char(' ') + timeText(figures.lastSecond)});
+        }
+        return {QStringLiteral("Persons"), {table}};
     }
 
-    Section dataQuality() const {
-        Table t;
-        t.header = {QStringLiteral("Tester"), QStringLiteral("Records without a valid date"),
-                    QStringLiteral("Accesses of users not in the user table")};
-        t.alignRight = {false, true, false};
-        std::vector<std::map<int, int>> unknown(m_plant.testers.size());
-        for (const Access &a : m_period.accesses) {
+    Section dataQualitySection() const {
+        Table table;
+        table.header = {QStringLiteral("Tester"), QStringLiteral("Records without a valid date"),
+                        QStringLiteral("Accesses of users not in the user table")};
+        table.alignRight = {false, true, false};
+        std::vector<std::map<int, int>> unknownByTester(m_plant.testers.size());
+        for (const Access &access : m_period.accesses) {
             const analysis::UserEntry *entry =
-                analysis::userInForce(m_plant, a.tester, a.user, a.day);
-            if (entry && !entry->active && !a.visitor)
-                unknown[size_t(a.tester)][a.user] += 1;
+                analysis::userInForce(m_plant, access.tester, access.user, access.day);
+            if (entry && !entry->active && !access.visitor)
+                unknownByTester[size_t(access.tester)][access.user] += 1;
         }
         for (size_t tester = 0; tester < m_plant.testers.size(); ++tester) {
+            const std::map<int, int> &unknown = unknownByTester[tester];
             QStringList users;
             int accesses = 0;
-            for (const auto &[user, count] : unknown[tester]) {
+            for (const auto &[user, count] : unknown) {
                 accesses += count;
                 if (users.size() < kListedUnknownUsers)
                     users.append(QStringLiteral("%1 (%2)").arg(user).arg(count));
             }
-            if (int(unknown[tester].size()) > kListedUnknownUsers)
-                users.append(QStringLiteral("and %1 more users")
-                                 .arg(unknown[tester].size() - kListedUnknownUsers));
+            if (int(unknown.size()) > kListedUnknownUsers)
+                users.append(
+                    QStringLiteral("and %1 more users").arg(unknown.size() - kListedUnknownUsers));
             const qint64 invalid =
-                tester < m_in.invalidTimes.size() ? m_in.invalidTimes[tester] : 0;
-            t.rows.push_back({testerName(int(tester)), QString::number(invalid),
-                              accesses == 0 ? QStringLiteral("none")
-                                            : QStringLiteral("%1: %2").arg(accesses).arg(
-                                                  users.join(QStringLiteral(", ")))});
+                tester < m_input.invalidTimes.size() ? m_input.invalidTimes[tester] : 0;
+            table.rows.push_back({testerName(int(tester)), QString::number(invalid),
+                                  accesses == 0 ? QStringLiteral("none")
+                                                : QStringLiteral("%1: %2").arg(accesses).arg(
+                                                      users.join(QStringLiteral(", ")))});
         }
         return {QStringLiteral("Data quality"),
-                {charts::Paragraph{QStringLiteral(
+                {Paragraph{QStringLiteral(
                      "Records whose stored date and time form no valid time are archived but "
                      "left out of every figure above (over the whole archive). Accesses of user "
                      "numbers that the user table in force did not hold as active are counted in "
                      "the figures; they point at a user table out of step with the tester.")},
-                 t}};
+                 table}};
     }
 
-    const AuditReportInput &m_in;
+    const AuditReportInput &m_input;
+    // The thresholds every figure and text of the report is made with.
+    const analysis::AnalysisSettings m_settings;
     const Plant &m_plant;
     int m_from;
     int m_to;
@@ -570,8 +591,8 @@ private:
 
 } // namespace
 
-charts::ReportDocument auditReport(const AuditReportInput &input) {
-    return Builder(input).build();
+document::ReportDocument auditReport(const AuditReportInput &input) {
+    return AuditReportBuilder(input).build();
 }
 
 } // namespace nxa::audit

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisInput.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -31,6 +31,6 @@ struct AuditReportInput {
 // force, testers, exceptions by day, drift watch, retests, persons, data
 // quality. Charts are drawn for flagged and chosen persons only; every other
 // person is a table row, so that the report of a large plant stays small.
-charts::ReportDocument auditReport(const AuditReportInput &input);
+document::ReportDocument auditReport(const AuditReportInput &input);
 
 } // namespace nxa::audit

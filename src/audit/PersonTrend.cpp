@@ -10,7 +10,7 @@ namespace nxa::audit {
 
 charts::PersonTrend personTrend(const analysis::Plant &plant,
                                 const std::vector<analysis::DriftResult> &drift,
-                                const TrendOf &person, const QString &title) {
+                                const TrendRequest &person, const QString &title) {
     const int tester = person.tester;
     const int user = person.user;
     const int to = person.analysedDay;

@@ -17,7 +17,7 @@ inline bool isFootwear(analysis::Measure measure) {
     return measure != analysis::Measure::WristStrap;
 }
 
-struct TrendOf {
+struct TrendRequest {
     int tester = 0;
     int user = 0;
     bool footwear = true;
@@ -31,6 +31,6 @@ struct TrendOf {
 // person.analysedDay.
 charts::PersonTrend personTrend(const analysis::Plant &plant,
                                 const std::vector<analysis::DriftResult> &drift,
-                                const TrendOf &person, const QString &title);
+                                const TrendRequest &person, const QString &title);
 
 } // namespace nxa::audit

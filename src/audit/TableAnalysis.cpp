@@ -33,10 +33,7 @@ QString slopeLine(const analysis::DriftResult &d) {
             .arg(measure)
             .arg(d.daysUsed)
             .arg(analysis::AnalysisSettings{}.driftMinimumDays);
-    const double percent = (std::pow(10.0, d.slopePerDay) - 1) * kPercent;
-    const QString slope = QStringLiteral("%1%2 %/day")
-                              .arg(percent >= 0 ? QStringLiteral("+") : QString())
-                              .arg(percent, 0, 'f', 2);
+    const QString slope = slopePercentText(d.slopePerDay, 2) + QStringLiteral(" %/day");
     if (!d.significant)
         return QStringLiteral("%1: %2, not significant").arg(measure, slope);
     QString line = QStringLiteral("%1: %2, significant").arg(measure, slope);
@@ -114,9 +111,9 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
     for (const analysis::DriftResult &d : drift)
         page.lines.append(slopeLine(d));
     for (const bool footwear : {true, false}) {
-        const TrendOf of{0, person.user, footwear, page.firstDay, page.lastDay};
+        const TrendRequest request{0, person.user, footwear, page.firstDay, page.lastDay};
         charts::PersonTrend chart = personTrend(
-            plant.plant, drift, of,
+            plant.plant, drift, request,
             QStringLiteral("%1, %2").arg(page.title, footwear ? QStringLiteral("footwear")
                                                               : QStringLiteral("wrist strap")));
         if (!chart.series.empty())
@@ -125,8 +122,8 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
     return page;
 }
 
-charts::ReportDocument tableReport(const records::DataloggerTable &table,
-                                   const TableLimits &limits) {
+document::ReportDocument tableReport(const records::DataloggerTable &table,
+                                     const TableLimits &limits) {
     TablePlant plant = tablePlant(table);
     attachLimits(plant, limits);
     AuditReportInput input;
@@ -150,10 +147,10 @@ charts::ReportDocument tableReport(const records::DataloggerTable &table,
     input.plant = &plant.plant;
     input.invalidTimes = plant.invalidTimes;
     input.generated = limits.now;
-    charts::ReportDocument document = auditReport(input);
+    document::ReportDocument document = auditReport(input);
     // Rows the analysis could not place are said, not silently left out.
     if (plant.unreadRows > 0 && !document.sections.empty())
-        document.sections.back().blocks.push_back(charts::Paragraph{
+        document.sections.back().blocks.push_back(document::Paragraph{
             QStringLiteral("%1 rows of the table have no numeric PN or ID and are left out of "
                            "every figure.")
                 .arg(plant.unreadRows)});
@@ -163,7 +160,7 @@ charts::ReportDocument tableReport(const records::DataloggerTable &table,
             reasons.append(reason);
     if (!reasons.isEmpty() && document.sections.size() > 1)
         document.sections[1].blocks.insert(document.sections[1].blocks.begin(),
-                                           charts::Paragraph{reasons.join(QLatin1Char(' '))});
+                                           document::Paragraph{reasons.join(QLatin1Char(' '))});
     return document;
 }
 

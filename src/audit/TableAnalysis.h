@@ -2,20 +2,13 @@
 
 #include "audit/TablePlant.h"
 #include "charts/ChartInputs.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 #include <vector>
-
-namespace nxa::records {
-class DataloggerTable;
-}
-namespace nxa::config {
-class StationConfig;
-}
 
 // What the manager shows of its table: a person's trend and the audit report
 // of every row. The limits are those of the configuration the manager holds,
@@ -53,8 +46,8 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
                                 const QString &name, const TableLimits &limits);
 
 // The audit report over every row of the table, from its first day to its last.
-charts::ReportDocument tableReport(const records::DataloggerTable &table,
-                                   const TableLimits &limits);
+document::ReportDocument tableReport(const records::DataloggerTable &table,
+                                     const TableLimits &limits);
 
 // The one line that says why a tester's rows have no limits, or empty when
 // the configuration is the tester's.

@@ -1,9 +1,9 @@
 #include "audit/TablePlant.h"
 
+#include "analysis/LocalTime.h"
+#include "audit/ProfileCheck.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerTable.h"
-
-#include <QDate>
 
 #include <algorithm>
 #include <limits>
@@ -16,8 +16,6 @@ namespace {
 
 constexpr std::int32_t kUnread = std::numeric_limits<std::int32_t>::min();
 constexpr std::int32_t kInvalid = -1;
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
 
 // Digits only, at most nine of them; kInvalid otherwise.
 std::int32_t digitsValue(QStringView text) {
@@ -38,25 +36,12 @@ std::int32_t numberCell(QStringView text) {
 
 // "yyyy-mm-dd" as the Julian day, or kInvalid.
 std::int32_t dateCell(QStringView text) {
-    text = text.trimmed();
-    if (text.size() != 10 || text[4] != QLatin1Char('-') || text[7] != QLatin1Char('-'))
-        return kInvalid;
-    const QDate date(digitsValue(text.mid(0, 4)), digitsValue(text.mid(5, 2)),
-                     digitsValue(text.mid(8, 2)));
-    return date.isValid() ? std::int32_t(date.toJulianDay()) : kInvalid;
+    return analysis::localDay(text.trimmed()).value_or(kInvalid);
 }
 
 // "hh:mm:ss" as seconds since midnight, or kInvalid.
 std::int32_t timeCell(QStringView text) {
-    text = text.trimmed();
-    if (text.size() != 8 || text[2] != QLatin1Char(':') || text[5] != QLatin1Char(':'))
-        return kInvalid;
-    const int hour = digitsValue(text.mid(0, 2));
-    const int minute = digitsValue(text.mid(3, 2));
-    const int second = digitsValue(text.mid(6, 2));
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-        return kInvalid;
-    return hour * kSecondsPerHour + minute * kSecondsPerMinute + second;
+    return analysis::localSecond(text.trimmed()).value_or(kInvalid);
 }
 
 std::int32_t flagCell(QStringView text) {
@@ -93,17 +78,6 @@ private:
 std::optional<std::int64_t> limitKohm(const QString &text) {
     const std::int32_t value = numberCell(text);
     return value >= 0 ? std::optional<std::int64_t>(value) : std::nullopt;
-}
-
-analysis::Check checkOf(int choice) {
-    switch (choice) {
-    case 1:
-        return analysis::Check::WristStrap;
-    case 2:
-        return analysis::Check::Shoes;
-    default:
-        return analysis::Check::WristStrapAndShoes;
-    }
 }
 
 } // namespace
@@ -193,7 +167,7 @@ analysis::LimitsSnapshot limitsSnapshot(const config::StationConfig &config, qin
         analysis::ProfileLimits &limits = snapshot.profiles[p];
         limits.footwear = {limitKohm(profile.footwearMin), limitKohm(profile.footwearMax)};
         limits.wristStrap = {limitKohm(profile.wristStrapMin), limitKohm(profile.wristStrapMax)};
-        limits.check = checkOf(profile.check);
+        limits.check = profileCheck(profile.check);
     }
     snapshot.users.resize(analysis::kUsersPerTester);
     for (size_t u = 0; u < snapshot.users.size() && u < config.users.size(); ++u) {

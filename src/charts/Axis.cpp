@@ -62,17 +62,17 @@ ValueAxis ValueAxis::linear(double minValue, double maxValue) {
         high = low + 1.0;
     }
     const double step = niceStep((high - low) * 1.04, 5);
-    axis.low_ = std::floor(low / step) * step;
-    axis.high_ = std::ceil(high * 1.04 / step) * step;
-    for (double value = axis.low_; value <= axis.high_ + step / 2; value += step) {
-        axis.ticks_.push_back({axis.position(value), numberText(value)});
+    axis.m_low = std::floor(low / step) * step;
+    axis.m_high = std::ceil(high * 1.04 / step) * step;
+    for (double value = axis.m_low; value <= axis.m_high + step / 2; value += step) {
+        axis.m_ticks.push_back({axis.position(value), numberText(value)});
     }
     return axis;
 }
 
 ValueAxis ValueAxis::resistance(const std::vector<double> &kohm) {
     ValueAxis axis;
-    axis.log_ = true;
+    axis.m_log = true;
     double smallest = kLargest;
     double largest = 0.0;
     bool zero = false;
@@ -90,43 +90,43 @@ ValueAxis ValueAxis::resistance(const std::vector<double> &kohm) {
     }
     if (largest == 0.0) {
         // Nothing positive to place: the range a tester's limits usually span.
-        axis.low_ = 2.0;
-        axis.high_ = 6.0;
+        axis.m_low = 2.0;
+        axis.m_high = 6.0;
     } else {
         // A value on a whole decade (a limit of 100 kΩ) gets room beyond it.
-        axis.low_ = std::floor(std::log10(smallest) - 0.1);
-        axis.high_ = std::ceil(std::log10(largest) + 0.1);
+        axis.m_low = std::floor(std::log10(smallest) - 0.1);
+        axis.m_high = std::ceil(std::log10(largest) + 0.1);
     }
-    axis.zeroStrip_ = zero ? kZeroStripShare : 0.0;
-    const int decades = static_cast<int>(axis.high_ - axis.low_);
+    axis.m_zeroStrip = zero ? kZeroStripShare : 0.0;
+    const int decades = static_cast<int>(axis.m_high - axis.m_low);
     const int every = decades > 8 ? (decades + 7) / 8 : 1;
     for (int decade = 0; decade <= decades; decade += every) {
-        const double exponent = axis.low_ + decade;
-        axis.ticks_.push_back(
+        const double exponent = axis.m_low + decade;
+        axis.m_ticks.push_back(
             {axis.position(std::pow(10.0, exponent)), resistanceText(std::pow(10.0, exponent))});
     }
     if (zero) {
-        axis.ticks_.insert(axis.ticks_.begin(), {0.0, resistanceText(0.0)});
+        axis.m_ticks.insert(axis.m_ticks.begin(), {0.0, resistanceText(0.0)});
     }
     return axis;
 }
 
 double ValueAxis::position(double value) const {
-    if (!log_) {
-        return std::clamp((value - low_) / (high_ - low_), 0.0, 1.0);
+    if (!m_log) {
+        return std::clamp((value - m_low) / (m_high - m_low), 0.0, 1.0);
     }
     if (!(value > 0.0)) {
         return 0.0;
     }
-    const double share = (std::log10(value) - low_) / (high_ - low_);
-    return zeroStrip_ + (1.0 - zeroStrip_) * std::clamp(share, 0.0, 1.0);
+    const double share = (std::log10(value) - m_low) / (m_high - m_low);
+    return m_zeroStrip + (1.0 - m_zeroStrip) * std::clamp(share, 0.0, 1.0);
 }
 
 DayAxis::DayAxis(int firstDay, int lastDay)
-    : first_(std::min(firstDay, lastDay)), last_(std::max(firstDay, lastDay)) {}
+    : m_first(std::min(firstDay, lastDay)), m_last(std::max(firstDay, lastDay)) {}
 
 double DayAxis::position(double day) const {
-    return (day - first_ + 0.5) / dayCount();
+    return (day - m_first + 0.5) / dayCount();
 }
 
 std::vector<Tick> DayAxis::ticks(double length, double labelWidth) const {
@@ -140,7 +140,7 @@ std::vector<Tick> DayAxis::ticks(double length, double labelWidth) const {
         }
     }
     std::vector<Tick> ticks;
-    for (double day = first_; day <= last_; day += step) {
+    for (double day = m_first; day <= m_last; day += step) {
         const QDate date = QDate::fromJulianDay(static_cast<qint64>(day));
         ticks.push_back({position(day), QLocale::c().toString(date, QStringLiteral("d MMM"))});
     }

@@ -26,17 +26,17 @@ public:
 
     // 0 at the bottom of the axis, 1 at its top; values beyond it stay on its ends.
     double position(double value) const;
-    const std::vector<Tick> &ticks() const { return ticks_; }
-    bool isLog() const { return log_; }
+    const std::vector<Tick> &ticks() const { return m_ticks; }
+    bool isLog() const { return m_log; }
     // Height of the strip for values of 0 or less, as a share of the axis; 0 when there is none.
-    double zeroStrip() const { return zeroStrip_; }
+    double zeroStrip() const { return m_zeroStrip; }
 
 private:
-    bool log_ = false;
-    double low_ = 0.0;  // log10 of the value on a log axis
-    double high_ = 1.0; // log10 of the value on a log axis
-    double zeroStrip_ = 0.0;
-    std::vector<Tick> ticks_;
+    bool m_log = false;
+    double m_low = 0.0;  // log10 of the value on a log axis
+    double m_high = 1.0; // log10 of the value on a log axis
+    double m_zeroStrip = 0.0;
+    std::vector<Tick> m_ticks;
 };
 
 // One slot per day, firstDay to lastDay; labels such as "7 Dec".
@@ -44,17 +44,17 @@ class DayAxis {
 public:
     DayAxis(int firstDay, int lastDay);
 
-    int firstDay() const { return first_; }
-    int lastDay() const { return last_; }
-    double dayCount() const { return static_cast<double>(last_) - first_ + 1.0; }
+    int firstDay() const { return m_first; }
+    int lastDay() const { return m_last; }
+    double dayCount() const { return static_cast<double>(m_last) - m_first + 1.0; }
     // Centre of the day's slot, 0 to 1.
     double position(double day) const;
     // Ticks spaced so that no two labels of labelWidth come closer than a gap on an axis of length.
     std::vector<Tick> ticks(double length, double labelWidth) const;
 
 private:
-    int first_ = 0;
-    int last_ = 0;
+    int m_first = 0;
+    int m_last = 0;
 };
 
 // "Date (2026-09-08 to 2026-12-07)".

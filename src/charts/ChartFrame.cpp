@@ -126,27 +126,27 @@ LegendEntry seriesEntry(const QString &text, const SeriesStyle &style, LegendSam
     return entry;
 }
 
-ChartFrame::ChartFrame(QPainter &painter, const QRectF &area) : painter_(painter), area_(area) {}
+ChartFrame::ChartFrame(QPainter &painter, const QRectF &area) : m_painter(painter), m_area(area) {}
 
 double ChartFrame::drawLegend(const std::vector<LegendEntry> &legend, double top) {
     const QFont font = chartFont(kLabelSize);
     const QFontMetricsF metrics(font);
     const double rowHeight = metrics.height() + 4.0;
-    const double left = area_.left() + kMargin;
-    const double right = area_.right() - kMargin;
+    const double left = m_area.left() + kMargin;
+    const double right = m_area.right() - kMargin;
     double x = left;
     double y = top;
-    painter_.setFont(font);
+    m_painter.setFont(font);
     for (const LegendEntry &entry : legend) {
         const double width = kSampleWidth + 5.0 + metrics.horizontalAdvance(entry.text);
         if (x > left && x + width > right) {
             x = left;
             y += rowHeight;
         }
-        drawSample(painter_, entry, QRectF(x, y + 2.0, kSampleWidth, rowHeight - 6.0));
-        painter_.setPen(kInk);
-        painter_.drawText(QRectF(x + kSampleWidth + 5.0, y, right - x, rowHeight),
-                          Qt::AlignLeft | Qt::AlignVCenter, entry.text);
+        drawSample(m_painter, entry, QRectF(x, y + 2.0, kSampleWidth, rowHeight - 6.0));
+        m_painter.setPen(kInk);
+        m_painter.drawText(QRectF(x + kSampleWidth + 5.0, y, right - x, rowHeight),
+                           Qt::AlignLeft | Qt::AlignVCenter, entry.text);
         x += width + kLegendGap;
     }
     return legend.empty() ? top : y + rowHeight;
@@ -155,16 +155,16 @@ double ChartFrame::drawLegend(const std::vector<LegendEntry> &legend, double top
 void ChartFrame::layout(const QString &title, const std::vector<LegendEntry> &legend,
                         const QString &xTitle, const QString &yTitle,
                         const std::vector<Tick> &yTicks) {
-    painter_.setRenderHint(QPainter::Antialiasing);
-    painter_.fillRect(area_, Qt::white);
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    m_painter.fillRect(m_area, Qt::white);
     const QFont titleFont = chartFont(kTitleSize, true);
     const QFontMetricsF titleMetrics(titleFont);
-    painter_.setFont(titleFont);
-    painter_.setPen(kInk);
-    const QRectF titleBox(area_.left() + kMargin, area_.top() + kMargin,
-                          area_.width() - 2 * kMargin, titleMetrics.height());
-    painter_.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter,
-                      titleMetrics.elidedText(title, Qt::ElideRight, titleBox.width()));
+    m_painter.setFont(titleFont);
+    m_painter.setPen(kInk);
+    const QRectF titleBox(m_area.left() + kMargin, m_area.top() + kMargin,
+                          m_area.width() - 2 * kMargin, titleMetrics.height());
+    m_painter.drawText(titleBox, Qt::AlignLeft | Qt::AlignVCenter,
+                       titleMetrics.elidedText(title, Qt::ElideRight, titleBox.width()));
     const double legendBottom = drawLegend(legend, titleBox.bottom() + 4.0);
 
     const QFont labelFont = chartFont(kLabelSize);
@@ -176,96 +176,99 @@ void ChartFrame::layout(const QString &title, const std::vector<LegendEntry> &le
     const QFont axisFont = chartFont(kAxisTitleSize);
     const QFontMetricsF axisMetrics(axisFont);
     const double left =
-        area_.left() + kMargin + axisMetrics.height() + 4.0 + labelWidth + kTickLength + 3.0;
-    const double bottom =
-        area_.bottom() - kMargin - axisMetrics.height() - labelMetrics.height() - kTickLength - 4.0;
+        m_area.left() + kMargin + axisMetrics.height() + 4.0 + labelWidth + kTickLength + 3.0;
+    const double bottom = m_area.bottom() - kMargin - axisMetrics.height() - labelMetrics.height() -
+                          kTickLength - 4.0;
     const double top = legendBottom + labelMetrics.height() / 2.0 + 4.0;
-    const double right = area_.right() - kMargin - 18.0;
-    plot_ = QRectF(QPointF(left, top), QPointF(right, std::max(bottom, top + 20.0)));
+    const double right = m_area.right() - kMargin - 18.0;
+    m_plot = QRectF(QPointF(left, top), QPointF(right, std::max(bottom, top + 20.0)));
 
-    painter_.setFont(axisFont);
-    painter_.setPen(kInk);
-    painter_.drawText(QRectF(plot_.left(), area_.bottom() - kMargin - axisMetrics.height(),
-                             plot_.width(), axisMetrics.height()),
-                      Qt::AlignCenter, xTitle);
-    painter_.save();
-    painter_.translate(area_.left() + kMargin, plot_.center().y());
-    painter_.rotate(-90.0);
-    painter_.drawText(QRectF(-plot_.height(), 0.0, 2 * plot_.height(), axisMetrics.height()),
-                      Qt::AlignCenter, yTitle);
-    painter_.restore();
+    m_painter.setFont(axisFont);
+    m_painter.setPen(kInk);
+    m_painter.drawText(QRectF(m_plot.left(), m_area.bottom() - kMargin - axisMetrics.height(),
+                              m_plot.width(), axisMetrics.height()),
+                       Qt::AlignCenter, xTitle);
+    m_painter.save();
+    m_painter.translate(m_area.left() + kMargin, m_plot.center().y());
+    m_painter.rotate(-90.0);
+    m_painter.drawText(QRectF(-m_plot.height(), 0.0, 2 * m_plot.height(), axisMetrics.height()),
+                       Qt::AlignCenter, yTitle);
+    m_painter.restore();
 }
 
 void ChartFrame::drawValueAxis(const ValueAxis &axis) {
     const QFont font = chartFont(kLabelSize);
     const QFontMetricsF metrics(font);
-    painter_.setFont(font);
+    m_painter.setFont(font);
     for (const Tick &tick : axis.ticks()) {
         const double ty = y(tick.position);
-        painter_.setPen(QPen(kGrid, 0.8));
-        painter_.drawLine(QPointF(plot_.left(), ty), QPointF(plot_.right(), ty));
-        painter_.setPen(QPen(kInk, 1.0));
-        painter_.drawLine(QPointF(plot_.left() - kTickLength, ty), QPointF(plot_.left(), ty));
-        painter_.drawText(QRectF(area_.left(), ty - metrics.height() / 2.0,
-                                 plot_.left() - kTickLength - 3.0 - area_.left(), metrics.height()),
-                          Qt::AlignRight | Qt::AlignVCenter, tick.label);
+        m_painter.setPen(QPen(kGrid, 0.8));
+        m_painter.drawLine(QPointF(m_plot.left(), ty), QPointF(m_plot.right(), ty));
+        m_painter.setPen(QPen(kInk, 1.0));
+        m_painter.drawLine(QPointF(m_plot.left() - kTickLength, ty), QPointF(m_plot.left(), ty));
+        m_painter.drawText(QRectF(m_area.left(), ty - metrics.height() / 2.0,
+                                  m_plot.left() - kTickLength - 3.0 - m_area.left(),
+                                  metrics.height()),
+                           Qt::AlignRight | Qt::AlignVCenter, tick.label);
     }
     if (axis.zeroStrip() > 0.0) {
         // The break between the strip for 0 and the first decade.
         const double by = y(axis.zeroStrip() * 0.6);
-        painter_.setPen(QPen(kInk, 1.0));
-        painter_.setBrush(Qt::white);
-        painter_.drawRect(QRectF(plot_.left() - 6.0, by - 2.5, 12.0, 5.0));
-        painter_.setBrush(Qt::NoBrush);
+        m_painter.setPen(QPen(kInk, 1.0));
+        m_painter.setBrush(Qt::white);
+        m_painter.drawRect(QRectF(m_plot.left() - 6.0, by - 2.5, 12.0, 5.0));
+        m_painter.setBrush(Qt::NoBrush);
     }
-    painter_.setPen(QPen(kInk, 1.0));
-    painter_.drawLine(plot_.bottomLeft(), plot_.topLeft());
+    m_painter.setPen(QPen(kInk, 1.0));
+    m_painter.drawLine(m_plot.bottomLeft(), m_plot.topLeft());
 }
 
 void ChartFrame::drawDayAxis(const DayAxis &axis) {
     const QFont font = chartFont(kLabelSize);
     const QFontMetricsF metrics(font);
-    painter_.setFont(font);
-    painter_.setPen(QPen(kInk, 1.0));
-    painter_.drawLine(plot_.bottomLeft(), plot_.bottomRight());
+    m_painter.setFont(font);
+    m_painter.setPen(QPen(kInk, 1.0));
+    m_painter.drawLine(m_plot.bottomLeft(), m_plot.bottomRight());
     const double labelWidth = metrics.horizontalAdvance(QStringLiteral("30 Sep"));
-    for (const Tick &tick : axis.ticks(plot_.width(), labelWidth)) {
+    for (const Tick &tick : axis.ticks(m_plot.width(), labelWidth)) {
         const double tx = x(tick.position);
-        painter_.drawLine(QPointF(tx, plot_.bottom()), QPointF(tx, plot_.bottom() + kTickLength));
-        painter_.drawText(QRectF(tx - labelWidth, plot_.bottom() + kTickLength + 1.0,
-                                 2 * labelWidth, metrics.height()),
-                          Qt::AlignHCenter | Qt::AlignTop, tick.label);
+        m_painter.drawLine(QPointF(tx, m_plot.bottom()),
+                           QPointF(tx, m_plot.bottom() + kTickLength));
+        m_painter.drawText(QRectF(tx - labelWidth, m_plot.bottom() + kTickLength + 1.0,
+                                  2 * labelWidth, metrics.height()),
+                           Qt::AlignHCenter | Qt::AlignTop, tick.label);
     }
 }
 
 void ChartFrame::drawCategoryAxis(const std::vector<QString> &labels) {
     const QFont font = chartFont(kLabelSize);
     const QFontMetricsF metrics(font);
-    painter_.setFont(font);
-    painter_.setPen(QPen(kInk, 1.0));
-    painter_.drawLine(plot_.bottomLeft(), plot_.bottomRight());
+    m_painter.setFont(font);
+    m_painter.setPen(QPen(kInk, 1.0));
+    m_painter.drawLine(m_plot.bottomLeft(), m_plot.bottomRight());
     if (labels.empty()) {
         return;
     }
-    const double slot = plot_.width() / static_cast<double>(labels.size());
+    const double slot = m_plot.width() / static_cast<double>(labels.size());
     double widest = 0.0;
     for (const QString &label : labels) {
         widest = std::max(widest, metrics.horizontalAdvance(label));
     }
     const auto every = static_cast<std::size_t>(std::max(1.0, std::ceil((widest + 6.0) / slot)));
     for (std::size_t i = 0; i < labels.size(); i += every) {
-        const double cx = plot_.left() + (static_cast<double>(i) + 0.5) * slot;
-        painter_.drawLine(QPointF(cx, plot_.bottom()), QPointF(cx, plot_.bottom() + kTickLength));
-        painter_.drawText(QRectF(cx - slot * every / 2.0, plot_.bottom() + kTickLength + 1.0,
-                                 slot * every, metrics.height()),
-                          Qt::AlignHCenter | Qt::AlignTop, labels[i]);
+        const double cx = m_plot.left() + (static_cast<double>(i) + 0.5) * slot;
+        m_painter.drawLine(QPointF(cx, m_plot.bottom()),
+                           QPointF(cx, m_plot.bottom() + kTickLength));
+        m_painter.drawText(QRectF(cx - slot * every / 2.0, m_plot.bottom() + kTickLength + 1.0,
+                                  slot * every, metrics.height()),
+                           Qt::AlignHCenter | Qt::AlignTop, labels[i]);
     }
 }
 
 void ChartFrame::drawNoData() {
-    painter_.setFont(chartFont(kAxisTitleSize));
-    painter_.setPen(kInk);
-    painter_.drawText(plot_, Qt::AlignCenter, QStringLiteral("No data in this period"));
+    m_painter.setFont(chartFont(kAxisTitleSize));
+    m_painter.setPen(kInk);
+    m_painter.drawText(m_plot, Qt::AlignCenter, QStringLiteral("No data in this period"));
 }
 
 } // namespace nxa::charts

@@ -57,18 +57,18 @@ public:
     // A note in the middle of the plot for a chart without data.
     void drawNoData();
 
-    const QRectF &plot() const { return plot_; }
+    const QRectF &plot() const { return m_plot; }
     // Screen places of shares along the plot (0 left/bottom, 1 right/top).
-    double x(double share) const { return plot_.left() + share * plot_.width(); }
-    double y(double share) const { return plot_.bottom() - share * plot_.height(); }
-    QPainter &painter() { return painter_; }
+    double x(double share) const { return m_plot.left() + share * m_plot.width(); }
+    double y(double share) const { return m_plot.bottom() - share * m_plot.height(); }
+    QPainter &painter() { return m_painter; }
 
 private:
     double drawLegend(const std::vector<LegendEntry> &legend, double top);
 
-    QPainter &painter_;
-    QRectF area_;
-    QRectF plot_;
+    QPainter &m_painter;
+    QRectF m_area;
+    QRectF m_plot;
 };
 
 } // namespace nxa::charts

@@ -3,7 +3,7 @@
 #include "collect/Archive.h"
 #include "collect/CollectConfig.h"
 #include "collect/ConfigurationSnapshot.h"
-#include "collect/ImageRecords.h"
+#include "collect/DecodedImage.h"
 
 #include <optional>
 #include <vector>

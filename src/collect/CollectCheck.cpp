@@ -5,7 +5,6 @@
 #include "analysis/LimitsInForce.h"
 #include "analysis/TesterHealth.h"
 #include "audit/AnalysisTexts.h"
-#include "collect/Archive.h"
 #include "collect/PlantRead.h"
 #include "common/VisibleText.h"
 
@@ -243,19 +242,12 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
     analysis::AnalysisSettings settings;
     // The list shows flags only: a trend that is not significant needs no line.
     settings.fitEveryTrend = false;
-    LockWaitBudget budget(config.lockWaitMs);
-    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
-    if (!opened.archive) {
-        outcome.error = opened.error;
-        return outcome;
-    }
     PlantRequest read;
     read.from = request.day.addDays(1 - settings.driftWindowDays);
     read.to = request.day;
     read.testers = request.testers;
     read.nowMs = QDateTime::currentMSecsSinceEpoch();
-    const PlantRead plantRead = readPlant(*opened.archive, config, read);
-    opened.archive.reset();
+    const PlantRead plantRead = readPlant(config, read);
     if (!plantRead.plant) {
         outcome.error = plantRead.error;
         outcome.unknownTester = plantRead.unknownTester;

@@ -3,7 +3,7 @@
 #include "collect/Archive.h"
 #include "collect/ArchiveStore.h"
 #include "collect/CollectSignals.h"
-#include "collect/ImageRecords.h"
+#include "collect/DecodedImage.h"
 #include "collect/PasswordFile.h"
 #include "collect/RunLock.h"
 #include "common/ResultCodes.h"

@@ -1,6 +1,6 @@
 #include "collect/CollectExport.h"
 
-#include "collect/Archive.h"
+#include "collect/ReadOnlyArchive.h"
 #include "export/ExportResult.h"
 #include "export/PlantExport.h"
 #include "records/DataloggerTable.h"
@@ -177,13 +177,12 @@ QString unknownTester(Archive &archive, const QStringList &names) {
 
 ExportOutcome runExport(const CollectConfig &config, const ExportRequest &request) {
     ExportOutcome outcome;
-    LockWaitBudget budget(config.lockWaitMs);
-    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
-    if (!opened.archive) {
-        outcome.message = opened.error;
+    ReadOnlyArchive opened(config);
+    if (!opened.archive()) {
+        outcome.message = opened.error();
         return outcome;
     }
-    Archive &archive = *opened.archive;
+    Archive &archive = *opened.archive();
     if (const QString name = unknownTester(archive, request.testers); !name.isEmpty()) {
         outcome.message = QStringLiteral("the archive holds no tester named \"%1\"").arg(name);
         return outcome;

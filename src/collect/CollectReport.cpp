@@ -2,13 +2,10 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "audit/AuditReport.h"
-#include "charts/ReportDocument.h"
-#include "collect/Archive.h"
 #include "collect/PlantRead.h"
-#include "common/CompleteSave.h"
+#include "document/SaveDocument.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -50,12 +47,6 @@ choosePersons(const analysis::Plant &plant, const QStringList &persons, QString 
 
 ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
     ReportOutcome outcome;
-    LockWaitBudget budget(config.lockWaitMs);
-    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
-    if (!opened.archive) {
-        outcome.message = opened.error;
-        return outcome;
-    }
     PlantRequest read;
     // The drift watch looks back from the period's end.
     read.from = std::min(request.from,
@@ -63,8 +54,7 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
     read.to = request.to;
     read.testers = request.testers;
     read.nowMs = QDateTime::currentMSecsSinceEpoch();
-    const PlantRead plant = readPlant(*opened.archive, config, read);
-    opened.archive.reset();
+    const PlantRead plant = readPlant(config, read);
     if (!plant.plant) {
         outcome.message = plant.error;
         outcome.usage = plant.unknownTester;
@@ -85,18 +75,12 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         return outcome;
     }
     input.chosenPersons = *persons;
-    const charts::ReportDocument document = audit::auditReport(input);
+    const document::ReportDocument report = audit::auditReport(input);
 
-    QSaveFile file(request.path);
-    bool written = file.open(QIODevice::WriteOnly);
-    if (written && request.pdf)
-        written = charts::writeReportPdf(document, file);
-    else if (written)
-        written = file.write(charts::reportHtml(document)) >= 0;
-    if (!written || !commitComplete(file)) {
-        file.cancelWriting();
-        outcome.message =
-            QStringLiteral("cannot write %1: %2").arg(request.path, file.errorString());
+    const document::DocumentType type =
+        request.pdf ? document::DocumentType::Pdf : document::DocumentType::Html;
+    if (QString error; !document::saveDocument(report, request.path, type, &error)) {
+        outcome.message = QStringLiteral("cannot write %1: %2").arg(request.path, error);
         return outcome;
     }
     outcome.ok = true;

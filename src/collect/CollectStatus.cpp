@@ -1,7 +1,7 @@
 #include "collect/CollectStatus.h"
 
-#include "collect/Archive.h"
 #include "collect/CollectDownload.h"
+#include "collect/ReadOnlyArchive.h"
 #include "common/ResultCodes.h"
 #include "common/VisibleText.h"
 #include "records/DataloggerImage.h"
@@ -42,13 +42,12 @@ bool forEachTester(Archive &archive, const QString &sql, const QVariantList &val
 
 StatusRead readStatus(const CollectConfig &config, const QDate &today) {
     StatusRead read;
-    LockWaitBudget budget(config.lockWaitMs);
-    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
-    if (!opened.archive) {
-        read.error = opened.error;
+    ReadOnlyArchive opened(config);
+    if (!opened.archive()) {
+        read.error = opened.error();
         return read;
     }
-    Archive &archive = *opened.archive;
+    Archive &archive = *opened.archive();
 
     // By tester key: a group renamed since is the same tester.
     QMap<QString, TesterStatus> byKey;

@@ -2,10 +2,13 @@
 
 #include "common/VisibleText.h"
 
+#include "analysis/LocalTime.h"
 #include "analysis/SortedAccesses.h"
+#include "audit/ProfileCheck.h"
 #include "collect/Archive.h"
 #include "collect/ArchiveRows.h"
 #include "collect/RosterStore.h"
+#include "collect/ReadOnlyArchive.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -19,31 +22,21 @@ namespace nxa::collect {
 namespace {
 
 constexpr char kDateFormat[] = "yyyy-MM-dd";
-constexpr int kSecondsPerHour = 3600;
-constexpr int kSecondsPerMinute = 60;
 constexpr int kFirstProfileNumber = 1;
 
 // "yyyy-mm-dd hh:mm:ss", as the archive writes local times.
-bool parseLocalTime(const QByteArray &text, std::int32_t &day, std::int32_t &second) {
-    constexpr int kLength = 19;
-    if (text.size() < kLength)
+bool parseLocalTime(QByteArrayView text, std::int32_t &day, std::int32_t &second) {
+    constexpr int kTimeAt = 11;
+    constexpr int kTimeLength = 8;
+    if (text.size() < kTimeAt + kTimeLength)
         return false;
-    auto digits = [&text](int from, int count) {
-        int value = 0;
-        for (int i = from; i < from + count; ++i) {
-            const char c = text.at(i);
-            if (c < '0' || c > '9')
-                return -1;
-            value = value * 10 + (c - '0');
-        }
-        return value;
-    };
-    const QDate date(digits(0, 4), digits(5, 2), digits(8, 2));
-    const int hour = digits(11, 2), minute = digits(14, 2), sec = digits(17, 2);
-    if (!date.isValid() || hour < 0 || minute < 0 || sec < 0)
+    const std::optional<std::int32_t> date = analysis::localDay(text.first(kTimeAt - 1));
+    const std::optional<std::int32_t> time =
+        analysis::localSecond(text.sliced(kTimeAt, kTimeLength));
+    if (!date || !time)
         return false;
-    day = static_cast<std::int32_t>(date.toJulianDay());
-    second = hour * kSecondsPerHour + minute * kSecondsPerMinute + sec;
+    day = *date;
+    second = *time;
     return true;
 }
 
@@ -59,14 +52,6 @@ analysis::Range range(const ArchiveRows &rows, int minColumn) {
     if (!rows.isNull(minColumn + 1))
         r.maxKohm = rows.integer(minColumn + 1);
     return r;
-}
-
-analysis::Check check(const QByteArray &text) {
-    if (text == "WS")
-        return analysis::Check::WristStrap;
-    if (text == "Shoes")
-        return analysis::Check::Shoes;
-    return analysis::Check::WristStrapAndShoes;
 }
 
 class Reader {
@@ -232,7 +217,7 @@ private:
                 analysis::ProfileLimits &limits = snapshot->profiles[static_cast<size_t>(profile)];
                 limits.footwear = range(rows, 2);
                 limits.wristStrap = range(rows, 4);
-                limits.check = check(rows.text(6));
+                limits.check = audit::profileCheck(QString::fromUtf8(rows.text(6)));
             }
             if (!rows.error().isEmpty())
                 return fail(rows);
@@ -376,6 +361,16 @@ private:
 
 PlantRead readPlant(Archive &archive, const CollectConfig &config, const PlantRequest &request) {
     return Reader(archive, config, request).read();
+}
+
+PlantRead readPlant(const CollectConfig &config, const PlantRequest &request) {
+    ReadOnlyArchive opened(config);
+    if (!opened.archive()) {
+        PlantRead failed;
+        failed.error = opened.error();
+        return failed;
+    }
+    return readPlant(*opened.archive(), config, request);
 }
 
 } // namespace nxa::collect

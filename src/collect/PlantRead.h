@@ -34,5 +34,8 @@ struct PlantRead {
 // configuration no longer holds them; a configured tester never collected is
 // there too, with nothing.
 PlantRead readPlant(Archive &archive, const CollectConfig &config, const PlantRequest &request);
+// The same from the configuration's archive, opened for reading and closed
+// again before the analysis starts.
+PlantRead readPlant(const CollectConfig &config, const PlantRequest &request);
 
 } // namespace nxa::collect

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "collect/ImageRecords.h"
+#include "collect/DecodedImage.h"
 
 #include <QString>
 

@@ -22,13 +22,13 @@ void addDay(Plant &plant, int tester, int day, int attempts, int fails) {
 class TestTesterHealth : public QObject {
     Q_OBJECT
 private slots:
-    void failRateChart_data();
-    void failRateChart();
+    void failRateControl_data();
+    void failRateControl();
     void silenceAndFullness_data();
     void silenceAndFullness();
 };
 
-void TestTesterHealth::failRateChart_data() {
+void TestTesterHealth::failRateControl_data() {
     QTest::addColumn<QList<int>>("days"); // attempts, fails of consecutive days
     QTest::addColumn<double>("meanRate");
     QTest::addColumn<QList<double>>("lower");
@@ -48,7 +48,7 @@ void TestTesterHealth::failRateChart_data() {
                                   << QList<double>{0, 0} << QList<int>{};
 }
 
-void TestTesterHealth::failRateChart() {
+void TestTesterHealth::failRateControl() {
     QFETCH(QList<int>, days);
     QFETCH(double, meanRate);
     QFETCH(QList<double>, lower);
@@ -63,7 +63,7 @@ void TestTesterHealth::failRateChart() {
 
     const auto health = testerHealth(plant);
     QCOMPARE(health.size(), 2u);
-    const FailRateChart &chart = health[1].failRate;
+    const FailRateControl &chart = health[1].failRate;
     QCOMPARE(health[0].failRate.meanRate, 1.0);
     QVERIFY(std::abs(chart.meanRate - meanRate) < 1e-6);
     QCOMPARE(chart.days.size(), static_cast<std::size_t>(lower.size()));

@@ -1,7 +1,7 @@
 // The collector's decoder against the manager's merge: the same records, in
 // the same order, with byte for byte the cells the datalogger table holds.
 
-#include "collect/ImageRecords.h"
+#include "collect/DecodedImage.h"
 #include "records/DataloggerMerge.h"
 #include "samples/DataloggerImageBuilder.h"
 

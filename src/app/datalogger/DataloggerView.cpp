@@ -5,8 +5,7 @@
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
 #include "app/shared/TitledFrame.h"
-#include "charts/ReportDocument.h"
-#include "common/CompleteSave.h"
+#include "document/SaveDocument.h"
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
 #include "records/DataloggerMerge.h"
@@ -21,7 +20,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTableView>
 
 #include <algorithm>
@@ -282,26 +280,20 @@ void DataloggerView::writeReport() {
                                       QStringLiteral("HTML file (*.html);;PDF file (*.pdf)"));
     if (path.isEmpty())
         return;
-    const bool pdf =
-        QFileInfo(path).suffix().compare(QStringLiteral("pdf"), Qt::CaseInsensitive) == 0;
+    const document::DocumentType type = document::documentTypeOf(path);
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".html");
-    QSaveFile file(path);
     bool written = false;
     {
         // Half a report would be no report: no Cancel.
         const std::unique_ptr<ProgressWindow> progress =
             m_dialogs.beginProgress(QStringLiteral("Writing the report..."), false);
         progress->update(0, 0);
-        const charts::ReportDocument document = audit::tableReport(m_table, tableLimits());
+        const document::ReportDocument report = audit::tableReport(m_table, tableLimits());
         progress->update(0, 0);
-        written = file.open(QIODevice::WriteOnly) &&
-                  (pdf ? charts::writeReportPdf(document, file)
-                       : file.write(charts::reportHtml(document)) >= 0) &&
-                  commitComplete(file);
+        written = document::saveDocument(report, path, type);
     }
     if (!written) {
-        file.cancelWriting();
         m_dialogs.showNotice({QStringLiteral("Error"), QStringLiteral("Can't create file ") + path,
                               NoticeIcon::Error});
     }

@@ -2,17 +2,15 @@
 
 #include "app/datalogger/DataloggerModel.h"
 #include "app/printing/ReportPrinting.h"
-#include "audit/AnalysisTexts.h"
+#include "audit/TrendDocument.h"
 #include "charts/ChartPainting.h"
-#include "charts/ReportDocument.h"
-#include "common/CompleteSave.h"
+#include "document/SaveDocument.h"
 
-#include <QDate>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QVBoxLayout>
 
 namespace nxa::app {
@@ -55,8 +53,6 @@ private:
 std::vector<charts::Chart> chartsOf(const audit::PersonTrendPage &page) {
     return {page.charts.begin(), page.charts.end()};
 }
-
-using audit::dayText;
 
 } // namespace
 
@@ -110,37 +106,16 @@ void TrendWindow::saveAsPdf() {
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
-    charts::ReportDocument document;
-    document.title = windowTitle();
-    document.period =
-        m_page.tests > 0
-            ? QStringLiteral("%1 to %2").arg(dayText(m_page.firstDay), dayText(m_page.lastDay))
-            : QString();
-    document.generated = QDateTime::currentDateTime();
-    charts::Section section{m_page.title, {}};
-    QStringList lines = m_page.lines;
-    if (!m_page.noLimits.isEmpty())
-        lines.append(m_page.noLimits);
-    for (const QString &line : lines)
-        section.blocks.push_back(charts::Paragraph{line});
-    for (const charts::PersonTrend &chart : m_page.charts)
-        section.blocks.push_back(charts::Chart(chart));
-    document.sections.push_back(std::move(section));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !charts::writeReportPdf(document, file) ||
-        !commitComplete(file)) {
-        file.cancelWriting();
+    if (!document::saveDocument(
+            audit::trendDocument(m_page, windowTitle(), QDateTime::currentDateTime()), path,
+            document::DocumentType::Pdf))
         m_dialogs.showNotice({QStringLiteral("Error"), QStringLiteral("Can't create file ") + path,
                               NoticeIcon::Error});
-    }
 }
 
 void TrendWindow::print() {
-    QStringList lines = m_page.lines;
-    if (!m_page.noLimits.isEmpty())
-        lines.append(m_page.noLimits);
-    printChartPage(windowTitle() + QStringLiteral(": ") + m_page.title, lines, chartsOf(m_page),
-                   m_dialogs);
+    printChartPage(windowTitle() + QStringLiteral(": ") + m_page.title, audit::trendLines(m_page),
+                   chartsOf(m_page), m_dialogs);
 }
 
 } // namespace nxa::app

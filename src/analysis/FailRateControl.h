@@ -20,7 +20,9 @@ struct FailRateDay {
     bool outside() const { return rate > upper || rate < lower; }
 };
 
-struct FailRateChart {
+// A tester's fail rate under statistical process control (a p-chart's
+// figures): the mean rate over the days given and each day against its limits.
+struct FailRateControl {
     int tester = 0;
     int attempts = 0;
     int fails = 0;
@@ -29,11 +31,12 @@ struct FailRateChart {
     std::vector<int> daysOutside;  // ascending
 };
 
-FailRateChart failRateChart(int tester, const std::vector<TesterDayCount> &counts, double sigmas);
+FailRateControl failRateControl(int tester, const std::vector<TesterDayCount> &counts,
+                                double sigmas);
 
-// One chart per tester of the plant, in tester order; a tester without
-// accesses has an empty chart.
-std::vector<FailRateChart> failRateCharts(const Plant &plant,
-                                          const AnalysisSettings &settings = {});
+// One per tester of the plant, in tester order; a tester without accesses
+// has an empty one.
+std::vector<FailRateControl> failRateControls(const Plant &plant,
+                                              const AnalysisSettings &settings = {});
 
 } // namespace nxa::analysis

@@ -1,4 +1,4 @@
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QBuffer>
 #include <QDate>
@@ -11,8 +11,9 @@
 #include <QTimeZone>
 
 using namespace nxa::charts;
+using namespace nxa::document;
 
-Q_DECLARE_METATYPE(nxa::charts::ReportDocument)
+Q_DECLARE_METATYPE(nxa::document::ReportDocument)
 
 namespace {
 

@@ -1,5 +1,5 @@
 #include "charts/ChartPainting.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QFontMetricsF>
 #include <QPageLayout>
@@ -11,9 +11,13 @@
 #include <functional>
 #include <memory>
 
-namespace nxa::charts {
+namespace nxa::document {
 
 namespace {
+
+using charts::Chart;
+using charts::kChartSize;
+using charts::paintChart;
 
 template <class... Kinds> struct Overloaded : Kinds... { using Kinds::operator()...; };
 
@@ -42,51 +46,51 @@ using Drawing = std::function<void(QPainter &)>;
 // Places the blocks on pages first, so that every footer can name the page count.
 class PageFlow {
 public:
-    explicit PageFlow(QPaintDevice &device) : device_(device) { pages_.emplace_back(); }
+    explicit PageFlow(QPaintDevice &device) : m_device(device) { m_pages.emplace_back(); }
 
-    const std::vector<std::vector<Drawing>> &pages() const { return pages_; }
+    const std::vector<std::vector<Drawing>> &pages() const { return m_pages; }
     double width() const { return kPageWidth - 2 * kSide; }
 
     void newPage() {
-        if (y_ > kTop) {
-            pages_.emplace_back();
-            y_ = kTop;
+        if (m_y > kTop) {
+            m_pages.emplace_back();
+            m_y = kTop;
         }
     }
-    void space(double height) { y_ = std::min(y_ + height, bottom()); }
+    void space(double height) { m_y = std::min(m_y + height, bottom()); }
 
     void text(const QString &text, const QFont &font, double indent = 0.0) {
-        const QFontMetricsF metrics(font, &device_);
+        const QFontMetricsF metrics(font, &m_device);
         for (const QString &line : wrap(text, font, width() - indent)) {
             need(metrics.height());
-            const QPointF at(kSide + indent, y_ + metrics.ascent());
+            const QPointF at(kSide + indent, m_y + metrics.ascent());
             place([=](QPainter &p) {
                 p.setFont(font);
                 p.setPen(kInkColour);
                 p.drawText(at, line);
             });
-            y_ += metrics.height();
+            m_y += metrics.height();
         }
     }
 
     void heading(const QString &text) {
         const QFont font = pdfFont(14.0, true);
-        need(QFontMetricsF(font, &device_).height() * 3);
+        need(QFontMetricsF(font, &m_device).height() * 3);
         this->text(text, font);
-        const double at = y_ + 0.8 * kMillimetre;
+        const double at = m_y + 0.8 * kMillimetre;
         place([=, this](QPainter &p) {
             p.setPen(QPen(QColor(0x80, 0x80, 0x80), 0.3 * kMillimetre));
             p.drawLine(QPointF(kSide, at), QPointF(kSide + width(), at));
         });
-        y_ = at + 3.0 * kMillimetre;
+        m_y = at + 3.0 * kMillimetre;
     }
 
     void chart(const Chart &chart) {
         const double height = width() * kChartSize.height() / kChartSize.width();
         need(height);
-        const QRectF box(kSide, y_, width(), height);
+        const QRectF box(kSide, m_y, width(), height);
         place([=](QPainter &p) { paintChart(chart, p, box); });
-        y_ += height + 3.0 * kMillimetre;
+        m_y += height + 3.0 * kMillimetre;
     }
 
     void table(const Table &table, bool plain);
@@ -94,16 +98,16 @@ public:
 private:
     double bottom() const { return kPageHeight - kBottom; }
     void need(double height) {
-        if (y_ + height > bottom()) {
+        if (m_y + height > bottom()) {
             newPage();
         }
     }
-    void place(Drawing drawing) { pages_.back().push_back(std::move(drawing)); }
+    void place(Drawing drawing) { m_pages.back().push_back(std::move(drawing)); }
 
     QStringList wrap(const QString &text, const QFont &font, double width) const {
         QStringList lines;
         for (const QString &paragraph : text.split(QLatin1Char('\n'))) {
-            QTextLayout layout(paragraph, font, &device_);
+            QTextLayout layout(paragraph, font, &m_device);
             layout.beginLayout();
             for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
                 line.setLineWidth(std::max(width, 1.0));
@@ -117,16 +121,16 @@ private:
         return lines;
     }
 
-    QPaintDevice &device_;
-    std::vector<std::vector<Drawing>> pages_;
-    double y_ = kTop;
+    QPaintDevice &m_device;
+    std::vector<std::vector<Drawing>> m_pages;
+    double m_y = kTop;
 };
 
 void PageFlow::table(const Table &table, bool plain) {
     const QFont body = pdfFont(9.0);
     const QFont bold = pdfFont(9.0, true);
-    const QFontMetricsF bodyMetrics(body, &device_);
-    const QFontMetricsF boldMetrics(bold, &device_);
+    const QFontMetricsF bodyMetrics(body, &m_device);
+    const QFontMetricsF boldMetrics(bold, &m_device);
     qsizetype columns = table.header.size();
     for (const QStringList &row : table.rows) {
         columns = std::max(columns, row.size());
@@ -267,19 +271,19 @@ void PageFlow::table(const Table &table, bool plain) {
                             ? std::make_pair(0.0, std::function<void(QPainter &, double)>())
                             : rowDrawing(table.header, headerAdvances, true, false);
     const auto placeRow = [&](double height, const std::function<void(QPainter &, double)> &draw) {
-        const double top = y_;
+        const double top = m_y;
         place([=](QPainter &p) { draw(p, top); });
-        y_ += height;
+        m_y += height;
     };
     bool headerOnPage = false;
     for (std::size_t r = 0; r < table.rows.size(); ++r) {
         const auto [height, draw] = rowDrawing(table.rows[r], rowAdvances[r], false, plain);
-        if (y_ + height > bottom()) {
+        if (m_y + height > bottom()) {
             newPage();
             headerOnPage = false;
         }
         if (!headerOnPage && header.second) {
-            if (y_ + header.first + height > bottom()) {
+            if (m_y + header.first + height > bottom()) {
                 newPage();
             }
             placeRow(header.first, header.second);
@@ -291,7 +295,7 @@ void PageFlow::table(const Table &table, bool plain) {
         need(header.first);
         placeRow(header.first, header.second);
     }
-    y_ += 3.0 * kMillimetre;
+    m_y += 3.0 * kMillimetre;
 }
 
 void drawFrame(QPainter &p, const ReportDocument &document, int page, int pages) {
@@ -376,4 +380,4 @@ bool writeReportPdf(const ReportDocument &document, QIODevice &device) {
     return painter.end();
 }
 
-} // namespace nxa::charts
+} // namespace nxa::document

@@ -1,4 +1,4 @@
-#include "collect/ImageRecords.h"
+#include "collect/DecodedImage.h"
 
 #include "common/ByteFields.h"
 #include "records/DataloggerImage.h"

@@ -14,7 +14,7 @@ class QIODevice;
 
 // A document of sections, each a heading and a run of blocks, written as one
 // self-contained HTML file or as an A4 PDF with the same content.
-namespace nxa::charts {
+namespace nxa::document {
 
 struct Paragraph {
     QString text;
@@ -37,7 +37,7 @@ struct Table {
     std::vector<bool> alignRight;
 };
 
-using Block = std::variant<Paragraph, Summary, Table, Chart>;
+using Block = std::variant<Paragraph, Summary, Table, charts::Chart>;
 
 struct Section {
     QString heading;
@@ -66,4 +66,4 @@ QByteArray reportHtml(const ReportDocument &document);
 // the file's own completion, as with any QSaveFile).
 bool writeReportPdf(const ReportDocument &document, QIODevice &device);
 
-} // namespace nxa::charts
+} // namespace nxa::document

@@ -1,12 +1,17 @@
 #include "charts/ChartPainting.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>
 
-namespace nxa::charts {
+namespace nxa::document {
 
 namespace {
+
+using charts::Chart;
+using charts::chartSvg;
+using charts::chartTitle;
+using charts::kChartSize;
 
 template <class... Kinds> struct Overloaded : Kinds... { using Kinds::operator()...; };
 
@@ -196,4 +201,4 @@ QByteArray reportHtml(const ReportDocument &document) {
     return out.toUtf8();
 }
 
-} // namespace nxa::charts
+} // namespace nxa::document
