@@ -1,14 +1,13 @@
 #include "collect/PlantRead.h"
 
-#include "common/VisibleText.h"
-
 #include "analysis/LocalTime.h"
 #include "analysis/SortedAccesses.h"
 #include "audit/ProfileCheck.h"
 #include "collect/Archive.h"
 #include "collect/ArchiveRows.h"
-#include "collect/RosterStore.h"
 #include "collect/ReadOnlyArchive.h"
+#include "collect/RosterStore.h"
+#include "common/VisibleText.h"
 
 #include <QDateTime>
 #include <QHash>
