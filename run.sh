@@ -109,7 +109,7 @@ for t in 2 3 4; do
   out=$(mktemp)
   collect_logs+=("$out")
   "$simulator" --listen "127.0.0.$t" --port "$collect_port" --plant "${plant[$((t - 2))]}" \
-    >"$out" 2>&1 &
+    --shared-entrance >"$out" 2>&1 &
   collect_pids+=($!)
   for _ in $(seq 1 100); do
     found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
@@ -131,7 +131,23 @@ done
       "${plant[$((t - 2))]}" "$t" "$collect_port"
   done
 } >"$collect_dir/nxa-collect.ini"
-for command in "download" "status" "check" "export /XLSX archive.xlsx" \
+# The plant's roster: every person of the sample plant, two of them also
+# enrolled at the south entrance they used yesterday.
+{
+  echo "person,name,tester,user,workdays"
+  north_names=("Ada Drift" "Ben Drift" "Cy Retry" "Di Nopass" "Ed Relay" "Flo Absent" "Gus Renamed")
+  for u in $(seq 1 40); do
+    name="North $u"
+    [ "$u" -le 7 ] && name=${north_names[$((u - 1))]}
+    printf 'N%03d,%s,north,%d,Mon-Sun\n' "$u" "$name" "$u"
+  done
+  for u in $(seq 1 10); do printf 'S%03d,South %d,south,%d,Mon-Sun\n' "$u" "$u" "$u"; done
+  for u in 1 2 3; do printf 'E%03d,East %d,east,%d,Mon-Sun\n' "$u" "$u" "$u"; done
+  echo "N004,Di Nopass,south,11,Mon-Sun"
+  echo "N006,Flo Absent,south,12,Mon-Sun"
+} >"$collect_dir/roster.csv"
+for command in "download" "status" "check" "roster import roster.csv --dry-run" \
+  "roster import roster.csv" "check" "export /XLSX archive.xlsx" \
   "report --html report.html" "report --pdf report.pdf"; do
   echo
   echo "== nxa-collect $command   (in demo/collect)"

@@ -84,11 +84,26 @@ struct TesterInput {
     std::vector<CollectionAttempt> attempts;
 };
 
+// A person of the plant's roster: the same person may be enrolled at several
+// testers, under other user numbers.
+struct RosterPerson {
+    QString id; // the plant's own
+    QString name;
+    std::uint8_t workdays = 0x1F; // bit 0 Monday ... bit 6 Sunday
+    struct Enrolment {
+        std::int32_t tester = 0; // index into Plant::testers
+        std::int16_t user = 0;
+    };
+    std::vector<Enrolment> enrolments;
+};
+
 struct Plant {
     std::vector<TesterInput> testers;
-    // A person is a user number of one tester. Sorted by tester, user, day,
-    // second.
+    // Sorted by tester, user, day, second.
     std::vector<Access> accesses;
+    // Empty without a roster: a person is then a user number of one tester,
+    // as is every user number the roster does not enrol.
+    std::vector<RosterPerson> roster;
     std::int64_t nowMs = 0; // the time the analysis is made for, ms since 1970 UTC
 };
 

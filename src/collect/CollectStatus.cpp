@@ -3,6 +3,7 @@
 #include "collect/CollectDownload.h"
 #include "collect/ReadOnlyArchive.h"
 #include "common/ResultCodes.h"
+#include "common/VisibleText.h"
 #include "records/DataloggerImage.h"
 
 #include <QMap>
@@ -220,6 +221,9 @@ QStringList statusLines(const TesterStatus &s, const QDateTime &now) {
                                     "often")
                          .arg(overlap)
                          .arg(s.lastSuccessReceived));
+    // Names, addresses and details may come from a tester or a file.
+    for (QString &line : lines)
+        line = visibleText(line);
     return lines;
 }
 
