@@ -3,6 +3,7 @@
 #include "audit/AnalysisTexts.h"
 
 #include "audit/PersonTrend.h"
+#include "audit/PlanSections.h"
 
 #include "analysis/DailyCompliance.h"
 #include "analysis/DayExceptions.h"
@@ -89,6 +90,7 @@ public:
         doc.generated = m_in.generated;
         doc.sections = {summary(), limits(),  testers(), exceptions(),
                         drift(),   retests(), persons(), dataQuality()};
+        doc.sections.insert(doc.sections.begin() + 2, calibrationSection(m_plant, m_from, m_to));
         return doc;
     }
 
@@ -207,6 +209,8 @@ private:
             "The limits of each profile that an active user or a visitor uses, as the testers' "
             "configurations held them, with the day each configuration was first collected.")});
         blocks.push_back(t);
+        std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
+                          std::back_inserter(blocks));
         return {QStringLiteral("Limits in force"), blocks};
     }
 

@@ -58,6 +58,7 @@ public:
     }
 
     bool started() const { return m_started; }
+    QString path(const QString &name) const { return m_folder.filePath(name); }
 
     // The configuration: `global` before the tester, `own` in its group.
     void writeIni(const QString &global, const QString &own = {}) {
@@ -413,6 +414,72 @@ private slots:
         QVERIFY(site.run({QStringLiteral("status")})
                     .lines.contains(QStringLiteral("  last calibration  never; due now")));
     }
+
+    // The report lists the changes first seen in its period in the limits
+    // section, and per tester the calibrations of the period with where the
+    // tester stands at its end.
+    void reportsTheChangesAndCalibrationsOfItsPeriod_data() {
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QStringList>("left");
+
+        const QString change = QStringLiteral(
+            "<td>profile 1  footwear max</td><td>70000 kOhm</td><td>150000 kOhm</td>");
+        const QString calibration =
+            QStringLiteral("<td>%1</td><td>R. Meter</td><td>C-17</td><td>in tolerance</td>")
+                .arg(day(-10));
+        // clang-format off
+        QTest::newRow("up to today")
+            << -29 << 0
+            << QStringList{change, QStringLiteral("<td>%1 ").arg(day(0)), calibration, QStringLiteral("next due %1 (one every 365 days)").arg(day(355))}
+            << QStringList{"No configuration changed in the period.", "No calibration recorded in the period."};
+        QTest::newRow("up to yesterday")
+            << -29 << -1
+            << QStringList{"No configuration changed in the period.", calibration}
+            << QStringList{change};
+        QTest::newRow("before the calibration")
+            << -60 << -20
+            << QStringList{"No calibration recorded in the period.", "due: no calibration recorded (one every 365 days)"}
+            << QStringList{change, calibration};
+        // clang-format on
+    }
+    void reportsTheChangesAndCalibrationsOfItsPeriod() {
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, left);
+        if (!m_reported) {
+            m_reported = std::make_unique<Site>(station());
+            QVERIFY(m_reported->started());
+            m_reported->writeIni(QStringLiteral("calibration-every=365"));
+            QCOMPARE(m_reported->run({QStringLiteral("download")}).exitCode, 0);
+            config::StationConfig after = station();
+            after.profiles[0].footwearMax = QStringLiteral("150000");
+            QVERIFY(m_reported->upload(after));
+            QCOMPARE(m_reported->run({QStringLiteral("download")}).exitCode, 0);
+            QCOMPARE(m_reported
+                         ->run({QStringLiteral("calibration"), QStringLiteral("t"),
+                                QStringLiteral("--on"), day(-10), QStringLiteral("--by"),
+                                QStringLiteral("R. Meter"), QStringLiteral("--certificate"),
+                                QStringLiteral("C-17")})
+                         .exitCode,
+                     0);
+        }
+        const Run report = m_reported->run({QStringLiteral("report"), QStringLiteral("--from"),
+                                            day(from), QStringLiteral("--to"), day(to),
+                                            QStringLiteral("--html"), QStringLiteral("r.html")});
+        QVERIFY2(report.exitCode == 0, qPrintable(report.errors));
+        const QString html =
+            QString::fromUtf8(test::readFile(m_reported->path(QStringLiteral("r.html"))));
+        for (const QString &text : shown)
+            QVERIFY2(html.contains(text), qPrintable(text));
+        for (const QString &text : left)
+            QVERIFY2(!html.contains(text), qPrintable(text));
+    }
+
+private:
+    std::unique_ptr<Site> m_reported;
 };
 
 QTEST_GUILESS_MAIN(TestEsdPlan)
