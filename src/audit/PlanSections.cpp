@@ -4,6 +4,7 @@
 #include "analysis/ConfigurationChanges.h"
 #include "audit/AnalysisTexts.h"
 #include "audit/PlanTexts.h"
+#include "common/VisibleText.h"
 
 #include <QDateTime>
 
@@ -71,10 +72,11 @@ charts::Section calibrationSection(const analysis::Plant &plant, int fromDay, in
                     QStringLiteral("Result"), QStringLiteral("Note")};
         for (const analysis::Calibration &c : tester.calibrations)
             if (c.day >= fromDay && c.day <= toDay)
+                // Typed by whoever recorded it: shown as text, never acting.
                 t.rows.push_back(
-                    {dayText(c.day), c.by, c.certificate,
+                    {dayText(c.day), visibleText(c.by), visibleText(c.certificate),
                      c.failed ? QStringLiteral("out of tolerance") : QStringLiteral("in tolerance"),
-                     c.note});
+                     visibleText(c.note)});
         if (t.rows.empty())
             blocks.push_back(
                 charts::Paragraph{QStringLiteral("No calibration recorded in the period.")});
