@@ -75,8 +75,31 @@ struct CollectionAttempt {
     int imageRecords = -1; // the image header's count; -1 when no image came
 };
 
+// One calibration or verification of a tester, as recorded.
+struct Calibration {
+    std::int32_t day = 0;        // Julian day it was made
+    std::int64_t recordedMs = 0; // when it was recorded, ms since 1970 UTC
+    bool failed = false;         // it found the tester out of tolerance
+    QString by;
+    QString certificate;
+    QString note;
+};
+
+// The plant's ESD plan for one tester: the range each measure's limits must
+// keep within. A measure without a range, or with a range that sets neither
+// side, is not compared.
+struct PlanRanges {
+    std::optional<Range> wristStrap;
+    std::optional<Range> footwear;
+};
+
 struct TesterInput {
     QString name;
+    PlanRanges plan;
+    // Days a calibration holds; none: calibrations are only shown.
+    std::optional<int> calibrationEveryDays;
+    // Oldest first by day, then by the order they were recorded.
+    std::vector<Calibration> calibrations;
     // Oldest first; empty when no configuration was ever collected. A day
     // before the first snapshot is taken to be under the first one.
     std::vector<LimitsSnapshot> limits;

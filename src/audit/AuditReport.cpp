@@ -8,6 +8,7 @@
 #include "analysis/TesterHealth.h"
 #include "audit/AnalysisTexts.h"
 #include "audit/PersonTrend.h"
+#include "audit/PlanSections.h"
 #include "charts/ChartInputs.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerImage.h"
@@ -117,6 +118,8 @@ public:
         report.sections = {summarySection(),    limitsSection(),     testersSection(),
                            exceptionsSection(), driftSection(),      retestsSection(),
                            personsSection(),    dataQualitySection()};
+        report.sections.insert(report.sections.begin() + 2,
+                               calibrationSection(m_plant, m_from, m_to));
         return report;
     }
 
@@ -227,12 +230,15 @@ private:
                                       {},
                                       {}});
         }
-        return {QStringLiteral("Limits in force"),
-                {Paragraph{QStringLiteral(
-                     "The limits of each profile that an active user or a visitor uses, as the "
-                     "testers' configurations held them, with the day each configuration was "
-                     "first collected.")},
-                 table}};
+        std::vector<Block> blocks{
+            Paragraph{QStringLiteral(
+                "The limits of each profile that an active user or a visitor uses, as the "
+                "testers' configurations held them, with the day each configuration was "
+                "first collected.")},
+            table};
+        std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
+                          std::back_inserter(blocks));
+        return {QStringLiteral("Limits in force"), blocks};
     }
 
     // In force during the period: it started before its end and the next one

@@ -5,6 +5,7 @@
 #include "analysis/LimitsInForce.h"
 #include "analysis/TesterHealth.h"
 #include "audit/AnalysisTexts.h"
+#include "collect/PlanCheck.h"
 #include "collect/PlantRead.h"
 #include "common/VisibleText.h"
 
@@ -262,8 +263,13 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
     w.group(QStringLiteral("fail rate outside its control limits"), failRateLines(w, health, day),
             true);
     w.group(QStringLiteral("silent testers"), silentLines(w, health, day, settings), true);
+    w.group(QStringLiteral("limits looser than the plan"), looserProfileLines(plant, day), true);
+    w.group(QStringLiteral("calibration due"), calibrationDueLines(plant, day), true);
+    w.group(QStringLiteral("configuration changed"), configurationChangeLines(plant, day), false);
     w.group(QStringLiteral("to review: expected but not tested"),
             reviewLines(w, exceptions, settings), false);
+    w.group(QStringLiteral("to review: calibration due within 14 days"),
+            calibrationSoonLines(plant, day), false);
     w.group(QStringLiteral("notes"), idleUserLines(w, exceptions, settings) + noLimitsLines(plant),
             false);
     outcome.lines = w.out;

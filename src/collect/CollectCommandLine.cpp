@@ -1,5 +1,6 @@
 #include "collect/CollectCommandLine.h"
 
+#include "collect/CollectCalibration.h"
 #include "collect/CollectCheck.h"
 #include "collect/CollectConfig.h"
 #include "collect/CollectDownload.h"
@@ -192,6 +193,8 @@ int status(const CollectConfig &config, const QStringList &args, QTextStream &ou
     for (const TesterStatus &tester : read.testers)
         for (const QString &line : statusLines(tester, QDateTime::currentDateTime()))
             out << line << Qt::endl;
+    if (!config.planGiven)
+        out << kNoPlanLine << Qt::endl;
     return kExitOk;
 }
 
@@ -312,6 +315,8 @@ QString usageText() {
         "  roster import FILE [--dry-run]  make a CSV or XLSX list of persons (person,\n"
         "                                  name, tester, user) the roster in force\n"
         "  roster show                     the roster in force\n"
+        "  calibration NAME --on YYYY-MM-DD --by TEXT [--certificate TEXT] [--failed]\n"
+        "              [--note TEXT]       record a calibration of tester NAME\n"
         "\n"
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
@@ -347,6 +352,8 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
         command = report;
     else if (parsed.command == QLatin1String("roster"))
         command = rosterCommand;
+    else if (parsed.command == QLatin1String("calibration"))
+        command = calibrationCommand;
     if (!command) {
         err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
         return kExitUsage;

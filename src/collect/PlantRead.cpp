@@ -5,6 +5,7 @@
 #include "audit/ProfileCheck.h"
 #include "collect/Archive.h"
 #include "collect/ArchiveRows.h"
+#include "collect/Calibrations.h"
 #include "collect/ReadOnlyArchive.h"
 #include "collect/RosterStore.h"
 #include "common/VisibleText.h"
@@ -60,7 +61,7 @@ public:
     PlantRead read() {
         PlantRead result;
         if (!readTesters(result) || !readRoster() || !readSnapshots() || !readAttempts() ||
-            !readAccesses() || !readInvalidTimes()) {
+            !readAccesses() || !readInvalidTimes() || !readCalibrationsOf()) {
             if (result.error.isEmpty())
                 result.error = QStringLiteral("cannot read the archive: %1").arg(m_error);
             return result;
@@ -126,6 +127,9 @@ private:
                 continue;
             const int index = addTester(t.name);
             m_configuredIndex.insert(t.name, index);
+            analysis::TesterInput &input = m_plant.testers.back();
+            input.plan = {t.plan.wristStrap, t.plan.footwear};
+            input.calibrationEveryDays = t.plan.calibrationEveryDays;
             for (const Known &k : archived)
                 if (k.key == t.key)
                     m_index.insert(k.id, index);
@@ -344,6 +348,20 @@ private:
             if (const auto tester = m_index.constFind(rows.integer(0)); tester != m_index.cend())
                 m_invalidTimes[static_cast<size_t>(*tester)] += rows.integer(1);
         return rows.error().isEmpty() || fail(rows);
+    }
+
+    // The calibrations of the configured testers: only they have an interval.
+    bool readCalibrationsOf() {
+        CalibrationsRead read = readCalibrations(m_archive);
+        if (!read.error.isEmpty()) {
+            m_error = read.error;
+            return false;
+        }
+        for (const TesterEntry &t : m_config.testers)
+            if (const auto index = m_configuredIndex.constFind(t.name);
+                index != m_configuredIndex.cend())
+                m_plant.testers[static_cast<size_t>(*index)].calibrations = read.byKey.value(t.key);
+        return true;
     }
 
     Archive &m_archive;

@@ -25,6 +25,7 @@ constexpr int kRelayAlways = 1;
 // A wrist strap that does not reach the skin reads far above its maximum.
 constexpr quint32 kDryWristStrapKohm = 48000;
 constexpr quint32 kHighFootwearKohm = 95000;
+constexpr char kLoosenedWristStrapMax[] = "50000";
 
 // The same numbers on every machine and library: the planted truth must not
 // depend on the standard library's distributions.
@@ -194,12 +195,14 @@ std::vector<Access> accesses(const QString &tester, const std::vector<Person> &p
 }
 
 config::StationConfig configuration(const std::vector<Person> &people, int peripheral,
-                                    UserTable userTable) {
+                                    const PlantOptions &options) {
     config::StationConfig station;
+    if (options.loosened)
+        station.profiles[0].wristStrapMax = QLatin1String(kLoosenedWristStrapMax);
     station.setPeripheralNumber(peripheral);
     station.profiles[kRelayProfile].relay = kRelayAlways;
     for (config::User &user : station.users)
-        user.active = userTable == UserTable::FactoryDefault;
+        user.active = options.userTable == UserTable::FactoryDefault;
     for (const Person &p : people) {
         config::User &user = station.users[static_cast<size_t>(p.user)];
         user.active = true;
@@ -249,7 +252,7 @@ std::optional<PlantTester> plantTester(const QString &name, const QDate &today,
     PlantTester tester;
     tester.datalogger = builder.transferImage();
     tester.configuration =
-        config::encodeConfigurationTransfer(configuration(people, peripheral, options.userTable));
+        config::encodeConfigurationTransfer(configuration(people, peripheral, options));
     return tester;
 }
 

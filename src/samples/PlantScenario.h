@@ -48,6 +48,10 @@ struct PlantOptions {
     // two fails at north, Di Nopass passes at the south entrance (south user
     // 11), and Flo Absent, absent from north, passes there too (user 12).
     bool sharedEntrance = false;
+    // Profile 1 of the configuration lets wrist straps pass up to 50,000
+    // kOhm, as a tester whose limit someone raised; the records stay as
+    // they are.
+    bool loosened = false;
 };
 
 // Nothing for a name that is no tester of the plant.

@@ -21,9 +21,9 @@ const QStringList kValueOptions = {
     QStringLiteral("save-config"),   QStringLiteral("scenario"), QStringLiteral("drip-bytes"),
     QStringLiteral("drip-interval"), QStringLiteral("plant"),    QStringLiteral("today"),
 };
-const QStringList kSwitches = {QStringLiteral("names"), QStringLiteral("flags"),
-                               QStringLiteral("renamed"), QStringLiteral("factory-users"),
-                               QStringLiteral("shared-entrance")};
+const QStringList kSwitches = {QStringLiteral("names"),           QStringLiteral("flags"),
+                               QStringLiteral("renamed"),         QStringLiteral("factory-users"),
+                               QStringLiteral("shared-entrance"), QStringLiteral("loosened")};
 
 struct RawOptions {
     QHash<QString, QString> values;
@@ -106,6 +106,7 @@ CommandLineResult &plantOptions(const RawOptions &raw, CommandLineResult &result
     if (raw.switches.contains(QStringLiteral("factory-users")))
         plant.userTable = samples::UserTable::FactoryDefault;
     plant.sharedEntrance = raw.switches.contains(QStringLiteral("shared-entrance"));
+    plant.loosened = raw.switches.contains(QStringLiteral("loosened"));
     const std::optional<samples::PlantTester> tester = samples::plantTester(name, today, plant);
     if (!tester) {
         result.error = QStringLiteral("unknown plant tester \"%1\"; one of: %2")
@@ -192,7 +193,7 @@ CommandLineResult parseSimulatorCommandLine(const QStringList &arguments) {
         return plantOptions(raw, result);
     for (const QString &plantOnly :
          {QStringLiteral("today"), QStringLiteral("renamed"), QStringLiteral("factory-users"),
-          QStringLiteral("shared-entrance")})
+          QStringLiteral("shared-entrance"), QStringLiteral("loosened")})
         if (raw.values.contains(plantOnly) || raw.switches.contains(plantOnly)) {
             result.error = QStringLiteral("--%1 belongs to --plant").arg(plantOnly);
             return result;
@@ -315,6 +316,8 @@ A sample plant (both images, dated relative to today):
   --shared-entrance    The south entrance is shared: yesterday at noon Di
                        Nopass (after failing at north) and Flo Absent pass
                        there as south users 11 and 12.
+  --loosened           Profile 1 of the tester's configuration lets wrist
+                       straps pass up to 50,000 kOhm instead of 35,000.
 
 Both images:
   --peripheral N       Peripheral number, 1 to 100, sent as the first byte of
