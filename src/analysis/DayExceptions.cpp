@@ -21,7 +21,7 @@ struct PersonTrace {
 };
 
 std::int32_t slotKey(int tester, int user) {
-    return tester * kUsersPerTester + user;
+    return tester * kUserCount + user;
 }
 
 // The roster's persons with the accesses of each of their enrolments.

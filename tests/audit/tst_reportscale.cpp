@@ -25,7 +25,7 @@ Plant drifting(int persons, int lastDay) {
     plant.testers[0].name = QStringLiteral("north");
     LimitsSnapshot snapshot;
     snapshot.fromDay = lastDay - 100;
-    snapshot.users.resize(kUsersPerTester);
+    snapshot.users.resize(kUserCount);
     snapshot.profiles[0].footwear.maxKohm = kFootwearMaxKohm;
     for (int u = 0; u < persons; ++u) {
         snapshot.users[size_t(u)] = {true, QStringLiteral("P%1").arg(u, 2, 10, QLatin1Char('0')),
