@@ -38,9 +38,8 @@ QString countText(int count, const char *what) {
 } // namespace
 
 QString profileText(int profile) {
-    return profile == analysis::kVisitorsProfileIndex
-               ? QStringLiteral("visitors profile")
-               : QStringLiteral("profile %1").arg(profile + 1);
+    return profile == config::kVisitorsProfile ? QStringLiteral("visitors profile")
+                                               : QStringLiteral("profile %1").arg(profile + 1);
 }
 
 QString checkChoiceText(analysis::Check check) {
