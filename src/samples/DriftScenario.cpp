@@ -23,7 +23,7 @@ constexpr int kRaisedFailureCycle = 5;
 constexpr int kRetestMinutes = 3;
 constexpr int kSkipOneIn = 10;
 constexpr double kNoise = 0.03; // log10, uniform: about +-7 %
-constexpr double kNewShoesFactor = 0.25;
+constexpr double kNewShoesFactor = 0.1;
 
 struct Plan {
     ScenarioPerson person;
@@ -60,7 +60,7 @@ std::vector<Plan> plans(int testerIndex) {
                 p.footLog = std::log10(5000.0 + 400 * (k % 5));
         } else if (user <= kDrifters + 2) {
             p.person.role = ScenarioRole::NewShoes;
-            p.footLog = uniformLog(dice, 8000, 10000);
+            p.footLog = uniformLog(dice, 4000, 6000);
         }
         list.push_back(p);
     }

@@ -31,7 +31,7 @@ struct DriftScenario {
     // A worn plate: every WS reading at north rises 2.8 % a day from 40 days
     // before today.
     bool wornPlate = false;
-    // New shoes: users 4 and 5 of every tester step down to a quarter of
+    // New shoes: users 4 and 5 of every tester step down to a tenth of
     // their footwear resistance 30 days before today.
     bool newShoes = false;
     // West fails one first test in five, every day.

@@ -359,7 +359,7 @@ Any of these switches serves its tester instead of the sample plant's:
                        days ago, then stays.
   --worn-plate         Every WS reading at north rises 2.8 % a day from 40
                        days ago.
-  --new-shoes          Users 4 and 5 of each tester step down to a quarter of
+  --new-shoes          Users 4 and 5 of each tester step down to a tenth of
                        their footwear resistance 30 days ago.
   --raised-fails       West fails one first test in five, every day.
 
