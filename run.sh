@@ -199,6 +199,55 @@ echo "== The audit report of the last 30 days:"
 echo "   $collect_dir/report.html"
 echo "   $collect_dir/report.pdf"
 
+# The drift plant: five testers of 40 persons over 120 days, with dry air, a
+# worn plate at north, new shoes and a west tester that fails more planted;
+# one collection into demo/drift and its morning check (exit code 4), which
+# names each shared cause once next to the persons who drift on their own.
+drift_dir="$demo/drift"
+mkdir -p "$drift_dir"
+rm -f "$drift_dir"/nxa-archive.sqlite "$drift_dir"/nxa-archive.sqlite-* \
+  "$drift_dir"/nxa-archive.sqlite.lock
+drift_plant=(north south east west gate)
+drift_port=0
+for t in 2 3 4 5 6; do
+  out=$(mktemp)
+  collect_logs+=("$out")
+  "$simulator" --listen "127.0.0.$t" --port "$drift_port" --plant "${drift_plant[$((t - 2))]}" \
+    --dry-air --worn-plate --new-shoes --raised-fails >"$out" 2>&1 &
+  collect_pids+=($!)
+  found=""
+  for _ in $(seq 1 100); do
+    found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  if [ -z "$found" ]; then
+    cat "$out" >&2
+    echo "run.sh: the drift plant's simulator on 127.0.0.$t did not start" >&2
+    exit 1
+  fi
+  drift_port=$found
+done
+cp "$collect_dir/tester.pw" "$drift_dir/tester.pw"
+{
+  echo "archive=nxa-archive.sqlite"
+  for t in 2 3 4 5 6; do
+    printf '[%s]\naddress=127.0.0.%s\nport=%s\npassword-file=tester.pw\n' \
+      "${drift_plant[$((t - 2))]}" "$t" "$drift_port"
+  done
+} >"$drift_dir/nxa-collect.ini"
+for command in "download" "check"; do
+  echo
+  echo "== nxa-collect $command   (in demo/drift)"
+  code=0
+  # shellcheck disable=SC2086
+  (cd "$drift_dir" && "$collector" $command) || code=$?
+  echo "(exit code $code)"
+  expected=0
+  [ "$command" = "check" ] && expected=4
+  [ "$code" -eq "$expected" ] || status=1
+done
+
 # With a display, open the manager on the same simulator: the downloads above
 # left preferences.pref in demo/ pointing at it, so Download works at once.
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then

@@ -1,7 +1,9 @@
 #include "analysis/DriftWatch.h"
 
 #include "analysis/LimitsInForce.h"
+#include "analysis/LogKohm.h"
 #include "analysis/Median.h"
+#include "analysis/PlantLevels.h"
 #include "analysis/SortedAccesses.h"
 #include "analysis/TheilSen.h"
 
@@ -30,11 +32,14 @@ std::int32_t valueOf(const Access &access, Measure measure) {
     return kNotMeasured;
 }
 
-// A reading of 0 kOhm is below the tester's resolution; taking it as 1 kOhm
-// keeps the logarithm finite without moving any value a limit can hold.
-double logKohm(std::int32_t kohm) {
-    return std::log10(std::max<std::int32_t>(kohm, 1));
+LevelMeasure levelMeasureOf(Measure measure) {
+    return measure == Measure::WristStrap ? LevelMeasure::WristStrap : LevelMeasure::Footwear;
 }
+
+// A fall that a step down explains better than a line (new shoes, a new
+// strap) is no drift: the fit must leave this much less of the data
+// unexplained than the line does.
+constexpr double kStepFitShare = 0.5;
 
 struct Watched {
     std::array<bool, kMeasures.size()> measured{};
@@ -76,15 +81,19 @@ Watched watchedMeasures(const Plant &plant, std::span<const Access> window) {
 
 struct Scratch {
     std::vector<double> x;
-    std::vector<double> y;
+    std::vector<double> y; // the daily medians, log10
+    std::vector<double> r; // the same less the plant's level and the tester's offset
     std::vector<double> dayValues;
     TrendScratch trend;
 };
 
-// The daily medians of one measure, x counted in days from the day analysed.
-void dailyMedians(std::span<const Access> window, Measure measure, int day, Scratch &scratch) {
+// The daily medians of one measure, x counted in days from the day analysed,
+// and what is left of them after the levels every person shares.
+void dailyMedians(std::span<const Access> window, Measure measure, int day,
+                  const PlantLevels &levels, Scratch &scratch) {
     scratch.x.clear();
     scratch.y.clear();
+    scratch.r.clear();
     forEachRun(window, samePersonDay, [&](std::span<const Access> accesses) {
         scratch.dayValues.clear();
         for (const Access &access : accesses)
@@ -92,14 +101,48 @@ void dailyMedians(std::span<const Access> window, Measure measure, int day, Scra
                 scratch.dayValues.push_back(logKohm(kohm));
         if (scratch.dayValues.empty())
             return;
-        scratch.x.push_back(accesses.front().day - day);
+        const Access &first = accesses.front();
+        scratch.x.push_back(first.day - day);
         scratch.y.push_back(median(scratch.dayValues));
+        scratch.r.push_back(scratch.y.back() -
+                            levels.common(levelMeasureOf(measure), first.tester, first.day));
     });
 }
 
-void projectCrossing(DriftResult &result, const TrendLine &line) {
+double sumOfDistances(std::span<const double> x, std::span<const double> y, double intercept,
+                      double slope) {
+    double sum = 0;
+    for (std::size_t i = 0; i < y.size(); ++i)
+        sum += std::abs(y[i] - intercept - slope * x[i]);
+    return sum;
+}
+
+// Where a single step down explains a falling series better than its line:
+// the first index after the step, or none.
+std::optional<std::size_t> stepDown(std::span<const double> x, std::span<const double> r,
+                                    const TrendLine &line, std::vector<double> &work) {
+    const double lineDistance = sumOfDistances(x, r, line.intercept, line.slope);
+    std::optional<std::size_t> best;
+    double bestDistance = kStepFitShare * lineDistance;
+    for (std::size_t k = 2; k + 2 <= r.size(); ++k) {
+        work.assign(r.begin(), r.begin() + static_cast<std::ptrdiff_t>(k));
+        const double before = median(work);
+        work.assign(r.begin() + static_cast<std::ptrdiff_t>(k), r.end());
+        const double after = median(work);
+        if (after >= before)
+            continue;
+        const double distance = sumOfDistances(x.first(k), r.first(k), before, 0) +
+                                sumOfDistances(x.subspan(k), r.subspan(k), after, 0);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = k;
+        }
+    }
+    return best;
+}
+
+void projectCrossing(DriftResult &result, const TrendLine &line, double level) {
     const Range &range = result.range;
-    const double level = line.at(0);
     if (line.slope > 0 && range.maxKohm && *range.maxKohm > 0) {
         result.crossingSide = LimitSide::Max;
         result.daysToCrossing =
@@ -121,7 +164,7 @@ std::optional<LimitSide> nearLimit(const Range &range, double kohm, double facto
 
 DriftResult watchMeasure(const Scratch &series, Measure measure, bool limitsKnown,
                          const Range &range, int day, const AnalysisSettings &settings,
-                         TrendScratch &trend) {
+                         TrendScratch &trend, std::vector<double> &work) {
     DriftResult result;
     result.measure = measure;
     result.limitsKnown = limitsKnown;
@@ -133,38 +176,68 @@ DriftResult watchMeasure(const Scratch &series, Measure measure, bool limitsKnow
     if (!result.fitted)
         return result;
 
+    // The limits hold the real values: the smoothed level is the reading's own.
     double ewma = series.y.front();
     for (double value : series.y)
         ewma = settings.ewmaLambda * value + (1 - settings.ewmaLambda) * ewma;
     result.lastEwmaKohm = std::pow(10.0, ewma);
-    if (!settings.fitEveryTrend && !trendSignificant(series.x, series.y, kZ95, trend)) {
-        constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+    if (limitsKnown)
+        result.nearSide = nearLimit(range, result.lastEwmaKohm, settings.nearLimitFactor);
+    constexpr double unknown = std::numeric_limits<double>::quiet_NaN();
+    auto leaveUnfitted = [&] {
         result.slopePerDay = result.slopeLow = result.slopeHigh = result.lineKohm = unknown;
-        if (limitsKnown)
-            result.nearSide = nearLimit(range, result.lastEwmaKohm, settings.nearLimitFactor);
+        result.significant = false;
+    };
+    // Whether the person drifts is read from the residual: what the plant and
+    // the tester add to every reading is not theirs.
+    std::span<const double> x = series.x, r = series.r, y = series.y;
+    if (!settings.fitEveryTrend && !trendSignificant(x, r, kZ95, trend)) {
+        leaveUnfitted();
         return result;
     }
-
-    const TrendLine line = theilSen(series.x, series.y, kZ95, trend);
+    TrendLine line = theilSen(x, r, kZ95, trend);
+    if (line.significant() && line.slope < 0) {
+        if (const std::optional<std::size_t> step = stepDown(x, r, line, work)) {
+            result.stepDownDay = day + static_cast<int>(x[*step]);
+            x = x.subspan(*step);
+            r = r.subspan(*step);
+            y = y.subspan(*step);
+            if (static_cast<int>(x.size()) < std::max(settings.driftMinimumDays, 2)) {
+                leaveUnfitted();
+                return result;
+            }
+            line = theilSen(x, r, kZ95, trend);
+        }
+    }
+    result.significant = line.significant();
+    // Whether the person drifts came from the residual; where their readings
+    // go, and when they cross a limit, is read from the readings themselves:
+    // in dry air a drifting person fails sooner.
+    line = theilSen(x, y, kZ95, trend);
     result.slopePerDay = line.slope;
     result.slopeLow = line.slopeLow;
     result.slopeHigh = line.slopeHigh;
-    result.significant = line.significant();
-    result.lineKohm = std::pow(10.0, line.at(0));
+    const double level = line.at(0);
+    result.lineKohm = std::pow(10.0, level);
     if (!limitsKnown)
         return result;
 
-    projectCrossing(result, line);
+    projectCrossing(result, line, level);
     result.crossingSoon = result.significant && result.daysToCrossing &&
                           *result.daysToCrossing <= settings.crossingWithinDays;
-    result.nearSide = nearLimit(range, result.lastEwmaKohm, settings.nearLimitFactor);
     return result;
 }
 
 } // namespace
 
 std::vector<DriftResult> driftWatch(const Plant &plant, int day, const AnalysisSettings &settings) {
+    return driftWatch(plant, day, settings, plantLevels(plant, day, settings));
+}
+
+std::vector<DriftResult> driftWatch(const Plant &plant, int day, const AnalysisSettings &settings,
+                                    const PlantLevels &levels) {
     const SortedAccesses sorted(plant.accesses);
+    std::vector<double> work;
     const int windowFrom = day - settings.driftWindowDays + 1;
     std::vector<DriftResult> results;
     Scratch scratch;
@@ -180,11 +253,12 @@ std::vector<DriftResult> driftWatch(const Plant &plant, int day, const AnalysisS
         for (std::size_t m = 0; m < kMeasures.size(); ++m) {
             if (!watched.measured[m])
                 continue;
-            dailyMedians(window, kMeasures[m], day, scratch);
+            dailyMedians(window, kMeasures[m], day, levels, scratch);
             if (scratch.x.empty())
                 continue;
-            DriftResult result = watchMeasure(scratch, kMeasures[m], watched.limitsKnown,
-                                              watched.ranges[m], day, settings, scratch.trend);
+            DriftResult result =
+                watchMeasure(scratch, kMeasures[m], watched.limitsKnown, watched.ranges[m], day,
+                             settings, scratch.trend, work);
             result.tester = person.front().tester;
             result.user = person.front().user;
             results.push_back(result);

@@ -39,15 +39,26 @@ struct DriftResult {
     // (0 when already beyond); null when it never will.
     std::optional<LimitSide> crossingSide;
     std::optional<double> daysToCrossing;
+    // A fall that a step down explains (new shoes): the first day after the
+    // step. The trend is then read from the days after it, or not at all when
+    // they are fewer than the settings' minimum.
+    std::optional<int> stepDownDay;
     bool crossingSoon = false; // significant, and crossing within the settings' days
     // The EWMA is within the settings' factor of this limit, or beyond it.
     std::optional<LimitSide> nearSide;
     bool flagged() const { return crossingSoon || nearSide.has_value(); }
 };
 
+struct PlantLevels;
+
 // Per person and per measure their profile checks, for the window of
-// calendar days ending on `day`. Sorted by tester, user, measure.
+// calendar days ending on `day`. Sorted by tester, user, measure. Whether a
+// person drifts is read from their readings less the plant's level and their
+// tester's offset; the limits are checked on the readings themselves.
 std::vector<DriftResult> driftWatch(const Plant &plant, int day,
                                     const AnalysisSettings &settings = {});
+// The same with the levels already estimated for that day and window.
+std::vector<DriftResult> driftWatch(const Plant &plant, int day, const AnalysisSettings &settings,
+                                    const PlantLevels &levels);
 
 } // namespace nxa::analysis

@@ -3,7 +3,9 @@
 #include "analysis/DailyCompliance.h"
 #include "analysis/DayExceptions.h"
 #include "analysis/DriftWatch.h"
+#include "analysis/PlantLevels.h"
 #include "analysis/Retests.h"
+#include "analysis/TesterFunnel.h"
 #include "analysis/TesterHealth.h"
 
 namespace nxa::analysis {
@@ -12,8 +14,10 @@ namespace nxa::analysis {
 struct PlantAnalysis {
     std::vector<PersonDay> compliance;
     DayExceptions exceptions;
+    PlantLevels levels;
     std::vector<DriftResult> drift;
     std::vector<TesterHealth> testers;
+    TesterFunnel funnel;
     Retests retests;
 };
 

@@ -3,8 +3,11 @@
 #include "analysis/DayExceptions.h"
 #include "analysis/DriftWatch.h"
 #include "analysis/LimitsInForce.h"
+#include "analysis/PlantLevels.h"
+#include "analysis/TesterFunnel.h"
 #include "analysis/TesterHealth.h"
 #include "audit/AnalysisTexts.h"
+#include "collect/CheckSharedCauses.h"
 #include "collect/PlanCheck.h"
 #include "collect/PlantRead.h"
 #include "common/VisibleText.h"
@@ -253,15 +256,22 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
     const analysis::Plant &plant = *plantRead.plant;
     const int day = static_cast<int>(request.day.toJulianDay());
     const analysis::DayExceptions exceptions = analysis::dayExceptions(plant, day, settings);
-    const std::vector<analysis::DriftResult> drift = analysis::driftWatch(plant, day, settings);
+    const analysis::PlantLevels levels = analysis::plantLevels(plant, day, settings);
+    const std::vector<analysis::DriftResult> drift =
+        analysis::driftWatch(plant, day, settings, levels);
     const std::vector<analysis::TesterHealth> health = analysis::testerHealth(plant, settings);
+    const analysis::TesterFunnel funnel = analysis::testerFunnel(plant, day, settings);
 
     CheckWriter w(plant, day, request.all);
     w.group(QStringLiteral("failed and not passed afterwards"), failedLines(w, exceptions), true);
     w.group(QStringLiteral("relay on without a pass"), relayLines(w, exceptions), true);
+    w.group(QStringLiteral("plant-wide level shifts"), plantShiftLines(levels), true);
+    w.group(QStringLiteral("tester level shifts"), testerShiftLines(plant, levels), true);
     w.group(QStringLiteral("drifting toward a limit"), driftLines(w, drift), true);
     w.group(QStringLiteral("fail rate outside its control limits"), failRateLines(w, health, day),
             true);
+    w.group(QStringLiteral("fail rate outside the plant's funnel limits"),
+            funnelLines(plant, funnel), true);
     w.group(QStringLiteral("silent testers"), silentLines(w, health, day, settings), true);
     w.group(QStringLiteral("limits looser than the plan"), looserProfileLines(plant, day), true);
     w.group(QStringLiteral("calibration due"), calibrationDueLines(plant, day), true);
@@ -270,7 +280,9 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
             reviewLines(w, exceptions, settings), false);
     w.group(QStringLiteral("to review: calibration due within 14 days"),
             calibrationSoonLines(plant, day), false);
-    w.group(QStringLiteral("notes"), idleUserLines(w, exceptions, settings) + noLimitsLines(plant),
+    w.group(QStringLiteral("notes"),
+            idleUserLines(w, exceptions, settings) + noLimitsLines(plant) +
+                tooFewTestsLines(plant, funnel),
             false);
     outcome.lines = w.out;
     outcome.attention = w.attention;

@@ -3,6 +3,7 @@
 #include "config/ConfigurationImage.h"
 #include "config/StationConfig.h"
 #include "samples/DataloggerImageBuilder.h"
+#include "samples/Dice.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,25 +27,6 @@ constexpr int kRelayAlways = 1;
 constexpr quint32 kDryWristStrapKohm = 48000;
 constexpr quint32 kHighFootwearKohm = 95000;
 constexpr char kLoosenedWristStrapMax[] = "50000";
-
-// The same numbers on every machine and library: the planted truth must not
-// depend on the standard library's distributions.
-class Dice {
-public:
-    explicit Dice(quint64 seed) : m_state(seed * 0x9E3779B97F4A7C15ULL + 1) {}
-    quint32 next() {
-        m_state ^= m_state << 13;
-        m_state ^= m_state >> 7;
-        m_state ^= m_state << 17;
-        return static_cast<quint32>(m_state >> 32);
-    }
-    int below(int n) { return static_cast<int>(next() % static_cast<quint32>(n)); }
-    // Uniform in [-1, 1).
-    double symmetric() { return next() / 2147483648.0 - 1.0; }
-
-private:
-    quint64 m_state;
-};
 
 struct Person {
     int user = 0;

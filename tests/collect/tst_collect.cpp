@@ -1373,6 +1373,9 @@ private slots:
               "north|user 2|Ben Drift|R"}},
             {QStringLiteral("fail rate outside its control limits"), {"south"}},
             {QStringLiteral("silent testers"), {"east"}},
+            // East's three persons, quiet for three days, made too few tests
+            // in the last seven to compare its fail rate with the plant's.
+            {QStringLiteral("notes"), {"east"}},
             {QStringLiteral("to review: expected but not tested"),
              {"north|user 6|Flo Absent", "east|user 1|East 1", "east|user 2|East 2",
               "east|user 3|East 3"}},

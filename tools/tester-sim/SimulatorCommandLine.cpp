@@ -1,5 +1,6 @@
 #include "SimulatorCommandLine.h"
 
+#include "samples/DriftScenario.h"
 #include "samples/PlantScenario.h"
 
 #include "SimulatorImages.h"
@@ -7,6 +8,7 @@
 
 #include <QHash>
 
+#include <algorithm>
 #include <optional>
 
 namespace nxa::sim {
@@ -23,7 +25,16 @@ const QStringList kValueOptions = {
 };
 const QStringList kSwitches = {QStringLiteral("names"),           QStringLiteral("flags"),
                                QStringLiteral("renamed"),         QStringLiteral("factory-users"),
-                               QStringLiteral("shared-entrance"), QStringLiteral("loosened")};
+                               QStringLiteral("shared-entrance"), QStringLiteral("dry-air"),
+                               QStringLiteral("worn-plate"),      QStringLiteral("new-shoes"),
+                               QStringLiteral("raised-fails"),    QStringLiteral("loosened")};
+// Switches that plant causes shared by many persons: any of them serves the
+// tester of the drift plant rather than of the sample plant.
+const QStringList kDriftSwitches = {QStringLiteral("dry-air"), QStringLiteral("worn-plate"),
+                                    QStringLiteral("new-shoes"), QStringLiteral("raised-fails")};
+const QStringList kSamplePlantSwitches = {
+    QStringLiteral("renamed"), QStringLiteral("factory-users"), QStringLiteral("shared-entrance"),
+    QStringLiteral("loosened")};
 
 struct RawOptions {
     QHash<QString, QString> values;
@@ -101,6 +112,33 @@ CommandLineResult &plantOptions(const RawOptions &raw, CommandLineResult &result
         }
     }
     const QString name = raw.values.value(QStringLiteral("plant"));
+    const bool drift = std::any_of(kDriftSwitches.begin(), kDriftSwitches.end(),
+                                   [&](const QString &s) { return raw.switches.contains(s); });
+    if (drift) {
+        for (const QString &other : kSamplePlantSwitches)
+            if (raw.switches.contains(other)) {
+                result.error = QStringLiteral("--%1 belongs to the sample plant, not to the drift "
+                                              "plant")
+                                   .arg(other);
+                return result;
+            }
+        samples::DriftScenario scenario;
+        scenario.dryAir = raw.switches.contains(QStringLiteral("dry-air"));
+        scenario.wornPlate = raw.switches.contains(QStringLiteral("worn-plate"));
+        scenario.newShoes = raw.switches.contains(QStringLiteral("new-shoes"));
+        scenario.raisedFails = raw.switches.contains(QStringLiteral("raised-fails"));
+        const std::optional<samples::PlantTester> tester =
+            samples::scenarioPlantTester(name, today, scenario);
+        if (!tester) {
+            result.error =
+                QStringLiteral("unknown drift plant tester \"%1\"; one of: %2")
+                    .arg(name, samples::scenarioTesterNames().join(QStringLiteral(", ")));
+            return result;
+        }
+        result.options.settings.dataloggerImage = tester->datalogger;
+        result.options.settings.configurationImage = tester->configuration;
+        return result;
+    }
     samples::PlantOptions plant;
     plant.renamed = raw.switches.contains(QStringLiteral("renamed"));
     if (raw.switches.contains(QStringLiteral("factory-users")))
@@ -192,8 +230,7 @@ CommandLineResult parseSimulatorCommandLine(const QStringList &arguments) {
     if (raw.values.contains(QStringLiteral("plant")))
         return plantOptions(raw, result);
     for (const QString &plantOnly :
-         {QStringLiteral("today"), QStringLiteral("renamed"), QStringLiteral("factory-users"),
-          QStringLiteral("shared-entrance"), QStringLiteral("loosened")})
+         QStringList{QStringLiteral("today")} + kSamplePlantSwitches + kDriftSwitches)
         if (raw.values.contains(plantOnly) || raw.switches.contains(plantOnly)) {
             result.error = QStringLiteral("--%1 belongs to --plant").arg(plantOnly);
             return result;
@@ -318,6 +355,17 @@ A sample plant (both images, dated relative to today):
                        there as south users 11 and 12.
   --loosened           Profile 1 of the tester's configuration lets wrist
                        straps pass up to 50,000 kOhm instead of 35,000.
+
+A drift plant: north, south, east, west and gate, 40 persons each over the
+120 days before today; users 1-3 of each drift on their own until they fail.
+Any of these switches serves its tester instead of the sample plant's:
+  --dry-air            Everyone's footwear rises x2.8 over 21 days from 45
+                       days ago, then stays.
+  --worn-plate         Every WS reading at north rises 2.8 % a day from 40
+                       days ago.
+  --new-shoes          Users 4 and 5 of each tester step down to a tenth of
+                       their footwear resistance 30 days ago.
+  --raised-fails       West fails one first test in five, every day.
 
 Both images:
   --peripheral N       Peripheral number, 1 to 100, sent as the first byte of
