@@ -6,6 +6,7 @@
 #include "app/commandline/CommandLineLog.h"
 #include "app/commandline/CommandLineParameters.h"
 #include "app/commandline/CommandLineRun.h"
+#include "app/commandline/TerminationSignals.h"
 #include "app/operation/TesterOperation.h"
 #include "app/shared/Session.h"
 #include "samples/DataloggerImageBuilder.h"
@@ -210,19 +211,21 @@ private:
 class KeptTerminationSignals {
 public:
     KeptTerminationSignals() {
-        for (size_t i = 0; i < std::size(kSignals); ++i)
-            ::sigaction(kSignals[i], nullptr, &m_saved[i]);
+        app::forEachTerminationSignal([this](int signal) {
+            struct sigaction saved = {};
+            ::sigaction(signal, nullptr, &saved);
+            m_saved.emplace_back(signal, saved);
+        });
     }
     ~KeptTerminationSignals() {
-        for (size_t i = 0; i < std::size(kSignals); ++i)
-            ::sigaction(kSignals[i], &m_saved[i], nullptr);
+        for (const auto &[signal, saved] : m_saved)
+            ::sigaction(signal, &saved, nullptr);
     }
     KeptTerminationSignals(const KeptTerminationSignals &) = delete;
     KeptTerminationSignals &operator=(const KeptTerminationSignals &) = delete;
 
 private:
-    static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-    struct sigaction m_saved[std::size(kSignals)] = {};
+    std::vector<std::pair<int, struct sigaction>> m_saved;
 };
 
 // An X server on a loopback port that answers every connection setup with
@@ -1650,17 +1653,17 @@ void CommandLineTest::otherSignals() {
     const auto tester = test::startSimulator(settings);
     QVERIFY(tester);
     sim::TesterSimulator &simulator = tester->simulator();
+    // As a scheduler starts it: the signal at its default action.
     const auto defaults = [signal](QProcess &process) {
         process.setChildProcessModifier([signal] { ::signal(signal, SIG_DFL); });
     };
-    const ManagerRun run = runManager(
-        {"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(), tester->port(),
-        [&simulator, signal](QProcess &process) {
-            QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
-            QTest::qWait(200);
-            ::kill(static_cast<pid_t>(process.processId()), signal);
-        },
-        defaults);
+    const auto signalIt = [&simulator, signal](QProcess &process) {
+        QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
+        QTest::qWait(200);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), signalIt, defaults);
     QCOMPARE(run.exitCode, 7);
     QCOMPARE(loggedResult(dir.path()), "     7 - Error: Operation aborted by user.");
     QVERIFY(!QFile::exists(dir.filePath("out.txt")));
