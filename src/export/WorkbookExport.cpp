@@ -1,13 +1,12 @@
 #include "export/WorkbookExport.h"
 
-#include "common/CompleteSave.h"
 #include "common/RegularFile.h"
 #include "common/UnnamedTemporaryFile.h"
 #include "export/FixedWidthLayout.h"
 #include "export/WorkbookWriter.h"
 
+#include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace nxa::exports {
 
@@ -15,6 +14,11 @@ WorkbookPaths workbookPaths(const QString &givenPath) {
     // Only the file name's own extension: a folder such as "reports.xlsx.d"
     // is never renamed.
     const qsizetype nameStart = givenPath.lastIndexOf(QLatin1Char('/')) + 1;
+    // "." and ".." name folders, not files: "..xlsx" would be a hidden file
+    // of another name.
+    const QStringView name = QStringView(givenPath).mid(nameStart);
+    if (name == u"." || name == u"..")
+        return {givenPath, QString()};
     QString base = givenPath;
     const QLatin1String extension(".xlsx");
     if (base.size() - nameStart >= extension.size() &&
@@ -45,9 +49,12 @@ ExportResult workbookExport(const records::DataloggerTable &table, const QString
         return {false, paths.workbook.isEmpty() ? path : paths.workbook};
     // A file of its own for every export, so runs that write the same
     // workbook at once never read each other's rows; it has no name, so
-    // nothing is left of it however the export ends.
+    // nothing is left of it however the export ends. Where the workbook's
+    // folder cannot hold one, the temporary folder does.
+    const QString folder = QFileInfo(paths.workbook).absolutePath();
     QFile temporary;
-    if (!openUnnamedTemporaryFile(temporary, QFileInfo(paths.workbook).absolutePath()))
+    if (!openUnnamedTemporaryFile(temporary, folder) &&
+        !openUnnamedTemporaryFile(temporary, QDir::tempPath()))
         return {false, paths.workbook};
     // A temporary file that lost rows would give a workbook that lacks them,
     // so a write error fails the export instead of being passed over.
@@ -55,19 +62,23 @@ ExportResult workbookExport(const records::DataloggerTable &table, const QString
     bool ok = writeTabSeparated(table, temporary,
                                 scaledProgress(progress, stopped, 0, kTemporaryShare)) &&
               temporary.flush() && temporary.error() == QFileDevice::NoError && temporary.seek(0);
-    // The workbook is written beside its target and renamed over it whole.
-    QSaveFile workbook(paths.workbook);
-    ok = ok && workbook.open(QIODevice::WriteOnly);
+    // The workbook is written beside its target without a name too, and
+    // takes a name only to be renamed over the target, whole.
+    QFile workbook;
+    ok = ok && openUnnamedTemporaryFile(workbook, folder);
     if (!ok)
         return {false, paths.workbook, stopped};
     WorkbookWriteOptions options;
     options.progress = scaledProgress(progress, stopped, kTemporaryShare, kProgressScale);
     int sheets = 0;
-    if (!writeWorkbook(temporary, workbook, QStringLiteral("\t"), options, &sheets)) {
-        workbook.cancelWriting();
+    if (!writeWorkbook(temporary, workbook, QStringLiteral("\t"), options, &sheets))
         return {false, paths.workbook, stopped};
-    }
-    return {commitComplete(workbook), paths.workbook, stopped, sheets};
+    // A short write (a full disk, a file size limit) can leave the buffered
+    // tail unwritten without an error being reported.
+    const qint64 written = workbook.pos();
+    ok = workbook.flush() && workbook.size() == written &&
+         replaceWithUnnamedFile(workbook, paths.workbook);
+    return {ok, paths.workbook, stopped, sheets};
 }
 
 } // namespace nxa::exports

@@ -11,8 +11,9 @@ namespace nxa::exports {
 
 // The files a workbook export uses, derived from the path it is given.
 struct WorkbookPaths {
-    QString base;     // the given path without a final ".xlsx" of its file name, any case
-    QString workbook; // base + ".xlsx"; empty when base names no file ("", "folder/")
+    QString base; // the given path without a final ".xlsx" of its file name, any case
+    // base + ".xlsx"; empty when the path names no file ("", "folder/", ".", "..")
+    QString workbook;
 };
 
 WorkbookPaths workbookPaths(const QString &givenPath);

@@ -17,9 +17,10 @@ struct LinkTimings {
     int pollIntervalMs = 50;       // longest single wait on the socket
     int uploadPacingStepMs = 1000; // 19 steps between the uploaded image and the reply
     int closingPauseMs = 3000;     // the command-line window stays this long (used by the app)
-    // Longest time one receive wait may take in all, however the data
-    // trickles in; 0: no limit beyond the idle one (an interactive user can
-    // abort, an unattended run cannot).
+    // Longest time the receive waits of one connection may take in all,
+    // counted from the moment it was made (login reply and transfer
+    // together), however the data trickles in; 0: no limit beyond the idle
+    // one (an interactive user can abort, an unattended run cannot).
     int transferDeadlineMs = 0;
 };
 

@@ -5,6 +5,8 @@
 
 #include <QTcpSocket>
 
+#include <algorithm>
+
 namespace nxa::link {
 
 namespace {
@@ -55,11 +57,17 @@ Outcome TesterConnection::connectAndLogin(quint32 address, quint16 port, const Q
         return Outcome::CannotConnect;
     }
     m_socket = std::move(socket);
+    m_connected.start();
 
     sendRequest(kLoginCommand, password);
     if (receive(kReplyLength).aborted)
         return m_abortIsFinal ? Outcome::Aborted : Outcome::NoTester;
-    return classifyLoginReply(takeReply());
+    const Outcome login = classifyLoginReply(takeReply());
+    // A login that says yes must have arrived whole, as every transfer must:
+    // a reply cut short is a failed transfer, not a tester that let us in.
+    if (login == Outcome::Success && m_receivedCount < kReplyLength)
+        return Outcome::CommunicationFailure;
+    return login;
 }
 
 TesterConnection::Transfer TesterConnection::downloadDatalogger(const QString &password) {
@@ -119,8 +127,15 @@ void TesterConnection::sendRequest(const char *commandWord, const QString &passw
 }
 
 TesterConnection::WaitEnd TesterConnection::receive(int expected) {
+    // The deadline holds for the whole exchange since the connection was
+    // made, not for each wait: a tester that drips its login reply and then
+    // its datalogger would otherwise get it twice.
+    LinkTimings timings = m_timings;
+    if (timings.transferDeadlineMs > 0)
+        timings.transferDeadlineMs = static_cast<int>(
+            std::max<qint64>(1, timings.transferDeadlineMs - m_connected.elapsed()));
     const ReceiveResult result =
-        receiveWait(*m_socket, m_receiveBuffer, expected, m_timings, m_hooks);
+        receiveWait(*m_socket, m_receiveBuffer, expected, timings, m_hooks);
     m_receivedCount = result.received;
     return {result.aborted};
 }

@@ -7,6 +7,7 @@
 #include "link/TesterRequest.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <memory>
@@ -42,7 +43,8 @@ public:
     // address:testerPort() (IPv4, first dotted field in the lowest byte)
     // within the connect time-out, sends "NXAC" + password and classifies the
     // reply: "NXAOK" Success, "BUSY" Busy, "WP" WrongPassword, anything else
-    // NoTester; only bytes of this exchange count. A failed connect leaves no
+    // NoTester; only bytes of this exchange count. An "NXAOK" reply shorter
+    // than 64 bytes is CommunicationFailure. A failed connect leaves no
     // connection behind (CannotConnect); any other outcome leaves it open.
     Outcome connectAndLogin(quint32 address, const QString &password);
     // The same on a given port, for a caller that keeps one port per tester.
@@ -81,6 +83,7 @@ private:
     LinkHooks m_hooks;
     bool m_abortIsFinal = false;
     std::unique_ptr<QTcpSocket> m_socket;
+    QElapsedTimer m_connected; // since the connection was made
     QByteArray m_receiveBuffer;
     int m_receivedCount = 0;
 };

@@ -13,7 +13,9 @@
 // 0xFF, a user number no record has, and a header count above the records
 // the input holds is brought down to them: zeros would make every missing
 // record a valid one of user 0, and the search would spend itself on 10,000
-// identical rows instead of on the decoder.
+// identical rows instead of on the decoder. A name the input lacks is made
+// of the user's number and bytes of the input, so every user has a name of
+// its own and a row that shows another user's name is seen.
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
@@ -50,6 +52,35 @@ Layout layoutOf(bool fileForm) {
             (fileForm ? 0 : kPreambleRecordCount) * (fileForm ? kFileRecordSize : kRecordSize)};
 }
 
+// Where the input holds the name bytes of user `user`: the first user
+// records follow the leading ones, the others follow the access blocks.
+qsizetype nameOffsetInInput(const Layout &layout, int user) {
+    const qsizetype userRecord = user / kUsersPerRecord;
+    const qsizetype record = userRecord < kEarlyUserRecords
+                                 ? layout.leading + userRecord
+                                 : layout.leading + kAccessBlockCount + userRecord;
+    return record * layout.record + (user % kUsersPerRecord) * kUserSlotSize + kUserNameOffset;
+}
+
+void giveMissingNames(QByteArray &image, const QByteArray &input, const Layout &layout) {
+    for (int user = 0; user <= kMaxUserNumber; ++user) {
+        const qsizetype from = nameOffsetInInput(layout, user);
+        if (from + kUserNameLength <= input.size())
+            continue;
+        char *name = image.data() + (layout.leading + user / kUsersPerRecord) * layout.record +
+                     (user % kUsersPerRecord) * kUserSlotSize + kUserNameOffset;
+        std::array<char, 8> number = {};
+        const auto digits = std::to_chars(number.begin(), number.end(), user).ptr - number.begin();
+        for (qsizetype i = std::max<qsizetype>(0, input.size() - from); i < kUserNameLength; ++i) {
+            if (i < digits)
+                name[i] = number[static_cast<size_t>(i)];
+            else
+                name[i] =
+                    input.isEmpty() ? 'n' : input[(user * kUserNameLength + i) % input.size()];
+        }
+    }
+}
+
 // One image for every execution: a fresh 200 KB each time would cost more
 // in page faults than the merge it feeds.
 QByteArray &imageOf(const QByteArray &input, const Layout &layout) {
@@ -68,6 +99,7 @@ QByteArray &imageOf(const QByteArray &input, const Layout &layout) {
     place(layout.leading, early, layout.leading);
     place(layout.leading + early, blocks, layout.leading + users);
     place(layout.leading + early + blocks, users - early, layout.leading + early);
+    giveMissingNames(image, input, layout);
     return image;
 }
 

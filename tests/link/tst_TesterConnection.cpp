@@ -126,6 +126,8 @@ private slots:
     void bufferedBytesTakenAtOnce();
     void connectEndsWithTheSocket_data();
     void connectEndsWithTheSocket();
+    void slowOrCutExchangeFails_data();
+    void slowOrCutExchangeFails();
 };
 
 void TesterConnectionTest::login_data() {
@@ -557,6 +559,36 @@ void TesterConnectionTest::connectEndsWithTheSocket() {
     QCOMPARE(connection.connectAndLogin(kLocalhost, kPassword), outcome);
     QVERIFY2(elapsed.elapsed() < timings.pollIntervalMs / 2,
              qPrintable(QString::number(elapsed.elapsed())));
+}
+
+void TesterConnectionTest::slowOrCutExchangeFails_data() {
+    QTest::addColumn<Scenario>("scenario");
+    // Each wait alone stays within the deadline, both together do not.
+    QTest::newRow("login reply and datalogger dripped") << Scenario::DripLogin;
+    QTest::newRow("login reply cut at 60 bytes") << Scenario::CutLoginReply;
+}
+
+// The transfer deadline bounds the whole exchange from the connect to the
+// last byte, and a login reply cut short is a failed transfer as any other.
+void TesterConnectionTest::slowOrCutExchangeFails() {
+    QFETCH(Scenario, scenario);
+    sim::SimulatorSettings settings = settingsFor(scenario, 3003);
+    // The reply drips for 64 x 25 ms, the datalogger in 64 slices as long.
+    settings.dripBytes = 3003;
+    settings.dripIntervalMs = 25;
+    auto simulator = startSimulator(settings);
+    QVERIFY(simulator);
+    LinkTimings timings = test::loopbackTimings();
+    timings.idleTimeoutMs = 1000;
+    timings.transferDeadlineMs = 2400;
+    TesterConnection connection(timings);
+    HookRecorder recorder;
+    connection.setHooks(recorder.hooks());
+
+    Outcome outcome = connection.connectAndLogin(kLocalhost, kPassword);
+    if (outcome == Outcome::Success)
+        outcome = connection.downloadDatalogger(kPassword).outcome;
+    QCOMPARE(outcome, Outcome::CommunicationFailure);
 }
 
 QTEST_GUILESS_MAIN(TesterConnectionTest)

@@ -390,6 +390,9 @@ Failures the manager must cope with:
       connect-hangs       never complete a connection (the listen queue is
                           kept full), so a connect attempt runs into its
                           time-out
+      drip-login          as drip, and the login reply drips too, a byte
+                          every interval
+      cut-login-reply     answer the login "NXAOK" in 60 of its 64 bytes
   --drip-bytes N       Slice size of the drip scenario. Default: 1000.
   --drip-interval MS   Pause between slices of the drip scenario, in
                        milliseconds. Default: 100.

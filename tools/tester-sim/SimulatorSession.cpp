@@ -30,6 +30,9 @@ int sequenceLength(uchar lead) {
 // What stands in the header where a datalogger carries its "R".
 constexpr char kNoMark = 'X';
 
+// Where a cut login reply ends.
+constexpr qsizetype kCutReplyBytes = 60;
+
 QByteArray padded(const QByteArray &text) {
     QByteArray reply = text.left(link::kReplyLength);
     reply.append(link::kReplyLength - reply.size(), ' ');
@@ -169,6 +172,18 @@ void SimulatorSession::login(bool passwordOk) {
         return;
     }
     m_loggedIn = true;
+    if (m_settings.scenario == Scenario::DripLogin) {
+        startDrip(padded("NXAOK"), 1);
+        log(command + QStringLiteral(": login accepted, dripping NXAOK a byte every %1 ms")
+                          .arg(m_settings.dripIntervalMs));
+        return;
+    }
+    if (m_settings.scenario == Scenario::CutLoginReply) {
+        m_socket->write(padded("NXAOK").left(kCutReplyBytes));
+        log(command + QStringLiteral(": login accepted, answered NXAOK in %1 of its 64 bytes")
+                          .arg(kCutReplyBytes));
+        return;
+    }
     reply("NXAOK");
     if (m_settings.scenario == Scenario::CloseAfterLogin) {
         m_socket->disconnectFromHost();
@@ -217,18 +232,12 @@ void SimulatorSession::sendImage(const QString &command, const QByteArray &image
         }
         break;
     case Scenario::Drip:
-        m_drip = image;
-        m_dripSent = 0;
-        if (!m_dripTimer) {
-            m_dripTimer = new QTimer(this);
-            connect(m_dripTimer, &QTimer::timeout, this, &SimulatorSession::dripNext);
-        }
+    case Scenario::DripLogin:
         log(QStringLiteral("%1: dripping the %2 (%3 bytes, %4 every %5 ms)")
                 .arg(command, what, size)
                 .arg(m_settings.dripBytes)
                 .arg(m_settings.dripIntervalMs));
-        dripNext();
-        m_dripTimer->start(std::max(0, m_settings.dripIntervalMs));
+        startDrip(image, m_settings.dripBytes);
         return;
     default:
         break;
@@ -237,14 +246,25 @@ void SimulatorSession::sendImage(const QString &command, const QByteArray &image
     log(QStringLiteral("%1: sent the %2 (%3 bytes)").arg(command, what, size));
 }
 
+void SimulatorSession::startDrip(const QByteArray &data, int sliceBytes) {
+    m_drip = data;
+    m_dripSent = 0;
+    m_dripSlice = std::max(1, sliceBytes);
+    if (!m_dripTimer) {
+        m_dripTimer = new QTimer(this);
+        connect(m_dripTimer, &QTimer::timeout, this, &SimulatorSession::dripNext);
+    }
+    dripNext();
+    m_dripTimer->start(std::max(0, m_settings.dripIntervalMs));
+}
+
 void SimulatorSession::dripNext() {
     if (m_socket->state() != QAbstractSocket::ConnectedState || m_dripSent >= m_drip.size()) {
         if (m_dripTimer)
             m_dripTimer->stop();
         return;
     }
-    const qsizetype slice = std::max(1, m_settings.dripBytes);
-    const QByteArray part = m_drip.mid(m_dripSent, slice);
+    const QByteArray part = m_drip.mid(m_dripSent, m_dripSlice);
     m_socket->write(part);
     m_dripSent += part.size();
 }

@@ -32,6 +32,7 @@ private:
     void login(bool passwordOk);
     void sendImage(const QString &command, const QByteArray &image, const QString &what);
     void finishUpload();
+    void startDrip(const QByteArray &data, int sliceBytes);
     void dripNext();
     void reply(const QByteArray &text);
     void log(const QString &text);
@@ -46,6 +47,7 @@ private:
     QByteArray m_upload;
     QByteArray m_drip;
     qsizetype m_dripSent = 0;
+    int m_dripSlice = 1;
     QTimer *m_dripTimer = nullptr;
 };
 

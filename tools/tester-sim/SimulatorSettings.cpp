@@ -7,7 +7,7 @@ namespace nxa::sim {
 
 namespace {
 
-constexpr std::array<std::pair<Scenario, const char *>, 14> kScenarioNames{{
+constexpr std::array<std::pair<Scenario, const char *>, 16> kScenarioNames{{
     {Scenario::Normal, "normal"},
     {Scenario::Busy, "busy"},
     {Scenario::WrongPassword, "wrong-password"},
@@ -22,6 +22,8 @@ constexpr std::array<std::pair<Scenario, const char *>, 14> kScenarioNames{{
     {Scenario::UploadRefused, "upload-refused"},
     {Scenario::Unmarked, "unmarked"},
     {Scenario::ConnectHangs, "connect-hangs"},
+    {Scenario::DripLogin, "drip-login"},
+    {Scenario::CutLoginReply, "cut-login-reply"},
 }};
 
 } // namespace

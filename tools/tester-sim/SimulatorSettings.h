@@ -24,6 +24,8 @@ enum class Scenario {
     UploadRefused,    // an upload is answered with something other than "NXAOK"
     Unmarked,         // the datalogger is sent without its "R" mark
     ConnectHangs,     // no connection is ever completed: the listen queue is kept full
+    DripLogin,        // as Drip, and the login reply drips too, a byte at a time
+    CutLoginReply,    // "NXAOK" in 60 of the reply's 64 bytes
 };
 
 QString scenarioName(Scenario scenario);

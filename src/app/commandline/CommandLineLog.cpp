@@ -1,12 +1,16 @@
 #include "app/commandline/CommandLineLog.h"
 
+#include "app/commandline/CommandLineSignals.h"
+
 #include "common/RegularFile.h"
 #include "common/ResultCodes.h"
 #include "common/TesterAddress.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
 
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -15,8 +19,27 @@
 namespace nxa::app {
 
 namespace {
+
 constexpr char kLineEnd[] = "\r\n";
+constexpr unsigned kLockRetryUs = 20000;
+
+LogAppend lockWithin(int fd, const std::function<bool()> &stopWaiting, int lockWaitMs) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return LogAppend::Written;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return LogAppend::NotOpened;
+        if (stopWaiting && stopWaiting())
+            return LogAppend::WaitStopped;
+        if (waited.elapsed() >= lockWaitMs)
+            return LogAppend::Locked;
+        ::usleep(kLockRetryUs);
+    }
 }
+
+} // namespace
 
 QString runStampText(const QDateTime &when) {
     return when.toString(QStringLiteral("yyyy-MM-dd  HH:mm:ss"));
@@ -42,20 +65,23 @@ QByteArray logRecord(const QString &stamp, const QString &description, ResultCod
     return record;
 }
 
-bool appendLogRecord(const QString &path, const QString &stamp, const QString &description,
-                     ResultCode resultCode) {
+LogAppend appendLogRecord(const QString &path, const QString &stamp, const QString &description,
+                          ResultCode resultCode, const std::function<bool()> &stopWaiting,
+                          int lockWaitMs) {
     const int fd = openRegularFile(path, O_WRONLY | O_APPEND | O_CREAT);
     if (fd < 0)
-        return false;
+        return LogAppend::NotOpened;
     // Runs that share the folder take turns: the separator is decided from
     // the size the record is appended to, and a record cut short can be taken
-    // back before the next run appends its own.
-    int locked = 0;
-    do
-        locked = ::flock(fd, LOCK_EX);
-    while (locked != 0 && errno == EINTR);
+    // back before the next run appends its own. A lock that another process
+    // never gives up must not hold the run for ever.
+    const LogAppend locked = lockWithin(fd, stopWaiting, lockWaitMs);
+    if (locked != LogAppend::Written) {
+        ::close(fd);
+        return locked;
+    }
     struct stat info = {};
-    bool written = locked == 0 && ::fstat(fd, &info) == 0;
+    bool written = ::fstat(fd, &info) == 0;
     if (written) {
         const QByteArray record = logRecord(stamp, description, resultCode, info.st_size > 0);
         qsizetype done = 0;
@@ -77,7 +103,25 @@ bool appendLogRecord(const QString &path, const QString &stamp, const QString &d
         }
     }
     ::close(fd);
-    return written;
+    return written ? LogAppend::Written : LogAppend::NotWritten;
+}
+
+void appendRunRecord(const QString &stamp, const QString &description, ResultCode resultCode) {
+    const int signalsBefore = terminationSignalCount();
+    const LogAppend end =
+        appendLogRecord(QString::fromLatin1(kLogFileName), stamp, description, resultCode,
+                        [signalsBefore] { return terminationSignalCount() != signalsBefore; });
+    QByteArray why;
+    if (end == LogAppend::Locked)
+        why = "Error: log.txt stayed locked by another process for " +
+              QByteArray::number(kLogLockWaitMs / 1000) + " s: no record written.\n";
+    else if (end == LogAppend::WaitStopped)
+        why = "Error: a signal ended the wait for the lock of log.txt: no record written.\n";
+    if (!why.isEmpty()) {
+        std::fwrite(why.constData(), 1, static_cast<size_t>(why.size()), stderr);
+        std::fflush(stderr);
+        std::clearerr(stderr);
+    }
 }
 
 } // namespace nxa::app

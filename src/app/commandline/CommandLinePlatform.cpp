@@ -65,16 +65,40 @@ bool connectWithin(int fd, const sockaddr *address, socklen_t length, const QEla
     return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
 }
 
+// Receives exactly `size` bytes (none kept when `into` is null) within the
+// time left.
+bool receiveAll(int fd, char *into, size_t size, const QElapsedTimer &elapsed, int timeoutMs) {
+    char discarded[4096];
+    size_t got = 0;
+    while (got < size) {
+        if (!waitFor(fd, POLLIN, elapsed, timeoutMs))
+            return false;
+        char *at = into ? into + got : discarded;
+        const size_t want = into ? size - got : qMin(size - got, sizeof discarded);
+        const ssize_t n = ::recv(fd, at, want, MSG_DONTWAIT);
+        if (n < 0 && (errno == EAGAIN || errno == EINTR))
+            continue;
+        if (n <= 0)
+            return false;
+        got += static_cast<size_t>(n);
+    }
+    return true;
+}
+
 // A connection setup without authorisation: every X server answers it, with
-// success, failure or a request to authenticate.
+// success, failure or a request to authenticate, in a reply whose first 8
+// bytes give the length of the rest. Only the whole reply counts: the
+// toolkit's own connection waits for all of it, without a time limit.
 bool setupAnswered(int fd, const QElapsedTimer &elapsed, int timeoutMs) {
     const char setup[12] = {'l', 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     if (::send(fd, setup, sizeof setup, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof setup))
         return false;
-    if (!waitFor(fd, POLLIN, elapsed, timeoutMs))
+    unsigned char head[8] = {};
+    if (!receiveAll(fd, reinterpret_cast<char *>(head), sizeof head, elapsed, timeoutMs))
         return false;
-    char reply = 0;
-    return ::recv(fd, &reply, 1, MSG_DONTWAIT) == 1;
+    // In 4-byte units, in the byte order the setup asked for ('l').
+    const size_t rest = 4 * (size_t{head[6]} | size_t{head[7]} << 8);
+    return receiveAll(fd, nullptr, rest, elapsed, timeoutMs);
 }
 
 bool localDisplayAnswers(int number, const QElapsedTimer &elapsed, int timeoutMs) {
@@ -129,6 +153,11 @@ void dropToolkitMessage(QtMsgType type, const QMessageLogContext &, const QStrin
     }
 }
 
+// The name of a platform in QT_QPA_PLATFORM's list, without its options.
+QByteArray platformNameOf(const QByteArray &entry) {
+    return entry.left(entry.indexOf(':')).trimmed();
+}
+
 } // namespace
 
 bool xDisplayAnswers(const QByteArray &display, int timeoutMs) {
@@ -162,20 +191,54 @@ bool xDisplayAnswers(const QByteArray &display, int timeoutMs) {
 // A display variable is no proof of a display either (a stale one under cron
 // or after a dead remote session, one that accepts and never answers), and a
 // platform that cannot start would end the process before the run could
-// leave its record: offscreen stays the last choice of the list. The
-// interactive program is left to fail as any desktop program does there,
-// rather than run an invisible window nobody can close.
-void chooseCommandLinePlatform() {
-    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        return;
-    QByteArray platforms;
-    if (!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
-        platforms += "wayland;";
+// leave its record: offscreen stays the last choice of the list, also after
+// the platforms a QT_QPA_PLATFORM of the user names. The interactive program
+// is left to fail as any desktop program does there, rather than run an
+// invisible window nobody can close.
+PlatformChoice chooseCommandLinePlatform() {
+    PlatformChoice choice;
+    choice.requested = qgetenv("QT_QPA_PLATFORM");
     const QByteArray display = qgetenv("DISPLAY");
-    if (!display.isEmpty() && xDisplayAnswers(display, kDisplayAnswerMs))
-        platforms += "xcb;";
-    platforms += "offscreen";
-    qputenv("QT_QPA_PLATFORM", platforms);
+    const bool hasWayland = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    auto displayAnswers = [&display, answers = std::optional<bool>()]() mutable {
+        if (!answers)
+            answers = !display.isEmpty() && xDisplayAnswers(display, kDisplayAnswerMs);
+        return *answers;
+    };
+    QByteArrayList platforms;
+    if (choice.requested.isEmpty()) {
+        if (hasWayland)
+            platforms << "wayland";
+        if (displayAnswers())
+            platforms << "xcb";
+    } else {
+        // A display that does not answer would hold the toolkit for good.
+        for (const QByteArray &entry : choice.requested.split(';')) {
+            const QByteArray name = platformNameOf(entry);
+            if (name == "xcb" && !displayAnswers())
+                continue;
+            if (name == "wayland" && !hasWayland)
+                continue;
+            platforms << entry;
+        }
+    }
+    platforms << "offscreen";
+    qputenv("QT_QPA_PLATFORM", platforms.join(';'));
+    return choice;
+}
+
+std::optional<Notice> platformFallbackNotice(const PlatformChoice &choice,
+                                             const QString &platformName) {
+    if (choice.requested.isEmpty() || platformName != QLatin1String("offscreen"))
+        return std::nullopt;
+    for (const QByteArray &entry : choice.requested.split(';')) {
+        if (platformNameOf(entry) == "offscreen")
+            return std::nullopt;
+    }
+    return Notice{QStringLiteral("Warning"),
+                  QStringLiteral("The platform ") + QString::fromLocal8Bit(choice.requested) +
+                      QStringLiteral(" is not available: the run goes on without a display."),
+                  NoticeIcon::Warning};
 }
 
 void silenceToolkitMessages() {

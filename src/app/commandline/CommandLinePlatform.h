@@ -1,6 +1,11 @@
 #pragma once
 
+#include "common/Notice.h"
+
 #include <QByteArray>
+#include <QString>
+
+#include <optional>
 
 namespace nxa::app {
 
@@ -14,10 +19,21 @@ inline constexpr int kDisplayAnswerMs = 3000;
 // display.
 bool xDisplayAnswers(const QByteArray &display, int timeoutMs);
 
+struct PlatformChoice {
+    QByteArray requested; // QT_QPA_PLATFORM as the run was given it
+};
+
 // Picks the toolkit platform of a command-line run (QT_QPA_PLATFORM), before
-// the toolkit starts: the display when there is one that answers, otherwise
-// the offscreen platform, where nothing is shown and nothing waits.
-void chooseCommandLinePlatform();
+// the toolkit starts: the platforms the user named, or else the display when
+// there is one that answers, and the offscreen platform, where nothing is
+// shown and nothing waits, whenever those cannot start. An X display that
+// does not answer is never tried.
+PlatformChoice chooseCommandLinePlatform();
+
+// The warning, given once, that the platform the user named could not start
+// and the run goes on without a display; none when it did start.
+std::optional<Notice> platformFallbackNotice(const PlatformChoice &choice,
+                                             const QString &platformName);
 
 // The run's standard output and error carry its documented lines only: the
 // toolkit's own warnings (a missing XDG_RUNTIME_DIR under cron, a display

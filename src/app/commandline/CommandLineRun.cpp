@@ -67,9 +67,10 @@ int runCommandLine(Session &session, const CommandLineOutput &output) {
 }
 
 int finishCommandLineRun(const Session &session) {
+    // A signal still ends a wait for the lock of log.txt; once the record is
+    // written, none changes anything.
+    appendRunRecord(session.runStamp, session.runDescription, session.resultCode);
     holdTerminationSignals();
-    appendLogRecord(QString::fromLatin1(kLogFileName), session.runStamp, session.runDescription,
-                    session.resultCode);
     return number(session.resultCode);
 }
 

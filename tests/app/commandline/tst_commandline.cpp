@@ -6,6 +6,7 @@
 #include "app/commandline/CommandLineLog.h"
 #include "app/commandline/CommandLineParameters.h"
 #include "app/commandline/CommandLineRun.h"
+#include "app/commandline/TerminationSignals.h"
 #include "app/operation/TesterOperation.h"
 #include "app/shared/Session.h"
 #include "samples/DataloggerImageBuilder.h"
@@ -27,12 +28,26 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include <csignal>
+#include <cstddef>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 using namespace nxa;
@@ -196,20 +211,112 @@ private:
 class KeptTerminationSignals {
 public:
     KeptTerminationSignals() {
-        for (size_t i = 0; i < std::size(kSignals); ++i)
-            ::sigaction(kSignals[i], nullptr, &m_saved[i]);
+        app::forEachTerminationSignal([this](int signal) {
+            struct sigaction saved = {};
+            ::sigaction(signal, nullptr, &saved);
+            m_saved.emplace_back(signal, saved);
+        });
     }
     ~KeptTerminationSignals() {
-        for (size_t i = 0; i < std::size(kSignals); ++i)
-            ::sigaction(kSignals[i], &m_saved[i], nullptr);
+        for (const auto &[signal, saved] : m_saved)
+            ::sigaction(signal, &saved, nullptr);
     }
     KeptTerminationSignals(const KeptTerminationSignals &) = delete;
     KeptTerminationSignals &operator=(const KeptTerminationSignals &) = delete;
 
 private:
-    static constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
-    struct sigaction m_saved[std::size(kSignals)] = {};
+    std::vector<std::pair<int, struct sigaction>> m_saved;
 };
+
+// An X server on a loopback port that answers every connection setup with
+// `answer` (only the first one with `answersOnce`) and then says nothing,
+// holding the connection open: a display that answers partly.
+class FakeXServer {
+public:
+    FakeXServer(const QByteArray &answer, bool answersOnce)
+        : m_answer(answer), m_answersOnce(answersOnce) {
+        for (int display = 90; display < 200 && m_display < 0; ++display) {
+            m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in address = {};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(static_cast<quint16>(6000 + display));
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            if (::bind(m_listener, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0 &&
+                ::listen(m_listener, 8) == 0)
+                m_display = display;
+            else
+                ::close(m_listener);
+        }
+        if (m_display >= 0)
+            m_thread = std::thread([this] { serve(); });
+    }
+    ~FakeXServer() {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        for (const int fd : m_connections)
+            ::close(fd);
+        if (m_display >= 0)
+            ::close(m_listener);
+    }
+    FakeXServer(const FakeXServer &) = delete;
+    FakeXServer &operator=(const FakeXServer &) = delete;
+
+    QString display() const { return QStringLiteral("127.0.0.1:%1").arg(m_display); }
+    bool listening() const { return m_display >= 0; }
+    int connections() const { return m_accepted; }
+
+private:
+    void serve() {
+        while (!m_stop) {
+            pollfd entry = {m_listener, POLLIN, 0};
+            if (::poll(&entry, 1, 20) <= 0)
+                continue;
+            const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                continue;
+            m_connections.push_back(fd);
+            // The client's 12 bytes of setup request, then the answer.
+            char request[12];
+            pollfd client = {fd, POLLIN, 0};
+            if (::poll(&client, 1, 2000) > 0 && ::recv(fd, request, sizeof request, 0) > 0 &&
+                (!m_answersOnce || m_accepted == 0))
+                ::send(fd, m_answer.constData(), static_cast<size_t>(m_answer.size()),
+                       MSG_NOSIGNAL);
+            ++m_accepted;
+        }
+    }
+
+    QByteArray m_answer;
+    bool m_answersOnce;
+    int m_listener = -1;
+    int m_display = -1;
+    std::vector<int> m_connections;
+    std::atomic<int> m_accepted = 0;
+    std::atomic<bool> m_stop = false;
+    std::thread m_thread;
+};
+
+// In the child: open(2) refuses O_TMPFILE as vfat, CIFS and NFSv3 do.
+void refuseUnnamedFiles() {
+    constexpr auto kFlagsOf = [](int argument) {
+        return static_cast<quint32>(offsetof(seccomp_data, args) + argument * sizeof(quint64));
+    };
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 2),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kFlagsOf(2)),
+        BPF_JUMP(BPF_JMP | BPF_JA, 2, 0, 0),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_open, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, kFlagsOf(1)),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_TMPFILE & ~O_DIRECTORY, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program = {static_cast<unsigned short>(std::size(filter)), filter};
+    ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+    ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program);
+}
 
 } // namespace
 
@@ -261,6 +368,18 @@ private slots:
     void fileSizeLimit();
     void workbookPathRule_data();
     void workbookPathRule();
+    void closedStandardDescriptors_data();
+    void closedStandardDescriptors();
+    void partlyAnsweringDisplay_data();
+    void partlyAnsweringDisplay();
+    void heldLogLock_data();
+    void heldLogLock();
+    void unavailablePlatform_data();
+    void unavailablePlatform();
+    void otherSignals_data();
+    void otherSignals();
+    void workbookWithoutUnnamedFiles_data();
+    void workbookWithoutUnnamedFiles();
 };
 
 void CommandLineTest::parameterCheck_data() {
@@ -1327,6 +1446,8 @@ void CommandLineTest::workbookPathRule_data() {
     QTest::newRow("a folder, no name")            << "exist/"                  << "exist"          << 8 << "";
     QTest::newRow("empty")                        << ""                        << ""               << 8 << "";
     QTest::newRow("only the extension")           << ".xlsx"                   << ""               << 8 << "";
+    QTest::newRow("a dot")                        << "."                       << ""               << 8 << "";
+    QTest::newRow("two dots")                     << ".."                      << ""               << 8 << "";
     // clang-format on
 }
 
@@ -1352,6 +1473,223 @@ void CommandLineTest::workbookPathRule() {
              code == 0 ? QStringLiteral("Saved ") + written
                        : QStringLiteral("     8 - Error: Can't create file ") + given);
     QCOMPARE(filesLeftIn(dir.path()), written.isEmpty() ? QStringList() : QStringList{written});
+}
+
+void CommandLineTest::closedStandardDescriptors_data() {
+    QTest::addColumn<QList<int>>("closed");
+    QTest::newRow("standard input") << QList<int>{STDIN_FILENO};
+    QTest::newRow("standard output") << QList<int>{STDOUT_FILENO};
+    QTest::newRow("standard error") << QList<int>{STDERR_FILENO};
+    QTest::newRow("all three") << QList<int>{STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO};
+}
+
+// `nxa-manager ... >&-` silences cron: a run started with a standard
+// descriptor closed downloads, saves and logs as any other.
+void CommandLineTest::closedStandardDescriptors() {
+    QFETCH(QList<int>, closed);
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto closing = [closed](QProcess &process) {
+        process.setChildProcessModifier([closed] {
+            for (const int fd : closed)
+                ::close(fd);
+        });
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), {}, closing);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(loggedResult(dir.path()), kOkLine);
+    QCOMPARE(readFile(dir.filePath("out.txt")).size(), 3 * 120);
+}
+
+void CommandLineTest::partlyAnsweringDisplay_data() {
+    QTest::addColumn<QByteArray>("answer");
+    QTest::addColumn<bool>("answersOnce");
+    QTest::addColumn<int>("code");
+    // A refusal in full: status 0, a reason of 4 bytes, protocol 11.0, one
+    // word of data.
+    const QByteArray refusal("\x00\x04\x0b\x00\x00\x00\x01\x00nope", 12);
+    // clang-format off
+    QTest::newRow("one byte")                         << QByteArray(1, '\x01')                      << false << 0;
+    QTest::newRow("eight bytes of a longer answer")   << QByteArray("\x01\x00\x0b\x00\x00\x00\x40\x00", 8) << false << 0;
+    QTest::newRow("answers the check, then silent")   << refusal                                    << true  << 7;
+    // clang-format on
+}
+
+// A display that answers only part of a connection setup is no display: the
+// run goes on without one. One that answers the check and then hangs the
+// toolkit's own connection still ends with a signal, code 7 and its record.
+void CommandLineTest::partlyAnsweringDisplay() {
+    QFETCH(QByteArray, answer);
+    QFETCH(bool, answersOnce);
+    QFETCH(int, code);
+    const FakeXServer server(answer, answersOnce);
+    QVERIFY(server.listening());
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto display = [&](QProcess &process) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(QStringLiteral("DISPLAY"), server.display());
+        process.setProcessEnvironment(environment);
+    };
+    const auto signalInToolkit = [&](QProcess &process) {
+        if (code != 7)
+            return;
+        QTRY_VERIFY_WITH_TIMEOUT(server.connections() >= 2, 20000);
+        QTest::qWait(300);
+        process.terminate();
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), signalInToolkit, display);
+    QCOMPARE(run.exitCode, code);
+    if (code == 0) {
+        QCOMPARE(loggedResult(dir.path()), kOkLine);
+        QCOMPARE(readFile(dir.filePath("out.txt")).size(), 3 * 120);
+    } else {
+        QCOMPARE(readFile(dir.filePath("log.txt")),
+                 crlf({"", "", "     7 - Error: Operation aborted by user."}));
+    }
+}
+
+void CommandLineTest::heldLogLock_data() {
+    QTest::addColumn<bool>("signalled");
+    QTest::newRow("lock given up while waiting") << false;
+    QTest::newRow("signal while waiting") << true;
+}
+
+// Another process holds log.txt locked (`flock -x log.txt ...`): the run
+// waits for its turn, and a signal ends the wait without a record.
+void CommandLineTest::heldLogLock() {
+    QFETCH(bool, signalled);
+    QTemporaryDir dir;
+    QFile held(dir.filePath("log.txt"));
+    QVERIFY(held.open(QIODevice::WriteOnly));
+    QVERIFY(::flock(held.handle(), LOCK_EX) == 0);
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto atTheRecord = [&](QProcess &process) {
+        // The last Event viewer line is the end stamp; the record comes next.
+        QByteArray out;
+        QElapsedTimer waited;
+        waited.start();
+        while (out.count('\n') < 5 && waited.elapsed() < 30000) {
+            process.waitForReadyRead(100);
+            out += process.readAllStandardOutput();
+        }
+        QTest::qWait(500);
+        if (signalled)
+            process.terminate();
+        else
+            held.close();
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), atTheRecord);
+    QCOMPARE(run.exitCode, 0);
+    if (signalled) {
+        QCOMPARE(readFile(dir.filePath("log.txt")), QByteArray());
+        QVERIFY2(run.standardError.contains("log.txt"), run.standardError.constData());
+    } else {
+        QCOMPARE(loggedResult(dir.path()), kOkLine);
+    }
+}
+
+void CommandLineTest::unavailablePlatform_data() {
+    QTest::addColumn<QString>("platform");
+    QTest::newRow("unknown platform") << "bogus";
+    QTest::newRow("xcb without a display") << "xcb";
+}
+
+// A toolkit platform that cannot start never ends the run: it goes on
+// without a display and says so once.
+void CommandLineTest::unavailablePlatform() {
+    QFETCH(QString, platform);
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto chosen = [&platform](QProcess &process) {
+        QProcessEnvironment environment = process.processEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+        process.setProcessEnvironment(environment);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), {}, chosen);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(loggedResult(dir.path()), kOkLine);
+    QCOMPARE(run.lines.size(), 5);
+    QCOMPARE(run.standardError, "Warning: The platform " + platform.toUtf8() +
+                                    " is not available: the run goes on without a display.\n");
+}
+
+void CommandLineTest::otherSignals_data() {
+    QTest::addColumn<int>("signal");
+    // clang-format off
+    QTest::newRow("SIGQUIT")   << int(SIGQUIT);
+    QTest::newRow("SIGUSR1")   << int(SIGUSR1);
+    QTest::newRow("SIGUSR2")   << int(SIGUSR2);
+    QTest::newRow("SIGALRM")   << int(SIGALRM);
+    QTest::newRow("SIGPWR")    << int(SIGPWR);
+    QTest::newRow("SIGVTALRM") << int(SIGVTALRM);
+    QTest::newRow("SIGPROF")   << int(SIGPROF);
+    QTest::newRow("SIGSYS")    << int(SIGSYS);
+    QTest::newRow("SIGTRAP")   << int(SIGTRAP);
+    QTest::newRow("SIGSTKFLT") << int(SIGSTKFLT);
+    QTest::newRow("SIGXCPU")   << int(SIGXCPU);
+    QTest::newRow("SIGIO")     << int(SIGIO);
+    QTest::newRow("SIGRTMIN")  << int(SIGRTMIN);
+    QTest::newRow("SIGRTMAX")  << int(SIGRTMAX);
+    // clang-format on
+}
+
+// Every signal that would end the process, but SIGKILL and the faults of the
+// program itself, ends the run as SIGTERM does: code 7 and its record.
+void CommandLineTest::otherSignals() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    sim::SimulatorSettings settings = settingsFor(Scenario::Drip, twoRecordDatalogger());
+    settings.dripBytes = 1000;
+    settings.dripIntervalMs = 50;
+    const auto tester = test::startSimulator(settings);
+    QVERIFY(tester);
+    sim::TesterSimulator &simulator = tester->simulator();
+    // As a scheduler starts it: the signal at its default action.
+    const auto defaults = [signal](QProcess &process) {
+        process.setChildProcessModifier([signal] { ::signal(signal, SIG_DFL); });
+    };
+    const auto signalIt = [&simulator, signal](QProcess &process) {
+        QTRY_VERIFY_WITH_TIMEOUT(simulator.receivedRequests().size() >= 2, 20000);
+        QTest::qWait(200);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/TXT", "out.txt"}, dir.path(),
+                                      tester->port(), signalIt, defaults);
+    QCOMPARE(run.exitCode, 7);
+    QCOMPARE(loggedResult(dir.path()), "     7 - Error: Operation aborted by user.");
+    QVERIFY(!QFile::exists(dir.filePath("out.txt")));
+}
+
+void CommandLineTest::workbookWithoutUnnamedFiles_data() {
+    QTest::addColumn<QString>("output");
+    QTest::newRow("short name") << "out.xlsx";
+    QTest::newRow("name of 255 bytes") << QString(250, QLatin1Char('n')) + QStringLiteral(".xlsx");
+}
+
+// On a file system without unnamed files (vfat, CIFS, NFSv3) the workbook
+// still takes a name of any length and leaves nothing else behind.
+void CommandLineTest::workbookWithoutUnnamedFiles() {
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
+    QVERIFY(tester);
+    const auto noUnnamedFiles = [](QProcess &process) {
+        process.setChildProcessModifier(refuseUnnamedFiles);
+    };
+    const ManagerRun run = runManager({"127.0.0.1", kPassword, "/XLSX", output}, dir.path(),
+                                      tester->port(), {}, noUnnamedFiles);
+    QVERIFY2(run.exitCode == 0, run.standardError.constData());
+    QCOMPARE(loggedResult(dir.path()), kOkLine);
+    QCOMPARE(filesLeftIn(dir.path()), QStringList{output});
 }
 
 QTEST_MAIN(CommandLineTest)
