@@ -4,6 +4,7 @@
 
 #include <QAtomicInteger>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlDriver>
@@ -11,6 +12,7 @@
 #include <QSqlQuery>
 #include <QThread>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include <fcntl.h>
@@ -30,6 +32,42 @@ constexpr int kAdvisoryLockKey = 0x4e5841; // "NXA": one schema change at a time
 // (the folder's, for a reader account) reads, nobody else.
 constexpr mode_t kArchiveFileMode = 0640;
 constexpr char kPostgresLockTimeout[] = "55P03";
+constexpr char kSqliteBusy[] = "5";
+// Our archives carry this in the SQLite header ("NXAA"), so a database of
+// another program is never taken for an empty archive.
+constexpr int kApplicationId = 0x4e584141;
+constexpr double kMsPerSecond = 1000.0;
+
+// Every table of each layout, for telling a complete archive from a
+// half-made one.
+QStringList tablesOfLayout(int layout) {
+    QStringList tables = {QStringLiteral("archive_info"), QStringLiteral("testers"),
+                          QStringLiteral("attempts"), QStringLiteral("records")};
+    if (layout >= 3)
+        tables << QStringLiteral("configurations") << QStringLiteral("profile_limits")
+               << QStringLiteral("configuration_users");
+    if (layout >= 4)
+        tables << QStringLiteral("last_images");
+    return tables;
+}
+
+// What a download writes, and what the read commands read.
+const QString &writtenTables() {
+    static const QString tables =
+        QStringLiteral("testers, attempts, records, last_images, configurations, profile_limits, "
+                       "configuration_users");
+    return tables;
+}
+const QString &readTables() {
+    static const QString tables = QStringLiteral("archive_info, testers, attempts, records, "
+                                                 "configurations, profile_limits, "
+                                                 "configuration_users");
+    return tables;
+}
+
+// The server's notices (a shutdown's "terminating connection") are no
+// message of ours; failures reach the caller through the statements.
+extern "C" void dropNotice(void *, const char *) {}
 
 QString connectionName() {
     static QAtomicInteger<quint64> counter;
@@ -85,6 +123,9 @@ QString sqlError(const QSqlError &error) {
     QString text = error.databaseText().trimmed();
     if (text.isEmpty())
         text = error.text().trimmed();
+    // The driver gives no text when its connection is gone.
+    if (text.isEmpty())
+        text = QStringLiteral("the connection to the archive was lost");
     // The server's text may run over lines (DETAIL, HINT): one line per message.
     text.replace(QLatin1Char('\n'), QLatin1String("; "));
     if (!error.nativeErrorCode().isEmpty())
@@ -123,9 +164,19 @@ void Archive::setLastError(const QString &text, const QString &nativeCode) {
 void Archive::noteFailure(const QString &message, const QString &nativeCode) {
     m_lastError = message;
     m_lastTransient = isTransientCode(nativeCode);
-    // A server-side lock wait ran to its limit: it used up the run's wait.
-    if (nativeCode == QLatin1String(kPostgresLockTimeout) && m_writeStartedMs > 0)
-        m_budget.spend(QDateTime::currentMSecsSinceEpoch() - m_writeStartedMs);
+    // A server restarted since: the whole transaction is worth trying again
+    // on a new connection, which says why when it cannot be made.
+    if (pg_conn *connection = postgresHandle();
+        connection && PQstatus(connection) == CONNECTION_BAD)
+        m_lastTransient = true;
+    // The server waited its whole lock_timeout for one lock: that much of
+    // the run's wait is gone.
+    const bool serverTimeout = nativeCode == QLatin1String(kPostgresLockTimeout);
+    if (serverTimeout)
+        m_budget.spend(m_lockTimeoutMs);
+    if ((serverTimeout || nativeCode == QLatin1String(kSqliteBusy)) && m_budget.exhausted())
+        m_lastError = QStringLiteral("the archive was locked for longer than lock-wait=%1 s")
+                          .arg(double(m_budget.totalMs()) / kMsPerSecond);
 }
 
 Archive::Archive(ArchiveLocation location, LockWaitBudget &budget)
@@ -143,7 +194,7 @@ void Archive::closeConnection() {
 }
 
 Archive::Opened Archive::open(const ArchiveLocation &location, LockWaitBudget &budget,
-                              Access access) {
+                              Access access, const UpgradeProgress &progress) {
     Opened opened;
     std::unique_ptr<Archive> archive(new Archive(location, budget));
     auto cannotOpen = [&]() {
@@ -155,6 +206,7 @@ Archive::Opened Archive::open(const ArchiveLocation &location, LockWaitBudget &b
         opened.error = checkSqliteFile(location.path);
         if (!opened.error.isEmpty())
             return opened;
+        const bool emptyFile = QFileInfo(location.path).size() == 0;
         if (!QFileInfo::exists(location.path)) {
             if (access != Access::Prepare) {
                 opened.error = QStringLiteral("there is no archive %1 yet").arg(location.path);
@@ -168,24 +220,70 @@ Archive::Opened Archive::open(const ArchiveLocation &location, LockWaitBudget &b
         // be switched to our journal mode, or changed in any other way.
         if (!archive->connect(true))
             return cannotOpen();
-        QString error;
-        const std::optional<int> version = archive->layoutVersion(error);
-        if (!version) {
-            opened.error = error;
-            return opened;
+        if (!emptyFile) {
+            opened.error = archive->checkOwnership(opened.foreign);
+            if (!opened.error.isEmpty())
+                return opened;
         }
         if (access != Access::Read) {
             archive->closeConnection();
-            if (!archive->connect(false) || !archive->useWal())
+            if (!archive->connect(false))
+                return cannotOpen();
+            // Marked ours before anything else is written, so a run stopped
+            // half-way leaves a file the next run still knows.
+            QSqlQuery id(archive->m_database);
+            if (!id.exec(QStringLiteral("PRAGMA application_id")) || !id.next() ||
+                (id.value(0).toInt() != kApplicationId &&
+                 !archive->exec(QStringLiteral("PRAGMA application_id = %1").arg(kApplicationId))))
+                return cannotOpen();
+            id.finish();
+            if (!archive->useWal())
                 return cannotOpen();
         }
     } else if (!archive->connect(false)) {
         return cannotOpen();
     }
-    opened.error = archive->prepareSchema(access);
+    opened.error = archive->prepareSchema(access, progress);
+    if (opened.error.isEmpty() && access == Access::Read && !archive->beginRead())
+        return cannotOpen();
     if (opened.error.isEmpty())
         opened.archive = std::move(archive);
+    else
+        opened.foreign = opened.error.contains(QLatin1String("another program"));
     return opened;
+}
+
+QString Archive::checkOwnership(bool &foreign) {
+    const QString name = m_location.displayName();
+    QSqlQuery query(m_database);
+    int applicationId = 0;
+    int userVersion = 0;
+    if (query.exec(QStringLiteral("PRAGMA application_id")) && query.next())
+        applicationId = query.value(0).toInt();
+    if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next())
+        userVersion = query.value(0).toInt();
+    query.finish();
+    if (applicationId == kApplicationId)
+        return {};
+    QString error;
+    const std::optional<int> version = layoutVersion(error);
+    if (!version) {
+        foreign = error.contains(QLatin1String("another program"));
+        return error;
+    }
+    // Archives made before the mark carry their archive_info and no mark.
+    if (applicationId == 0 && userVersion == 0 && *version > 0)
+        return {};
+    foreign = true;
+    if (applicationId != 0 || userVersion != 0)
+        return QStringLiteral("%1 is a database of another program (application_id %2, "
+                              "user_version %3); it was left as it is")
+            .arg(name)
+            .arg(applicationId)
+            .arg(userVersion);
+    return QStringLiteral("%1 is a database of another program (neither empty nor an archive "
+                          "of nxa-collect); it was left as it is")
+        .arg(name);
 }
 
 bool Archive::connect(bool readOnly) {
@@ -218,10 +316,11 @@ bool Archive::connect(bool readOnly) {
     }
     // A read blocked by another session's lock must not wait past what the
     // run may wait either.
-    if (!isSqlite())
-        return exec(QStringLiteral("SET client_min_messages = warning")) &&
-               exec(QStringLiteral("SET lock_timeout = %1")
-                        .arg(std::max<qint64>(1, m_budget.remainingMs())));
+    if (!isSqlite()) {
+        if (pg_conn *connection = postgresHandle())
+            PQsetNoticeProcessor(connection, dropNotice, nullptr);
+        return exec(QStringLiteral("SET client_min_messages = warning")) && limitLockWait(false);
+    }
     // Every wait of the run comes out of one budget instead of a time-out per
     // statement.
     if (sqlite3 *db = sqliteHandle())
@@ -281,15 +380,77 @@ bool Archive::exec(const QString &statement) {
     return false;
 }
 
-bool Archive::beginWrite() {
-    m_writeStartedMs = QDateTime::currentMSecsSinceEpoch();
-    if (isSqlite())
-        return exec(QStringLiteral("BEGIN IMMEDIATE"));
+bool Archive::limitLockWait(bool local) {
     // The server waits for a lock at most what the run may still wait; zero
     // would mean forever.
-    return exec(QStringLiteral("BEGIN")) &&
-           exec(QStringLiteral("SET LOCAL lock_timeout = %1")
-                    .arg(std::max<qint64>(1, m_budget.remainingMs())));
+    const qint64 timeout = std::max<qint64>(1, m_budget.remainingMs());
+    if (!exec(QStringLiteral("SET %1lock_timeout = %2")
+                  .arg(local ? QStringLiteral("LOCAL ") : QString())
+                  .arg(timeout)))
+        return false;
+    m_lockTimeoutMs = timeout;
+    return true;
+}
+
+bool Archive::lockTables(const QString &mode) {
+    // The one statement of the transaction that waits for another program:
+    // what it waited, granted or not, comes out of the run's budget.
+    QElapsedTimer waited;
+    waited.start();
+    QSqlQuery lock(m_database);
+    const bool locked = lock.exec(
+        QStringLiteral("LOCK TABLE %1 IN %2 MODE")
+            .arg(mode == QLatin1String("ACCESS SHARE") ? readTables() : writtenTables(), mode));
+    if (locked) {
+        m_budget.spend(waited.elapsed());
+        return true;
+    }
+    setLastError(lock.lastError());
+    return false;
+}
+
+bool Archive::beginWrite() {
+    if (isSqlite())
+        return exec(QStringLiteral("BEGIN IMMEDIATE"));
+    if (!exec(QStringLiteral("BEGIN")))
+        return false;
+    if (limitLockWait(true) && lockTables(QStringLiteral("ROW EXCLUSIVE")))
+        return true;
+    rollback();
+    return false;
+}
+
+bool Archive::beginRead() {
+    if (isSqlite())
+        return true;
+    // One snapshot for all of a command's reads, too.
+    if (!exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ")))
+        return false;
+    if (limitLockWait(true) && lockTables(QStringLiteral("ACCESS SHARE")))
+        return true;
+    rollback();
+    return false;
+}
+
+void Archive::endRead() {
+    if (!isSqlite())
+        rollback();
+}
+
+bool Archive::beginSchemaChange() {
+    if (isSqlite())
+        return exec(QStringLiteral("BEGIN IMMEDIATE"));
+    // Another collector may be preparing the same archive at this moment;
+    // the tables may not be there yet, so the lock is an advisory one.
+    QElapsedTimer waited;
+    waited.start();
+    if (exec(QStringLiteral("BEGIN")) && limitLockWait(true) &&
+        exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kAdvisoryLockKey))) {
+        m_budget.spend(waited.elapsed());
+        return true;
+    }
+    rollback();
+    return false;
 }
 
 bool Archive::commit() {
@@ -355,7 +516,7 @@ std::optional<int> Archive::layoutVersion(QString &error) {
     return query.value(0).toInt();
 }
 
-QString Archive::prepareSchema(Access access) {
+QString Archive::prepareSchema(Access access, const UpgradeProgress &progress) {
     const QString name = m_location.displayName();
     QString error;
     std::optional<int> version = layoutVersion(error);
@@ -367,6 +528,16 @@ QString Archive::prepareSchema(Access access) {
             .arg(name)
             .arg(*version)
             .arg(kSchemaVersion);
+    if (*version > 0) {
+        const QStringList present = m_database.tables();
+        for (const QString &table : tablesOfLayout(std::min(*version, kSchemaVersion)))
+            if (!present.contains(table))
+                return QStringLiteral("%1 is not a complete archive of nxa-collect (layout %2; "
+                                      "the table %3 is missing); it was left as it is")
+                    .arg(name)
+                    .arg(*version)
+                    .arg(table);
+    }
     if (*version == kSchemaVersion)
         return {};
     if (access != Access::Prepare)
@@ -379,10 +550,8 @@ QString Archive::prepareSchema(Access access) {
 
     // Another collector may be preparing the same archive: decide again
     // under the write lock.
-    if (!beginWrite())
+    if (!beginSchemaChange())
         return QStringLiteral("cannot prepare the archive %1: %2").arg(name, m_lastError);
-    if (!isSqlite())
-        exec(QStringLiteral("SELECT pg_advisory_xact_lock(%1)").arg(kAdvisoryLockKey));
     version = layoutVersion(error);
     if (!version || *version == kSchemaVersion) {
         rollback();
@@ -390,7 +559,7 @@ QString Archive::prepareSchema(Access access) {
     }
     // Everything below happens in this one transaction: an archive is at
     // one layout or the other, never in between.
-    error = *version == 0 ? createArchiveTables(*this) : upgradeArchive(*this, *version);
+    error = *version == 0 ? createArchiveTables(*this) : upgradeArchive(*this, *version, progress);
     if (error.isEmpty() && !commit())
         error = m_lastError;
     if (!error.isEmpty()) {

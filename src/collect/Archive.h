@@ -1,5 +1,6 @@
 #pragma once
 
+#include "collect/ArchiveSchema.h"
 #include "collect/CollectConfig.h"
 #include "collect/LockWaitBudget.h"
 
@@ -52,13 +53,18 @@ public:
     struct Opened {
         std::unique_ptr<Archive> archive;
         QString error;
+        // The location holds another program's database: a fault of the
+        // configuration, not of the archive.
+        bool foreign = false;
     };
     // Opens the archive. A SQLite file is first opened read-only and looked
     // at: one that is no archive of ours is reported and left byte for byte
     // as it was. A new archive file is created private to its owner and
     // group. Waits for locks are counted against `budget`, which must
     // outlive the connection.
-    static Opened open(const ArchiveLocation &location, LockWaitBudget &budget, Access access);
+    // `progress` hears how far bringing an older layout up to date has come.
+    static Opened open(const ArchiveLocation &location, LockWaitBudget &budget, Access access,
+                       const UpgradeProgress &progress = {});
 
     QSqlDatabase &database() { return m_database; }
     bool isSqlite() const { return m_location.kind == ArchiveLocation::Kind::Sqlite; }
@@ -71,8 +77,16 @@ public:
     pg_conn *postgresHandle();
 
     // Starts a write transaction that holds the write lock from its start,
-    // so two writers never deadlock half-way through.
+    // so two writers never deadlock half-way through. On PostgreSQL it takes
+    // every lock its statements need first, in one wait counted against the
+    // run's budget: a statement, or the driver preparing one, never waits
+    // on its own after that.
     bool beginWrite();
+    // A read that another program's lock must not hold up past the run's
+    // budget either: the same on PostgreSQL with the locks of a reader,
+    // nothing on SQLite, whose every wait is counted already.
+    bool beginRead();
+    void endRead();
     bool commit();
     void rollback();
 
@@ -99,8 +113,15 @@ public:
 private:
     Archive(ArchiveLocation location, LockWaitBudget &budget);
     bool connect(bool readOnly);
+    // SET (LOCAL) lock_timeout to what the run may still wait.
+    bool limitLockWait(bool local);
+    bool lockTables(const QString &mode);
+    bool beginSchemaChange();
+    // A SQLite file holds our archive, no table at all, or is no database
+    // of ours; the last also for a foreign application_id or user_version.
+    QString checkOwnership(bool &foreign);
     bool useWal();
-    QString prepareSchema(Access access);
+    QString prepareSchema(Access access, const UpgradeProgress &progress);
     // 0 for an archive without tables; nothing (and `error`) when unreadable.
     std::optional<int> layoutVersion(QString &error);
     QString upgrade(int from);
@@ -114,7 +135,7 @@ private:
     QSqlDatabase m_database;
     QString m_lastError;
     bool m_lastTransient = false;
-    qint64 m_writeStartedMs = 0;
+    qint64 m_lockTimeoutMs = 0; // the server's lock_timeout now
 };
 
 } // namespace nxa::collect

@@ -10,6 +10,9 @@
 #include <QSqlQuery>
 #include <QVariant>
 
+#include <algorithm>
+#include <vector>
+
 namespace nxa::collect {
 
 namespace {
@@ -177,52 +180,118 @@ QString typedFromCells(const QString &prefix) {
         .arg(p);
 }
 
-// The typed time of every record whose date and time cells form a valid
-// local time; the others stay NULL. The cells are zero-padded fields, so the
-// time's fields can be checked as texts.
-bool fillLocalTimes(Archive &archive, QString &error) {
-    QSqlQuery dates(archive.database());
-    if (!dates.exec(QStringLiteral("SELECT DISTINCT record_date FROM records"))) {
-        archive.setLastError(dates.lastError());
+constexpr int kUpgradeSteps = 20;
+
+struct DateCount {
+    QString date;
+    qint64 rows = 0;
+};
+
+// Every record date of the first layout's table with its number of rows, in
+// the database's own order, which the ranges below compare in too.
+bool readDates(Archive &archive, std::vector<DateCount> &dates, QString &error) {
+    QSqlQuery query(archive.database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT record_date, COUNT(*) FROM records_v1 GROUP BY "
+                                   "record_date ORDER BY record_date"))) {
+        error = archive.failure(query);
+        return false;
+    }
+    while (query.next())
+        dates.push_back({query.value(0).toString(), query.value(1).toLongLong()});
+    return true;
+}
+
+// The dates that are days of the calendar, for the typed times to join on:
+// a cell may hold month 13 as the tester stored it.
+bool keepValidDates(Archive &archive, const std::vector<DateCount> &dates, QString &error) {
+    if (!archive.exec(QStringLiteral("CREATE TABLE valid_dates (record_date TEXT PRIMARY KEY)"))) {
         error = archive.lastError();
         return false;
     }
-    QStringList valid;
-    while (dates.next()) {
-        const QString date = dates.value(0).toString();
-        if (QDate::fromString(date, QLatin1String(kDateFormat)).isValid())
-            valid.append(date);
-    }
-    dates.finish();
-    QSqlQuery update(archive.database());
-    update.prepare(
-        QStringLiteral("UPDATE records SET local_date = %1, local_time = %2 WHERE record_date = ? "
-                       "AND length(record_time) = 8 AND substr(record_time, 1, 2) <= '23' AND "
-                       "substr(record_time, 4, 2) <= '59' AND substr(record_time, 7, 2) <= '59'")
-            .arg(archive.asDate(QStringLiteral("record_date")),
-                 archive.asTimestamp(QStringLiteral("record_date || ' ' || record_time"))));
-    for (const QString &date : std::as_const(valid)) {
-        update.addBindValue(date);
-        if (!update.exec()) {
-            archive.setLastError(update.lastError());
-            error = archive.lastError();
+    QSqlQuery insert(archive.database());
+    insert.prepare(QStringLiteral("INSERT INTO valid_dates (record_date) VALUES (?)"));
+    for (const DateCount &date : dates) {
+        if (!QDate::fromString(date.date, QLatin1String(kDateFormat)).isValid())
+            continue;
+        insert.addBindValue(date.date);
+        if (!insert.exec()) {
+            error = archive.failure(insert);
             return false;
         }
     }
     return true;
 }
 
-// A statement left open would keep SQLite from dropping the tables it read.
-qint64 recordCount(Archive &archive) {
-    QSqlQuery query(archive.database());
-    return query.exec(QStringLiteral("SELECT COUNT(*) FROM records")) && query.next()
-               ? query.value(0).toLongLong()
-               : 0;
+// The local time and day of a copied record, NULL unless its cells form a
+// valid local time. The cells are zero-padded fields, so the time's fields
+// can be checked as texts.
+QString typedTimes(const Archive &archive) {
+    const QString valid = QStringLiteral(
+        "d.record_date IS NOT NULL AND length(w.record_time) = 8 AND substr(w.record_time, 1, 2) "
+        "<= '23' AND substr(w.record_time, 4, 2) <= '59' AND substr(w.record_time, 7, 2) <= '59'");
+    return QStringLiteral("CASE WHEN %1 THEN %2 END, CASE WHEN %1 THEN %3 END")
+        .arg(valid, archive.asTimestamp(QStringLiteral("w.record_date || ' ' || w.record_time")),
+             archive.asDate(QStringLiteral("w.record_date")));
 }
 
-QString upgradeFrom1(Archive &archive) {
+// Copies of one access hold the same bytes and so the same date: the
+// records are copied in ranges of whole dates, each in one pass, with the
+// progress told after each.
+bool copyRecords(Archive &archive, const std::vector<DateCount> &dates,
+                 const UpgradeProgress &progress, qint64 &copied, QString &error) {
+    const QString cells = QString::fromLatin1(kCellColumns);
+    QString prefixed = QStringLiteral("r.") + cells;
+    prefixed.replace(QLatin1String(", "), QLatin1String(", r."));
+    QString outer = QStringLiteral("w.") + cells;
+    outer.replace(QLatin1String(", "), QLatin1String(", w."));
+    // Within one display of an access its copies were numbered by the old
+    // key; renumbered by its bytes, a copy of another display is the same
+    // access again, and only the first archived of each stays.
+    QSqlQuery copy(archive.database());
+    copy.prepare(
+        QStringLiteral(
+            "INSERT INTO records (tester, raw, occurrence, attempt, seq, %1, user_number, "
+            "is_visitor, is_pass, relay_on, by_keyboard, ws_kohm, l_kohm, r_kohm, lr_kohm, "
+            "local_time, local_date) SELECT w.tester, w.raw, w.occurrence, w.attempt, w.seq, %2, "
+            "%3, %5 FROM (SELECT v.*, ROW_NUMBER() OVER (PARTITION BY v.tester, v.raw, "
+            "v.occurrence ORDER BY v.attempt, v.seq) AS copy FROM (SELECT m.new_id AS tester, "
+            "r.raw, r.attempt, r.seq, %4, ROW_NUMBER() OVER (PARTITION BY r.tester, r.raw, %4 "
+            "ORDER BY r.occurrence) - 1 AS occurrence FROM tester_merge m CROSS JOIN records_v1 r "
+            "WHERE r.tester = m.old_id AND r.record_date >= ? AND r.record_date <= ?) v) w LEFT "
+            "JOIN "
+            "valid_dates d ON d.record_date = w.record_date WHERE w.copy = 1")
+            .arg(cells, outer, typedFromCells(QStringLiteral("w.")), prefixed,
+                 typedTimes(archive)));
+    qint64 total = 0;
+    for (const DateCount &date : dates)
+        total += date.rows;
+    const qint64 step = std::max<qint64>(1, total / kUpgradeSteps);
+    qint64 done = 0;
+    size_t first = 0;
+    qint64 inRange = 0;
+    for (size_t i = 0; i < dates.size(); ++i) {
+        inRange += dates[i].rows;
+        if (inRange < step && i + 1 < dates.size())
+            continue;
+        copy.addBindValue(dates[first].date);
+        copy.addBindValue(dates[i].date);
+        if (!copy.exec()) {
+            error = archive.failure(copy);
+            return false;
+        }
+        copied += copy.numRowsAffected();
+        done += inRange;
+        inRange = 0;
+        first = i + 1;
+        if (progress)
+            progress(int(done * 100 / std::max<qint64>(1, total)));
+    }
+    return true;
+}
+
+QString upgradeFrom1(Archive &archive, const UpgradeProgress &progress) {
     QString error;
-    const qint64 rowsBefore = recordCount(archive);
     QStringList statements = {
         QStringLiteral("DROP INDEX attempts_by_tester"),
         QStringLiteral("ALTER TABLE records RENAME TO records_v1"),
@@ -232,43 +301,41 @@ QString upgradeFrom1(Archive &archive) {
                        "NULL)"),
     };
     statements += tableStatements(archive);
+    // The copy sorts each range of days and fills the new key's tree, which
+    // the default page cache of 2 MB would read from disk over and over.
+    if (archive.isSqlite())
+        statements.append(QStringLiteral("PRAGMA cache_size = -65536"));
     if (!run(archive, statements, error) || !mergeTesters(archive, error))
         return error;
-    const QString cells = QString::fromLatin1(kCellColumns);
-    QString prefixed = QStringLiteral("r.") + cells;
-    prefixed.replace(QLatin1String(", "), QLatin1String(", r."));
-    QString outer = QStringLiteral("w.") + cells;
-    outer.replace(QLatin1String(", "), QLatin1String(", w."));
-    const QStringList copy = {
+    std::vector<DateCount> dates;
+    if (!readDates(archive, dates, error) || !keepValidDates(archive, dates, error))
+        return error;
+    const QStringList before = {
         QStringLiteral("INSERT INTO attempts (id, tester, started, ended, result, received, added, "
                        "image_digest, image_records) SELECT a.id, m.new_id, a.started, a.ended, "
                        "a.result, a.received, 0, a.image_digest, a.received FROM attempts_v1 a "
                        "JOIN tester_merge m ON m.old_id = a.tester"),
-        // Within one display of an access its copies were numbered by the
-        // old key; renumbered by its bytes, a copy of another display is the
-        // same access again, and only the first archived of each stays.
-        QStringLiteral(
-            "INSERT INTO records (tester, raw, occurrence, attempt, seq, %1, user_number, "
-            "is_visitor, is_pass, relay_on, by_keyboard, ws_kohm, l_kohm, r_kohm, lr_kohm) "
-            "SELECT w.tester, w.raw, w.occurrence, w.attempt, w.seq, %2, %3 FROM (SELECT v.*, "
-            "ROW_NUMBER() OVER (PARTITION BY v.tester, v.raw, v.occurrence ORDER BY v.attempt, "
-            "v.seq) AS copy FROM (SELECT m.new_id AS tester, r.raw, r.attempt, r.seq, %4, "
-            "ROW_NUMBER() OVER (PARTITION BY r.tester, r.raw, %4 ORDER BY r.occurrence) - 1 AS "
-            "occurrence FROM records_v1 r JOIN tester_merge m ON m.old_id = r.tester) v) w WHERE "
-            "w.copy = 1")
-            .arg(cells, outer, typedFromCells(QStringLiteral("w.")), prefixed),
-        // What each attempt added is now what it brought first.
+    };
+    // What each attempt added is now what it brought first.
+    const QStringList after = {
         QStringLiteral("UPDATE attempts SET added = c.n FROM (SELECT attempt, COUNT(*) AS n FROM "
                        "records GROUP BY attempt) AS c WHERE c.attempt = attempts.id"),
     };
-    if (!run(archive, copy, error) || !fillLocalTimes(archive, error))
+    // Each range of days is read tester by tester through the first layout's
+    // key, which starts with the tester and the date.
+    qint64 rowsAfter = 0;
+    if (!run(archive, before, error) || !copyRecords(archive, dates, progress, rowsAfter, error) ||
+        !run(archive, after, error))
         return error;
-    const qint64 rowsAfter = recordCount(archive);
+    qint64 rowsBefore = 0;
+    for (const DateCount &date : dates)
+        rowsBefore += date.rows;
     QStringList finish = {
         QStringLiteral("DROP TABLE records_v1"),
         QStringLiteral("DROP TABLE attempts_v1"),
         QStringLiteral("DROP TABLE testers_v1"),
         QStringLiteral("DROP TABLE tester_merge"),
+        QStringLiteral("DROP TABLE valid_dates"),
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('upgraded-from-layout-1', "
                        "'%1: %2 copies of %3 accesses merged')")
             .arg(QDateTime::currentDateTimeUtc().toString(Qt::ISODate))
@@ -304,10 +371,10 @@ QString createArchiveTables(Archive &archive) {
     return error;
 }
 
-QString upgradeArchive(Archive &archive, int fromVersion) {
+QString upgradeArchive(Archive &archive, int fromVersion, const UpgradeProgress &progress) {
     QString error;
     if (fromVersion == 1)
-        error = upgradeFrom1(archive);
+        error = upgradeFrom1(archive, progress);
     else if (fromVersion < 1 || fromVersion >= kSchemaVersion)
         error = QStringLiteral("no way up from layout %1").arg(fromVersion);
     if (error.isEmpty() && fromVersion < 3)

@@ -4,6 +4,7 @@
 #include "collect/PostgresCopy.h"
 #include "records/DataloggerImage.h"
 
+#include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -341,6 +342,9 @@ Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &
 
 std::optional<KnownImage> storedImage(Archive &archive, const TesterEntry &tester,
                                       const QByteArray &digest) {
+    if (!archive.beginRead())
+        return std::nullopt;
+    const auto done = qScopeGuard([&archive] { archive.endRead(); });
     QSqlQuery query(archive.database());
     query.prepare(QStringLiteral(
         "SELECT a.received, a.image_records FROM attempts a JOIN testers t ON t.id = a.tester "

@@ -98,6 +98,9 @@ int download(const CollectConfig &config, const QStringList &args, QTextStream &
             request.names.append(args[i]);
         }
     }
+    request.upgradeProgress = [&err](int percent) {
+        err << "upgrading the archive: " << percent << " %" << Qt::endl;
+    };
     int ok = 0;
     int failed = 0;
     qint64 added = 0;
@@ -122,6 +125,9 @@ int download(const CollectConfig &config, const QStringList &args, QTextStream &
     case DownloadRun::Outcome::Busy:
         err << "nxa-collect: " << run.error << Qt::endl;
         return kExitBusy;
+    case DownloadRun::Outcome::Foreign:
+        err << "nxa-collect: " << run.error << Qt::endl;
+        return kExitUsage;
     case DownloadRun::Outcome::Unusable:
         err << "nxa-collect: " << run.error << Qt::endl;
         return kExitFailed;
@@ -190,6 +196,8 @@ int status(const CollectConfig &config, const QStringList &args, QTextStream &ou
         err << "nxa-collect: " << read.error << Qt::endl;
         return kExitFailed;
     }
+    for (const QString &warning : read.warnings)
+        out << warning << Qt::endl;
     for (const TesterStatus &tester : read.testers)
         for (const QString &line : statusLines(tester, QDateTime::currentDateTime()))
             out << line << Qt::endl;

@@ -71,6 +71,7 @@ std::optional<ArchiveLocation> parsePostgresUrl(const QString &text, QString *er
     };
     ArchiveLocation location;
     location.kind = ArchiveLocation::Kind::Postgres;
+    location.written = text;
     QString rest = text.section(QLatin1String("://"), 1);
     QString query;
     if (const qsizetype mark = rest.indexOf(QLatin1Char('?')); mark >= 0) {
@@ -285,6 +286,12 @@ bool ConfigParser::readLine(const QString &line, int number) {
 
 bool ConfigParser::readGlobals(CollectConfig &config) {
     const Setting archiveSetting = m_globals.keys.value(QStringLiteral("archive"));
+    // Written but empty is a mistake, not a wish for the default.
+    if (archiveSetting.line > 0 && archiveSetting.value.isEmpty())
+        return fail(archiveSetting.line,
+                    QStringLiteral("archive= is empty: give a file or a postgresql:// URL, or "
+                                   "leave the line out for %1")
+                        .arg(QString::fromLatin1(kDefaultArchiveName)));
     QString error;
     const std::optional<ArchiveLocation> archive =
         parseArchiveLocation(archiveSetting.value, m_folder.path(), &error);
@@ -344,18 +351,23 @@ std::optional<TesterEntry> ConfigParser::readTester(const Section &section, int 
     entry.addressText = address->value;
     entry.address = parseDottedAddress(entry.addressText);
     // The manager's own check: only the dotted form it would write back passes.
-    if (formatAddress(entry.address) != entry.addressText)
-        entry.problem =
-            QStringLiteral("address \"%1\" is not a dotted IPv4 address").arg(entry.addressText);
+    if (formatAddress(entry.address) != entry.addressText) {
+        fail(address->line,
+             QStringLiteral("address \"%1\" is not a dotted IPv4 address").arg(entry.addressText));
+        return std::nullopt;
+    }
 
     entry.port = link::testerPort();
-    if (const QString port = section.keys.value(QStringLiteral("port")).value; !port.isEmpty()) {
+    if (const auto port = section.keys.constFind(QStringLiteral("port"));
+        port != section.keys.cend()) {
         bool ok = false;
-        const uint value = port.toUInt(&ok, 10);
-        if (!ok || value == 0 || value > 65535)
-            entry.problem = QStringLiteral("port \"%1\" is not a number from 1 to 65535").arg(port);
-        else
-            entry.port = static_cast<quint16>(value);
+        const uint value = port->value.toUInt(&ok, 10);
+        if (!ok || value == 0 || value > 65535) {
+            fail(port->line,
+                 QStringLiteral("port \"%1\" is not a number from 1 to 65535").arg(port->value));
+            return std::nullopt;
+        }
+        entry.port = static_cast<quint16>(value);
     }
     if (const std::optional<int> deadline = readDeadline(section, deadlineMs))
         entry.deadlineMs = *deadline;
@@ -449,20 +461,7 @@ std::optional<CollectConfig> ConfigParser::parse(const QByteArray &bytes, QStrin
 } // namespace
 
 QString ArchiveLocation::displayName() const {
-    if (kind == Kind::Sqlite)
-        return path;
-    QString name = QStringLiteral("postgresql://%1@%2:%3/%4")
-                       .arg(user, host.startsWith(QLatin1Char('/'))
-                                      ? QString::fromLatin1(QUrl::toPercentEncoding(host))
-                                      : host)
-                       .arg(port)
-                       .arg(database);
-    QStringList shown;
-    for (const QString &parameter : parameters)
-        shown.append(QString(parameter).remove(QLatin1Char('\'')));
-    if (!shown.isEmpty())
-        name += QLatin1Char('?') + shown.join(QLatin1Char('&'));
-    return name;
+    return kind == Kind::Sqlite ? path : written;
 }
 
 std::optional<ArchiveLocation> parseArchiveLocation(const QString &text, const QString &folder,

@@ -22,8 +22,11 @@ struct ArchiveLocation {
     // PostgreSQL: the client parameters passed through as they stand
     // (sslmode, sslrootcert, ...), "name=value" each.
     QStringList parameters;
+    // PostgreSQL: the URL as the configuration gives it, which holds no
+    // password (one is refused).
+    QString written;
 
-    // What messages show: the file path or the URL (never a password).
+    // What messages show: the file path or the URL as written.
     QString displayName() const;
 };
 

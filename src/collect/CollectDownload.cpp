@@ -231,13 +231,12 @@ private:
         cannotStore(result, stored.error);
         if (attempt.result != number(ResultCode::Ok))
             return;
-        // The attempt itself is kept even when its records could not be.
+        // The attempt itself is kept even when its records could not be; when
+        // that fails too, it is for the reason the line already gives.
         attempt.result = number(result.code);
         attempt.detail = result.detail;
         attempt.digest.clear();
-        const Stored failed = storeOnce(archive, tester, attempt, image, false);
-        if (!failed.ok && failed.error != stored.error)
-            cannotStore(result, failed.error);
+        storeOnce(archive, tester, attempt, image, false);
     }
 
     Stored storeOnce(WorkerArchive &connection, const TesterEntry &tester, const Attempt &attempt,
@@ -352,9 +351,11 @@ DownloadRun runDownloads(const CollectConfig &config, const DownloadRequest &req
     // a server's lock lives in the session of the connection that holds it.
     if (config.archive.kind == ArchiveLocation::Kind::Sqlite && !takeLock(nullptr))
         return run;
-    const Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Prepare);
+    const Archive::Opened opened =
+        Archive::open(config.archive, budget, Archive::Access::Prepare, request.upgradeProgress);
     if (!opened.archive) {
-        run.outcome = DownloadRun::Outcome::Unusable;
+        run.outcome =
+            opened.foreign ? DownloadRun::Outcome::Foreign : DownloadRun::Outcome::Unusable;
         run.error = opened.error;
         return run;
     }

@@ -31,6 +31,8 @@ struct DownloadRequest {
     QStringList names; // empty: every tester of the configuration
     int jobs = 8;      // testers downloaded at the same time
     link::LinkTimings timings;
+    // Told how far bringing an older archive up to date has come, 0 to 100.
+    std::function<void(int percent)> upgradeProgress;
 };
 
 struct DownloadRun {
@@ -39,6 +41,7 @@ struct DownloadRun {
         UnknownTester, // a name the configuration does not hold; nothing done
         Busy,          // another download holds the archive; nothing done
         Unusable,      // the archive cannot be opened or prepared; nothing done
+        Foreign,       // the location holds another program's database; nothing done
     };
     Outcome outcome = Outcome::Ran;
     QString error;

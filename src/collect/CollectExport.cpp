@@ -7,6 +7,7 @@
 
 #include <QHash>
 
+#include <QSaveFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -173,6 +174,16 @@ QString unknownTester(Archive &archive, const QStringList &names) {
     return {};
 }
 
+// The writers say only that the file was not made; the system's own reason
+// is asked again for the message.
+QString whyNotWritten(const QString &path) {
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly))
+        return probe.errorString();
+    probe.cancelWriting();
+    return QStringLiteral("writing it failed (is the disk full?)");
+}
+
 } // namespace
 
 ExportOutcome runExport(const CollectConfig &config, const ExportRequest &request) {
@@ -224,7 +235,8 @@ ExportOutcome runExport(const CollectConfig &config, const ExportRequest &reques
     // The file actually written: a workbook's name gains its ".xlsx".
     outcome.message =
         written.ok ? QStringLiteral("Saved %1 (%2 records)").arg(written.path).arg(outcome.rows)
-                   : QStringLiteral("Can't create file %1").arg(written.path);
+                   : QStringLiteral("Can't create file %1: %2")
+                         .arg(written.path, whyNotWritten(written.path));
     if (const QString continued = exports::sheetsContinuedLine(written); !continued.isEmpty())
         outcome.message += QLatin1Char('\n') + continued;
     return outcome;

@@ -54,7 +54,10 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         outcome.usage = plant.unknownTester;
         return outcome;
     }
-    input.title = QFileInfo(config.archive.displayName()).fileName();
+    // A file by its name; a server's database by its location as written.
+    input.title = config.archive.kind == ArchiveLocation::Kind::Sqlite
+                      ? QFileInfo(config.archive.path).fileName()
+                      : config.archive.displayName();
     input.from = request.from;
     input.to = request.to;
     input.plant = &*plant.plant;
@@ -78,9 +81,10 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
     }
     outcome.ok = true;
     outcome.message =
-        QStringLiteral("Saved %1 (%2 to %3, %4 testers)")
-            .arg(request.path, request.from.toString(Qt::ISODate), request.to.toString(Qt::ISODate))
-            .arg(plant.plant->testers.size());
+        QStringLiteral("Saved %1 (%2 to %3, %4 tester%5)")
+            .arg(request.path, request.from.toString(Qt::ISODate), request.to.toString(Qt::ISODate),
+                 QString::number(plant.plant->testers.size()),
+                 plant.plant->testers.size() == 1 ? QString() : QStringLiteral("s"));
     return outcome;
 }
 

@@ -9,6 +9,7 @@
 #include "common/VisibleText.h"
 #include "records/DataloggerImage.h"
 
+#include <QFileInfo>
 #include <QMap>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -41,6 +42,22 @@ bool forEachTester(Archive &archive, const QString &sql, const QVariantList &val
     return true;
 }
 
+// SQLite gives its log and shared-memory files the mode of the archive, so an
+// archive made readable by everyone before keeps it, and so do they.
+QStringList openToOthers(const ArchiveLocation &location) {
+    QStringList warnings;
+    if (location.kind != ArchiveLocation::Kind::Sqlite)
+        return warnings;
+    for (const QString &suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        const QFileInfo file(location.path + suffix);
+        if (file.exists() && (file.permissions() & QFile::ReadOther))
+            warnings.append(QStringLiteral("warning: everyone may read %1, which holds names and "
+                                           "access history; chmod o-rwx it")
+                                .arg(file.filePath()));
+    }
+    return warnings;
+}
+
 } // namespace
 
 StatusRead readStatus(const CollectConfig &config, const QDate &today) {
@@ -51,6 +68,7 @@ StatusRead readStatus(const CollectConfig &config, const QDate &today) {
         return read;
     }
     Archive &archive = *opened.archive();
+    read.warnings = openToOthers(config.archive);
 
     // By tester key: a group renamed since is the same tester.
     QMap<QString, TesterStatus> byKey;

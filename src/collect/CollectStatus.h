@@ -47,6 +47,8 @@ struct TesterStatus {
 struct StatusRead {
     QList<TesterStatus> testers; // configured ones in their order, then archived ones by name
     QString error;
+    // About the archive itself, before the testers' lines.
+    QStringList warnings;
 };
 
 // What the archive knows about every tester; `today` anchors the 30 days.

@@ -11,7 +11,10 @@ namespace nxa::collect {
 // wait would add up tester after tester into hours.
 class LockWaitBudget {
 public:
-    explicit LockWaitBudget(qint64 totalMs) : m_remainingMs(totalMs) {}
+    explicit LockWaitBudget(qint64 totalMs) : m_totalMs(totalMs), m_remainingMs(totalMs) {}
+
+    // What the run may wait in all, as lock-wait= gave it.
+    qint64 totalMs() const { return m_totalMs; }
 
     qint64 remainingMs() const { return std::max<qint64>(0, m_remainingMs.load()); }
     bool exhausted() const { return m_remainingMs.load() <= 0; }
@@ -19,6 +22,7 @@ public:
     void spend(qint64 ms) { m_remainingMs.fetch_sub(ms); }
 
 private:
+    const qint64 m_totalMs;
     std::atomic<qint64> m_remainingMs;
 };
 
