@@ -15,7 +15,8 @@ private slots:
     // else may be flagged. The north tester's user 7 is renamed between two
     // collections and stays one person.
     void checkListsWhatThePlantHolds() {
-        Plant &plant = samplePlant();
+        const std::unique_ptr<Plant> collected = collectSamplePlant();
+        Plant &plant = *collected;
         QVERIFY(!QTest::currentTestFailed());
         QCOMPARE(plant.value(QStringLiteral("SELECT COUNT(*) FROM configurations")).toInt(), 4);
 
@@ -58,16 +59,6 @@ private slots:
         // Planted at 0.015 decades a day: +3.5 % a day.
         QVERIFY2(std::abs(adaSlope - 3.5) <= 0.3, qPrintable(QString::number(adaSlope)));
     }
-
-private:
-    // Collected once, for every test that reads it.
-    Plant &samplePlant() {
-        if (!m_samplePlant)
-            m_samplePlant = collectSamplePlant();
-        return *m_samplePlant;
-    }
-
-    std::unique_ptr<Plant> m_samplePlant;
 };
 
 QTEST_GUILESS_MAIN(CollectCheckTest)
