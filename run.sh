@@ -85,9 +85,12 @@ ls -l "$demo"
 
 # nxa-collect: the three testers of the sample plant, simulated on their own
 # loopback addresses and one port; one collection into
-# demo/collect/nxa-archive.sqlite, its status, the morning check of yesterday
-# (exit code 4: the plant holds things to act on), an export of the archive
-# as a workbook, and the audit report of the last 30 days in HTML and PDF.
+# demo/collect/nxa-archive.sqlite, the testers' calibrations, its status, the
+# morning check of yesterday (exit code 4: the plant holds things to act on,
+# among them an overdue calibration), an export of the archive as a workbook,
+# the audit report of the last 30 days in HTML and PDF, and a second
+# collection after the south tester's limit was raised, whose check of today
+# lists the change and the profile now looser than the plant's ESD plan.
 cmake --build "$build" -j "$(nproc)" --target nxa-collect >/dev/null
 collector="$root/$build/src/collect/nxa-collect"
 collect_dir="$demo/collect"
@@ -105,12 +108,18 @@ stop_collect_simulators() {
 trap 'stop_collect_simulators; stop_simulator' EXIT
 collect_port=0
 plant=(north south east)
-for t in 2 3 4; do
+# Starts the sample plant's tester $1 (2, 3 or 4: its loopback address) with
+# the simulator options after it, on collect_port (0: a free one, then kept).
+start_plant_tester() {
+  local t=$1
+  shift
+  local out
   out=$(mktemp)
   collect_logs+=("$out")
   "$simulator" --listen "127.0.0.$t" --port "$collect_port" --plant "${plant[$((t - 2))]}" \
-    >"$out" 2>&1 &
-  collect_pids+=($!)
+    --shared-entrance "$@" >"$out" 2>&1 &
+  collect_pids[$((t - 2))]=$!
+  local found=""
   for _ in $(seq 1 100); do
     found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
     [ -n "$found" ] && break
@@ -122,27 +131,69 @@ for t in 2 3 4; do
     exit 1
   fi
   collect_port=$found
-done
+}
+for t in 2 3 4; do start_plant_tester "$t"; done
 (umask 077 && printf '583041\n' >"$collect_dir/tester.pw")
 {
   echo "archive=nxa-archive.sqlite"
+  # The plant's ESD plan: the testers' limits must keep within these ranges
+  # (kOhm), and every tester is calibrated once a year.
+  echo "plan-wrist-strap=750-35000"
+  echo "plan-footwear=100-100000"
+  echo "calibration-every=365"
   for t in 2 3 4; do
     printf '[%s]\naddress=127.0.0.%s\nport=%s\npassword-file=tester.pw\n' \
       "${plant[$((t - 2))]}" "$t" "$collect_port"
   done
 } >"$collect_dir/nxa-collect.ini"
-for command in "download" "status" "check" "export /XLSX archive.xlsx" \
-  "report --html report.html" "report --pdf report.pdf"; do
+# The plant's roster: every person of the sample plant, two of them also
+# enrolled at the south entrance they used yesterday.
+{
+  echo "person,name,tester,user,workdays"
+  north_names=("Ada Drift" "Ben Drift" "Cy Retry" "Di Nopass" "Ed Relay" "Flo Absent" "Gus Renamed")
+  for u in $(seq 1 40); do
+    name="North $u"
+    [ "$u" -le 7 ] && name=${north_names[$((u - 1))]}
+    printf 'N%03d,%s,north,%d,Mon-Sun\n' "$u" "$name" "$u"
+  done
+  for u in $(seq 1 10); do printf 'S%03d,South %d,south,%d,Mon-Sun\n' "$u" "$u" "$u"; done
+  for u in $(seq 1 3); do printf 'E%03d,East %d,east,%d,Mon-Sun\n' "$u" "$u" "$u"; done
+  echo "N004,Di Nopass,south,11,Mon-Sun"
+  echo "N006,Flo Absent,south,12,Mon-Sun"
+} >"$collect_dir/roster.csv"
+# Runs nxa-collect in demo/collect and checks its exit code against $1.
+collect() {
+  local expected=$1
+  shift
   echo
-  echo "== nxa-collect $command   (in demo/collect)"
-  code=0
-  # shellcheck disable=SC2086
-  (cd "$collect_dir" && "$collector" $command) || code=$?
+  echo "== nxa-collect $*   (in demo/collect)"
+  local code=0
+  (cd "$collect_dir" && "$collector" "$@") || code=$?
   echo "(exit code $code)"
-  expected=0
-  [ "$command" = "check" ] && expected=4
   [ "$code" -eq "$expected" ] || status=1
-done
+}
+days_ago() { date -d "$1 days ago" +%F; }
+collect 0 download
+# The testers' calibrations: south's is more than a year old.
+collect 0 calibration north --on "$(days_ago 30)" --by "R. Meter" --certificate C-2291
+collect 0 calibration south --on "$(days_ago 400)" --by "R. Meter" --certificate C-1874
+collect 0 calibration east --on "$(days_ago 90)" --by "R. Meter" --certificate C-2150
+collect 0 status
+collect 4 check
+collect 0 roster import roster.csv --dry-run
+collect 0 roster import roster.csv
+collect 4 check
+collect 0 export /XLSX archive.xlsx
+collect 0 report --html report.html
+collect 0 report --pdf report.pdf
+# Someone raises the south tester's wrist-strap maximum above the plan: the
+# next collection finds the new configuration, and today's check lists the
+# change and the profile that is now looser than the plan.
+kill "${collect_pids[1]}" 2>/dev/null || true
+wait "${collect_pids[1]}" 2>/dev/null || true
+start_plant_tester 3 --loosened
+collect 0 download
+collect 4 check --day "$(date +%F)"
 echo
 echo "== The audit report of the last 30 days:"
 echo "   $collect_dir/report.html"

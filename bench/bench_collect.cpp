@@ -12,8 +12,14 @@
 // every image changed by a few new records, side by side with a COPY floor:
 // the same rows copied straight into the same table, one transaction per
 // tester. Counters there: the collector's and the server's CPU seconds.
+//
+// Every whole-process figure comes with its wall time beside its CPU time,
+// and a run that mostly waited is labelled so.
 //   scripts/with-postgres.sh build-release/bench/bench_collect --benchmark_filter=Postgres
+#include "ProcessTimes.h"
 #include "SimulatedTesters.h"
+#include "config/ConfigurationImage.h"
+#include "config/StationConfig.h"
 #include "export/WorkbookExport.h"
 #include "records/DataloggerImage.h"
 #include "records/FixedWidthTextImport.h"
@@ -59,18 +65,16 @@ QByteArray testerImage(int tester, int moved = 0) {
     return builder.transferImage();
 }
 
+// A tester that answers for its configuration too, as every real one does: a
+// collector waits for it after each download, and a tester that never
+// answers would have the benchmark measure that time-out instead of work.
 sim::SimulatorSettings serving(const QByteArray &image) {
     sim::SimulatorSettings settings;
     settings.dataloggerImage = image;
+    config::StationConfig configuration;
+    configuration.setPeripheralNumber(static_cast<unsigned char>(image.at(0)));
+    settings.configurationImage = config::encodeConfigurationTransfer(configuration);
     return settings;
-}
-
-// CPU seconds of the finished child processes so far.
-double childCpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // The simulated plant and its configuration, started once.
@@ -118,25 +122,26 @@ Plant &plant() {
     return p;
 }
 
-// One download of the whole plant; its process's CPU seconds.
-double collectOnce(benchmark::State &state) {
-    const double before = childCpuSeconds();
+// One download of the whole plant, its times added to `times`.
+void collectOnce(benchmark::State &state, bench::ChildTimes &times) {
+    times.start();
     if (plant().collect({QStringLiteral("download")}) != 0)
         state.SkipWithError("a tester failed");
-    return childCpuSeconds() - before;
+    times.stop();
 }
 
 // The collection's CPU against the floor's: the same rows read back from the
 // archive and inserted with one executemany per tester, timed in the script.
 void CollectIntoEmptyArchive(benchmark::State &state) {
-    double cpu = 0;
+    bench::ChildTimes times;
     for (auto _ : state) {
         state.PauseTiming();
         plant().removeArchive();
         state.ResumeTiming();
-        cpu += collectOnce(state);
+        collectOnce(state, times);
     }
-    state.counters["process_cpu_s"] = cpu / double(state.iterations());
+    times.report(state);
+    const double cpu = times.cpuSeconds();
     state.counters["bytes/record"] =
         double(QFileInfo(plant().archive).size()) / (double(kTesters) * kRecords);
     const QString floor =
@@ -156,11 +161,10 @@ BENCHMARK(CollectIntoEmptyArchive)->Unit(benchmark::kMillisecond)->Iterations(1)
 void CollectAgainNothingNew(benchmark::State &state) {
     if (!QFileInfo::exists(plant().archive))
         plant().collect({QStringLiteral("download")});
-    double cpu = 0;
-    for (auto _ : state) {
-        cpu += collectOnce(state);
-    }
-    state.counters["process_cpu_s"] = cpu / double(state.iterations());
+    bench::ChildTimes times;
+    for (auto _ : state)
+        collectOnce(state, times);
+    times.report(state);
     state.counters["bytes/record"] =
         double(QFileInfo(plant().archive).size()) / (double(kTesters) * kRecords);
 }
@@ -174,7 +178,7 @@ void CollectFewNew(benchmark::State &state) {
         plant().collect({QStringLiteral("download")});
     const bool whole = state.range(0) != 0;
     static int moved = 0;
-    double cpu = 0;
+    bench::ChildTimes times;
     for (auto _ : state) {
         state.PauseTiming();
         plant().moveOn(moved += 5);
@@ -187,9 +191,9 @@ void CollectFewNew(benchmark::State &state) {
                           .startsWith(QLatin1String("ok")))
             state.SkipWithError("cannot forget the last images");
         state.ResumeTiming();
-        cpu += collectOnce(state);
+        collectOnce(state, times);
     }
-    state.counters["process_cpu_s"] = cpu / double(state.iterations());
+    times.report(state);
 }
 BENCHMARK(CollectFewNew)
     ->ArgName("whole")
@@ -204,14 +208,14 @@ void ExportArchiveToWorkbook(benchmark::State &state) {
     if (!QFileInfo::exists(plant().archive))
         plant().collect({QStringLiteral("download")});
     const QString out = plant().folder.filePath(QStringLiteral("archive.xlsx"));
-    double cpu = 0;
+    bench::ChildTimes times;
     for (auto _ : state) {
-        const double before = childCpuSeconds();
+        times.start();
         if (plant().collect({QStringLiteral("export"), QStringLiteral("/XLSX"), out}) != 0)
             state.SkipWithError("export failed");
-        cpu += childCpuSeconds() - before;
+        times.stop();
     }
-    state.counters["process_cpu_s"] = cpu / double(state.iterations());
+    times.report(state);
 }
 BENCHMARK(ExportArchiveToWorkbook)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
@@ -375,12 +379,7 @@ struct PostgresPlant {
 
     PostgresPlant()
         : testers(
-              folder.path(), kTesters,
-              [](int t) {
-                  sim::SimulatorSettings settings;
-                  settings.dataloggerImage = testerImage(t);
-                  return settings;
-              },
+              folder.path(), kTesters, [](int t) { return serving(testerImage(t)); },
               QStringLiteral("archive=%1")
                   .arg(PostgresServer::get()->url(QLatin1String(kArchiveDatabase)))) {}
 
@@ -393,11 +392,8 @@ struct PostgresPlant {
         return process.exitCode();
     }
     void serveImages(const std::function<QByteArray(int)> &image) {
-        for (int t = 0; t < kTesters; ++t) {
-            sim::SimulatorSettings settings;
-            settings.dataloggerImage = image(t);
-            testers.serve(t, settings);
-        }
+        for (int t = 0; t < kTesters; ++t)
+            testers.serve(t, serving(image(t)));
     }
 };
 
@@ -409,17 +405,21 @@ PostgresPlant &postgresPlant() {
 // Runs one collection and notes its CPU seconds, the server's and the rows it added.
 void timeCollection(benchmark::State &state, PGconn *archive) {
     const qint64 before = number(archive, "SELECT COUNT(*) FROM records");
-    double collector = 0, server = 0;
+    bench::ChildTimes collector;
+    double server = 0;
     for (auto _ : state) {
-        const double childBefore = childCpuSeconds();
+        collector.start();
         const double serverBefore = PostgresServer::get()->cpuSeconds();
         if (postgresPlant().collect() != 0)
             state.SkipWithError("a tester failed");
-        collector += childCpuSeconds() - childBefore;
+        collector.stop();
         server += PostgresServer::get()->cpuSeconds() - serverBefore;
     }
     const qint64 rows = number(archive, "SELECT COUNT(*) FROM records");
-    state.counters["collector_cpu_s"] = collector;
+    // The server works while the collector waits for it: both together
+    // are the work the wall time is held against.
+    collector.report(state, server);
+    state.counters["collector_cpu_s"] = collector.cpuSeconds();
     state.counters["server_cpu_s"] = server;
     state.counters["added"] = double(rows - before);
     state.counters["bytes/record"] =

@@ -75,8 +75,31 @@ struct CollectionAttempt {
     int imageRecords = -1; // the image header's count; -1 when no image came
 };
 
+// One calibration or verification of a tester, as recorded.
+struct Calibration {
+    std::int32_t day = 0;        // Julian day it was made
+    std::int64_t recordedMs = 0; // when it was recorded, ms since 1970 UTC
+    bool failed = false;         // it found the tester out of tolerance
+    QString by;
+    QString certificate;
+    QString note;
+};
+
+// The plant's ESD plan for one tester: the range each measure's limits must
+// keep within. A measure without a range, or with a range that sets neither
+// side, is not compared.
+struct PlanRanges {
+    std::optional<Range> wristStrap;
+    std::optional<Range> footwear;
+};
+
 struct TesterInput {
     QString name;
+    PlanRanges plan;
+    // Days a calibration holds; none: calibrations are only shown.
+    std::optional<int> calibrationEveryDays;
+    // Oldest first by day, then by the order they were recorded.
+    std::vector<Calibration> calibrations;
     // Oldest first; empty when no configuration was ever collected. A day
     // before the first snapshot is taken to be under the first one.
     std::vector<LimitsSnapshot> limits;
@@ -84,11 +107,26 @@ struct TesterInput {
     std::vector<CollectionAttempt> attempts;
 };
 
+// A person of the plant's roster: the same person may be enrolled at several
+// testers, under other user numbers.
+struct RosterPerson {
+    QString id; // the plant's own
+    QString name;
+    std::uint8_t workdays = 0x1F; // bit 0 Monday ... bit 6 Sunday
+    struct Enrolment {
+        std::int32_t tester = 0; // index into Plant::testers
+        std::int16_t user = 0;
+    };
+    std::vector<Enrolment> enrolments;
+};
+
 struct Plant {
     std::vector<TesterInput> testers;
-    // A person is a user number of one tester. Sorted by tester, user, day,
-    // second.
+    // Sorted by tester, user, day, second.
     std::vector<Access> accesses;
+    // Empty without a roster: a person is then a user number of one tester,
+    // as is every user number the roster does not enrol.
+    std::vector<RosterPerson> roster;
     std::int64_t nowMs = 0; // the time the analysis is made for, ms since 1970 UTC
 };
 

@@ -8,6 +8,7 @@
 #include "analysis/TesterHealth.h"
 #include "audit/AnalysisTexts.h"
 #include "audit/PersonTrend.h"
+#include "audit/PlanSections.h"
 #include "charts/ChartInputs.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerImage.h"
@@ -35,6 +36,8 @@ constexpr double kPercent = 100.0;
 constexpr std::int64_t kMsPerHour = 3600 * 1000;
 // Unknown user numbers listed per tester before the rest is only counted.
 constexpr int kListedUnknownUsers = 20;
+// Trend charts a report draws for flagged persons; the table lists them all.
+constexpr int kMaxChartedPersons = 30;
 
 QString percentText(double share) {
     return QStringLiteral("%1 %").arg(share * kPercent, 0, 'f', 1);
@@ -115,6 +118,8 @@ public:
         report.sections = {summarySection(),    limitsSection(),     testersSection(),
                            exceptionsSection(), driftSection(),      retestsSection(),
                            personsSection(),    dataQualitySection()};
+        report.sections.insert(report.sections.begin() + 2,
+                               calibrationSection(m_plant, m_from, m_to));
         return report;
     }
 
@@ -225,12 +230,15 @@ private:
                                       {},
                                       {}});
         }
-        return {QStringLiteral("Limits in force"),
-                {Paragraph{QStringLiteral(
-                     "The limits of each profile that an active user or a visitor uses, as the "
-                     "testers' configurations held them, with the day each configuration was "
-                     "first collected.")},
-                 table}};
+        std::vector<Block> blocks{
+            Paragraph{QStringLiteral(
+                "The limits of each profile that an active user or a visitor uses, as the "
+                "testers' configurations held them, with the day each configuration was "
+                "first collected.")},
+            table};
+        std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
+                          std::back_inserter(blocks));
+        return {QStringLiteral("Limits in force"), blocks};
     }
 
     // In force during the period: it started before its end and the next one
@@ -362,6 +370,15 @@ private:
                 .arg(m_settings.crossingWithinDays)
                 .arg(QString::number(m_settings.ewmaLambda),
                      QString::number(m_settings.nearLimitFactor))});
+        const std::vector<std::pair<int, int>> flagged = flaggedPersons();
+        if (int(flagged.size()) > kMaxChartedPersons)
+            blocks.push_back(Paragraph{
+                QStringLiteral("Charts for the %1 most urgent of the %2 flagged persons (the "
+                               "soonest crossing first); every flagged person is in the table "
+                               "below.")
+                    .arg(kMaxChartedPersons)
+                    .arg(flagged.size()),
+                {}});
         for (const auto &[tester, user, footwear] : drawnTrends())
             blocks.push_back(driftTrend(tester, user, footwear));
         blocks.push_back(Paragraph{QStringLiteral(
@@ -381,9 +398,30 @@ private:
                 trends.end())
                 trends.emplace_back(tester, user, footwear);
         };
+        // A plant of thousands would draw thousands of charts: the most
+        // urgent persons are drawn, every one stays in the table.
+        std::vector<const analysis::DriftResult *> flagged;
         for (const analysis::DriftResult &result : m_drift)
             if (result.flagged())
-                add(result.tester, result.user, isFootwear(result.measure));
+                flagged.push_back(&result);
+        const auto urgency = [](const analysis::DriftResult *r) {
+            return r->crossingSoon && r->daysToCrossing ? *r->daysToCrossing
+                                                        : std::numeric_limits<double>::infinity();
+        };
+        std::stable_sort(flagged.begin(), flagged.end(),
+                         [&](const analysis::DriftResult *a, const analysis::DriftResult *b) {
+                             return urgency(a) < urgency(b);
+                         });
+        std::vector<std::pair<int, int>> charted;
+        for (const analysis::DriftResult *result : flagged) {
+            const std::pair person(result->tester, result->user);
+            if (std::find(charted.begin(), charted.end(), person) == charted.end()) {
+                if (int(charted.size()) == kMaxChartedPersons)
+                    continue;
+                charted.push_back(person);
+            }
+            add(result->tester, result->user, isFootwear(result->measure));
+        }
         for (const auto &[tester, user] : m_input.chosenPersons)
             for (const analysis::DriftResult &result : m_drift)
                 if (result.tester == tester && result.user == user)
@@ -435,7 +473,11 @@ private:
                              levels.join(QStringLiteral(", ")), margins.join(QStringLiteral(", ")),
                              slopes.join(QStringLiteral(", ")), flags.join(QStringLiteral("; "))}});
         }
-        std::stable_partition(rows.begin(), rows.end(), [](const Row &row) { return row.flagged; });
+        const auto unflagged = std::stable_partition(rows.begin(), rows.end(),
+                                                     [](const Row &row) { return row.flagged; });
+        // A large plant keeps its flagged persons here, everyone in a file.
+        table.detachAs = QStringLiteral("drift");
+        table.keepRows = int(unflagged - rows.begin());
         for (Row &row : rows)
             table.rows.push_back(std::move(row.cells));
         return table;
@@ -520,6 +562,7 @@ private:
                  QString::number(figures.fails),
                  dayText(figures.lastDay) + QLatin1Char(' ') + timeText(figures.lastSecond)});
         }
+        table.detachAs = QStringLiteral("persons");
         return {QStringLiteral("Persons"), {table}};
     }
 

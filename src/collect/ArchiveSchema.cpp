@@ -1,6 +1,8 @@
 #include "collect/ArchiveSchema.h"
 
 #include "collect/Archive.h"
+#include "collect/Calibrations.h"
+#include "collect/RosterStore.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -292,6 +294,8 @@ QString createArchiveTables(Archive &archive) {
     statements += tableStatements(archive);
     statements += configurationStatements(archive);
     statements += lastImageStatements(archive);
+    statements += rosterStatements(archive);
+    statements += calibrationStatements(archive);
     statements.append(
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
             .arg(kSchemaVersion));
@@ -304,12 +308,18 @@ QString upgradeArchive(Archive &archive, int fromVersion) {
     QString error;
     if (fromVersion == 1)
         error = upgradeFrom1(archive);
-    else if (fromVersion < 1 || fromVersion > 3)
+    else if (fromVersion < 1 || fromVersion >= kSchemaVersion)
         error = QStringLiteral("no way up from layout %1").arg(fromVersion);
     if (error.isEmpty() && fromVersion < 3)
         run(archive, configurationStatements(archive), error);
-    if (error.isEmpty())
+    if (error.isEmpty() && fromVersion < 4)
         run(archive, lastImageStatements(archive), error);
+    // Layout 5: the plant's roster and its history.
+    if (error.isEmpty() && fromVersion < 5)
+        run(archive, rosterStatements(archive), error);
+    // Layout 6: the testers' calibrations.
+    if (error.isEmpty() && fromVersion < 6)
+        run(archive, calibrationStatements(archive), error);
     if (error.isEmpty())
         run(archive,
             {QStringLiteral("UPDATE archive_info SET value = '%1' WHERE name = 'schema-version'")

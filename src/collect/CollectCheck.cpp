@@ -5,9 +5,12 @@
 #include "analysis/LimitsInForce.h"
 #include "analysis/TesterHealth.h"
 #include "audit/AnalysisTexts.h"
+#include "collect/PlanCheck.h"
 #include "collect/PlantRead.h"
+#include "common/VisibleText.h"
 
 #include <QDateTime>
+#include <QHash>
 
 #include <algorithm>
 #include <cmath>
@@ -38,10 +41,23 @@ QString kohm(double value) {
 
 class CheckWriter {
 public:
-    CheckWriter(const analysis::Plant &plant, int day) : m_plant(plant), m_day(day) {}
+    CheckWriter(const analysis::Plant &plant, int day, bool all)
+        : m_plant(plant), m_day(day), m_all(all) {
+        for (std::size_t p = 0; p < plant.roster.size(); ++p)
+            for (const analysis::RosterPerson::Enrolment &e : plant.roster[p].enrolments)
+                m_rosterPerson.insert({e.tester, e.user}, static_cast<int>(p));
+    }
 
-    // The tester's name, the user number and the name the person had that day.
+    // A roster person by their ID and name, with the entrance in question;
+    // else the tester's name, the user number and the name the person had
+    // that day.
     QString person(int tester, int user) const {
+        if (const auto p = m_rosterPerson.constFind({tester, user}); p != m_rosterPerson.cend()) {
+            const analysis::RosterPerson &person = m_plant.roster[static_cast<std::size_t>(*p)];
+            return QStringLiteral("%1  %2  (%3 user %4)")
+                .arg(person.id, person.name, testerName(tester))
+                .arg(user);
+        }
         const analysis::UserEntry *entry = analysis::userInForce(m_plant, tester, user, m_day);
         const QString name = entry && !entry->name.isEmpty() ? entry->name : QStringLiteral("-");
         return QStringLiteral("%1  user %2  %3").arg(testerName(tester)).arg(user).arg(name);
@@ -54,8 +70,14 @@ public:
         if (lines.isEmpty())
             return;
         out.append(QStringLiteral("%1 (%2)").arg(title).arg(lines.size()));
-        for (const QString &line : lines)
-            out.append(QStringLiteral("  ") + line);
+        const qsizetype shown =
+            m_all ? lines.size() : std::min<qsizetype>(lines.size(), kSectionLines);
+        // Names come from testers and files: no control character reaches
+        // the terminal or the mail.
+        for (qsizetype i = 0; i < shown; ++i)
+            out.append(QStringLiteral("  ") + visibleText(lines[i]));
+        if (shown < lines.size())
+            out.append(QStringLiteral("  \u2026 and %1 more").arg(lines.size() - shown));
         if (actionable)
             attention = true;
     }
@@ -66,6 +88,8 @@ public:
 private:
     const analysis::Plant &m_plant;
     int m_day;
+    bool m_all;
+    QHash<std::pair<int, int>, int> m_rosterPerson; // by tester, user
 };
 
 QStringList failedLines(const CheckWriter &w, const analysis::DayExceptions &e) {
@@ -176,14 +200,29 @@ QStringList silentLines(const CheckWriter &w, const std::vector<analysis::Tester
     return lines;
 }
 
-QStringList reviewLines(const CheckWriter &w, const analysis::DayExceptions &e) {
+QStringList reviewLines(const CheckWriter &w, const analysis::DayExceptions &e,
+                        const analysis::AnalysisSettings &settings) {
     QStringList lines;
     for (const analysis::ToReview &r : e.toReview)
         lines.append(QStringLiteral("%1  %2").arg(
             w.person(r.tester, r.user),
             r.lastSeenDay ? QStringLiteral("last tested %1").arg(dayText(*r.lastSeenDay))
-                          : QStringLiteral("active in the user table, not tested in %1 days")
-                                .arg(analysis::AnalysisSettings{}.reviewLookbackDays)));
+                          : QStringLiteral("no test in %1 days").arg(settings.reviewLookbackDays)));
+    return lines;
+}
+
+QStringList idleUserLines(const CheckWriter &w, const analysis::DayExceptions &e,
+                          const analysis::AnalysisSettings &settings) {
+    QStringList lines;
+    for (const analysis::IdleActiveUsers &idle : e.idleActiveUsers)
+        lines.append(
+            QStringLiteral("%1 %2 active in the user table of %3 but %4 no access in %5 "
+                           "days (deactivate them, or import a roster)")
+                .arg(idle.count)
+                .arg(idle.count == 1 ? QStringLiteral("user is") : QStringLiteral("users are"),
+                     w.testerName(idle.tester),
+                     idle.count == 1 ? QStringLiteral("has") : QStringLiteral("have"))
+                .arg(settings.reviewLookbackDays));
     return lines;
 }
 
@@ -217,16 +256,22 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
     const std::vector<analysis::DriftResult> drift = analysis::driftWatch(plant, day, settings);
     const std::vector<analysis::TesterHealth> health = analysis::testerHealth(plant, settings);
 
-    CheckWriter w(plant, day);
+    CheckWriter w(plant, day, request.all);
     w.group(QStringLiteral("failed and not passed afterwards"), failedLines(w, exceptions), true);
     w.group(QStringLiteral("relay on without a pass"), relayLines(w, exceptions), true);
     w.group(QStringLiteral("drifting toward a limit"), driftLines(w, drift), true);
     w.group(QStringLiteral("fail rate outside its control limits"), failRateLines(w, health, day),
             true);
     w.group(QStringLiteral("silent testers"), silentLines(w, health, day, settings), true);
-    w.group(QStringLiteral("to review: expected but not tested"), reviewLines(w, exceptions),
+    w.group(QStringLiteral("limits looser than the plan"), looserProfileLines(plant, day), true);
+    w.group(QStringLiteral("calibration due"), calibrationDueLines(plant, day), true);
+    w.group(QStringLiteral("configuration changed"), configurationChangeLines(plant, day), false);
+    w.group(QStringLiteral("to review: expected but not tested"),
+            reviewLines(w, exceptions, settings), false);
+    w.group(QStringLiteral("to review: calibration due within 14 days"),
+            calibrationSoonLines(plant, day), false);
+    w.group(QStringLiteral("notes"), idleUserLines(w, exceptions, settings) + noLimitsLines(plant),
             false);
-    w.group(QStringLiteral("notes"), noLimitsLines(plant), false);
     outcome.lines = w.out;
     outcome.attention = w.attention;
     return outcome;

@@ -10,7 +10,12 @@ namespace nxa::collect {
 struct CheckRequest {
     QDate day;           // the day whose records are checked
     QStringList testers; // by name; empty: every tester
+    bool all = false;    // every line of each section, not the first kSectionLines
 };
+
+// A section longer than this ends with "… and N more" so that the morning
+// list stays readable; its title still counts every entry.
+inline constexpr int kSectionLines = 50;
 
 struct CheckOutcome {
     QStringList lines;

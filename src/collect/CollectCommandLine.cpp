@@ -1,10 +1,12 @@
 #include "collect/CollectCommandLine.h"
 
+#include "collect/CollectCalibration.h"
 #include "collect/CollectCheck.h"
 #include "collect/CollectConfig.h"
 #include "collect/CollectDownload.h"
 #include "collect/CollectExport.h"
 #include "collect/CollectReport.h"
+#include "collect/CollectRoster.h"
 #include "collect/CollectStatus.h"
 
 #include <QDateTime>
@@ -191,6 +193,8 @@ int status(const CollectConfig &config, const QStringList &args, QTextStream &ou
     for (const TesterStatus &tester : read.testers)
         for (const QString &line : statusLines(tester, QDateTime::currentDateTime()))
             out << line << Qt::endl;
+    if (!config.planGiven)
+        out << kNoPlanLine << Qt::endl;
     return kExitOk;
 }
 
@@ -208,6 +212,8 @@ int check(const CollectConfig &config, const QStringList &args, QTextStream &out
         } else if (args[i] == QLatin1String("--tester")) {
             if (takeValue(args, i, value, error))
                 request.testers.append(value);
+        } else if (args[i] == QLatin1String("--all")) {
+            request.all = true;
         } else {
             error = QStringLiteral("unexpected \"%1\"").arg(args[i]);
         }
@@ -297,14 +303,20 @@ QString usageText() {
         "         /TXT|/XLSX FILE          write archived records, newest first\n"
         "  status                          last attempt, last success, records and\n"
         "                                  failed accesses per tester\n"
-        "  check [--day YYYY-MM-DD] [--tester NAME]...\n"
+        "  check [--day YYYY-MM-DD] [--tester NAME]... [--all]\n"
         "                                  the day's exceptions, drift toward limits,\n"
         "                                  fail rates and silent testers (default:\n"
-        "                                  yesterday)\n"
+        "                                  yesterday); --all: every line of a long\n"
+        "                                  section\n"
         "  report [--from YYYY-MM-DD] [--to YYYY-MM-DD] [--tester NAME]...\n"
         "         [--person [TESTER:]NUMBER]... --html FILE | --pdf FILE\n"
         "                                  the audit report of a period (default:\n"
         "                                  the 30 days up to yesterday)\n"
+        "  roster import FILE [--dry-run]  make a CSV or XLSX list of persons (person,\n"
+        "                                  name, tester, user) the roster in force\n"
+        "  roster show                     the roster in force\n"
+        "  calibration NAME --on YYYY-MM-DD --by TEXT [--certificate TEXT] [--failed]\n"
+        "              [--note TEXT]       record a calibration of tester NAME\n"
         "\n"
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
@@ -338,6 +350,10 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
         command = check;
     else if (parsed.command == QLatin1String("report"))
         command = report;
+    else if (parsed.command == QLatin1String("roster"))
+        command = rosterCommand;
+    else if (parsed.command == QLatin1String("calibration"))
+        command = calibrationCommand;
     if (!command) {
         err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
         return kExitUsage;

@@ -206,11 +206,14 @@ private:
     // The section's deadline= in milliseconds, `otherwise` without one;
     // nothing (and the error set) when it is no number of seconds.
     std::optional<int> readDeadline(const Section &section, int otherwise);
+    // The section's plan keys; nothing (and the error set) when one is unusable.
+    std::optional<PlanSettings> readPlan(const Section &section);
 
     QString m_path;
     QDir m_folder;
     QString m_error;
     Section m_globals;
+    PlanSettings m_globalPlan;
     QList<Section> m_testers;
     Section *m_current = &m_globals;
 };
@@ -265,7 +268,7 @@ bool ConfigParser::readLine(const QString &line, int number) {
         QStringLiteral("address"), QStringLiteral("port"),     QStringLiteral("password-file"),
         QStringLiteral("id"),      QStringLiteral("deadline"), QStringLiteral("configuration")};
     const bool global = m_current == &m_globals;
-    const QStringList &known = global ? globalKeys : testerKeys;
+    const QStringList known = (global ? globalKeys : testerKeys) + planKeys();
     if (!known.contains(key))
         return fail(number, QStringLiteral("unknown key \"%1\" %2 (known: %3)")
                                 .arg(key,
@@ -295,7 +298,25 @@ bool ConfigParser::readGlobals(CollectConfig &config) {
             return fail(lockWait->line, QStringLiteral("lock-wait must be seconds from 0 to 3600"));
         config.lockWaitMs = static_cast<int>(*value * 1000);
     }
+    const std::optional<PlanSettings> plan = readPlan(m_globals);
+    if (!plan)
+        return false;
+    m_globalPlan = *plan;
     return true;
+}
+
+std::optional<PlanSettings> ConfigParser::readPlan(const Section &section) {
+    PlanSettings plan;
+    for (const QString &key : planKeys()) {
+        const auto setting = section.keys.constFind(key);
+        if (setting == section.keys.cend())
+            continue;
+        if (const QString why = readPlanKey(key, setting->value, plan); !why.isEmpty()) {
+            fail(setting->line, why);
+            return std::nullopt;
+        }
+    }
+    return plan;
 }
 
 std::optional<int> ConfigParser::readDeadline(const Section &section, int otherwise) {
@@ -351,6 +372,11 @@ std::optional<TesterEntry> ConfigParser::readTester(const Section &section, int 
         entry.collectConfiguration = configuration->value == QLatin1String("yes");
     }
 
+    const std::optional<PlanSettings> plan = readPlan(section);
+    if (!plan)
+        return std::nullopt;
+    entry.plan = testerPlan(m_globalPlan, *plan);
+
     const QString passwordFile = section.keys.value(QStringLiteral("password-file")).value;
     if (passwordFile.isEmpty() && entry.problem.isEmpty())
         entry.problem = QStringLiteral("no password-file");
@@ -394,6 +420,7 @@ std::optional<CollectConfig> ConfigParser::parse(const QByteArray &bytes, QStrin
             ok = false;
             break;
         }
+        config.planGiven = config.planGiven || entry->plan.wristStrap || entry->plan.footwear;
         config.testers.append(std::move(*entry));
     }
     // Two groups for one tester would collect it twice under two names.

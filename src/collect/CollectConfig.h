@@ -1,5 +1,7 @@
 #pragma once
 
+#include "collect/PlanSettings.h"
+
 #include <QList>
 #include <QString>
 
@@ -43,6 +45,8 @@ struct TesterEntry {
     // Whether a successful download also brings the tester's configuration,
     // whose limits the analysis needs.
     bool collectConfiguration = true;
+    // The plant's plan for this tester: its own keys, else the global ones.
+    PlanSettings plan;
     int line = 0; // of its [name] in the configuration
 };
 
@@ -55,6 +59,8 @@ struct CollectConfig {
     // The longest the whole run waits, all waits together, for an archive
     // that another program holds locked.
     int lockWaitMs = kDefaultLockWaitMs;
+    // Whether any plan-wrist-strap= or plan-footwear= was given at all.
+    bool planGiven = false;
 };
 
 struct ConfigRead {

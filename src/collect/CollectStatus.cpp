@@ -1,8 +1,12 @@
 #include "collect/CollectStatus.h"
 
+#include "collect/Archive.h"
+#include "collect/Calibrations.h"
 #include "collect/CollectDownload.h"
 #include "collect/ReadOnlyArchive.h"
+#include "collect/StatusCalibration.h"
 #include "common/ResultCodes.h"
+#include "common/VisibleText.h"
 #include "records/DataloggerImage.h"
 
 #include <QMap>
@@ -144,6 +148,16 @@ StatusRead readStatus(const CollectConfig &config, const QDate &today) {
             return read;
         }
     }
+    CalibrationsRead calibrations = readCalibrations(archive);
+    if (!calibrations.error.isEmpty()) {
+        read.error = QStringLiteral("cannot read the archive: %1").arg(calibrations.error);
+        return read;
+    }
+    for (const TesterEntry &tester : config.testers) {
+        TesterStatus &s = byKey[tester.key];
+        s.calibrations = calibrations.byKey.value(tester.key);
+        s.calibrationEveryDays = tester.plan.calibrationEveryDays;
+    }
     for (const QString &key : std::as_const(configured))
         read.testers.append(byKey.take(key));
     QList<TesterStatus> others = byKey.values();
@@ -196,6 +210,7 @@ QStringList statusLines(const TesterStatus &s, const QDateTime &now) {
                               s.configurationFailedDetail.isEmpty()
                                   ? QString()
                                   : QStringLiteral("  ") + s.configurationFailedDetail));
+    lines.append(calibrationStatusLine(s.calibrations, s.calibrationEveryDays, now.date()));
     lines.append(QStringLiteral("  records  %1").arg(s.records));
     if (s.invalidTimes > 0)
         lines.append(
@@ -220,6 +235,9 @@ QStringList statusLines(const TesterStatus &s, const QDateTime &now) {
                                     "often")
                          .arg(overlap)
                          .arg(s.lastSuccessReceived));
+    // Names, addresses and details may come from a tester or a file.
+    for (QString &line : lines)
+        line = visibleText(line);
     return lines;
 }
 

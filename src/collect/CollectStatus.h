@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/AnalysisInput.h"
 #include "collect/CollectConfig.h"
 
 #include <QDateTime>
@@ -38,6 +39,9 @@ struct TesterStatus {
     std::optional<QDateTime> configurationFailed;
     int configurationFailedResult = 0;
     QString configurationFailedDetail;
+    // A configured tester's calibrations, oldest first, and its interval.
+    std::vector<analysis::Calibration> calibrations;
+    std::optional<int> calibrationEveryDays;
 };
 
 struct StatusRead {
@@ -49,7 +53,12 @@ struct StatusRead {
 StatusRead readStatus(const CollectConfig &config, const QDate &today);
 
 // The lines `status` prints for one tester, warnings included; `now` gives
-// the configuration's age.
+// the configuration's age and the calibration's standing.
 QStringList statusLines(const TesterStatus &status, const QDateTime &now);
+
+// Said once when the configuration gives no plan to compare limits with.
+inline constexpr char kNoPlanLine[] =
+    "# no plan-wrist-strap= or plan-footwear= in the configuration: the testers' limits are "
+    "not compared with the plant's ESD plan";
 
 } // namespace nxa::collect

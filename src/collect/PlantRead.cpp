@@ -5,7 +5,10 @@
 #include "audit/ProfileCheck.h"
 #include "collect/Archive.h"
 #include "collect/ArchiveRows.h"
+#include "collect/Calibrations.h"
 #include "collect/ReadOnlyArchive.h"
+#include "collect/RosterStore.h"
+#include "common/VisibleText.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -57,8 +60,8 @@ public:
 
     PlantRead read() {
         PlantRead result;
-        if (!readTesters(result) || !readSnapshots() || !readAttempts() || !readAccesses() ||
-            !readInvalidTimes()) {
+        if (!readTesters(result) || !readRoster() || !readSnapshots() || !readAttempts() ||
+            !readAccesses() || !readInvalidTimes() || !readCalibrationsOf()) {
             if (result.error.isEmpty())
                 result.error = QStringLiteral("cannot read the archive: %1").arg(m_error);
             return result;
@@ -77,7 +80,8 @@ private:
 
     int addTester(const QString &name) {
         m_plant.testers.push_back({});
-        m_plant.testers.back().name = name;
+        // Shown on terminals, in mails and reports as they are.
+        m_plant.testers.back().name = visibleText(name);
         return static_cast<int>(m_plant.testers.size()) - 1;
     }
 
@@ -122,6 +126,10 @@ private:
             if (!chosen(t.name))
                 continue;
             const int index = addTester(t.name);
+            m_configuredIndex.insert(t.name, index);
+            analysis::TesterInput &input = m_plant.testers.back();
+            input.plan = {t.plan.wristStrap, t.plan.footwear};
+            input.calibrationEveryDays = t.plan.calibrationEveryDays;
             for (const Known &k : archived)
                 if (k.key == t.key)
                     m_index.insert(k.id, index);
@@ -135,6 +143,33 @@ private:
                                            [&k](const TesterEntry &t) { return t.name == k.name; });
             m_index.insert(
                 k.id, addTester(taken ? QStringLiteral("%1 (%2)").arg(k.name, k.key) : k.name));
+        }
+        return true;
+    }
+
+    // The roster in force at the end of the period, its persons' enrolments at
+    // the chosen testers.
+    bool readRoster() {
+        const qint64 endMs =
+            QDateTime(m_request.to.addDays(1), QTime(0, 0)).toMSecsSinceEpoch() - 1;
+        RosterInForce roster = rosterInForce(m_archive, m_config.testers, endMs);
+        if (!roster.error.isEmpty()) {
+            m_error = roster.error;
+            return false;
+        }
+        for (const RosterEntry &e : roster.entries) {
+            const auto tester = m_configuredIndex.constFind(e.tester);
+            if (tester == m_configuredIndex.cend())
+                continue;
+            if (m_plant.roster.empty() || m_plant.roster.back().id != visibleText(e.person)) {
+                analysis::RosterPerson person;
+                person.id = visibleText(e.person);
+                person.name = visibleText(e.name);
+                person.workdays = e.workdays;
+                m_plant.roster.push_back(std::move(person));
+            }
+            m_plant.roster.back().enrolments.push_back(
+                {*tester, static_cast<std::int16_t>(e.user)});
         }
         return true;
     }
@@ -200,7 +235,7 @@ private:
                 continue;
             analysis::UserEntry &entry = snapshot->users[static_cast<size_t>(user)];
             entry.active = rows.integer(2) != 0;
-            entry.name = QString::fromUtf8(rows.text(3));
+            entry.name = visibleText(QString::fromUtf8(rows.text(3)));
             entry.profile = rows.isNull(4)
                                 ? 0
                                 : static_cast<int>(rows.integer(4)) - config::kFirstProfileNumber;
@@ -315,9 +350,24 @@ private:
         return rows.error().isEmpty() || fail(rows);
     }
 
+    // The calibrations of the configured testers: only they have an interval.
+    bool readCalibrationsOf() {
+        CalibrationsRead read = readCalibrations(m_archive);
+        if (!read.error.isEmpty()) {
+            m_error = read.error;
+            return false;
+        }
+        for (const TesterEntry &t : m_config.testers)
+            if (const auto index = m_configuredIndex.constFind(t.name);
+                index != m_configuredIndex.cend())
+                m_plant.testers[static_cast<size_t>(*index)].calibrations = read.byKey.value(t.key);
+        return true;
+    }
+
     Archive &m_archive;
     const CollectConfig &m_config;
     const PlantRequest &m_request;
+    QHash<QString, int> m_configuredIndex; // plant tester of each configured name
     analysis::Plant m_plant;
     QHash<qint64, int> m_index; // archive tester id -> index in the plant
     std::vector<qint64> m_invalidTimes;

@@ -3,6 +3,7 @@
 
 #include <QRegularExpression>
 #include <QTimeZone>
+#include <QUrl>
 
 namespace nxa::document {
 
@@ -169,24 +170,28 @@ QByteArray reportHtml(const ReportDocument &document) {
     for (const Section &section : document.sections) {
         out += QStringLiteral("<section>\n<h2>%1</h2>\n").arg(escaped(section.heading));
         for (const Block &block : section.blocks) {
-            std::visit(Overloaded{
-                           [&](const Paragraph &p) {
-                               out += QStringLiteral("<p>%1</p>\n").arg(escaped(p.text));
-                           },
-                           [&](const Summary &s) {
-                               out += QLatin1String("<table class=\"summary\"><tbody>\n");
-                               for (const KeyValue &item : s.items)
-                                   out += QStringLiteral(
-                                              "<tr><th scope=\"row\">%1</th><td>%2</td></tr>\n")
-                                              .arg(escaped(item.key), escaped(item.value));
-                               out += QLatin1String("</tbody></table>\n");
-                           },
-                           [&](const Table &t) { writeTable(out, t); },
-                           [&](const Chart &c) {
-                               out += QStringLiteral("<figure>\n%1</figure>\n").arg(inlineSvg(c));
-                           },
-                       },
-                       block);
+            std::visit(
+                Overloaded{
+                    [&](const Paragraph &p) {
+                        out += p.link.isEmpty()
+                                   ? QStringLiteral("<p>%1</p>\n").arg(escaped(p.text))
+                                   : QStringLiteral("<p><a href=\"%1\">%2</a></p>\n")
+                                         .arg(QString::fromLatin1(QUrl::toPercentEncoding(p.link)),
+                                              escaped(p.text));
+                    },
+                    [&](const Summary &s) {
+                        out += QLatin1String("<table class=\"summary\"><tbody>\n");
+                        for (const KeyValue &item : s.items)
+                            out += QStringLiteral("<tr><th scope=\"row\">%1</th><td>%2</td></tr>\n")
+                                       .arg(escaped(item.key), escaped(item.value));
+                        out += QLatin1String("</tbody></table>\n");
+                    },
+                    [&](const Table &t) { writeTable(out, t); },
+                    [&](const Chart &c) {
+                        out += QStringLiteral("<figure>\n%1</figure>\n").arg(inlineSvg(c));
+                    },
+                },
+                block);
         }
         out += QLatin1String("</section>\n");
     }

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -17,7 +18,13 @@ class QIODevice;
 namespace nxa::document {
 
 struct Paragraph {
+    Paragraph() = default;
+    explicit Paragraph(QString text, QString link = {})
+        : text(std::move(text)), link(std::move(link)) {}
     QString text;
+    // A file beside the document that the text names (HTML makes it a link);
+    // empty for none.
+    QString link;
 };
 
 struct KeyValue {
@@ -35,7 +42,15 @@ struct Table {
     std::vector<QStringList> rows;
     // Columns set to true are aligned right (figures); missing ones are left.
     std::vector<bool> alignRight;
+    // A table of every person of a plant: saved with more than
+    // kDetachAboveRows rows, it is written whole beside the document as
+    // "<document>-<detachAs>.csv", and the document keeps its first keepRows
+    // rows and a line naming the file. Empty: always kept whole.
+    QString detachAs;
+    int keepRows = 0;
 };
+
+inline constexpr int kDetachAboveRows = 1000;
 
 using Block = std::variant<Paragraph, Summary, Table, charts::Chart>;
 

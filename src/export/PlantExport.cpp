@@ -3,6 +3,7 @@
 #include "common/CompleteSave.h"
 #include "common/RegularFile.h"
 #include "common/UnnamedTemporaryFile.h"
+#include "common/VisibleText.h"
 #include "export/FixedWidthLayout.h"
 #include "export/WorkbookWriter.h"
 
@@ -39,6 +40,16 @@ qsizetype testerWidth(const std::vector<quint32> &testerOfRow, const QStringList
             width = std::max(width, testerNames[i].size());
     }
     return width;
+}
+
+// The row from start on, up to its CR LF, with its control characters shown
+// as text.
+void makeRowVisible(QString &lines, qsizetype start) {
+    constexpr qsizetype kLineEnd = 2;
+    const qsizetype end = lines.size() - kLineEnd;
+    const QStringView row = QStringView(lines).mid(start, end - start);
+    if (hasControlCharacters(row))
+        lines.replace(start, end - start, visibleText(row));
 }
 
 bool writeBatch(QIODevice &device, QString &lines) {
@@ -111,14 +122,21 @@ ExportResult plantTextExport(const records::DataloggerTable &table,
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, path};
-    const auto width = static_cast<int>(testerWidth(testerOfRow, testerNames));
+    // Names come from testers and files; a control character in one would
+    // act on the terminal that shows the file, or break its line.
+    QStringList names;
+    for (const QString &name : testerNames)
+        names.append(visibleText(name));
+    const auto width = static_cast<int>(testerWidth(testerOfRow, names));
     QString lines;
     appendAligned(lines, kTesterTitle, width);
     appendTitleLine(lines);
     bool ok = true;
     for (int r = 0; r < table.rowCount(); ++r) {
-        appendAligned(lines, testerNames[testerOfRow[static_cast<size_t>(r)]], width);
+        const qsizetype start = lines.size();
+        appendAligned(lines, names[testerOfRow[static_cast<size_t>(r)]], width);
         appendTableRowLine(lines, table, r);
+        makeRowVisible(lines, start);
         if ((r + 1) % kRowsPerBatch == 0) {
             ok = writeBatch(file, lines) && ok;
             if (!reportProgress(progress, r + 1, table.rowCount())) {

@@ -25,6 +25,7 @@ constexpr int kRelayAlways = 1;
 // A wrist strap that does not reach the skin reads far above its maximum.
 constexpr quint32 kDryWristStrapKohm = 48000;
 constexpr quint32 kHighFootwearKohm = 95000;
+constexpr char kLoosenedWristStrapMax[] = "50000";
 
 // The same numbers on every machine and library: the planted truth must not
 // depend on the standard library's distributions.
@@ -52,6 +53,9 @@ struct Person {
     double footKohm = 0;
     double driftPerDay = 0; // log10 per day, both shoes
     bool absentYesterday = false;
+    // A north person who came through the south entrance yesterday at noon,
+    // and never before: enrolled there under a south user number.
+    bool sharedVisit = false;
 };
 
 struct Access {
@@ -93,7 +97,8 @@ Access failed(Access a, quint32 wsKohm) {
     return a;
 }
 
-std::vector<Person> persons(const QString &tester, bool renamed) {
+std::vector<Person> persons(const QString &tester, const PlantOptions &options) {
+    const bool renamed = options.renamed;
     std::vector<Person> list;
     auto add = [&list](const char *name, double ws, double foot) {
         Person p;
@@ -117,6 +122,10 @@ std::vector<Person> persons(const QString &tester, bool renamed) {
     } else if (tester == QLatin1String("south")) {
         for (int i = 1; i <= 10; ++i)
             add(QByteArray("South ") + QByteArray::number(i), 3000 + 300 * i, 1200 + 100 * i);
+        if (options.sharedEntrance) {
+            add("Di Nopass", 5200, 1800)->sharedVisit = true;
+            add("Flo Absent", 3600, 1500)->sharedVisit = true;
+        }
     } else {
         for (int i = 1; i <= 3; ++i)
             add(QByteArray("East ") + QByteArray::number(i), 4000 + 500 * i, 1500 + 200 * i);
@@ -140,9 +149,14 @@ std::vector<Access> accesses(const QString &tester, const std::vector<Person> &p
         for (const Person &p : people) {
             Dice dice(testerSeed * 100003 + static_cast<quint64>(offset + 1000) * 1009 +
                       static_cast<quint64>(p.user));
-            if (p.absentYesterday && yesterday)
+            if ((p.absentYesterday && yesterday) || (p.sharedVisit && !yesterday))
                 continue;
             Access a = usualTest(p, day, offset, dice);
+            if (p.sharedVisit) {
+                a.at = QDateTime(day, QTime(12, 5 * (p.user - 11), 0));
+                out.push_back(a);
+                continue;
+            }
             // Spread evenly, so that no day's fail rate stands out by chance.
             const bool usualFailure =
                 (kUsualFailureStep * p.user + offset + 1000) % kUsualFailureCycle == 0;
@@ -180,12 +194,15 @@ std::vector<Access> accesses(const QString &tester, const std::vector<Person> &p
     return out;
 }
 
-config::StationConfig configuration(const std::vector<Person> &people, int peripheral) {
+config::StationConfig configuration(const std::vector<Person> &people, int peripheral,
+                                    const PlantOptions &options) {
     config::StationConfig station;
+    if (options.loosened)
+        station.profiles[0].wristStrapMax = QLatin1String(kLoosenedWristStrapMax);
     station.setPeripheralNumber(peripheral);
     station.profiles[kRelayProfile].relay = kRelayAlways;
     for (config::User &user : station.users)
-        user.active = false;
+        user.active = options.userTable == UserTable::FactoryDefault;
     for (const Person &p : people) {
         config::User &user = station.users[static_cast<size_t>(p.user)];
         user.active = true;
@@ -202,11 +219,18 @@ QStringList plantTesterNames() {
 }
 
 std::optional<PlantTester> plantTester(const QString &name, const QDate &today, bool renamed) {
+    PlantOptions options;
+    options.renamed = renamed;
+    return plantTester(name, today, options);
+}
+
+std::optional<PlantTester> plantTester(const QString &name, const QDate &today,
+                                       const PlantOptions &options) {
     const qsizetype index = plantTesterNames().indexOf(name);
     if (index < 0)
         return std::nullopt;
     const int peripheral = static_cast<int>(index) + 1;
-    const std::vector<Person> people = persons(name, renamed);
+    const std::vector<Person> people = persons(name, options);
     records::DataloggerImageBuilder builder;
     builder.setPeripheralNumber(peripheral);
     for (const Person &p : people)
@@ -227,7 +251,8 @@ std::optional<PlantTester> plantTester(const QString &name, const QDate &today, 
     }
     PlantTester tester;
     tester.datalogger = builder.transferImage();
-    tester.configuration = config::encodeConfigurationTransfer(configuration(people, peripheral));
+    tester.configuration =
+        config::encodeConfigurationTransfer(configuration(people, peripheral, options));
     return tester;
 }
 

@@ -26,7 +26,8 @@
 //   then none.
 // Everywhere else about one first test in twenty fails on the wrist strap
 // and passes on the retest, the way a real entrance does. Limits are the
-// tester's defaults; every unused user slot is inactive.
+// tester's defaults; every unused user slot is inactive, or active as the
+// factory leaves it (UserTable::FactoryDefault).
 namespace nxa::samples {
 
 struct PlantTester {
@@ -36,7 +37,26 @@ struct PlantTester {
 
 QStringList plantTesterNames();
 
+// Which users a tester's table holds as active: only the plant's persons, or
+// every user, as a tester leaves the factory and as many plants keep it.
+enum class UserTable { PersonsOnly, FactoryDefault };
+
+struct PlantOptions {
+    bool renamed = false; // the north tester's user 7 carries its new name
+    UserTable userTable = UserTable::PersonsOnly;
+    // A second entrance shared by some persons: yesterday at noon, after her
+    // two fails at north, Di Nopass passes at the south entrance (south user
+    // 11), and Flo Absent, absent from north, passes there too (user 12).
+    bool sharedEntrance = false;
+    // Profile 1 of the configuration lets wrist straps pass up to 50,000
+    // kOhm, as a tester whose limit someone raised; the records stay as
+    // they are.
+    bool loosened = false;
+};
+
 // Nothing for a name that is no tester of the plant.
+std::optional<PlantTester> plantTester(const QString &name, const QDate &today,
+                                       const PlantOptions &options);
 std::optional<PlantTester> plantTester(const QString &name, const QDate &today, bool renamed);
 
 } // namespace nxa::samples

@@ -154,9 +154,17 @@ void TestDailyFigures::exceptionsOfOneDay() {
                 {r.tester, r.user, r.activeInTable, r.lastSeenDay ? day.day - *r.lastSeenDay : 0});
         return review;
     };
-    const QList<QList<int>> expected{
-        {0, 4, 1, 1}, {0, 5, 0, 30}, {0, 20, 1, 0}, {1, 1, 0, 2}, {2, 9, 1, 0}};
+    // Active but never seen (tester 0's user 20, tester 2's user 9) is no
+    // person expected: only counted per tester.
+    const QList<QList<int>> expected{{0, 4, 1, 1}, {0, 5, 0, 30}, {1, 1, 0, 2}};
     QCOMPARE(reviewOf(exceptions), expected);
+    const auto idleOf = [](const DayExceptions &day) {
+        QList<QList<int>> idle; // tester, count
+        for (const IdleActiveUsers &i : day.idleActiveUsers)
+            idle.append({i.tester, i.count});
+        return idle;
+    };
+    QCOMPARE(idleOf(exceptions), QList<QList<int>>({{0, 1}, {2, 1}}));
 
     // A period's days come out as each day alone, nothing carried between them.
     const std::vector<DayExceptions> period = dayExceptions(plant, kDay - 2, kDay + 1);
@@ -166,6 +174,7 @@ void TestDailyFigures::exceptionsOfOneDay() {
         QCOMPARE(day.failedNotPassed.size(), alone.failedNotPassed.size());
         QCOMPARE(day.relayWithoutPass.size(), alone.relayWithoutPass.size());
         QCOMPARE(reviewOf(day), reviewOf(alone));
+        QCOMPARE(idleOf(day), idleOf(alone));
     }
     QCOMPARE(reviewOf(period[2]), expected);
     QCOMPARE(period[0].failedNotPassed.size(), 1u);

@@ -48,7 +48,9 @@ std::vector<Section> everyKindOfChart() {
 }
 
 Table badges(int rows) {
-    Table table{{QStringLiteral("Badge holder"), QStringLiteral("Tests")}, {}, {false, true}};
+    Table table;
+    table.header = {QStringLiteral("Badge holder"), QStringLiteral("Tests")};
+    table.alignRight = {false, true};
     for (int row = 0; row < rows; ++row)
         table.rows.push_back({QStringLiteral("row-%1 end").arg(row), QString::number(row)});
     return table;
@@ -89,7 +91,8 @@ void TestReportDocument::htmlNeedsNothingOutsideItself_data() {
         QStringLiteral("Gate <1>"),
         {Paragraph{QStringLiteral("O'Neil & Sons <b>")},
          Summary{{{QStringLiteral("Tester"), QStringLiteral("\"quoted\"")}}},
-         Table{{QStringLiteral("Name")}, {{QStringLiteral("</td><script>x</script>")}}, {}}}};
+         Table{
+             {QStringLiteral("Name")}, {{QStringLiteral("</td><script>x</script>")}}, {}, {}, 0}}};
     // clang-format off
     QTest::newRow("names with markup")
         << document(QStringLiteral("Plant <Nord> & \"East\""), {names}) << 0
@@ -141,7 +144,7 @@ void TestReportDocument::pdfHoldsTheTextsOnNumberedPages_data() {
         << document(QStringLiteral("Plant"), everyKindOfChart())
         << 0 << QStringList{"Gate 1 fail rate", "Gate 1 attempts", "Ann <O'Neil> & \"Co\"", "1 MΩ", "Attempts to pass", "Drift watch"};
     QTest::newRow("a cell longer than a page")
-        << document(QStringLiteral("Plant"), {{QStringLiteral("Notes"), {Table{{QStringLiteral("Badge holder")}, {{QStringLiteral("row-0 ") + QString(40000, QLatin1Char('x'))}}, {}}}}})
+        << document(QStringLiteral("Plant"), {{QStringLiteral("Notes"), {Table{{QStringLiteral("Badge holder")}, {{QStringLiteral("row-0 ") + QString(40000, QLatin1Char('x'))}}, {}, {}, 0}}}})
         << 1 << QStringList{"Notes"};
     // clang-format on
 }

@@ -21,8 +21,9 @@ const QStringList kValueOptions = {
     QStringLiteral("save-config"),   QStringLiteral("scenario"), QStringLiteral("drip-bytes"),
     QStringLiteral("drip-interval"), QStringLiteral("plant"),    QStringLiteral("today"),
 };
-const QStringList kSwitches = {QStringLiteral("names"), QStringLiteral("flags"),
-                               QStringLiteral("renamed")};
+const QStringList kSwitches = {QStringLiteral("names"),           QStringLiteral("flags"),
+                               QStringLiteral("renamed"),         QStringLiteral("factory-users"),
+                               QStringLiteral("shared-entrance"), QStringLiteral("loosened")};
 
 struct RawOptions {
     QHash<QString, QString> values;
@@ -100,8 +101,13 @@ CommandLineResult &plantOptions(const RawOptions &raw, CommandLineResult &result
         }
     }
     const QString name = raw.values.value(QStringLiteral("plant"));
-    const std::optional<samples::PlantTester> tester =
-        samples::plantTester(name, today, raw.switches.contains(QStringLiteral("renamed")));
+    samples::PlantOptions plant;
+    plant.renamed = raw.switches.contains(QStringLiteral("renamed"));
+    if (raw.switches.contains(QStringLiteral("factory-users")))
+        plant.userTable = samples::UserTable::FactoryDefault;
+    plant.sharedEntrance = raw.switches.contains(QStringLiteral("shared-entrance"));
+    plant.loosened = raw.switches.contains(QStringLiteral("loosened"));
+    const std::optional<samples::PlantTester> tester = samples::plantTester(name, today, plant);
     if (!tester) {
         result.error = QStringLiteral("unknown plant tester \"%1\"; one of: %2")
                            .arg(name, samples::plantTesterNames().join(QStringLiteral(", ")));
@@ -185,7 +191,9 @@ CommandLineResult parseSimulatorCommandLine(const QStringList &arguments) {
 
     if (raw.values.contains(QStringLiteral("plant")))
         return plantOptions(raw, result);
-    for (const QString &plantOnly : {QStringLiteral("today"), QStringLiteral("renamed")})
+    for (const QString &plantOnly :
+         {QStringLiteral("today"), QStringLiteral("renamed"), QStringLiteral("factory-users"),
+          QStringLiteral("shared-entrance"), QStringLiteral("loosened")})
         if (raw.values.contains(plantOnly) || raw.switches.contains(plantOnly)) {
             result.error = QStringLiteral("--%1 belongs to --plant").arg(plantOnly);
             return result;
@@ -302,6 +310,14 @@ A sample plant (both images, dated relative to today):
   --today DATE         The day the plant's records are dated back from
                        (yyyy-mm-dd). Default: today.
   --renamed            The north tester's user 7 carries its new name.
+  --factory-users      Every user of the configuration is active, as a tester
+                       leaves the factory; the plant's persons keep their
+                       names.
+  --shared-entrance    The south entrance is shared: yesterday at noon Di
+                       Nopass (after failing at north) and Flo Absent pass
+                       there as south users 11 and 12.
+  --loosened           Profile 1 of the tester's configuration lets wrist
+                       straps pass up to 50,000 kOhm instead of 35,000.
 
 Both images:
   --peripheral N       Peripheral number, 1 to 100, sent as the first byte of

@@ -21,6 +21,9 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QThread>
+
+#include <malloc.h>
 
 #include <algorithm>
 
@@ -29,6 +32,8 @@ namespace nxa::app {
 namespace {
 
 constexpr int kValueColumnWidth = 80;
+// How often the window is repainted while a report is written.
+constexpr unsigned long kReportPollMs = 50;
 constexpr int kValueColumns[] = {records::kColumnWristStrap, records::kColumnLeft,
                                  records::kColumnRight, records::kColumnLeftRight};
 
@@ -256,11 +261,14 @@ void DataloggerView::showTableMenu(const QContextMenuEvent &event) {
         QString name = m_table.cell(row, records::kColumnName);
         if (name.isEmpty())
             name = QStringLiteral("user %1").arg(person->user);
-        m_tableMenu->addAction(QStringLiteral("Trend of %1…").arg(name), this,
-                               [this, person = *person, name] { openTrend(person, name); });
+        // Hidden values stay hidden: a chart of them would show them again.
+        m_tableMenu
+            ->addAction(QStringLiteral("Trend of %1…").arg(name), this,
+                        [this, person = *person, name] { openTrend(person, name); })
+            ->setEnabled(!m_valuesHidden);
     }
     m_tableMenu->addAction(QStringLiteral("Report…"), this, &DataloggerView::writeReport)
-        ->setEnabled(m_table.rowCount() > 0);
+        ->setEnabled(m_table.rowCount() > 0 && !m_valuesHidden);
     m_tableMenu->popup(at);
 }
 
@@ -285,21 +293,36 @@ void DataloggerView::writeReport() {
         path += QStringLiteral(".html");
     bool written = false;
     {
-        // Half a report would be no report: no Cancel.
+        // Half a report would be no report: no Cancel. A table of a million
+        // rows takes seconds: the work runs beside the window, which keeps
+        // painting; the progress window keeps the table from changing.
         const std::unique_ptr<ProgressWindow> progress =
             m_dialogs.beginProgress(QStringLiteral("Writing the report..."), false);
         progress->update(0, 0);
-        const document::ReportDocument report = audit::tableReport(m_table, tableLimits());
-        progress->update(0, 0);
-        written = document::saveDocument(report, path, type);
+        const audit::TableLimits limits = tableLimits();
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            const document::ReportDocument report = audit::tableReport(m_table, limits);
+            written = document::saveDocument(report, path, type);
+        }));
+        worker->start();
+        while (!worker->wait(kReportPollMs))
+            progress->update(0, 0);
     }
+    // The analysis of a large table leaves hundreds of MB free in the heap.
+    malloc_trim(0);
     if (!written) {
         m_dialogs.showNotice({QStringLiteral("Error"), QStringLiteral("Can't create file ") + path,
                               NoticeIcon::Error});
+        return;
     }
+    m_dialogs.showNotice(
+        {QStringLiteral("Report"),
+         QStringLiteral("The report was written to %1.").arg(QDir::toNativeSeparators(path)),
+         NoticeIcon::Information});
 }
 
 void DataloggerView::setValuesHidden(bool hidden) {
+    m_valuesHidden = hidden;
     for (int column : kValueColumns)
         m_list->setColumnWidth(column, hidden ? 0 : kValueColumnWidth);
 }

@@ -99,6 +99,7 @@ private:
     QPushButton *m_save;
     QMenu *m_tableMenu;
     int m_sortColumn = -1;
+    bool m_valuesHidden = false;
     records::SortDirection m_sortDirection = records::SortDirection::None;
 };
 

@@ -7,6 +7,7 @@
 #include "records/DataloggerTable.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QDate>
 #include <QFile>
@@ -253,6 +254,10 @@ private slots:
             fileBytes(QFileInfo(path).suffix().isEmpty() ? path + ".html" : path);
         QVERIFY2(written.startsWith(start), written.left(40).constData());
         QCOMPARE(m_dialogs.progressTexts, QStringList{QStringLiteral("Writing the report...")});
+        // The user is told where it went.
+        QCOMPARE(m_dialogs.notices.size(), 1);
+        QVERIFY2(m_dialogs.notices[0].text.contains(QFileInfo(path).fileName()),
+                 qPrintable(m_dialogs.notices[0].text));
         if (start.startsWith("<")) {
             // Everything in the one file, and the table's persons in it.
             QVERIFY(!written.contains("<script"));
@@ -261,6 +266,27 @@ private slots:
             QVERIFY(written.contains("Ada Drift"));
             QVERIFY(written.contains("PN 5"));
         }
+    }
+    // Hidden values are not charted or reported behind the user's back.
+    void hiddenValuesDisableTrendAndReport_data() {
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("values shown") << false;
+        QTest::newRow("values hidden") << true;
+    }
+    void hiddenValuesDisableTrendAndReport() {
+        QFETCH(bool, hidden);
+        holdTesterConfiguration(5);
+        m_view->hideValuesBox()->setChecked(hidden);
+        openMenuOnAda(true);
+        QVERIFY(QTest::qWaitFor([this] { return m_view->tableMenu()->isVisible(); }));
+        QStringList enabled;
+        for (QAction *action : m_view->tableMenu()->actions())
+            if (action->isEnabled())
+                enabled.append(action->text());
+        m_view->tableMenu()->hide();
+        QCOMPARE(enabled, hidden ? QStringList()
+                                 : QStringList({QStringLiteral("Trend of Ada Drift…"),
+                                                QStringLiteral("Report…")}));
     }
 };
 
