@@ -21,7 +21,7 @@ ConfigurationChange compare(const LimitsSnapshot &before, const LimitsSnapshot &
     change.takenMs = after.takenMs;
     if (before.mode != after.mode)
         change.mode = std::make_pair(before.mode, after.mode);
-    for (int p = 0; p < kProfilesPerTester; ++p) {
+    for (int p = 0; p < config::kProfileCount; ++p) {
         const ProfileLimits &b = before.profiles[static_cast<std::size_t>(p)];
         const ProfileLimits &a = after.profiles[static_cast<std::size_t>(p)];
         compareRange(p, LimitField::FootwearMin, LimitField::FootwearMax, b.footwear, a.footwear,

@@ -10,7 +10,7 @@ enum class LimitField { FootwearMin, FootwearMax, WristStrapMin, WristStrapMax, 
 
 // One limit or check of one profile that a new configuration changed.
 struct LimitChange {
-    int profile = 0; // 0-9, or kVisitorsProfileIndex
+    int profile = 0; // 0-9, or config::kVisitorsProfile
     LimitField field = LimitField::FootwearMin;
     std::optional<std::int64_t> beforeKohm, afterKohm; // limits; none: empty
     Check checkBefore = Check::WristStrapAndShoes, checkAfter = Check::WristStrapAndShoes;

@@ -46,12 +46,12 @@ std::vector<LooserProfile> looserThanPlan(const Plant &plant, int day) {
         const LimitsSnapshot *snapshot = snapshotInForce(plant, static_cast<int>(t), day);
         if (!snapshot || !planSetsAnything(tester.plan))
             continue;
-        std::array<int, kProfilesPerTester> users{};
+        std::array<int, config::kProfileCount> users{};
         for (const UserEntry &u : snapshot->users)
-            if (u.active && u.profile >= 0 && u.profile < kVisitorsProfileIndex)
+            if (u.active && u.profile >= 0 && u.profile < config::kVisitorsProfile)
                 ++users[static_cast<std::size_t>(u.profile)];
-        for (int p = 0; p < kProfilesPerTester; ++p) {
-            if (p != kVisitorsProfileIndex && users[static_cast<std::size_t>(p)] == 0)
+        for (int p = 0; p < config::kProfileCount; ++p) {
+            if (p != config::kVisitorsProfile && users[static_cast<std::size_t>(p)] == 0)
                 continue;
             const ProfileLimits &limits = snapshot->profiles[static_cast<std::size_t>(p)];
             LooserProfile looser{

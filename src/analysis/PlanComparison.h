@@ -25,7 +25,7 @@ struct Looseness {
 
 struct LooserProfile {
     int tester = 0;
-    int profile = 0;     // 0-9, or kVisitorsProfileIndex
+    int profile = 0;     // 0-9, or config::kVisitorsProfile
     int activeUsers = 0; // of the user table in force who have this profile
     Mode mode = Mode::Normal;
     Check check = Check::WristStrapAndShoes;

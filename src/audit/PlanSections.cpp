@@ -37,9 +37,9 @@ QString standingText(const analysis::CalibrationStanding &s, const analysis::Tes
 
 } // namespace
 
-std::vector<charts::Block> configurationChangeBlocks(const analysis::Plant &plant, int fromDay,
-                                                     int toDay) {
-    charts::Table t;
+std::vector<document::Block> configurationChangeBlocks(const analysis::Plant &plant, int fromDay,
+                                                       int toDay) {
+    document::Table t;
     t.header = {QStringLiteral("First seen"), QStringLiteral("Tester"), QStringLiteral("What"),
                 QStringLiteral("Before"), QStringLiteral("After")};
     for (const analysis::ConfigurationChange &change :
@@ -51,23 +51,23 @@ std::vector<charts::Block> configurationChangeBlocks(const analysis::Plant &plan
                               text.what, text.before, text.after});
     }
     if (t.rows.empty())
-        return {charts::Paragraph{QStringLiteral("No configuration changed in the period.")}};
-    return {charts::Paragraph{QStringLiteral(
+        return {document::Paragraph{QStringLiteral("No configuration changed in the period.")}};
+    return {document::Paragraph{QStringLiteral(
                 "Every configuration change first collected in the period, against the tester's "
                 "configuration before it: limits and check choices per profile with the old and "
                 "new value, the mode, and the user table's changes as counts.")},
             t};
 }
 
-charts::Section calibrationSection(const analysis::Plant &plant, int fromDay, int toDay) {
-    std::vector<charts::Block> blocks;
-    blocks.push_back(charts::Paragraph{QStringLiteral(
+document::Section calibrationSection(const analysis::Plant &plant, int fromDay, int toDay) {
+    std::vector<document::Block> blocks;
+    blocks.push_back(document::Paragraph{QStringLiteral(
         "Per tester, the calibrations and verifications recorded for the period and, at its "
         "end, when the next one is due.")});
     for (const analysis::TesterInput &tester : plant.testers) {
         const analysis::CalibrationStanding standing = analysis::calibrationStanding(tester, toDay);
-        blocks.push_back(charts::Summary{{{tester.name, standingText(standing, tester)}}});
-        charts::Table t;
+        blocks.push_back(document::Summary{{{tester.name, standingText(standing, tester)}}});
+        document::Table t;
         t.header = {QStringLiteral("Day"), QStringLiteral("By"), QStringLiteral("Certificate"),
                     QStringLiteral("Result"), QStringLiteral("Note")};
         for (const analysis::Calibration &c : tester.calibrations)
@@ -79,7 +79,7 @@ charts::Section calibrationSection(const analysis::Plant &plant, int fromDay, in
                      visibleText(c.note)});
         if (t.rows.empty())
             blocks.push_back(
-                charts::Paragraph{QStringLiteral("No calibration recorded in the period.")});
+                document::Paragraph{QStringLiteral("No calibration recorded in the period.")});
         else
             blocks.push_back(t);
     }

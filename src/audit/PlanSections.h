@@ -1,7 +1,7 @@
 #pragma once
 
 #include "analysis/AnalysisInput.h"
-#include "charts/ReportDocument.h"
+#include "document/ReportDocument.h"
 
 #include <vector>
 
@@ -11,11 +11,11 @@ namespace nxa::audit {
 
 // Every configuration change first seen from `fromDay` to `toDay`, with the
 // day it was first seen, for the limits section.
-std::vector<charts::Block> configurationChangeBlocks(const analysis::Plant &plant, int fromDay,
-                                                     int toDay);
+std::vector<document::Block> configurationChangeBlocks(const analysis::Plant &plant, int fromDay,
+                                                       int toDay);
 
 // Per tester: its calibrations of the period and where it stands at the
 // period's end.
-charts::Section calibrationSection(const analysis::Plant &plant, int fromDay, int toDay);
+document::Section calibrationSection(const analysis::Plant &plant, int fromDay, int toDay);
 
 } // namespace nxa::audit

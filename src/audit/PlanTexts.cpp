@@ -38,21 +38,12 @@ QString countText(int count, const char *what) {
 } // namespace
 
 QString profileText(int profile) {
-    return profile == analysis::kVisitorsProfileIndex
-               ? QStringLiteral("visitors profile")
-               : QStringLiteral("profile %1").arg(profile + 1);
+    return profile == config::kVisitorsProfile ? QStringLiteral("visitors profile")
+                                               : QStringLiteral("profile %1").arg(profile + 1);
 }
 
 QString checkChoiceText(analysis::Check check) {
-    switch (check) {
-    case analysis::Check::WristStrapAndShoes:
-        return QStringLiteral("WS + Shoes");
-    case analysis::Check::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Check::Shoes:
-        return QStringLiteral("Shoes");
-    }
-    return {};
+    return checkText(check, analysis::Mode::Normal);
 }
 
 QString limitText(const std::optional<std::int64_t> &kohm) {

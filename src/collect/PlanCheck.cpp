@@ -25,7 +25,7 @@ QStringList looserProfileLines(const analysis::Plant &plant, int day) {
         for (const analysis::Looseness &l : p.reasons)
             reasons.append(audit::loosenessText(l, p.mode, p.check));
         const QString users =
-            p.profile == analysis::kVisitorsProfileIndex
+            p.profile == config::kVisitorsProfile
                 ? QString()
                 : QStringLiteral(" (%1 active %2)")
                       .arg(p.activeUsers)
