@@ -7,7 +7,7 @@
 # the server and removes the folder. The role "tlsonly" may connect over TCP
 # only with TLS, so a test can tell that a client asked for it. The server
 # never runs as root: as root it runs as the "postgres" account.
-#   scripts/with-postgres.sh ctest -R tst_collect_postgres
+#   scripts/with-postgres.sh ctest -R _postgres
 set -euo pipefail
 
 bindir=$(ls -d /usr/lib/postgresql/*/bin 2>/dev/null | sort -V | tail -n 1)

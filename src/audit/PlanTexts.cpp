@@ -43,15 +43,7 @@ QString profileText(int profile) {
 }
 
 QString checkChoiceText(analysis::Check check) {
-    switch (check) {
-    case analysis::Check::WristStrapAndShoes:
-        return QStringLiteral("WS + Shoes");
-    case analysis::Check::WristStrap:
-        return QStringLiteral("WS");
-    case analysis::Check::Shoes:
-        return QStringLiteral("Shoes");
-    }
-    return {};
+    return checkText(check, analysis::Mode::Normal);
 }
 
 QString limitText(const std::optional<std::int64_t> &kohm) {
