@@ -23,7 +23,7 @@ inline Plant scenarioPlant(const QDate &today, const samples::DriftScenario &sce
             profile.footwear = {100, 70000};
             profile.wristStrap = {750, 35000};
         }
-        snapshot.users.resize(kUsersPerTester);
+        snapshot.users.resize(kUserCount);
         for (const samples::ScenarioPerson &p : tester.persons)
             snapshot.users[static_cast<std::size_t>(p.user)] = {true, QString::fromLatin1(p.name),
                                                                 0};
