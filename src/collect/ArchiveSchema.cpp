@@ -1,6 +1,7 @@
 #include "collect/ArchiveSchema.h"
 
 #include "collect/Archive.h"
+#include "collect/ArchiveLog.h"
 #include "collect/RosterStore.h"
 
 #include <QDate>
@@ -294,6 +295,7 @@ QString createArchiveTables(Archive &archive) {
     statements += configurationStatements(archive);
     statements += lastImageStatements(archive);
     statements += rosterStatements(archive);
+    statements += logStatements(archive);
     statements.append(
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
             .arg(kSchemaVersion));
@@ -306,15 +308,18 @@ QString upgradeArchive(Archive &archive, int fromVersion) {
     QString error;
     if (fromVersion == 1)
         error = upgradeFrom1(archive);
-    else if (fromVersion < 1 || fromVersion > 4)
+    else if (fromVersion < 1 || fromVersion > 6)
         error = QStringLiteral("no way up from layout %1").arg(fromVersion);
     if (error.isEmpty() && fromVersion < 3)
         run(archive, configurationStatements(archive), error);
     if (error.isEmpty() && fromVersion < 4)
         run(archive, lastImageStatements(archive), error);
     // Layout 5: the plant's roster and its history.
-    if (error.isEmpty())
+    if (error.isEmpty() && fromVersion < 5)
         run(archive, rosterStatements(archive), error);
+    // Layout 7: the log, built from the rows as they are now.
+    if (error.isEmpty() && fromVersion < 7 && run(archive, logStatements(archive), error))
+        error = buildLogFromRows(archive);
     if (error.isEmpty())
         run(archive,
             {QStringLiteral("UPDATE archive_info SET value = '%1' WHERE name = 'schema-version'")

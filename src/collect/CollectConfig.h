@@ -55,6 +55,10 @@ struct CollectConfig {
     // The longest the whole run waits, all waits together, for an archive
     // that another program holds locked.
     int lockWaitMs = kDefaultLockWaitMs;
+    // The private key that signs the log's checkpoints (absolute; empty:
+    // none is made), and the folders that receive a copy of each.
+    QString checkpointKey;
+    QStringList witnesses;
 };
 
 struct ConfigRead {
