@@ -170,15 +170,22 @@ bool addRecords(Archive &archive, LogAppender &log, qint64 testerId, const QStri
                      QStringLiteral("SELECT %1 FROM records r WHERE r.attempt = ? ORDER BY r.seq")
                          .arg(recordColumns(QStringLiteral("r."))),
                      {attempt});
-    while (rows.next()) {
-        PendingLeaf leaf{
-            LeafKind::Record, testerId, rows.bytes(1), int(rows.integer(2)), 0, {}, {}};
-        log.add(std::move(leaf), recordLeafText(key, rows, 0));
+    // Read whole before the first insert: a PostgreSQL connection streams
+    // one query at a time.
+    std::vector<std::pair<PendingLeaf, QByteArray>> leaves;
+    while (rows.next())
+        leaves.emplace_back(
+            PendingLeaf{LeafKind::Record, testerId, rows.bytes(1), int(rows.integer(2)), 0, {}, {}},
+            recordLeafText(key, rows, 0));
+    error = rows.error();
+    if (!error.isEmpty())
+        return false;
+    for (auto &[leaf, text] : leaves) {
+        log.add(std::move(leaf), text);
         if (!log.flushIfFull(error))
             return false;
     }
-    error = rows.error();
-    return error.isEmpty();
+    return true;
 }
 
 bool addRowLeaf(Archive &archive, LogAppender &log, LeafKind kind, qint64 id, QString &error) {
@@ -190,16 +197,22 @@ bool addRowLeaf(Archive &archive, LogAppender &log, LeafKind kind, qint64 id, QS
 }
 
 bool addAttempt(Archive &archive, LogAppender &log, qint64 attempt, QString &error) {
-    ArchiveRows row(archive,
-                    QStringLiteral("SELECT %1 FROM attempts a WHERE a.id = ?")
-                        .arg(attemptColumns(QStringLiteral("a."))),
-                    {attempt});
-    if (!row.next()) {
-        error = row.error().isEmpty() ? QStringLiteral("attempt %1 is missing").arg(attempt)
-                                      : row.error();
-        return false;
+    QByteArray text;
+    {
+        ArchiveRows row(archive,
+                        QStringLiteral("SELECT %1 FROM attempts a WHERE a.id = ?")
+                            .arg(attemptColumns(QStringLiteral("a."))),
+                        {attempt});
+        if (!row.next()) {
+            error = row.error().isEmpty() ? QStringLiteral("attempt %1 is missing").arg(attempt)
+                                          : row.error();
+            return false;
+        }
+        text = attemptLeafText(row, 0);
+        while (row.next()) {
+        }
     }
-    log.add(PendingLeaf{LeafKind::Attempt, 0, {}, 0, attempt, {}, {}}, attemptLeafText(row, 0));
+    log.add(PendingLeaf{LeafKind::Attempt, 0, {}, 0, attempt, {}, {}}, text);
     return log.flushIfFull(error);
 }
 
@@ -348,6 +361,30 @@ std::optional<QByteArray> rowLeafText(Archive &archive, LeafKind kind, qint64 id
     return text;
 }
 
+std::optional<QHash<qint64, QByteArray>> rowLeafTexts(Archive &archive, LeafKind kind,
+                                                      QString &error) {
+    QList<qint64> ids;
+    {
+        QSqlQuery query(archive.database());
+        if (!query.exec(kind == LeafKind::Configuration
+                            ? QStringLiteral("SELECT id FROM configurations")
+                            : QStringLiteral("SELECT id FROM roster_imports"))) {
+            error = archive.failure(query);
+            return std::nullopt;
+        }
+        while (query.next())
+            ids.append(query.value(0).toLongLong());
+    }
+    QHash<qint64, QByteArray> texts;
+    for (const qint64 id : std::as_const(ids)) {
+        const std::optional<QByteArray> text = rowLeafText(archive, kind, id, error);
+        if (!text)
+            return std::nullopt;
+        texts.insert(id, *text);
+    }
+    return texts;
+}
+
 QStringList logStatements(const Archive &archive) {
     const QString bytes = archive.bytesType();
     return {
@@ -478,58 +515,65 @@ QString buildLogFromRows(Archive &archive) {
         while (query.next())
             imports.emplace_back(query.value(0).toLongLong(), query.value(1).toLongLong());
     }
-    size_t nextImport = 0;
-    QSet<qint64> loggedTesters;
-    QSet<qint64> loggedConfigurations;
-    // Attempts in the order they were made, each with its records in the
-    // order of its image; a roster import goes before the first attempt
-    // that started after it.
-    ArchiveRows attempts(archive,
+    const std::optional<QHash<qint64, QByteArray>> configurations =
+        rowLeafTexts(archive, LeafKind::Configuration, error);
+    const std::optional<QHash<qint64, QByteArray>> importTexts =
+        configurations ? rowLeafTexts(archive, LeafKind::RosterImport, error) : std::nullopt;
+    if (!importTexts)
+        return error;
+    struct OldAttempt {
+        qint64 id, tester, started;
+        std::optional<qint64> configuration;
+        QByteArray text;
+    };
+    std::vector<OldAttempt> attempts;
+    {
+        ArchiveRows rows(archive,
                          QStringLiteral("SELECT %1 FROM attempts a ORDER BY a.id")
                              .arg(attemptColumns(QStringLiteral("a."))),
                          {});
-    ArchiveRows records(archive,
-                        QStringLiteral("SELECT %1 FROM records r ORDER BY r.attempt, r.seq")
-                            .arg(recordColumns(QStringLiteral("r."))),
-                        {});
-    bool haveRecord = records.next();
-    while (attempts.next()) {
-        const qint64 id = attempts.integer(0);
-        const qint64 tester = attempts.integer(1);
-        while (nextImport < imports.size() && imports[nextImport].second <= attempts.integer(2))
-            if (!addRowLeaf(archive, log, LeafKind::RosterImport, imports[nextImport++].first,
-                            error))
-                return error;
-        if (!loggedTesters.contains(tester)) {
-            loggedTesters.insert(tester);
-            log.add(PendingLeaf{LeafKind::Tester, tester, {}, 0, 0, keys.value(tester), {}},
-                    testerLeafText(tester, keys.value(tester)));
-        }
-        if (!attempts.isNull(15) && !loggedConfigurations.contains(attempts.integer(15))) {
-            loggedConfigurations.insert(attempts.integer(15));
-            if (!addRowLeaf(archive, log, LeafKind::Configuration, attempts.integer(15), error))
-                return error;
-        }
-        while (haveRecord && records.integer(3) < id)
-            haveRecord = records.next(); // a record of no attempt cannot be: skipped
-        while (haveRecord && records.integer(3) == id) {
+        while (rows.next())
+            attempts.push_back(
+                {rows.integer(0), rows.integer(1), rows.integer(2),
+                 rows.isNull(15) ? std::nullopt : std::optional<qint64>(rows.integer(15)),
+                 attemptLeafText(rows, 0)});
+        if (!rows.error().isEmpty())
+            return rows.error();
+    }
+    size_t nextImport = 0;
+    QSet<qint64> loggedTesters;
+    QSet<qint64> loggedConfigurations;
+    auto addImport = [&] {
+        const qint64 id = imports[nextImport++].first;
+        log.add(PendingLeaf{LeafKind::RosterImport, 0, {}, 0, id, {}, {}}, importTexts->value(id));
+    };
+    // Attempts in the order they were made, each with its records in the
+    // order of its image; a roster import goes before the first attempt
+    // that started after it.
+    for (const OldAttempt &attempt : attempts) {
+        while (nextImport < imports.size() && imports[nextImport].second <= attempt.started)
+            addImport();
+        if (!loggedTesters.contains(attempt.tester)) {
+            loggedTesters.insert(attempt.tester);
             log.add(
                 PendingLeaf{
-                    LeafKind::Record, tester, records.bytes(1), int(records.integer(2)), 0, {}, {}},
-                recordLeafText(keys.value(tester), records, 0));
-            if (!log.flushIfFull(error))
-                return error;
-            haveRecord = records.next();
+                    LeafKind::Tester, attempt.tester, {}, 0, 0, keys.value(attempt.tester), {}},
+                testerLeafText(attempt.tester, keys.value(attempt.tester)));
         }
-        log.add(PendingLeaf{LeafKind::Attempt, 0, {}, 0, id, {}, {}}, attemptLeafText(attempts, 0));
+        if (attempt.configuration && !loggedConfigurations.contains(*attempt.configuration)) {
+            loggedConfigurations.insert(*attempt.configuration);
+            log.add(PendingLeaf{LeafKind::Configuration, 0, {}, 0, *attempt.configuration, {}, {}},
+                    configurations->value(*attempt.configuration));
+        }
+        if (!addRecords(archive, log, attempt.tester, keys.value(attempt.tester), attempt.id,
+                        error))
+            return error;
+        log.add(PendingLeaf{LeafKind::Attempt, 0, {}, 0, attempt.id, {}, {}}, attempt.text);
         if (!log.flushIfFull(error))
             return error;
     }
-    if (!attempts.error().isEmpty() || !records.error().isEmpty())
-        return attempts.error().isEmpty() ? records.error() : attempts.error();
     while (nextImport < imports.size())
-        if (!addRowLeaf(archive, log, LeafKind::RosterImport, imports[nextImport++].first, error))
-            return error;
+        addImport();
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)
         if (!loggedTesters.contains(it.key()))
             log.add(PendingLeaf{LeafKind::Tester, it.key(), {}, 0, 0, it.value(), {}},

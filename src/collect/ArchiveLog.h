@@ -3,6 +3,7 @@
 #include "collect/MerkleTree.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -58,6 +59,12 @@ QByteArray testerLeafText(qint64 id, const QString &key);
 // Configurations and roster imports: read whole, with the rows that belong
 // to them. Nothing when the row is missing or unreadable (`error` says which).
 std::optional<QByteArray> rowLeafText(Archive &archive, LeafKind kind, qint64 id, QString &error);
+
+// The leaf texts of every row of a kind that rowLeafText() reads, by id:
+// read before a long query starts, since a PostgreSQL connection streams
+// one query at a time.
+std::optional<QHash<qint64, QByteArray>> rowLeafTexts(Archive &archive, LeafKind kind,
+                                                      QString &error);
 
 // The log's name in its checkpoints.
 std::optional<QString> logOrigin(Archive &archive, QString &error);

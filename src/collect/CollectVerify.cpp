@@ -141,6 +141,15 @@ public:
     bool run(QString &error) {
         if (!readEdge(error))
             return false;
+        // Read first: the walk below streams one query.
+        const std::optional<QHash<qint64, QByteArray>> configurations =
+            rowLeafTexts(m_archive, LeafKind::Configuration, error);
+        const std::optional<QHash<qint64, QByteArray>> imports =
+            configurations ? rowLeafTexts(m_archive, LeafKind::RosterImport, error) : std::nullopt;
+        if (!imports)
+            return false;
+        m_configurations = *configurations;
+        m_imports = *imports;
         const int r = 7;
         const int a = r + kRecordColumnCount;
         ArchiveRows rows(
@@ -188,11 +197,10 @@ public:
                            .arg(kind == LeafKind::Configuration ? QStringLiteral("configuration")
                                                                 : QStringLiteral("roster import"))
                            .arg(ref);
-                QString missing;
-                const std::optional<QByteArray> row = rowLeafText(m_archive, kind, ref, missing);
-                present = row.has_value();
-                if (present)
-                    text = *row;
+                const QHash<qint64, QByteArray> &texts =
+                    kind == LeafKind::Configuration ? m_configurations : m_imports;
+                present = texts.contains(ref);
+                text = texts.value(ref);
                 break;
             }
             default:
@@ -273,6 +281,8 @@ private:
     Walked m_walked;
     quint64 m_edgeSize = 0;
     QByteArray m_edgeBytes;
+    QHash<qint64, QByteArray> m_configurations;
+    QHash<qint64, QByteArray> m_imports;
 };
 
 // Rows that no leaf stands for were added behind the log's back.

@@ -170,6 +170,14 @@ private:
     std::vector<std::unique_ptr<sim::SimulatorThread>> m_simulators;
 };
 
+// A download that succeeded, or why not.
+bool downloaded(const Plant &plant) {
+    const Run run = plant.collect({QStringLiteral("download")});
+    if (run.exitCode != 0)
+        qWarning() << run.out << run.errors;
+    return run.exitCode == 0;
+}
+
 // Two testers, two downloads each with a checkpoint; the second brings new
 // records to one tester.
 bool collectTwice(Plant &plant) {
@@ -177,9 +185,9 @@ bool collectTwice(Plant &plant) {
         return false;
     plant.writeConfig(true);
     if (plant.collect({QStringLiteral("keygen"), QStringLiteral("plant.key")}).exitCode != 0 ||
-        plant.collect({QStringLiteral("download")}).exitCode != 0)
+        !downloaded(plant))
         return false;
-    return plant.serve(0, 340, 9) && plant.collect({QStringLiteral("download")}).exitCode == 0;
+    return plant.serve(0, 340, 9) && downloaded(plant);
 }
 
 Run verify(const Plant &plant, const QStringList &extra = {}) {
@@ -257,11 +265,11 @@ private slots:
         plant.writeConfig(true);
         QCOMPARE(plant.collect({QStringLiteral("keygen"), QStringLiteral("plant.key")}).exitCode,
                  0);
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        QVERIFY(downloaded(plant));
         if (statements.first() == QLatin1String("restore"))
             QVERIFY(plant.saveCopy());
         QVERIFY(plant.serve(0, 340, 9));
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        QVERIFY(downloaded(plant));
         const Run before = verify(plant);
         QVERIFY2(before.exitCode == 0, qPrintable(before.out + before.errors));
         QStringList extra;
@@ -309,7 +317,7 @@ private slots:
             }
             finish(process);
         }
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        QVERIFY(downloaded(plant));
         const Run run = verify(plant);
         QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.errors));
         QVERIFY2(run.out.contains(QLatin1String("# intact")), qPrintable(run.out));
@@ -319,7 +327,7 @@ private slots:
         Plant plant;
         QVERIFY(plant.serve(0, 150, 3));
         plant.writeConfig(false);
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        QVERIFY(downloaded(plant));
         const Run unproven = plant.collect({QStringLiteral("status")});
         QVERIFY2(unproven.out.contains(QLatin1String("unproven")), qPrintable(unproven.out));
         // The archive as the layout before the log left it.
@@ -332,7 +340,7 @@ private slots:
         QCOMPARE(plant.collect({QStringLiteral("keygen"), QStringLiteral("plant.key")}).exitCode,
                  0);
         QVERIFY(plant.serve(0, 180, 4));
-        QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 0);
+        QVERIFY(downloaded(plant));
         const Run run = verify(plant);
         QVERIFY2(run.exitCode == 0, qPrintable(run.out + run.errors));
         QVERIFY2(run.out.contains(QLatin1String("log begins here: earlier history unproven")),
