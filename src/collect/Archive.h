@@ -20,7 +20,7 @@ namespace nxa::collect {
 
 // The newest archive layout this program writes; an archive that carries a
 // higher number was made by a newer nxa-collect and is refused.
-inline constexpr int kSchemaVersion = 6;
+inline constexpr int kSchemaVersion = 7;
 
 // An empty text bound as NULL.
 inline QVariant nullIfEmpty(const QString &text) {

@@ -23,6 +23,10 @@ ArchiveRows::ArchiveRows(Archive &archive, const QString &sql, const QVariantLis
                 const QByteArray text = value.toString().toUtf8();
                 sqlite3_bind_text(m_statement, index++, text.constData(), int(text.size()),
                                   SQLITE_TRANSIENT);
+            } else if (value.typeId() == QMetaType::QByteArray) {
+                const QByteArray bytes = value.toByteArray();
+                sqlite3_bind_blob(m_statement, index++, bytes.constData(), int(bytes.size()),
+                                  SQLITE_TRANSIENT);
             } else {
                 sqlite3_bind_int64(m_statement, index++, value.toLongLong());
             }
@@ -81,6 +85,14 @@ QByteArray ArchiveRows::text(int column) const {
         return QByteArray::fromRawData(bytes, sqlite3_column_bytes(m_statement, column));
     }
     return m_query->value(column).toString().toUtf8();
+}
+
+QByteArray ArchiveRows::bytes(int column) const {
+    if (m_statement) {
+        const auto *data = static_cast<const char *>(sqlite3_column_blob(m_statement, column));
+        return QByteArray(data, sqlite3_column_bytes(m_statement, column));
+    }
+    return m_query->value(column).toByteArray();
 }
 
 } // namespace nxa::collect

@@ -28,6 +28,8 @@ public:
     qint64 integer(int column) const;
     // The bytes of a text column, valid until the next call of next().
     QByteArray text(int column) const;
+    // The bytes of a binary column, a copy.
+    QByteArray bytes(int column) const;
     // Empty while every step succeeded.
     QString error() const { return m_error; }
 

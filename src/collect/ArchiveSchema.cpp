@@ -1,6 +1,7 @@
 #include "collect/ArchiveSchema.h"
 
 #include "collect/Archive.h"
+#include "collect/ArchiveLog.h"
 #include "collect/Calibrations.h"
 #include "collect/RosterStore.h"
 
@@ -363,6 +364,7 @@ QString createArchiveTables(Archive &archive) {
     statements += lastImageStatements(archive);
     statements += rosterStatements(archive);
     statements += calibrationStatements(archive);
+    statements += logStatements(archive);
     statements.append(
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('schema-version', '%1')")
             .arg(kSchemaVersion));
@@ -387,6 +389,9 @@ QString upgradeArchive(Archive &archive, int fromVersion, const UpgradeProgress 
     // Layout 6: the testers' calibrations.
     if (error.isEmpty() && fromVersion < 6)
         run(archive, calibrationStatements(archive), error);
+    // Layout 7: the log, built from the rows as they are now.
+    if (error.isEmpty() && fromVersion < 7 && run(archive, logStatements(archive), error))
+        error = buildLogFromRows(archive);
     if (error.isEmpty())
         run(archive,
             {QStringLiteral("UPDATE archive_info SET value = '%1' WHERE name = 'schema-version'")

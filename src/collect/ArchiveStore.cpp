@@ -1,5 +1,6 @@
 #include "collect/ArchiveStore.h"
 
+#include "collect/ArchiveLog.h"
 #include "collect/ImageOverlap.h"
 #include "collect/PostgresCopy.h"
 #include "records/DataloggerImage.h"
@@ -323,6 +324,9 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     }
     if (!updateAttempt(archive, *attemptKey, attempt, gap, error))
         return fail(archive, error);
+    error = logAttempt(archive, *testerKey, tester.key, *attemptKey);
+    if (!error.isEmpty())
+        return fail(archive, error);
     if (!archive.commit())
         return lockFailed(archive);
     return {true, *added, {}, false, gap};
@@ -333,7 +337,12 @@ Stored storeAttempt(Archive &archive, const TesterEntry &tester, const Attempt &
         return lockFailed(archive);
     QString error;
     const std::optional<qint64> testerKey = testerId(archive, tester, error);
-    if (!testerKey || !insertAttempt(archive, *testerKey, attempt, error))
+    const std::optional<qint64> attemptKey =
+        testerKey ? insertAttempt(archive, *testerKey, attempt, error) : std::nullopt;
+    if (!attemptKey)
+        return fail(archive, error);
+    error = logAttempt(archive, *testerKey, tester.key, *attemptKey);
+    if (!error.isEmpty())
         return fail(archive, error);
     if (!archive.commit())
         return lockFailed(archive);

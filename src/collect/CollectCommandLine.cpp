@@ -2,12 +2,14 @@
 
 #include "collect/CollectCalibration.h"
 #include "collect/CollectCheck.h"
+#include "collect/CollectCheckpoint.h"
 #include "collect/CollectConfig.h"
 #include "collect/CollectDownload.h"
 #include "collect/CollectExport.h"
 #include "collect/CollectReport.h"
 #include "collect/CollectRoster.h"
 #include "collect/CollectStatus.h"
+#include "collect/CollectVerify.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -134,9 +136,15 @@ int download(const CollectConfig &config, const QStringList &args, QTextStream &
     case DownloadRun::Outcome::Ran:
         break;
     }
+    // Only what committed is signed: every worker is done.
+    const CheckpointRun checkpoint = checkpointAfterDownload(config);
+    for (const QString &line : checkpoint.lines)
+        out << "# " << line << Qt::endl;
+    if (!checkpoint.error.isEmpty())
+        err << "nxa-collect: checkpoint: " << checkpoint.error << Qt::endl;
     out << "# " << now() << "  " << ok << " OK, " << failed << " failed; " << added
         << " records added; " << gaps << (gaps == 1 ? " gap" : " gaps") << Qt::endl;
-    return failed == 0 ? kExitOk : kExitFailed;
+    return failed == 0 && checkpoint.error.isEmpty() ? kExitOk : kExitFailed;
 }
 
 int exportRecords(const CollectConfig &config, const QStringList &args, QTextStream &out,
@@ -203,6 +211,7 @@ int status(const CollectConfig &config, const QStringList &args, QTextStream &ou
             out << line << Qt::endl;
     if (!config.planGiven)
         out << kNoPlanLine << Qt::endl;
+    out << logStatusLine(config) << Qt::endl;
     return kExitOk;
 }
 
@@ -325,12 +334,22 @@ QString usageText() {
         "  roster show                     the roster in force\n"
         "  calibration NAME --on YYYY-MM-DD --by TEXT [--certificate TEXT] [--failed]\n"
         "              [--note TEXT]       record a calibration of tester NAME\n"
+        "  keygen FILE                     a key pair to sign checkpoints: FILE (private)\n"
+        "                                  and FILE.pub\n"
+        "  verify [--key FILE.pub] [--witness FOLDER | --checkpoint FILE]...\n"
+        "                                  rebuild the archive's log and hold it against\n"
+        "                                  every checkpoint\n"
+        "  prove --tester NAME --record \"YYYY-MM-DD hh:mm:ss\" --user N [--output FILE]\n"
+        "                                  the proof that one access is in the log\n"
+        "  verify-proof FILE --key FILE.pub\n"
+        "                                  check such a proof, no archive needed"
         "\n"
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
         "Exit status: 0 success, 1 a tester, the archive or the export failed,\n"
         "2 unusable command line or configuration, 3 another download is running\n"
-        "on the same archive (nothing was done), 4 check found something to act on.\n");
+        "on the same archive (nothing was done), 4 check found something to act on,\n"
+        "5 verify or verify-proof: the archive or proof does not match its checkpoints.\n");
 }
 
 int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err) {
@@ -345,6 +364,11 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
             << usageText();
         return kExitUsage;
     }
+    // Neither needs a configuration: an auditor has none.
+    if (parsed.command == QLatin1String("keygen"))
+        return keygenCommand(parsed.rest, out, err);
+    if (parsed.command == QLatin1String("verify-proof"))
+        return verifyProofCommand(parsed.rest, out, err);
     using Command =
         int (*)(const CollectConfig &, const QStringList &, QTextStream &, QTextStream &);
     Command command = nullptr;
@@ -362,6 +386,10 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
         command = rosterCommand;
     else if (parsed.command == QLatin1String("calibration"))
         command = calibrationCommand;
+    else if (parsed.command == QLatin1String("verify"))
+        command = verifyCommand;
+    else if (parsed.command == QLatin1String("prove"))
+        command = proveCommand;
     if (!command) {
         err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
         return kExitUsage;

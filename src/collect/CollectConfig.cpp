@@ -216,6 +216,7 @@ private:
     Section m_globals;
     PlanSettings m_globalPlan;
     QList<Section> m_testers;
+    QStringList m_witnesses;
     Section *m_current = &m_globals;
 };
 
@@ -263,8 +264,9 @@ bool ConfigParser::readLine(const QString &line, int number) {
     QString value = line.mid(equals + 1).trimmed();
     if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
         value = value.mid(1, value.size() - 2);
-    static const QStringList globalKeys = {QStringLiteral("archive"), QStringLiteral("lock-wait"),
-                                           QStringLiteral("deadline")};
+    static const QStringList globalKeys = {
+        QStringLiteral("archive"), QStringLiteral("lock-wait"), QStringLiteral("deadline"),
+        QStringLiteral("checkpoint-key"), QStringLiteral("witness")};
     static const QStringList testerKeys = {
         QStringLiteral("address"), QStringLiteral("port"),     QStringLiteral("password-file"),
         QStringLiteral("id"),      QStringLiteral("deadline"), QStringLiteral("configuration")};
@@ -276,6 +278,13 @@ bool ConfigParser::readLine(const QString &line, int number) {
                                      global ? QStringLiteral("before the first tester")
                                             : QStringLiteral("in [%1]").arg(m_current->name),
                                      known.join(QStringLiteral(", "))));
+    // Every witness= is one more folder.
+    if (global && key == QLatin1String("witness")) {
+        if (value.isEmpty())
+            return fail(number, QStringLiteral("witness needs a folder"));
+        m_witnesses.append(QDir::cleanPath(m_folder.absoluteFilePath(value)));
+        return true;
+    }
     if (const auto earlier = m_current->keys.constFind(key); earlier != m_current->keys.cend())
         return fail(
             number,
@@ -298,6 +307,13 @@ bool ConfigParser::readGlobals(CollectConfig &config) {
     if (!archive)
         return fail(archiveSetting.line, error);
     config.archive = *archive;
+    if (const auto key = m_globals.keys.constFind(QStringLiteral("checkpoint-key"));
+        key != m_globals.keys.cend()) {
+        if (key->value.isEmpty())
+            return fail(key->line, QStringLiteral("checkpoint-key needs a file"));
+        config.checkpointKey = QDir::cleanPath(m_folder.absoluteFilePath(key->value));
+    }
+    config.witnesses = m_witnesses;
     if (const auto lockWait = m_globals.keys.constFind(QStringLiteral("lock-wait"));
         lockWait != m_globals.keys.cend()) {
         const std::optional<double> value = seconds(lockWait->value, kMaxLockWaitSeconds);

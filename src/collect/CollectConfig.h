@@ -64,6 +64,10 @@ struct CollectConfig {
     int lockWaitMs = kDefaultLockWaitMs;
     // Whether any plan-wrist-strap= or plan-footwear= was given at all.
     bool planGiven = false;
+    // The private key that signs the log's checkpoints (absolute; empty:
+    // none is made), and the folders that receive a copy of each.
+    QString checkpointKey;
+    QStringList witnesses;
 };
 
 struct ConfigRead {

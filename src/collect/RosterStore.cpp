@@ -1,5 +1,7 @@
 #include "collect/RosterStore.h"
 
+#include "collect/ArchiveLog.h"
+
 #include <QHash>
 #include <QSet>
 #include <QSqlQuery>
@@ -207,6 +209,10 @@ RosterStored storeRoster(Archive &archive, const QList<TesterEntry> &testers,
             archive.failure(insert);
             return failed();
         }
+    }
+    if (const QString logged = logRow(archive, LeafKind::RosterImport, id); !logged.isEmpty()) {
+        archive.setLastError(logged, {});
+        return failed();
     }
     if (!archive.commit())
         return failed();

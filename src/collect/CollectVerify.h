@@ -1,0 +1,31 @@
+#pragma once
+
+#include "collect/CollectConfig.h"
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace nxa::collect {
+
+// verify: the archive does not match its checkpoints.
+inline constexpr int kExitTampered = 5;
+
+// "keygen FILE": a new signing key pair, FILE private and FILE.pub.
+int keygenCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+
+// "verify [--key FILE.pub] [--witness FOLDER | --checkpoint FILE]...":
+// rebuilds the log from the archive's rows and holds it against every
+// checkpoint; 0 intact, 5 a disagreement (the first one is named), 2 input
+// that cannot be used.
+int verifyCommand(const CollectConfig &config, const QStringList &args, QTextStream &out,
+                  QTextStream &err);
+
+// "prove --tester NAME --record "yyyy-mm-dd hh:mm:ss" --user N": the proof
+// that one access is in the log of the newest checkpoint.
+int proveCommand(const CollectConfig &config, const QStringList &args, QTextStream &out,
+                 QTextStream &err);
+
+// "verify-proof FILE --key FILE.pub": checks a proof with no archive.
+int verifyProofCommand(const QStringList &args, QTextStream &out, QTextStream &err);
+
+} // namespace nxa::collect
