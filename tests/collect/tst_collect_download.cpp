@@ -511,11 +511,7 @@ private slots:
         // The tester is not there: the run still brings the archive up to date.
         QCOMPARE(plant.collect({QStringLiteral("download")}).exitCode, 1);
         auto number = [&](const char *sql) { return plant.value(QLatin1String(sql)).toInt(); };
-<<<<<<< HEAD:tests/collect/tst_collect_download.cpp
-        QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 6);
-=======
         QCOMPARE(number("SELECT value FROM archive_info WHERE name = 'schema-version'"), 7);
->>>>>>> wt-35:tests/collect/tst_collect.cpp
         QCOMPARE(number("SELECT COUNT(*) FROM records"), 306);
         QCOMPARE(number("SELECT COUNT(*) FROM records r JOIN testers t ON t.id = r.tester "
                         "WHERE t.name = 'hall'"),
