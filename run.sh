@@ -108,29 +108,37 @@ stop_collect_simulators() {
 trap 'stop_collect_simulators; stop_simulator' EXIT
 collect_port=0
 plant=(north south east)
+# Starts a simulator on 127.0.0.$2 and port $3 (0: a free one) with the
+# options after them, its process in collect_pids slot $1; started_port is
+# the port it listens on.
+start_simulator() {
+  local slot=$1 t=$2 port=$3
+  shift 3
+  local out
+  out=$(mktemp)
+  collect_logs+=("$out")
+  "$simulator" --listen "127.0.0.$t" --port "$port" "$@" >"$out" 2>&1 &
+  collect_pids[$slot]=$!
+  started_port=""
+  for _ in $(seq 1 100); do
+    started_port=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
+    [ -n "$started_port" ] && break
+    sleep 0.1
+  done
+  if [ -z "$started_port" ]; then
+    cat "$out" >&2
+    echo "run.sh: the simulator on 127.0.0.$t did not start" >&2
+    exit 1
+  fi
+}
 # Starts the sample plant's tester $1 (2, 3 or 4: its loopback address) with
 # the simulator options after it, on collect_port (0: a free one, then kept).
 start_plant_tester() {
   local t=$1
   shift
-  local out
-  out=$(mktemp)
-  collect_logs+=("$out")
-  "$simulator" --listen "127.0.0.$t" --port "$collect_port" --plant "${plant[$((t - 2))]}" \
-    --shared-entrance "$@" >"$out" 2>&1 &
-  collect_pids[$((t - 2))]=$!
-  local found=""
-  for _ in $(seq 1 100); do
-    found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  if [ -z "$found" ]; then
-    cat "$out" >&2
-    echo "run.sh: the simulator on 127.0.0.$t did not start" >&2
-    exit 1
-  fi
-  collect_port=$found
+  start_simulator $((t - 2)) "$t" "$collect_port" --plant "${plant[$((t - 2))]}" \
+    --shared-entrance "$@"
+  collect_port=$started_port
 }
 for t in 2 3 4; do start_plant_tester "$t"; done
 (umask 077 && printf '583041\n' >"$collect_dir/tester.pw")
@@ -210,23 +218,9 @@ rm -f "$drift_dir"/nxa-archive.sqlite "$drift_dir"/nxa-archive.sqlite-* \
 drift_plant=(north south east west gate)
 drift_port=0
 for t in 2 3 4 5 6; do
-  out=$(mktemp)
-  collect_logs+=("$out")
-  "$simulator" --listen "127.0.0.$t" --port "$drift_port" --plant "${drift_plant[$((t - 2))]}" \
-    --dry-air --worn-plate --new-shoes --raised-fails >"$out" 2>&1 &
-  collect_pids+=($!)
-  found=""
-  for _ in $(seq 1 100); do
-    found=$(sed -n 's/^nxa-tester-sim listening on [0-9.]*:\([0-9]*\).*/\1/p' "$out" | head -n 1)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  if [ -z "$found" ]; then
-    cat "$out" >&2
-    echo "run.sh: the drift plant's simulator on 127.0.0.$t did not start" >&2
-    exit 1
-  fi
-  drift_port=$found
+  start_simulator $((t + 8)) "$t" "$drift_port" --plant "${drift_plant[$((t - 2))]}" \
+    --dry-air --worn-plate --new-shoes --raised-fails
+  drift_port=$started_port
 done
 cp "$collect_dir/tester.pw" "$drift_dir/tester.pw"
 {

@@ -1,10 +1,12 @@
 // A report of a plant with many flagged persons draws the most urgent ones
 // and lists every one.
 
+#include "analysis/SortedAccesses.h"
 #include "audit/AuditReport.h"
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -18,7 +20,12 @@ constexpr double kDecadesPerDay = 0.02;
 
 // `persons` users of one tester whose shoes rise 0.02 decades a day for 30
 // days; user u reaches the footwear maximum 2 + u / 2 days after the last
-// reading, so the order of urgency is the order of the users.
+// reading, so the order of urgency is the order of the users. As many steady
+// persons again and more keep the plant's and the tester's level where it
+// is, so that each rise is the person's own.
+constexpr int kSteadyPersons = 60;
+constexpr std::int32_t kSteadyKohm = 1000;
+
 Plant drifting(int persons, int lastDay) {
     Plant plant;
     plant.testers.resize(1);
@@ -43,6 +50,19 @@ Plant drifting(int persons, int lastDay) {
             plant.accesses.push_back(a);
         }
     }
+    for (int u = persons; u < persons + kSteadyPersons; ++u) {
+        snapshot.users[size_t(u)] = {true, QStringLiteral("S%1").arg(u), 0};
+        for (int d = 0; d < 30; ++d) {
+            Access a;
+            a.user = std::int16_t(u);
+            a.day = lastDay - 29 + d;
+            a.second = 9 * 3600;
+            a.pass = a.relay = true;
+            a.lKohm = a.rKohm = kSteadyKohm;
+            plant.accesses.push_back(a);
+        }
+    }
+    std::sort(plant.accesses.begin(), plant.accesses.end(), accessBefore);
     plant.testers[0].limits = {snapshot};
     return plant;
 }
