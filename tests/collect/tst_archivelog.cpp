@@ -334,7 +334,7 @@ private slots:
         for (const char *sql :
              {"DROP TABLE log_leaves", "DROP TABLE log_edges", "DROP TABLE checkpoints",
               "DROP INDEX records_by_attempt", "DELETE FROM archive_info WHERE name = 'log-origin'",
-              "UPDATE archive_info SET value = '5' WHERE name = 'schema-version'"})
+              "UPDATE archive_info SET value = '6' WHERE name = 'schema-version'"})
             QVERIFY(plant.insider(QString::fromLatin1(sql)));
         plant.writeConfig(true);
         QCOMPARE(plant.collect({QStringLiteral("keygen"), QStringLiteral("plant.key")}).exitCode,

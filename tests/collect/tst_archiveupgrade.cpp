@@ -2,6 +2,7 @@
 // come on standard error, and a current archive is left as it is.
 
 #include "CollectorSite.h"
+#include "collect/Archive.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -47,7 +48,7 @@ private slots:
         QCOMPARE(site.value(QStringLiteral("SELECT value FROM archive_info WHERE name = "
                                            "'schema-version'"))
                      .toInt(),
-                 4);
+                 collect::kSchemaVersion);
     }
 };
 

@@ -3,6 +3,7 @@
 // goes with it.
 
 #include "CollectorSite.h"
+#include "collect/Archive.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -24,8 +25,8 @@ private slots:
         QTest::newRow("address no address")   << "address=1.2.3"    << download << 2 << "line 3: address \"1.2.3\" is not a dotted IPv4 address";
         QTest::newRow("port out of range")    << "port=70000"       << download << 2 << "line 4: port \"70000\" is not a number from 1 to 65535";
         QTest::newRow("empty archive=")       << "archive="         << download << 2 << "line 1: archive= is empty";
-        QTest::newRow("half-made archive")    << "half-made"        << QStringList{"status"} << 1 << "is not a complete archive of nxa-collect (layout 4; the table testers is missing)";
-        QTest::newRow("half-made, download")  << "half-made"        << download << 1 << "is not a complete archive of nxa-collect (layout 4; the table testers is missing)";
+        QTest::newRow("half-made archive")    << "half-made"        << QStringList{"status"} << 1 << QStringLiteral("is not a complete archive of nxa-collect (layout %1; the table testers is missing)").arg(collect::kSchemaVersion);
+        QTest::newRow("half-made, download")  << "half-made"        << download << 1 << QStringLiteral("is not a complete archive of nxa-collect (layout %1; the table testers is missing)").arg(collect::kSchemaVersion);
         QTest::newRow("export folder missing") << "downloaded"      << QStringList{"export", "/TXT", "/nonexistent/dir/x.txt"} << 1 << "Can't create file /nonexistent/dir/x.txt: ";
         QTest::newRow("report of one tester") << "downloaded"       << QStringList{"report", "--from", "2020-01-01", "--to", "2020-01-02", "--html", "r.html"} << 0 << "2020-01-02, 1 tester)";
         QTest::newRow("archive open to all")  << "world-readable"   << QStringList{"status"} << 0 << "warning: everyone may read ";
