@@ -52,8 +52,8 @@ private:
 
 // The accesses of a run on `day`.
 std::span<const Access> accessesOn(std::span<const Access> run, int day) {
-    auto begin = std::partition_point(run.begin(), run.end(),
-                                      [day](const Access &a) { return a.day < day; });
+    auto begin = std::partition_point(
+        run.begin(), run.end(), [day](const Access &a) { return a.day < day; });
     auto end =
         std::partition_point(begin, run.end(), [day](const Access &a) { return a.day == day; });
     return {begin, end};
@@ -138,8 +138,9 @@ void reviewRoster(DayExceptions &result, const Plant &plant, const RosterIndex &
         }
         // Clocks of two testers may differ a little; the order of the day is
         // the order of their times all the same.
-        std::stable_sort(today.begin(), today.end(),
-                         [](const Access &a, const Access &b) { return a.second < b.second; });
+        std::stable_sort(
+            today.begin(), today.end(),
+            [](const Access &a, const Access &b) { return a.second < b.second; });
         const auto lastFail =
             std::find_if(today.rbegin(), today.rend(), [](const Access &a) { return !a.pass; });
         if (lastFail == today.rend())

@@ -34,7 +34,7 @@ void addField(QByteArray &text, QByteArrayView value) {
         text += value;
         return;
     }
-    for (const char c : value) {
+    for (const char c : value)
         if (c == '\\')
             text += "\\\\";
         else if (c == '\t')
@@ -43,7 +43,6 @@ void addField(QByteArray &text, QByteArrayView value) {
             text += "\\n";
         else
             text += c;
-    }
 }
 
 void addColumn(QByteArray &text, const ArchiveRows &row, int column, bool binary) {

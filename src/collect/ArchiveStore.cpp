@@ -166,12 +166,11 @@ std::optional<int> insertRecordsSqlite(Archive &archive, sqlite3 *db, qint64 tes
         sqlite3_bind_int(statement, index++, v.seq);
         for (const QByteArrayView cell : v.cells)
             bindText(statement, index++, cell);
-        for (const QByteArrayView time : {v.localTime, v.localDate}) {
+        for (const QByteArrayView time : {v.localTime, v.localDate})
             if (time.isEmpty())
                 sqlite3_bind_null(statement, index++);
             else
                 bindText(statement, index++, time);
-        }
         sqlite3_bind_int(statement, index++, v.user);
         for (bool flag : {v.visitor, v.pass, v.relay, v.keyboard})
             sqlite3_bind_int(statement, index++, flag ? 1 : 0);

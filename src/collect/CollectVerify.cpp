@@ -709,14 +709,13 @@ int proveCommand(const CollectConfig &config, const QStringList &args, QTextStre
 
 int verifyProofCommand(const QStringList &args, QTextStream &out, QTextStream &err) {
     QString file, keyPath, error;
-    for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i) {
+    for (qsizetype i = 0; i < args.size() && error.isEmpty(); ++i)
         if (args[i] == QLatin1String("--key"))
             takeValue(args, i, keyPath, error);
         else if (file.isEmpty() && !args[i].startsWith(QLatin1String("--")))
             file = args[i];
         else
             error = QStringLiteral("unexpected \"%1\"").arg(args[i]);
-    }
     if (error.isEmpty() && (file.isEmpty() || keyPath.isEmpty()))
         error = QStringLiteral("verify-proof needs a proof file and --key FILE.pub");
     const std::optional<VerifierKey> key =

@@ -29,9 +29,11 @@ QString storedText(const QString &text) {
 }
 
 void sortEntries(std::vector<RosterEntry> &entries) {
-    std::sort(entries.begin(), entries.end(), [](const RosterEntry &a, const RosterEntry &b) {
-        return std::tie(a.person, a.tester, a.user) < std::tie(b.person, b.tester, b.user);
-    });
+    std::sort(
+        entries.begin(), entries.end(),
+        [](const RosterEntry &a, const RosterEntry &b) {
+            return std::tie(a.person, a.tester, a.user) < std::tie(b.person, b.tester, b.user);
+        });
 }
 
 struct StoredRow {

@@ -30,8 +30,8 @@ SpreadsheetRead failure(const QString &error, int line = 0) {
 }
 
 bool allEmpty(const QStringList &cells) {
-    return std::all_of(cells.begin(), cells.end(),
-                       [](const QString &c) { return c.trimmed().isEmpty(); });
+    return std::all_of(
+        cells.begin(), cells.end(), [](const QString &c) { return c.trimmed().isEmpty(); });
 }
 
 // The header row's separator: the one of ',' and ';' it holds more of

@@ -25,8 +25,9 @@ constexpr int kRowsPerBatch = 512;
 bool testersValid(const records::DataloggerTable &table, const std::vector<quint32> &testerOfRow,
                   const QStringList &testerNames) {
     return testerOfRow.size() == static_cast<size_t>(table.rowCount()) &&
-           std::all_of(testerOfRow.begin(), testerOfRow.end(),
-                       [&](quint32 index) { return index < testerNames.size(); });
+           std::all_of(
+               testerOfRow.begin(), testerOfRow.end(),
+               [&](quint32 index) { return index < testerNames.size(); });
 }
 
 // The longest name of a tester that has rows, looked at once per tester.
@@ -35,10 +36,9 @@ qsizetype testerWidth(const std::vector<quint32> &testerOfRow, const QStringList
     for (const quint32 index : testerOfRow)
         used[index] = true;
     qsizetype width = kTesterTitle.size();
-    for (qsizetype i = 0; i < testerNames.size(); ++i) {
+    for (qsizetype i = 0; i < testerNames.size(); ++i)
         if (used[static_cast<size_t>(i)])
             width = std::max(width, testerNames[i].size());
-    }
     return width;
 }
 

@@ -86,9 +86,11 @@ void TestDailyFigures::complianceOfOneDay() {
         return d.tester == 1 && d.user == 7 && d.day == kDay;
     });
     QVERIFY(found != days.end());
-    QVERIFY(std::is_sorted(days.begin(), days.end(), [](const PersonDay &a, const PersonDay &b) {
-        return std::tie(a.tester, a.user, a.day) < std::tie(b.tester, b.user, b.day);
-    }));
+    QVERIFY(std::is_sorted(
+        days.begin(), days.end(),
+        [](const PersonDay &a, const PersonDay &b) {
+            return std::tie(a.tester, a.user, a.day) < std::tie(b.tester, b.user, b.day);
+        }));
     const auto earliest = std::min_element(day.begin(), day.end(),
                                            [](auto &a, auto &b) { return a.second < b.second; });
     QCOMPARE(found->first.second, earliest->second);

@@ -59,7 +59,7 @@ private slots:
         QVERIFY2(ended, "the run outlived its lock-wait");
         const QStringList lines = test::testerLines(run);
         QCOMPARE(lines.size(), 3);
-        for (const QString &line : lines) {
+        for (const QString &line : lines)
             if (blocks)
                 QVERIFY2(line.contains(QStringLiteral("  8  ")) &&
                              line.contains(QStringLiteral("  cannot write to the archive: the "
@@ -68,7 +68,6 @@ private slots:
                          qPrintable(line));
             else
                 QVERIFY2(line.contains(QStringLiteral("  0  ")), qPrintable(line));
-        }
         QCOMPARE(run.exitCode, blocks ? 1 : 0);
         QVERIFY2(run.errors.isEmpty(), qPrintable(run.errors));
     }

@@ -115,12 +115,11 @@ QString day(int fromToday) {
 QStringList section(const QStringList &lines, const QString &title) {
     QStringList found;
     bool inside = false;
-    for (const QString &line : lines) {
+    for (const QString &line : lines)
         if (!line.startsWith(QLatin1Char(' ')))
             inside = line.startsWith(title + QStringLiteral(" ("));
         else if (inside)
             found.append(line.mid(2));
-    }
     return found;
 }
 

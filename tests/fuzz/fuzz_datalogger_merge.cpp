@@ -141,10 +141,9 @@ QString nameOf(const QByteArray &image, const Layout &layout, int user) {
                        (user % 2) * kUserSlotSize + kUserNameOffset;
     QString name;
     name.reserve(kUserNameLength);
-    for (int i = 0; i < kUserNameLength; ++i) {
+    for (int i = 0; i < kUserNameLength; ++i)
         if (slot[i] != 0)
             name += QChar(static_cast<quint8>(slot[i]));
-    }
     qsizetype from = 0;
     qsizetype to = name.size();
     while (from < to && name.at(from) == QLatin1Char(' '))
@@ -211,10 +210,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // The records that give rows, in image order.
     std::vector<int> rowRecords;
-    for (int n = 0; marked && n < counted; ++n) {
+    for (int n = 0; marked && n < counted; ++n)
         if (userOf(accessRecord(image, layout, n)) <= kMaxUserNumber)
             rowRecords.push_back(n);
-    }
 
     DataloggerTable table;
     table.clearDuplicateKeys();

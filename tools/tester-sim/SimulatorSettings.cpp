@@ -29,18 +29,16 @@ constexpr std::array<std::pair<Scenario, const char *>, 16> kScenarioNames{{
 } // namespace
 
 QString scenarioName(Scenario scenario) {
-    for (const auto &[value, name] : kScenarioNames) {
+    for (const auto &[value, name] : kScenarioNames)
         if (value == scenario)
             return QString::fromLatin1(name);
-    }
     return {};
 }
 
 std::optional<Scenario> scenarioFromName(const QString &name) {
-    for (const auto &[value, text] : kScenarioNames) {
+    for (const auto &[value, text] : kScenarioNames)
         if (name == QLatin1String(text))
             return value;
-    }
     return std::nullopt;
 }
 

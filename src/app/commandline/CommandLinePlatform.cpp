@@ -231,10 +231,9 @@ std::optional<Notice> platformFallbackNotice(const PlatformChoice &choice,
                                              const QString &platformName) {
     if (choice.requested.isEmpty() || platformName != QLatin1String("offscreen"))
         return std::nullopt;
-    for (const QByteArray &entry : choice.requested.split(';')) {
+    for (const QByteArray &entry : choice.requested.split(';'))
         if (platformNameOf(entry) == "offscreen")
             return std::nullopt;
-    }
     return Notice{QStringLiteral("Warning"),
                   QStringLiteral("The platform ") + QString::fromLocal8Bit(choice.requested) +
                       QStringLiteral(" is not available: the run goes on without a display."),

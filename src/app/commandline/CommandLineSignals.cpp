@@ -135,10 +135,9 @@ ToolkitStartWatch::~ToolkitStartWatch() {
         [[maybe_unused]] const ssize_t ignored = ::write(m_done[1], &byte, 1);
         m_thread.join();
     }
-    for (const int fd : m_done) {
+    for (const int fd : m_done)
         if (fd >= 0)
             ::close(fd);
-    }
 }
 
 void ToolkitStartWatch::watch() {

@@ -665,10 +665,9 @@ void CommandLineTest::staleDisplay() {
     if (value == QLatin1String(":97") && QFile::exists(QStringLiteral("/tmp/.X11-unix/X97")))
         QSKIP("display :97 exists on this machine");
     QTcpServer silent;
-    for (int display = 90; value.isEmpty() && display < 200; ++display) {
+    for (int display = 90; value.isEmpty() && display < 200; ++display)
         if (silent.listen(QHostAddress::LocalHost, static_cast<quint16>(6000 + display)))
             value = QStringLiteral("127.0.0.1:%1").arg(display);
-    }
     QVERIFY(!value.isEmpty());
 
     QTemporaryDir dir;
