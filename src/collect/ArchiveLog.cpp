@@ -156,19 +156,6 @@ private:
     std::vector<PendingLeaf> m_pending;
 };
 
-std::optional<QVariant> single(Archive &archive, const QString &sql, const QVariantList &values,
-                               QString &error) {
-    QSqlQuery query(archive.database());
-    query.prepare(sql);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec()) {
-        error = archive.failure(query);
-        return std::nullopt;
-    }
-    return query.next() ? query.value(0) : QVariant();
-}
-
 bool addRecords(Archive &archive, LogAppender &log, qint64 testerId, const QString &key,
                 qint64 attempt, QString &error) {
     ArchiveRows rows(archive,
@@ -441,9 +428,9 @@ LogHead readLogHead(Archive &archive) {
 }
 
 std::optional<QString> logOrigin(Archive &archive, QString &error) {
-    const std::optional<QVariant> origin =
-        single(archive, QStringLiteral("SELECT value FROM archive_info WHERE name = 'log-origin'"),
-               {}, error);
+    const std::optional<QVariant> origin = singleValue(
+        archive, QStringLiteral("SELECT value FROM archive_info WHERE name = 'log-origin'"), {},
+        error);
     if (!origin)
         return std::nullopt;
     if (origin->isNull()) {
@@ -459,24 +446,24 @@ QString logAttempt(Archive &archive, qint64 testerId, const QString &testerKey, 
     if (!log.start(error))
         return error;
     log.setStartSize(log.edge().size());
-    const std::optional<QVariant> logged =
-        single(archive,
-               QStringLiteral(
-                   "SELECT tester_key FROM log_leaves WHERE kind = 1 AND kind <> 2 AND tester = ? "
-                   "ORDER BY idx DESC LIMIT 1"),
-               {testerId}, error);
+    const std::optional<QVariant> logged = singleValue(
+        archive,
+        QStringLiteral(
+            "SELECT tester_key FROM log_leaves WHERE kind = 1 AND kind <> 2 AND tester = ? "
+            "ORDER BY idx DESC LIMIT 1"),
+        {testerId}, error);
     if (!logged)
         return error;
     if (logged->isNull() || logged->toString() != testerKey)
         log.add(PendingLeaf{LeafKind::Tester, testerId, {}, 0, 0, testerKey, {}},
                 testerLeafText(testerId, testerKey));
-    const std::optional<QVariant> configuration =
-        single(archive,
-               QStringLiteral(
-                   "SELECT a.configuration FROM attempts a WHERE a.id = ? AND NOT EXISTS "
-                   "(SELECT 1 FROM log_leaves l WHERE l.kind = 4 AND l.kind <> 2 AND l.tester IS "
-                   "NULL AND l.ref = a.configuration)"),
-               {attempt}, error);
+    const std::optional<QVariant> configuration = singleValue(
+        archive,
+        QStringLiteral(
+            "SELECT a.configuration FROM attempts a WHERE a.id = ? AND NOT EXISTS "
+            "(SELECT 1 FROM log_leaves l WHERE l.kind = 4 AND l.kind <> 2 AND l.tester IS "
+            "NULL AND l.ref = a.configuration)"),
+        {attempt}, error);
     if (!configuration)
         return error;
     if (!configuration->isNull() &&

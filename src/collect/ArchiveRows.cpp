@@ -95,4 +95,17 @@ QByteArray ArchiveRows::bytes(int column) const {
     return m_query->value(column).toByteArray();
 }
 
+std::optional<QVariant> singleValue(Archive &archive, const QString &sql,
+                                    const QVariantList &values, QString &error) {
+    QSqlQuery query(archive.database());
+    query.prepare(sql);
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec()) {
+        error = archive.failure(query);
+        return std::nullopt;
+    }
+    return query.next() ? query.value(0) : QVariant();
+}
+
 } // namespace nxa::collect

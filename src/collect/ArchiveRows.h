@@ -6,12 +6,18 @@
 #include <QVariantList>
 
 #include <memory>
+#include <optional>
 
 struct sqlite3_stmt;
 
 namespace nxa::collect {
 
 class Archive;
+
+// The first column of the first row of one statement, with `values` bound in
+// order: null when there is no row, nothing (and `error`) when it failed.
+std::optional<QVariant> singleValue(Archive &archive, const QString &sql,
+                                    const QVariantList &values, QString &error);
 
 // Reads the rows of one query forward only. On SQLite it goes through
 // SQLite's own interface: the Qt layer costs more per value than SQLite

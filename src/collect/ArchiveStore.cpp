@@ -1,6 +1,7 @@
 #include "collect/ArchiveStore.h"
 
 #include "collect/ArchiveLog.h"
+#include "collect/ArchiveRows.h"
 #include "collect/ImageOverlap.h"
 #include "collect/PostgresCopy.h"
 #include "records/DataloggerImage.h"
@@ -195,19 +196,6 @@ std::optional<int> insertRecords(Archive &archive, qint64 tester, qint64 attempt
     return copyRecordsPostgres(archive, tester, attempt, image, first, error);
 }
 
-std::optional<QVariant> single(Archive &archive, const QString &sql, const QVariantList &values,
-                               QString &error) {
-    QSqlQuery query(archive.database());
-    query.prepare(sql);
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec()) {
-        error = archive.failure(query);
-        return std::nullopt;
-    }
-    return query.next() ? query.value(0) : QVariant();
-}
-
 bool updateAttempt(Archive &archive, qint64 attempt, const Attempt &values,
                    const std::optional<Gap> &gap, QString &error) {
     QSqlQuery query(archive.database());
@@ -252,8 +240,8 @@ QString oldestTime(const DecodedImage &image) {
 // in their place, for the next download to skip what both share.
 std::optional<QByteArray> lastImageRecords(Archive &archive, qint64 tester, QString &error) {
     const std::optional<QVariant> stored =
-        single(archive, QStringLiteral("SELECT records FROM last_images WHERE tester = ?"),
-               {tester}, error);
+        singleValue(archive, QStringLiteral("SELECT records FROM last_images WHERE tester = ?"),
+                    {tester}, error);
     return stored ? std::optional(stored->toByteArray()) : std::nullopt;
 }
 
@@ -305,17 +293,18 @@ Stored storeDownload(Archive &archive, const TesterEntry &tester, Attempt attemp
     // of a tester grows for years.
     if (attempt.imageRecords >= records::kMaxAccessRecords && attempt.received > 0 &&
         attempt.received == attempt.added) {
-        const std::optional<QVariant> earlier =
-            single(archive,
-                   QStringLiteral(
-                       "SELECT COUNT(*) FROM attempts WHERE tester = ? AND result = 0 AND id <> ?"),
-                   {*testerKey, *attemptKey}, error);
+        const std::optional<QVariant> earlier = singleValue(
+            archive,
+            QStringLiteral(
+                "SELECT COUNT(*) FROM attempts WHERE tester = ? AND result = 0 AND id <> ?"),
+            {*testerKey, *attemptKey}, error);
         const std::optional<QVariant> newest =
-            earlier ? single(archive,
-                             QStringLiteral("SELECT CAST(MAX(local_time) AS TEXT) FROM records "
-                                            "WHERE tester = ? AND attempt <> ?"),
-                             {*testerKey, *attemptKey}, error)
-                    : std::nullopt;
+            earlier
+                ? singleValue(archive,
+                              QStringLiteral("SELECT CAST(MAX(local_time) AS TEXT) FROM records "
+                                             "WHERE tester = ? AND attempt <> ?"),
+                              {*testerKey, *attemptKey}, error)
+                : std::nullopt;
         if (!newest)
             return fail(archive, error);
         if (earlier->toLongLong() > 0)

@@ -10,6 +10,7 @@
 #include "records/DataloggerMerge.h"
 #include "samples/DataloggerImageBuilder.h"
 #include "samples/PlantScenario.h"
+#include "support/PostgresDatabase.h"
 #include "support/TestFiles.h"
 
 #include "../export/WorkbookReader.h"
@@ -164,7 +165,7 @@ public:
         m_passwordFile = m_folder.filePath(QStringLiteral("tester.pw"));
         test::writeFile(m_passwordFile, "583041\n");
         QFile::setPermissions(m_passwordFile, QFile::ReadOwner | QFile::WriteOwner);
-        m_archive = usePostgres() ? freshPostgresDatabase()
+        m_archive = usePostgres() ? test::freshPostgresDatabase()
                                   : m_folder.filePath(QStringLiteral("nxa-archive.sqlite"));
     }
     ~Plant() { QSqlDatabase::removeDatabase(m_connection); }
@@ -292,26 +293,6 @@ public:
     }
 
 private:
-    static QString freshPostgresDatabase() {
-        static int counter = 0;
-        const QUrl server(qEnvironmentVariable("NXA_POSTGRES_URL"));
-        const QString name =
-            QStringLiteral("nxa_test_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-        {
-            QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-            admin.setHostName(server.host());
-            admin.setPort(server.port());
-            admin.setUserName(server.userName());
-            admin.setDatabaseName(server.path().mid(1));
-            if (admin.open())
-                QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE ") + name);
-        }
-        QSqlDatabase::removeDatabase(name);
-        QUrl url = server;
-        url.setPath(QLatin1Char('/') + name);
-        return url.toString();
-    }
-
     QTemporaryDir m_folder;
     QString m_passwordFile;
     QString m_archive;

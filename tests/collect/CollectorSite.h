@@ -8,6 +8,7 @@
 
 #include "SimulatorThread.h"
 #include "samples/DataloggerImageBuilder.h"
+#include "support/PostgresDatabase.h"
 #include "support/TestFiles.h"
 
 #include <QCoreApplication>
@@ -30,27 +31,6 @@ struct CollectorRun {
 
 inline QString postgresServer() {
     return qEnvironmentVariable("NXA_POSTGRES_URL");
-}
-
-// A database of the test's own on the test server, as a URL.
-inline QString freshPostgresDatabase() {
-    static int counter = 0;
-    const QUrl server(postgresServer());
-    const QString name =
-        QStringLiteral("nxa_site_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-    {
-        QSqlDatabase admin = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
-        admin.setHostName(server.host());
-        admin.setPort(server.port());
-        admin.setUserName(server.userName());
-        admin.setDatabaseName(server.path().mid(1));
-        if (admin.open())
-            QSqlQuery(admin).exec(QStringLiteral("CREATE DATABASE ") + name);
-    }
-    QSqlDatabase::removeDatabase(name);
-    QUrl url = server;
-    url.setPath(QLatin1Char('/') + name);
-    return url.toString();
 }
 
 class CollectorSite {

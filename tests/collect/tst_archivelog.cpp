@@ -8,6 +8,7 @@
 #include "collect/CollectVerify.h"
 #include "config/ConfigurationImage.h"
 #include "samples/DataloggerImageBuilder.h"
+#include "support/PostgresDatabase.h"
 #include "support/TestFiles.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ Run finish(QProcess &process) {
 class Plant {
 public:
     Plant() {
-        m_archive = usePostgres() ? freshPostgresDatabase()
+        m_archive = usePostgres() ? test::freshPostgresDatabase()
                                   : m_folder.filePath(QStringLiteral("nxa-archive.sqlite"));
         test::writeFile(path(QStringLiteral("tester.pw")), "583041\n");
         QFile::setPermissions(path(QStringLiteral("tester.pw")),
@@ -150,20 +151,6 @@ private:
                       QStringLiteral("-c"), sql});
         return finish(client).exitCode == 0;
     }
-    static QString freshPostgresDatabase() {
-        static int counter = 0;
-        const QString name =
-            QStringLiteral("nxa_log_%1_%2").arg(QCoreApplication::applicationPid()).arg(++counter);
-        QProcess client;
-        client.start(QStringLiteral("psql"),
-                     {QStringLiteral("-q"), qEnvironmentVariable("NXA_POSTGRES_URL"),
-                      QStringLiteral("-c"), QStringLiteral("CREATE DATABASE ") + name});
-        finish(client);
-        QUrl url(qEnvironmentVariable("NXA_POSTGRES_URL"));
-        url.setPath(QLatin1Char('/') + name);
-        return url.toString();
-    }
-
     QTemporaryDir m_folder;
     QString m_archive;
     quint16 m_port = 0;
