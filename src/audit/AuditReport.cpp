@@ -120,6 +120,10 @@ public:
                            personsSection(),    dataQualitySection()};
         report.sections.insert(report.sections.begin() + 2,
                                calibrationSection(m_plant, m_from, m_to));
+        if (!m_input.integrity.empty())
+            report.sections.insert(
+                report.sections.begin() + 1,
+                {QStringLiteral("Archive integrity"), {document::Summary{m_input.integrity}}});
         return report;
     }
 

@@ -29,6 +29,9 @@ struct AuditReportInput {
     // The thresholds every figure of the report is made with, and that its
     // texts name.
     analysis::AnalysisSettings settings;
+    // What the check of the archive against its signed checkpoints found,
+    // as label and value; none for a report not made from an archive.
+    std::vector<document::KeyValue> integrity;
 };
 
 // The audit report of a period, section by section: summary, limits in

@@ -10,8 +10,11 @@
 #include <QSqlQuery>
 
 #include <sodium.h>
+#include <sqlite3.h>
 
 #include <algorithm>
+#include <map>
+#include <tuple>
 #include <vector>
 
 namespace nxa::collect {
@@ -76,6 +79,9 @@ struct PendingLeaf {
 class LogAppender {
 public:
     explicit LogAppender(Archive &archive) : m_archive(archive) {}
+    ~LogAppender() { sqlite3_finalize(m_insert); }
+    LogAppender(const LogAppender &) = delete;
+    LogAppender &operator=(const LogAppender &) = delete;
 
     bool start(QString &error) {
         if (!lockLog(m_archive)) {
@@ -121,6 +127,8 @@ private:
     bool flush(QString &error) {
         if (m_pending.empty())
             return true;
+        if (sqlite3 *db = m_archive.sqliteHandle())
+            return flushSqlite(db, error);
         QString sql = QStringLiteral("INSERT INTO log_leaves (idx, kind, tester, raw, occurrence, "
                                      "ref, tester_key, hash) VALUES ");
         for (size_t i = 0; i < m_pending.size(); ++i)
@@ -150,7 +158,54 @@ private:
         return false;
     }
 
+    // SQLite: one row at a time through SQLite's own interface. Qt's driver
+    // looks every value of a many-row statement up by its place, which costs
+    // more than the insert itself.
+    bool flushSqlite(sqlite3 *db, QString &error) {
+        auto fail = [&] {
+            m_archive.setLastError(QString::fromUtf8(sqlite3_errmsg(db)),
+                                   QString::number(sqlite3_extended_errcode(db)));
+            error = m_archive.lastError();
+            m_pending.clear();
+            return false;
+        };
+        static constexpr char kInsert[] = "INSERT INTO log_leaves (idx, kind, tester, raw, "
+                                          "occurrence, ref, tester_key, hash) VALUES (?, ?, ?, ?, "
+                                          "?, ?, ?, ?)";
+        if (!m_insert && sqlite3_prepare_v2(db, kInsert, -1, &m_insert, nullptr) != SQLITE_OK)
+            return fail();
+        std::uint64_t idx = m_edge.size() - m_pending.size();
+        for (const PendingLeaf &leaf : m_pending) {
+            const bool record = leaf.kind == LeafKind::Record;
+            const bool tester = leaf.kind == LeafKind::Tester;
+            sqlite3_clear_bindings(m_insert);
+            sqlite3_bind_int64(m_insert, 1, sqlite3_int64(idx++));
+            sqlite3_bind_int(m_insert, 2, int(leaf.kind));
+            if (record || tester)
+                sqlite3_bind_int64(m_insert, 3, leaf.tester);
+            if (record) {
+                sqlite3_bind_blob(m_insert, 4, leaf.raw.constData(), int(leaf.raw.size()),
+                                  SQLITE_STATIC);
+                sqlite3_bind_int(m_insert, 5, leaf.occurrence);
+            }
+            if (!record && !tester)
+                sqlite3_bind_int64(m_insert, 6, leaf.ref);
+            const QByteArray key = leaf.testerKey.toUtf8();
+            if (tester)
+                sqlite3_bind_text(m_insert, 7, key.constData(), int(key.size()), SQLITE_STATIC);
+            sqlite3_bind_blob(m_insert, 8, leaf.hash.constData(), int(leaf.hash.size()),
+                              SQLITE_STATIC);
+            const int step = sqlite3_step(m_insert);
+            sqlite3_reset(m_insert);
+            if (step != SQLITE_DONE)
+                return fail();
+        }
+        m_pending.clear();
+        return true;
+    }
+
     Archive &m_archive;
+    sqlite3_stmt *m_insert = nullptr;
     TreeEdge m_edge;
     std::uint64_t m_storedSize = 0;
     std::vector<PendingLeaf> m_pending;
@@ -258,7 +313,12 @@ QString attemptColumns(const QString &prefix) {
 }
 
 QByteArray recordLeafText(const QString &testerKey, const ArchiveRows &row, int first) {
-    QByteArray text = "record";
+    // Room for a whole record's fields at once: growing it field by field
+    // cost more than hashing it.
+    constexpr qsizetype kRecordLeafRoom = 384;
+    QByteArray text;
+    text.reserve(kRecordLeafRoom);
+    text += "record";
     addField(text, testerKey.toUtf8());
     // The tester's number stands in the key; the rest as stored.
     for (int c = 1; c < kRecordColumnCount; ++c)
@@ -320,6 +380,15 @@ std::optional<QByteArray> rowLeafText(Archive &archive, LeafKind kind, qint64 id
             {"made", entry + QStringLiteral("valid_from = ?"), {}, true},
             {"ended", entry + QStringLiteral("valid_until = ?"), {}, true},
         };
+    } else if (kind == LeafKind::Calibration) {
+        parts = {
+            {"calibration",
+             QStringLiteral("SELECT id, tester_key, CAST(done_on AS TEXT), recorded, by_whom, "
+                            "certificate, CASE WHEN failed THEN 1 ELSE 0 END, note FROM "
+                            "calibrations WHERE id = ?"),
+             {},
+             false},
+        };
     } else {
         error = QStringLiteral("no leaf of kind %1 is read by its number").arg(int(kind));
         return std::nullopt;
@@ -353,14 +422,25 @@ std::optional<QByteArray> rowLeafText(Archive &archive, LeafKind kind, qint64 id
     return text;
 }
 
+QString rowTable(LeafKind kind) {
+    switch (kind) {
+    case LeafKind::Configuration:
+        return QStringLiteral("configurations");
+    case LeafKind::RosterImport:
+        return QStringLiteral("roster_imports");
+    case LeafKind::Calibration:
+        return QStringLiteral("calibrations");
+    default:
+        return {};
+    }
+}
+
 std::optional<QHash<qint64, QByteArray>> rowLeafTexts(Archive &archive, LeafKind kind,
                                                       QString &error) {
     QList<qint64> ids;
     {
         QSqlQuery query(archive.database());
-        if (!query.exec(kind == LeafKind::Configuration
-                            ? QStringLiteral("SELECT id FROM configurations")
-                            : QStringLiteral("SELECT id FROM roster_imports"))) {
+        if (!query.exec(QStringLiteral("SELECT id FROM %1").arg(rowTable(kind)))) {
             error = archive.failure(query);
             return std::nullopt;
         }
@@ -499,20 +579,36 @@ QString buildLogFromRows(Archive &archive) {
         while (testers.next())
             keys.insert(testers.value(0).toLongLong(), testers.value(1).toString());
     }
-    std::vector<std::pair<qint64, qint64>> imports; // id, when
-    {
+    // Roster imports and calibrations, stored between downloads, in the
+    // order they were made.
+    struct Between {
+        qint64 when;
+        LeafKind kind;
+        qint64 id;
+        bool operator<(const Between &o) const {
+            return std::tie(when, kind, id) < std::tie(o.when, o.kind, o.id);
+        }
+    };
+    std::vector<Between> between;
+    std::map<LeafKind, QHash<qint64, QByteArray>> texts;
+    for (const auto &[kind, made] : {std::pair{LeafKind::RosterImport, "imported"},
+                                     std::pair{LeafKind::Calibration, "recorded"}}) {
         QSqlQuery query(archive.database());
-        if (!query.exec(QStringLiteral("SELECT id, imported FROM roster_imports ORDER BY id")))
+        if (!query.exec(
+                QStringLiteral("SELECT id, %1 FROM %2").arg(QLatin1String(made), rowTable(kind))))
             return archive.failure(query);
         while (query.next())
-            imports.emplace_back(query.value(0).toLongLong(), query.value(1).toLongLong());
+            between.push_back({query.value(1).toLongLong(), kind, query.value(0).toLongLong()});
     }
-    const std::optional<QHash<qint64, QByteArray>> configurations =
-        rowLeafTexts(archive, LeafKind::Configuration, error);
-    const std::optional<QHash<qint64, QByteArray>> importTexts =
-        configurations ? rowLeafTexts(archive, LeafKind::RosterImport, error) : std::nullopt;
-    if (!importTexts)
-        return error;
+    std::sort(between.begin(), between.end());
+    for (const LeafKind kind :
+         {LeafKind::Configuration, LeafKind::RosterImport, LeafKind::Calibration}) {
+        std::optional<QHash<qint64, QByteArray>> read = rowLeafTexts(archive, kind, error);
+        if (!read)
+            return error;
+        texts[kind] = std::move(*read);
+    }
+    const QHash<qint64, QByteArray> &configurations = texts[LeafKind::Configuration];
     struct OldAttempt {
         qint64 id, tester, started;
         std::optional<qint64> configuration;
@@ -532,19 +628,19 @@ QString buildLogFromRows(Archive &archive) {
         if (!rows.error().isEmpty())
             return rows.error();
     }
-    size_t nextImport = 0;
+    size_t next = 0;
     QSet<qint64> loggedTesters;
     QSet<qint64> loggedConfigurations;
-    auto addImport = [&] {
-        const qint64 id = imports[nextImport++].first;
-        log.add(PendingLeaf{LeafKind::RosterImport, 0, {}, 0, id, {}, {}}, importTexts->value(id));
+    auto addBetween = [&] {
+        const Between &row = between[next++];
+        log.add(PendingLeaf{row.kind, 0, {}, 0, row.id, {}, {}}, texts[row.kind].value(row.id));
     };
     // Attempts in the order they were made, each with its records in the
-    // order of its image; a roster import goes before the first attempt
-    // that started after it.
+    // order of its image; a roster import or a calibration goes before the
+    // first attempt that started after it.
     for (const OldAttempt &attempt : attempts) {
-        while (nextImport < imports.size() && imports[nextImport].second <= attempt.started)
-            addImport();
+        while (next < between.size() && between[next].when <= attempt.started)
+            addBetween();
         if (!loggedTesters.contains(attempt.tester)) {
             loggedTesters.insert(attempt.tester);
             log.add(
@@ -555,7 +651,7 @@ QString buildLogFromRows(Archive &archive) {
         if (attempt.configuration && !loggedConfigurations.contains(*attempt.configuration)) {
             loggedConfigurations.insert(*attempt.configuration);
             log.add(PendingLeaf{LeafKind::Configuration, 0, {}, 0, *attempt.configuration, {}, {}},
-                    configurations->value(*attempt.configuration));
+                    configurations.value(*attempt.configuration));
         }
         if (!addRecords(archive, log, attempt.tester, keys.value(attempt.tester), attempt.id,
                         error))
@@ -564,8 +660,8 @@ QString buildLogFromRows(Archive &archive) {
         if (!log.flushIfFull(error))
             return error;
     }
-    while (nextImport < imports.size())
-        addImport();
+    while (next < between.size())
+        addBetween();
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)
         if (!loggedTesters.contains(it.key()))
             log.add(PendingLeaf{LeafKind::Tester, it.key(), {}, 0, 0, it.value(), {}},

@@ -24,9 +24,9 @@ enum class LeafKind {
     Attempt = 3,
     Configuration = 4,
     RosterImport = 5,
-    // A calibration is logged like a roster import: give it the next number,
-    // its leaf text in rowLeafText() (every column the auditor relies on),
-    // and call logRow() in the transaction that stores it.
+    // A tester's calibration as the coordinator recorded it: the due dates
+    // an auditor is shown rest on it.
+    Calibration = 6,
 };
 
 // The log's tables: log_leaves (what each leaf stands for and its hash),
@@ -56,10 +56,12 @@ inline constexpr int kAttemptColumnCount = 16;
 QByteArray recordLeafText(const QString &testerKey, const ArchiveRows &row, int first);
 QByteArray attemptLeafText(const ArchiveRows &row, int first);
 QByteArray testerLeafText(qint64 id, const QString &key);
-// Configurations and roster imports: read whole, with the rows that belong
+// Configurations, roster imports and calibrations: read whole, with the rows that belong
 // to them. Nothing when the row is missing or unreadable (`error` says which).
 std::optional<QByteArray> rowLeafText(Archive &archive, LeafKind kind, qint64 id, QString &error);
 
+// The table of the rows of a kind that rowLeafText() reads.
+QString rowTable(LeafKind kind);
 // The leaf texts of every row of a kind that rowLeafText() reads, by id:
 // read before a long query starts, since a PostgreSQL connection streams
 // one query at a time.

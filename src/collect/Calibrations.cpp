@@ -1,5 +1,7 @@
 #include "collect/Calibrations.h"
 
+#include "collect/ArchiveLog.h"
+
 #include <QDate>
 #include <QSqlQuery>
 
@@ -27,7 +29,7 @@ QString addCalibration(Archive &archive, const QString &testerKey, const analysi
     QSqlQuery insert(archive.database());
     insert.prepare(QStringLiteral("INSERT INTO calibrations (tester_key, done_on, recorded, "
                                   "by_whom, certificate, failed, note) VALUES (?, %1, ?, ?, ?, ?, "
-                                  "?)")
+                                  "?) RETURNING id")
                        .arg(archive.asDate(QStringLiteral("?"))));
     // NOT NULL texts: an option not given is stored as an empty text.
     auto text = [](const QString &t) { return t.isNull() ? QStringLiteral("") : t; };
@@ -35,12 +37,17 @@ QString addCalibration(Archive &archive, const QString &testerKey, const analysi
              testerKey, QDate::fromJulianDay(c.day).toString(QLatin1String(kDateFormat)),
              qint64(c.recordedMs), text(c.by), text(c.certificate), c.failed, text(c.note)})
         insert.addBindValue(value);
-    if (!insert.exec()) {
+    if (!insert.exec() || !insert.next()) {
         const QString error = archive.failure(insert);
         archive.rollback();
         return error;
     }
-    insert.finish();
+    const qint64 id = insert.value(0).toLongLong();
+    insert.finish(); // SQLite commits nothing while a statement is still open
+    if (const QString logged = logRow(archive, LeafKind::Calibration, id); !logged.isEmpty()) {
+        archive.rollback();
+        return logged;
+    }
     if (!archive.commit()) {
         const QString error = archive.lastError();
         archive.rollback();

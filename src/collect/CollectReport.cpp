@@ -1,6 +1,7 @@
 #include "collect/CollectReport.h"
 
 #include "audit/AuditReport.h"
+#include "collect/CollectVerify.h"
 #include "collect/PlantRead.h"
 #include "document/SaveDocument.h"
 
@@ -42,6 +43,39 @@ choosePersons(const analysis::Plant &plant, const QStringList &persons, QString 
     return chosen;
 }
 
+// The archive held against its newest signed checkpoint, as the auditor
+// reads it in the report: the result, which checkpoint, which key.
+std::vector<document::KeyValue> integrityStatement(const CollectConfig &config) {
+    const QString result = QStringLiteral("Result");
+    if (config.checkpointKey.isEmpty())
+        return {{result, QStringLiteral("unproven: no checkpoint-key is set, so no signed "
+                                        "checkpoint covers the archive")}};
+    const LogCheck check = checkArchiveLog(config, {}, config.witnesses, {});
+    if (!check.error.isEmpty())
+        return {{result, QStringLiteral("not checked: %1").arg(check.error)}};
+    std::vector<document::KeyValue> items;
+    if (!check.disagreement.isEmpty())
+        items.push_back({result, QStringLiteral("NOT INTACT: %1").arg(check.disagreement)});
+    else if (!check.newest)
+        items.push_back({result, QStringLiteral("unproven: no signed checkpoint yet")});
+    else
+        items.push_back({result, QStringLiteral("intact: every archived row matches the log "
+                                                "and its signed checkpoints")});
+    if (check.newest) {
+        constexpr int kRootPrefix = 16;
+        items.push_back({QStringLiteral("Newest checkpoint"),
+                         QStringLiteral("%1 leaves, root %2…, made %3")
+                             .arg(check.newest->size)
+                             .arg(QString::fromLatin1(check.newest->root.toHex().left(kRootPrefix)),
+                                  QDateTime::fromMSecsSinceEpoch(check.newest->madeMs)
+                                      .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")))});
+    }
+    items.push_back({QStringLiteral("Key"), check.keyFingerprint});
+    items.push_back({QStringLiteral("Checked"),
+                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))});
+    return items;
+}
+
 } // namespace
 
 ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
@@ -71,6 +105,7 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
         return outcome;
     }
     input.chosenPersons = *persons;
+    input.integrity = integrityStatement(config);
     const document::ReportDocument report = audit::auditReport(input);
 
     const document::DocumentType type =

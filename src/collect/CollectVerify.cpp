@@ -54,6 +54,8 @@ struct Target {
     QByteArray root;
     QString label;
     bool external = false; // a witness's or one given on the command line
+    bool isSigned = true;
+    qint64 made = 0; // a stored one's time
 };
 
 class Verification {
@@ -142,14 +144,13 @@ public:
         if (!readEdge(error))
             return false;
         // Read first: the walk below streams one query.
-        const std::optional<QHash<qint64, QByteArray>> configurations =
-            rowLeafTexts(m_archive, LeafKind::Configuration, error);
-        const std::optional<QHash<qint64, QByteArray>> imports =
-            configurations ? rowLeafTexts(m_archive, LeafKind::RosterImport, error) : std::nullopt;
-        if (!imports)
-            return false;
-        m_configurations = *configurations;
-        m_imports = *imports;
+        for (const LeafKind kind :
+             {LeafKind::Configuration, LeafKind::RosterImport, LeafKind::Calibration}) {
+            std::optional<QHash<qint64, QByteArray>> texts = rowLeafTexts(m_archive, kind, error);
+            if (!texts)
+                return false;
+            m_rowTexts[kind] = std::move(*texts);
+        }
         const int r = 7;
         const int a = r + kRecordColumnCount;
         ArchiveRows rows(
@@ -171,34 +172,26 @@ public:
             if (idx != edge.size())
                 m_v.disagree(QStringLiteral("leaf %1 is missing from the log").arg(edge.size()));
             QByteArray text;
-            QString what;
             bool present = true;
             switch (kind) {
             case LeafKind::Tester:
-                what = QStringLiteral("the key of tester %1").arg(m_names.tester(tester));
                 m_walked.loggedKey.insert(tester, QString::fromUtf8(rows.text(4)));
                 text = testerLeafText(tester, QString::fromUtf8(rows.text(4)));
                 break;
             case LeafKind::Record:
-                what = m_names.record(tester, rows.bytes(6));
                 present = !rows.isNull(r);
                 if (present)
                     text = recordLeafText(m_walked.loggedKey.value(tester), rows, r);
                 break;
             case LeafKind::Attempt:
-                what = QStringLiteral("attempt %1").arg(ref);
                 present = !rows.isNull(a);
                 if (present)
                     text = attemptLeafText(rows, a);
                 break;
             case LeafKind::Configuration:
-            case LeafKind::RosterImport: {
-                what = QStringLiteral("%1 %2")
-                           .arg(kind == LeafKind::Configuration ? QStringLiteral("configuration")
-                                                                : QStringLiteral("roster import"))
-                           .arg(ref);
-                const QHash<qint64, QByteArray> &texts =
-                    kind == LeafKind::Configuration ? m_configurations : m_imports;
+            case LeafKind::RosterImport:
+            case LeafKind::Calibration: {
+                const QHash<qint64, QByteArray> &texts = m_rowTexts[kind];
                 present = texts.contains(ref);
                 text = texts.value(ref);
                 break;
@@ -207,16 +200,33 @@ public:
                 m_v.disagree(QStringLiteral("leaf %1 is of no known kind").arg(idx));
                 present = false;
             }
+            // Named only when it disagrees: decoding every record's time and
+            // user would cost more than hashing it.
+            auto what = [&] {
+                switch (kind) {
+                case LeafKind::Tester:
+                    return QStringLiteral("the key of tester %1").arg(m_names.tester(tester));
+                case LeafKind::Record:
+                    return m_names.record(tester, rows.bytes(6));
+                case LeafKind::Attempt:
+                    return QStringLiteral("attempt %1").arg(ref);
+                default:
+                    return QStringLiteral("%1 %2")
+                        .arg(rowTable(kind).chopped(1).replace(QLatin1Char('_'), QLatin1Char(' ')))
+                        .arg(ref);
+                }
+            };
             QByteArray hash = rows.bytes(5);
             if (!present) {
-                m_v.disagree(QStringLiteral("leaf %1: %2 was deleted").arg(idx).arg(what));
+                if (m_v.intact())
+                    m_v.disagree(QStringLiteral("leaf %1: %2 was deleted").arg(idx).arg(what()));
             } else {
                 ++m_walked.found[kind];
                 const QByteArray computed = leafHash(text);
-                if (computed != hash)
+                if (computed != hash && m_v.intact())
                     m_v.disagree(QStringLiteral("leaf %1: %2 differs from what was logged")
                                      .arg(idx)
-                                     .arg(what));
+                                     .arg(what()));
                 hash = computed;
             }
             edge.append(hash);
@@ -281,8 +291,7 @@ private:
     Walked m_walked;
     quint64 m_edgeSize = 0;
     QByteArray m_edgeBytes;
-    QHash<qint64, QByteArray> m_configurations;
-    QHash<qint64, QByteArray> m_imports;
+    std::map<LeafKind, QHash<qint64, QByteArray>> m_rowTexts;
 };
 
 // Rows that no leaf stands for were added behind the log's back.
@@ -307,6 +316,9 @@ void findUnlogged(Archive &archive, const Names &names, const Walked &walked, Ve
         {LeafKind::RosterImport, "roster_imports",
          "SELECT i.id FROM roster_imports i WHERE NOT EXISTS (SELECT 1 FROM log_leaves l WHERE "
          "l.kind = 5 AND l.kind <> 2 AND l.ref = i.id) ORDER BY i.id LIMIT 1"},
+        {LeafKind::Calibration, "calibrations",
+         "SELECT c.id FROM calibrations c WHERE NOT EXISTS (SELECT 1 FROM log_leaves l WHERE "
+         "l.kind = 6 AND l.kind <> 2 AND l.ref = c.id) ORDER BY c.id LIMIT 1"},
     };
     for (const Kind &k : kinds) {
         QSqlQuery count(archive.database());
@@ -401,6 +413,173 @@ int keygenCommand(const QStringList &args, QTextStream &out, QTextStream &err) {
     return kExitOk;
 }
 
+LogCheck checkArchiveLog(const CollectConfig &config, const QString &keyPath,
+                         const QStringList &witnesses, const QStringList &files) {
+    LogCheck check;
+    QString error;
+    const std::optional<VerifierKey> key = keyFor(config, keyPath, error);
+    if (!key) {
+        check.error = error;
+        return check;
+    }
+    LockWaitBudget budget(config.lockWaitMs);
+    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
+    if (!opened.archive) {
+        check.error = opened.error;
+        return check;
+    }
+    Archive &archive = *opened.archive;
+    // One snapshot: a download running meanwhile changes nothing we read.
+    if (archive.isSqlite()) {
+        // The walk looks records up in the order they were logged, all over
+        // the table: a large cache keeps the pages it visits.
+        archive.exec(QStringLiteral("PRAGMA cache_size = -262144"));
+        archive.exec(QStringLiteral("BEGIN"));
+    } else {
+        archive.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
+    }
+    Names names;
+    QList<StoredCheckpoint> stored;
+    const std::optional<QString> origin = logOrigin(archive, error);
+    if (!origin || !readNames(archive, names, error) ||
+        !readStoredCheckpoints(archive, stored, error)) {
+        check.error = QStringLiteral("the archive's log cannot be read: %1").arg(error);
+        return check;
+    }
+    Verification v;
+    QStringList lines;
+    QList<Target> targets;
+    quint64 begins = 0;
+    for (const StoredCheckpoint &c : std::as_const(stored)) {
+        const ParsedCheckpoint parsed = parseCheckpoint(c.note, *key);
+        const QString label =
+            QStringLiteral("stored checkpoint %1 of %2").arg(c.size).arg(timeText(c.made));
+        if (!parsed.body || parsed.body->size != c.size || parsed.body->origin != *origin) {
+            v.disagree(QStringLiteral("%1 is damaged").arg(label));
+            continue;
+        }
+        if (!parsed.hasSignature) {
+            // Only where the log began may stand unsigned: written before a key existed.
+            if (!parsed.body->extensions.contains(QString::fromLatin1(kLogBeginsHere))) {
+                v.disagree(QStringLiteral("%1 carries no signature").arg(label));
+                continue;
+            }
+            begins = c.size;
+            targets.append({c.size, parsed.body->root, label + QStringLiteral(" (unsigned)"), false,
+                            false, c.made});
+            continue;
+        }
+        if (!parsed.signedByKey) {
+            v.disagree(QStringLiteral("%1: its signature does not verify with the key %2")
+                           .arg(label, key->fingerprint()));
+            continue;
+        }
+        if (parsed.body->extensions.contains(QString::fromLatin1(kLogBeginsHere)))
+            begins = c.size;
+        targets.append({c.size, parsed.body->root, label, false, true, c.made});
+    }
+    // Only a signed checkpoint proves anything: the unsigned one where the
+    // log began could have been written by whoever holds the database.
+    quint64 newestStored = 0;
+    for (const Target &t : std::as_const(targets))
+        if (t.isSigned)
+            newestStored = std::max(newestStored, t.size);
+    for (const QString &folder : std::as_const(witnesses)) {
+        if (!QFileInfo(folder).isDir()) {
+            check.error = QStringLiteral("the witness folder %1 cannot be read").arg(folder);
+            return check;
+        }
+        const QStringList names =
+            QDir(folder).entryList({QStringLiteral("*.checkpoint")}, QDir::Files, QDir::Name);
+        if (names.isEmpty())
+            lines.append(QStringLiteral("witness %1 holds no checkpoint").arg(folder));
+        for (const QString &name : names) {
+            const QString path = QDir(folder).filePath(name);
+            const std::optional<QByteArray> note = readFile(path, error);
+            if (!note) {
+                check.error = error;
+                return check;
+            }
+            addCheckpointFile(path, *note, *key, *origin, QStringLiteral("witness"), targets, v,
+                              lines);
+        }
+    }
+    for (const QString &path : std::as_const(files)) {
+        const std::optional<QByteArray> note = readFile(path, error);
+        if (!note) {
+            check.error = error;
+            return check;
+        }
+        addCheckpointFile(path, *note, *key, *origin, QStringLiteral("checkpoint"), targets, v,
+                          lines);
+    }
+    LogWalk walk(archive, names, v, targets, lines);
+    if (!walk.run(error)) {
+        check.error = QStringLiteral("the archive's log cannot be read: %1").arg(error);
+        return check;
+    }
+    const Walked &walked = walk.walked();
+    findUnlogged(archive, names, walked, v, error);
+    if (!error.isEmpty()) {
+        check.error = QStringLiteral("the archive cannot be read: %1").arg(error);
+        return check;
+    }
+    for (const Target &t : std::as_const(targets))
+        if (t.size > walked.leaves)
+            v.disagree(t.external
+                           ? QStringLiteral("rollback: %1 holds %2 leaves, the archive only %3: "
+                                            "it was restored from an older copy or cut back")
+                                 .arg(t.label)
+                                 .arg(t.size)
+                                 .arg(walked.leaves)
+                           : QStringLiteral("%1 counts more leaves than the log holds (%2)")
+                                 .arg(t.label)
+                                 .arg(walked.leaves));
+    auto count = [&](LeafKind kind) {
+        const auto it = walked.found.find(kind);
+        return it == walked.found.end() ? 0 : it->second;
+    };
+    check.keyFingerprint = key->fingerprint();
+    check.lines.append(QStringLiteral("verify of %1 with the key %2")
+                           .arg(config.archive.displayName(), check.keyFingerprint));
+    check.lines.append(QStringLiteral("log %1: %2 leaves: %3 records, %4 attempts, %5 "
+                                      "configurations, %6 roster imports, %7 calibrations, %8 "
+                                      "tester keys")
+                           .arg(*origin)
+                           .arg(walked.leaves)
+                           .arg(count(LeafKind::Record))
+                           .arg(count(LeafKind::Attempt))
+                           .arg(count(LeafKind::Configuration))
+                           .arg(count(LeafKind::RosterImport))
+                           .arg(count(LeafKind::Calibration))
+                           .arg(count(LeafKind::Tester)));
+    check.lines += lines;
+    if (begins > 0)
+        check.lines.append(QStringLiteral("%1 (the log's first %2 leaves were built from the rows "
+                                          "of an older archive)")
+                               .arg(QLatin1String(kLogBeginsHere))
+                               .arg(begins));
+    if (newestStored == 0)
+        check.lines.append(QStringLiteral("no signed checkpoint: nothing proves the archive"));
+    else if (newestStored < walked.leaves)
+        check.lines.append(QStringLiteral("%1 leaves after the newest checkpoint are proven by "
+                                          "none yet")
+                               .arg(walked.leaves - newestStored));
+    for (const Target &t : std::as_const(targets))
+        if (t.isSigned && !t.external && t.size == newestStored)
+            check.newest = {t.size, t.root, t.made};
+    if (!v.intact()) {
+        check.disagreement = v.first();
+        check.lines.append(QStringLiteral("NOT INTACT: %1").arg(v.first()));
+    } else if (newestStored == 0) {
+        check.lines.append(QStringLiteral("unproven"));
+    } else {
+        check.intact = true;
+        check.lines.append(QStringLiteral("intact"));
+    }
+    return check;
+}
+
 int verifyCommand(const CollectConfig &config, const QStringList &args, QTextStream &out,
                   QTextStream &err) {
     QString keyPath;
@@ -422,154 +601,19 @@ int verifyCommand(const CollectConfig &config, const QStringList &args, QTextStr
             error = QStringLiteral("unexpected \"%1\"").arg(args[i]);
         }
     }
-    const std::optional<VerifierKey> key =
-        error.isEmpty() ? keyFor(config, keyPath, error) : std::nullopt;
-    if (!key) {
+    if (!error.isEmpty()) {
         err << "nxa-collect: " << error << Qt::endl;
         return kExitUsage;
     }
-    LockWaitBudget budget(config.lockWaitMs);
-    Archive::Opened opened = Archive::open(config.archive, budget, Archive::Access::Read);
-    if (!opened.archive) {
-        err << "nxa-collect: " << opened.error << Qt::endl;
+    const LogCheck check = checkArchiveLog(config, keyPath, witnesses, files);
+    if (!check.error.isEmpty()) {
+        err << "nxa-collect: " << check.error << Qt::endl;
         return kExitUsage;
     }
-    Archive &archive = *opened.archive;
-    // One snapshot: a download running meanwhile changes nothing we read.
-    if (archive.isSqlite()) {
-        // The walk looks records up in the order they were logged, all over
-        // the table: a large cache keeps the pages it visits.
-        archive.exec(QStringLiteral("PRAGMA cache_size = -262144"));
-        archive.exec(QStringLiteral("BEGIN"));
-    } else {
-        archive.exec(QStringLiteral("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY"));
-    }
-    Names names;
-    QList<StoredCheckpoint> stored;
-    const std::optional<QString> origin = logOrigin(archive, error);
-    if (!origin || !readNames(archive, names, error) ||
-        !readStoredCheckpoints(archive, stored, error)) {
-        err << "nxa-collect: the archive's log cannot be read: " << error << Qt::endl;
-        return kExitUsage;
-    }
-    Verification v;
-    QStringList lines;
-    QList<Target> targets;
-    quint64 begins = 0;
-    for (const StoredCheckpoint &c : std::as_const(stored)) {
-        const ParsedCheckpoint parsed = parseCheckpoint(c.note, *key);
-        const QString label =
-            QStringLiteral("stored checkpoint %1 of %2").arg(c.size).arg(timeText(c.made));
-        if (!parsed.body || parsed.body->size != c.size || parsed.body->origin != *origin) {
-            v.disagree(QStringLiteral("%1 is damaged").arg(label));
-            continue;
-        }
-        if (!parsed.hasSignature) {
-            // Only where the log began may stand unsigned: written before a key existed.
-            if (!parsed.body->extensions.contains(QString::fromLatin1(kLogBeginsHere))) {
-                v.disagree(QStringLiteral("%1 carries no signature").arg(label));
-                continue;
-            }
-            begins = c.size;
-            targets.append(
-                {c.size, parsed.body->root, label + QStringLiteral(" (unsigned)"), false});
-            continue;
-        }
-        if (!parsed.signedByKey) {
-            v.disagree(QStringLiteral("%1: its signature does not verify with the key %2")
-                           .arg(label, key->fingerprint()));
-            continue;
-        }
-        if (parsed.body->extensions.contains(QString::fromLatin1(kLogBeginsHere)))
-            begins = c.size;
-        targets.append({c.size, parsed.body->root, label, false});
-    }
-    quint64 newestStored = 0;
-    for (const Target &t : std::as_const(targets))
-        newestStored = std::max(newestStored, t.size);
-    for (const QString &folder : std::as_const(witnesses)) {
-        if (!QFileInfo(folder).isDir()) {
-            err << "nxa-collect: the witness folder " << folder << " cannot be read" << Qt::endl;
-            return kExitUsage;
-        }
-        const QStringList names =
-            QDir(folder).entryList({QStringLiteral("*.checkpoint")}, QDir::Files, QDir::Name);
-        if (names.isEmpty())
-            lines.append(QStringLiteral("witness %1 holds no checkpoint").arg(folder));
-        for (const QString &name : names) {
-            const QString path = QDir(folder).filePath(name);
-            const std::optional<QByteArray> note = readFile(path, error);
-            if (!note) {
-                err << "nxa-collect: " << error << Qt::endl;
-                return kExitUsage;
-            }
-            addCheckpointFile(path, *note, *key, *origin, QStringLiteral("witness"), targets, v,
-                              lines);
-        }
-    }
-    for (const QString &path : std::as_const(files)) {
-        const std::optional<QByteArray> note = readFile(path, error);
-        if (!note) {
-            err << "nxa-collect: " << error << Qt::endl;
-            return kExitUsage;
-        }
-        addCheckpointFile(path, *note, *key, *origin, QStringLiteral("checkpoint"), targets, v,
-                          lines);
-    }
-    out << "# verify of " << config.archive.displayName() << " with the key " << key->fingerprint()
-        << Qt::endl;
-    LogWalk walk(archive, names, v, targets, lines);
-    if (!walk.run(error)) {
-        err << "nxa-collect: the archive's log cannot be read: " << error << Qt::endl;
-        return kExitUsage;
-    }
-    const Walked &walked = walk.walked();
-    findUnlogged(archive, names, walked, v, error);
-    if (!error.isEmpty()) {
-        err << "nxa-collect: the archive cannot be read: " << error << Qt::endl;
-        return kExitUsage;
-    }
-    for (const Target &t : std::as_const(targets))
-        if (t.size > walked.leaves)
-            v.disagree(t.external
-                           ? QStringLiteral("rollback: %1 holds %2 leaves, the archive only %3: "
-                                            "it was restored from an older copy or cut back")
-                                 .arg(t.label)
-                                 .arg(t.size)
-                                 .arg(walked.leaves)
-                           : QStringLiteral("%1 counts more leaves than the log holds (%2)")
-                                 .arg(t.label)
-                                 .arg(walked.leaves));
-    auto count = [&](LeafKind kind) {
-        const auto it = walked.found.find(kind);
-        return it == walked.found.end() ? 0 : it->second;
-    };
-    out << "# log " << *origin << ": " << walked.leaves << " leaves: " << count(LeafKind::Record)
-        << " records, " << count(LeafKind::Attempt) << " attempts, "
-        << count(LeafKind::Configuration) << " configurations, " << count(LeafKind::RosterImport)
-        << " roster imports, " << count(LeafKind::Tester) << " tester keys" << Qt::endl;
-    for (const QString &line : std::as_const(lines))
+    for (const QString &line : check.lines)
         out << "# " << line << Qt::endl;
-    if (begins > 0)
-        out << "# " << kLogBeginsHere << " (the log's first " << begins
-            << " leaves were built from the rows of an older archive)" << Qt::endl;
-    if (newestStored == 0)
-        out << "# no signed checkpoint: nothing proves the archive" << Qt::endl;
-    else if (newestStored < walked.leaves)
-        out << "# " << walked.leaves - newestStored
-            << " leaves after the newest checkpoint are proven by none yet" << Qt::endl;
-    if (!v.intact()) {
-        out << "# NOT INTACT: " << v.first() << Qt::endl;
-        return kExitTampered;
-    }
-    if (newestStored == 0) {
-        out << "# unproven" << Qt::endl;
-        return kExitTampered;
-    }
-    out << "# intact" << Qt::endl;
-    return kExitOk;
+    return check.intact ? kExitOk : kExitTampered;
 }
-
 int proveCommand(const CollectConfig &config, const QStringList &args, QTextStream &out,
                  QTextStream &err) {
     QString testerName, recordText, userText, output, error;

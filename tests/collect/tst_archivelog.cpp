@@ -233,6 +233,9 @@ private slots:
                                           "profile = 1 AND configuration = (SELECT MIN(id) FROM "
                                           "configurations)")}
             << QStringLiteral("configuration 1 differs from what was logged");
+        QTest::newRow("a calibration's certificate edited")
+            << QStringList{QStringLiteral("UPDATE calibrations SET certificate = 'C-2'")}
+            << QStringLiteral("calibration 1 differs from what was logged");
         QTest::newRow("restored from an older copy")
             << QStringList{QStringLiteral("restore")}
             << QStringLiteral("rollback: witness .* holds \\d+ leaves, the archive only");
@@ -255,6 +258,13 @@ private slots:
         QVERIFY(downloaded(plant));
         if (statements.first() == QLatin1String("restore"))
             QVERIFY(plant.saveCopy());
+        QCOMPARE(plant
+                     .collect({QStringLiteral("calibration"), QStringLiteral("t0"),
+                               QStringLiteral("--on"), QStringLiteral("2026-01-05"),
+                               QStringLiteral("--by"), QStringLiteral("lab"),
+                               QStringLiteral("--certificate"), QStringLiteral("C-1")})
+                     .exitCode,
+                 0);
         QVERIFY(plant.serve(0, 340, 9));
         QVERIFY(downloaded(plant));
         const Run before = verify(plant);
@@ -347,6 +357,38 @@ private slots:
         QCOMPARE(run.exitCode, 1);
         QVERIFY2(run.errors.contains(QLatin1String("witness folder")), qPrintable(run.errors));
         QVERIFY2(run.out.contains(QLatin1String("100/100")), qPrintable(run.out));
+    }
+
+    // The auditor reads the result in the report itself, from the same check.
+    void reportStatesTheVerification_data() {
+        QTest::addColumn<QString>("insider");
+        QTest::addColumn<QString>("stated");
+        QTest::newRow("untouched") << QString()
+                                   << QStringLiteral("intact: .*Newest checkpoint.*\\d+ leaves, "
+                                                     "root [0-9a-f]{16}…, made .*Key.*\\w");
+        QTest::newRow("one cell edited")
+            << QStringLiteral("UPDATE records SET wrist_strap = '1' WHERE ") +
+                   QString::fromLatin1(kFirst)
+            << QStringLiteral("NOT INTACT: leaf \\d+: the record of tester t\\d at ");
+    }
+    void reportStatesTheVerification() {
+        QFETCH(QString, insider);
+        QFETCH(QString, stated);
+        Plant plant;
+        QVERIFY(collectTwice(plant));
+        if (!insider.isEmpty())
+            QVERIFY(plant.insider(insider));
+        const Run run = plant.collect({QStringLiteral("report"), QStringLiteral("--from"),
+                                       QStringLiteral("2000-01-01"), QStringLiteral("--html"),
+                                       QStringLiteral("r.html")});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        const QString html =
+            QString::fromUtf8(test::readFile(plant.path(QStringLiteral("r.html"))));
+        const QString section = html.section(QStringLiteral("Archive integrity"), 1);
+        QVERIFY2(QRegularExpression(stated, QRegularExpression::DotMatchesEverythingOption)
+                     .match(section.left(2000))
+                     .hasMatch(),
+                 qPrintable(section.left(2000)));
     }
 
     // An auditor with a proof and a public key, no archive: every byte counts.
