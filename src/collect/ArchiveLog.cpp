@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -476,7 +477,7 @@ QStringList logStatements(const Archive &archive) {
             .arg(archive.idType()),
         // The records of one attempt in the order the tester kept them, for
         // the log and for whoever reads an attempt back.
-        QStringLiteral("CREATE INDEX records_by_attempt ON records (attempt, seq)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS records_by_attempt ON records (attempt, seq)"),
         QStringLiteral("INSERT INTO archive_info (name, value) VALUES ('log-origin', '%1')")
             .arg(newOrigin()),
     };
@@ -628,6 +629,37 @@ QString buildLogFromRows(Archive &archive) {
         if (!rows.error().isEmpty())
             return rows.error();
     }
+    // SQLite: every record in one pass in the order they are logged, instead
+    // of a statement per attempt; a PostgreSQL connection reads one query at
+    // a time and so takes them attempt by attempt.
+    std::unique_ptr<ArchiveRows> records;
+    bool haveRecord = false;
+    if (archive.isSqlite()) {
+        records = std::make_unique<ArchiveRows>(
+            archive,
+            QStringLiteral("SELECT %1 FROM records r ORDER BY r.attempt, r.seq")
+                .arg(recordColumns(QStringLiteral("r."))),
+            QVariantList{});
+        haveRecord = records->next();
+    }
+    constexpr int kAttemptColumn = 3;
+    auto addStreamedRecords = [&](const OldAttempt &attempt) {
+        const QString key = keys.value(attempt.tester);
+        while (haveRecord && records->integer(kAttemptColumn) == attempt.id) {
+            log.add(PendingLeaf{LeafKind::Record,
+                                attempt.tester,
+                                records->bytes(1),
+                                int(records->integer(2)),
+                                0,
+                                {},
+                                {}},
+                    recordLeafText(key, *records, 0));
+            if (!log.flushIfFull(error))
+                return false;
+            haveRecord = records->next();
+        }
+        return true;
+    };
     size_t next = 0;
     QSet<qint64> loggedTesters;
     QSet<qint64> loggedConfigurations;
@@ -653,13 +685,21 @@ QString buildLogFromRows(Archive &archive) {
             log.add(PendingLeaf{LeafKind::Configuration, 0, {}, 0, *attempt.configuration, {}, {}},
                     configurations.value(*attempt.configuration));
         }
-        if (!addRecords(archive, log, attempt.tester, keys.value(attempt.tester), attempt.id,
-                        error))
+        if (records ? !addStreamedRecords(attempt)
+                    : !addRecords(archive, log, attempt.tester, keys.value(attempt.tester),
+                                  attempt.id, error))
             return error;
         log.add(PendingLeaf{LeafKind::Attempt, 0, {}, 0, attempt.id, {}, {}}, attempt.text);
         if (!log.flushIfFull(error))
             return error;
     }
+    // Every record belongs to an attempt by its reference: one left over
+    // would be a record the log does not cover.
+    if (records && (haveRecord || !records->error().isEmpty()))
+        return haveRecord ? QStringLiteral("a record refers to attempt %1, which is missing or "
+                                           "out of order")
+                                .arg(records->integer(kAttemptColumn))
+                          : records->error();
     while (next < between.size())
         addBetween();
     for (auto it = keys.cbegin(); it != keys.cend(); ++it)

@@ -3,6 +3,7 @@
 #include "collect/Archive.h"
 #include "collect/ArchiveLog.h"
 #include "collect/Calibrations.h"
+#include "collect/FirstLayoutCopy.h"
 #include "collect/RosterStore.h"
 
 #include <QDate>
@@ -182,6 +183,7 @@ QString typedFromCells(const QString &prefix) {
 }
 
 constexpr int kUpgradeSteps = 20;
+constexpr qint64 kMostRowsInRange = 200000;
 
 struct DateCount {
     QString date;
@@ -227,13 +229,35 @@ bool keepValidDates(Archive &archive, const std::vector<DateCount> &dates, QStri
 // The local time and day of a copied record, NULL unless its cells form a
 // valid local time. The cells are zero-padded fields, so the time's fields
 // can be checked as texts.
-QString typedTimes(const Archive &archive) {
-    const QString valid = QStringLiteral(
-        "d.record_date IS NOT NULL AND length(w.record_time) = 8 AND substr(w.record_time, 1, 2) "
-        "<= '23' AND substr(w.record_time, 4, 2) <= '59' AND substr(w.record_time, 7, 2) <= '59'");
+QString typedTimes(const Archive &archive, const QString &prefix) {
+    const QString valid =
+        QStringLiteral("d.record_date IS NOT NULL AND length(%1record_time) = 8 AND "
+                       "substr(%1record_time, 1, 2) <= '23' AND substr(%1record_time, 4, 2) <= "
+                       "'59' AND substr(%1record_time, 7, 2) <= '59'")
+            .arg(prefix);
     return QStringLiteral("CASE WHEN %1 THEN %2 END, CASE WHEN %1 THEN %3 END")
-        .arg(valid, archive.asTimestamp(QStringLiteral("w.record_date || ' ' || w.record_time")),
-             archive.asDate(QStringLiteral("w.record_date")));
+        .arg(valid,
+             archive.asTimestamp(
+                 QStringLiteral("%1record_date || ' ' || %1record_time").arg(prefix)),
+             archive.asDate(QStringLiteral("%1record_date").arg(prefix)));
+}
+
+QString prefixedCells(const QString &prefix) {
+    QString cells = prefix + QString::fromLatin1(kCellColumns);
+    cells.replace(QLatin1String(", "), QLatin1String(", ") + prefix);
+    return cells;
+}
+
+// SQLite: a range's rows read in the first layout's key order, tester by
+// tester, with what the typed columns hold; numbered and copied by
+// copyFirstLayoutRange().
+QString firstLayoutRangeSelect(const Archive &archive) {
+    const QString r = QStringLiteral("r.");
+    return QStringLiteral("SELECT m.new_id, r.tester, r.raw, r.occurrence, r.attempt, r.seq, %1, "
+                          "%2, %3 FROM tester_merge m CROSS JOIN records_v1 r LEFT JOIN "
+                          "valid_dates d ON d.record_date = r.record_date WHERE r.tester = "
+                          "m.old_id AND r.record_date >= ? AND r.record_date <= ?")
+        .arg(prefixedCells(r), typedFromCells(r), typedTimes(archive, r));
 }
 
 // Copies of one access hold the same bytes and so the same date: the
@@ -242,10 +266,8 @@ QString typedTimes(const Archive &archive) {
 bool copyRecords(Archive &archive, const std::vector<DateCount> &dates,
                  const UpgradeProgress &progress, qint64 &copied, QString &error) {
     const QString cells = QString::fromLatin1(kCellColumns);
-    QString prefixed = QStringLiteral("r.") + cells;
-    prefixed.replace(QLatin1String(", "), QLatin1String(", r."));
-    QString outer = QStringLiteral("w.") + cells;
-    outer.replace(QLatin1String(", "), QLatin1String(", w."));
+    const QString prefixed = prefixedCells(QStringLiteral("r."));
+    const QString outer = prefixedCells(QStringLiteral("w."));
     // Within one display of an access its copies were numbered by the old
     // key; renumbered by its bytes, a copy of another display is the same
     // access again, and only the first archived of each stays.
@@ -263,30 +285,46 @@ bool copyRecords(Archive &archive, const std::vector<DateCount> &dates,
             "JOIN "
             "valid_dates d ON d.record_date = w.record_date WHERE w.copy = 1")
             .arg(cells, outer, typedFromCells(QStringLiteral("w.")), prefixed,
-                 typedTimes(archive)));
+                 typedTimes(archive, QStringLiteral("w."))));
+    sqlite3 *db = archive.sqliteHandle();
+    const QString rangeSelect = db ? firstLayoutRangeSelect(archive) : QString();
     qint64 total = 0;
     for (const DateCount &date : dates)
         total += date.rows;
-    const qint64 step = std::max<qint64>(1, total / kUpgradeSteps);
+    // A range is held in memory whole while it is numbered: no more than
+    // kMostRowsInRange rows, unless one day alone holds more.
+    const qint64 step = std::clamp<qint64>(total / kUpgradeSteps, 1, kMostRowsInRange);
     qint64 done = 0;
+    int told = 0;
     size_t first = 0;
     qint64 inRange = 0;
     for (size_t i = 0; i < dates.size(); ++i) {
         inRange += dates[i].rows;
         if (inRange < step && i + 1 < dates.size())
             continue;
-        copy.addBindValue(dates[first].date);
-        copy.addBindValue(dates[i].date);
-        if (!copy.exec()) {
-            error = archive.failure(copy);
-            return false;
+        if (db) {
+            const qint64 range = copyFirstLayoutRange(archive, db, rangeSelect, dates[first].date,
+                                                      dates[i].date, error);
+            if (range < 0)
+                return false;
+            copied += range;
+        } else {
+            copy.addBindValue(dates[first].date);
+            copy.addBindValue(dates[i].date);
+            if (!copy.exec()) {
+                error = archive.failure(copy);
+                return false;
+            }
+            copied += copy.numRowsAffected();
         }
-        copied += copy.numRowsAffected();
         done += inRange;
         inRange = 0;
         first = i + 1;
-        if (progress)
-            progress(int(done * 100 / std::max<qint64>(1, total)));
+        const int percent = int(done * 100 / std::max<qint64>(1, total));
+        if (progress && (percent >= told + 100 / kUpgradeSteps || (done == total && told < 100))) {
+            progress(percent);
+            told = percent;
+        }
     }
     return true;
 }
@@ -317,8 +355,10 @@ QString upgradeFrom1(Archive &archive, const UpgradeProgress &progress) {
                        "a.result, a.received, 0, a.image_digest, a.received FROM attempts_v1 a "
                        "JOIN tester_merge m ON m.old_id = a.tester"),
     };
-    // What each attempt added is now what it brought first.
+    // What each attempt added is now what it brought first, counted through
+    // the index of records by attempt that the log's layout adds anyway.
     const QStringList after = {
+        QStringLiteral("CREATE INDEX records_by_attempt ON records (attempt, seq)"),
         QStringLiteral("UPDATE attempts SET added = c.n FROM (SELECT attempt, COUNT(*) AS n FROM "
                        "records GROUP BY attempt) AS c WHERE c.attempt = attempts.id"),
     };
