@@ -25,8 +25,8 @@ packages+=(fonts-liberation poppler-utils chromium)
 # its COPY path, the PostgreSQL server its tests start, and mandoc to check its
 # manual page.
 packages+=(libqt6sql6-sqlite libqt6sql6-psql libpq-dev postgresql mandoc)
-# nxa-collect's log: SHA-256 and Ed25519 signatures from libsodium.
-packages+=(libsodium-dev)
+# nxa-collect's log: Ed25519 signatures from libsodium, SHA-256 from OpenSSL.
+packages+=(libsodium-dev libssl-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,25 +1,53 @@
 #include "collect/MerkleTree.h"
 
-#include <sodium.h>
+#include <openssl/evp.h>
 
 #include <bit>
+#include <memory>
 
 namespace nxa::collect {
 
 namespace {
 
+// SHA-256 through OpenSSL, which uses the processor's SHA instructions where
+// it has them: hashing is most of what building or checking the log costs.
+// One context per thread, set up once.
+class Sha256 {
+public:
+    Sha256() : m_md(EVP_MD_fetch(nullptr, "SHA256", nullptr)), m_ctx(EVP_MD_CTX_new()) {}
+    ~Sha256() {
+        EVP_MD_CTX_free(m_ctx);
+        EVP_MD_free(m_md);
+    }
+    Sha256(const Sha256 &) = delete;
+    Sha256 &operator=(const Sha256 &) = delete;
+
+    QByteArray hash(std::initializer_list<QByteArrayView> parts) {
+        QByteArray out(kHashSize, Qt::Uninitialized);
+        unsigned int size = 0;
+        bool ok = m_md && m_ctx && EVP_DigestInit_ex2(m_ctx, m_md, nullptr) == 1;
+        for (const QByteArrayView part : parts)
+            ok = ok && EVP_DigestUpdate(m_ctx, part.data(), size_t(part.size())) == 1;
+        ok = ok &&
+             EVP_DigestFinal_ex(m_ctx, reinterpret_cast<unsigned char *>(out.data()), &size) == 1;
+        // Without SHA-256 no hash can be trusted: stop rather than log a wrong one.
+        if (!ok || size != kHashSize)
+            qFatal("SHA-256 is not available from OpenSSL");
+        return out;
+    }
+
+private:
+    EVP_MD *m_md;
+    EVP_MD_CTX *m_ctx;
+};
+
+QByteArray hashOf(std::initializer_list<QByteArrayView> parts) {
+    thread_local Sha256 sha;
+    return sha.hash(parts);
+}
+
 QByteArray hashWithPrefix(char prefix, QByteArrayView a, QByteArrayView b) {
-    crypto_hash_sha256_state state;
-    crypto_hash_sha256_init(&state);
-    const unsigned char p = static_cast<unsigned char>(prefix);
-    crypto_hash_sha256_update(&state, &p, 1);
-    crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char *>(a.data()),
-                              static_cast<unsigned long long>(a.size()));
-    crypto_hash_sha256_update(&state, reinterpret_cast<const unsigned char *>(b.data()),
-                              static_cast<unsigned long long>(b.size()));
-    QByteArray out(kHashSize, Qt::Uninitialized);
-    crypto_hash_sha256_final(&state, reinterpret_cast<unsigned char *>(out.data()));
-    return out;
+    return hashOf({QByteArrayView(&prefix, 1), a, b});
 }
 
 // The largest power of two below n (n > 1): where the tree splits.
@@ -52,11 +80,7 @@ void path(const std::vector<QByteArray> &leaves, std::uint64_t index, std::uint6
 } // namespace
 
 QByteArray sha256(QByteArrayView data) {
-    QByteArray out(kHashSize, Qt::Uninitialized);
-    crypto_hash_sha256(reinterpret_cast<unsigned char *>(out.data()),
-                       reinterpret_cast<const unsigned char *>(data.data()),
-                       static_cast<unsigned long long>(data.size()));
-    return out;
+    return hashOf({data});
 }
 
 QByteArray leafHash(QByteArrayView leaf) {
