@@ -118,8 +118,11 @@ public:
         report.sections = {summarySection(),    limitsSection(),     testersSection(),
                            exceptionsSection(), driftSection(),      retestsSection(),
                            personsSection(),    dataQualitySection()};
-        report.sections.insert(report.sections.begin() + 2,
-                               calibrationSection(m_plant, m_from, m_to));
+        // Calibrations and configuration changes are recorded by collecting;
+        // a table knows of neither, and "none" would read as a fact.
+        if (!m_input.fromTable)
+            report.sections.insert(report.sections.begin() + 2,
+                                   calibrationSection(m_plant, m_from, m_to));
         return report;
     }
 
@@ -249,8 +252,9 @@ private:
                                      "uses, as the testers' configurations held them, with the day "
                                      "each configuration was first collected.")},
             table};
-        std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
-                          std::back_inserter(blocks));
+        if (!m_input.fromTable)
+            std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
+                              std::back_inserter(blocks));
         return {QStringLiteral("Limits in force"), blocks};
     }
 

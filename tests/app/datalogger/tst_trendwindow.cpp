@@ -277,6 +277,9 @@ private slots:
             // Nothing was collected: the tester's part speaks of the table.
             QVERIFY(written.contains("Rows in the table"));
             QVERIFY(!written.contains("collection"));
+            // Nor of what only collecting records: calibrations, changes.
+            QVERIFY(!written.contains("calibration"));
+            QVERIFY(!written.contains("configuration changed"));
         }
     }
     // Hidden values are not charted or reported behind the user's back.
