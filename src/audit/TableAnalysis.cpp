@@ -126,6 +126,15 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
         if (!chart.series.empty())
             page.charts.push_back(std::move(chart));
     }
+    // The charts stand one above the other: one span of days for all, so that
+    // a day is read at the same place in each, the latest crossing included.
+    int lastDrawn = page.lastDay;
+    for (const charts::PersonTrend &chart : page.charts)
+        for (const charts::TrendSeries &series : chart.series)
+            if (series.crossing)
+                lastDrawn = std::max(lastDrawn, series.crossing->day);
+    for (charts::PersonTrend &chart : page.charts)
+        chart.lastDay = lastDrawn;
     return page;
 }
 
