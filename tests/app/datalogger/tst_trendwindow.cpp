@@ -332,6 +332,27 @@ private slots:
         QVERIFY(first && first->isVisible());
     }
 
+    void trendLinesReadAsSentences_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("line");
+        // clang-format off
+        QTest::newRow("steady: nothing to speak of") << "Bob Steady" << "L: no significant trend";
+        QTest::newRow("one day: nouns agree")        << "Cid Once"   << "First attempt passed: 1 of 1 day (100.0 %)";
+        QTest::newRow("one day with values")         << "Cid Once"   << "L: 1 day with values, too few for a trend (8 needed)";
+        // clang-format on
+    }
+    void trendLinesReadAsSentences() {
+        QFETCH(QString, name);
+        QFETCH(QString, line);
+        m_view->model()->beginTableChange();
+        m_table.insertAtTop(accessRow(5, 40, QStringLiteral("Cid Once"), 3, 10, 2000));
+        m_view->model()->endTableChange();
+        const int row = rowOf(m_table, name);
+        m_view->openTrend(*audit::personOfRow(m_table, row), name);
+        const QStringList lines = m_view->findChildren<TrendWindow *>().last()->page().lines;
+        QVERIFY2(lines.contains(line), qPrintable(lines.join('\n')));
+    }
+
     void trendGoesBesideTheWindow_data() {
         QTest::addColumn<QRect>("main");
         QTest::addColumn<QRect>("screen");
