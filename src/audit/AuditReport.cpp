@@ -321,9 +321,10 @@ private:
                                                      : QStringLiteral("unknown")});
         summary.items.push_back(
             {QStringLiteral("Fail rate"),
-             QStringLiteral("%1 of %2 tests (%3)%4")
+             QStringLiteral("%1 of %2 (%3)%4")
                  .arg(health.failRate.fails)
-                 .arg(health.failRate.attempts)
+                 .arg(countText(health.failRate.attempts, QStringLiteral("test"),
+                                QStringLiteral("tests")))
                  .arg(percentText(health.failRate.meanRate))
                  .arg(outside.isEmpty() ? QString()
                                         : QStringLiteral("; outside its control limits on ") +

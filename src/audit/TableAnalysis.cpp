@@ -168,9 +168,12 @@ document::ReportDocument tableReport(const records::DataloggerTable &table,
     // Rows the analysis could not place are said, not silently left out.
     if (plant.unreadRows > 0 && !document.sections.empty())
         document.sections.back().blocks.push_back(document::Paragraph{
-            QStringLiteral("%1 rows of the table have no numeric PN or ID and are left out of "
-                           "every figure.")
-                .arg(plant.unreadRows)});
+            plant.unreadRows == 1
+                ? QStringLiteral("1 row of the table has no numeric PN or ID and is left out of "
+                                 "every figure.")
+                : QStringLiteral("%1 rows of the table have no numeric PN or ID and are left out "
+                                 "of every figure.")
+                      .arg(plant.unreadRows)});
     QStringList reasons;
     for (const int pn : plant.peripheralNumbers)
         if (const QString reason = noLimitsReason(limits, pn); !reason.isEmpty())

@@ -227,8 +227,8 @@ void paintPersonTrend(const PersonTrend &chart, ChartFrame &frame) {
         legend.push_back(entry);
     }
     if (anyWorst)
-        legend.push_back(
-            {QStringLiteral("Its worst reading"), LegendSample::Whisker, QPen(kAlarm, 1.2)});
+        legend.push_back({QStringLiteral("Worst reading of a fail day"), LegendSample::Whisker,
+                          QPen(kAlarm, 1.2)});
     if (anyCrossing) {
         LegendEntry entry{QStringLiteral("Projected crossing"), LegendSample::Marker, QPen(kAlarm)};
         entry.marker = MarkerShape::Cross;

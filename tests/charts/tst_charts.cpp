@@ -617,7 +617,7 @@ void TestCharts::keepsFailsInSight() {
                std::abs(s.points[1].x() - ring.points[0].x()) < 0.5 && plot.contains(s.points[0]);
     });
     QCOMPARE(stem != drawn.shapes.end(), whisker);
-    QCOMPARE(drawn.texts().count(QStringLiteral("Its worst reading")) > 0, whisker);
+    QCOMPARE(drawn.texts().count(QStringLiteral("Worst reading of a fail day")) > 0, whisker);
     if (whisker) {
         // It reaches above the max edge, where the fail was.
         const auto edge =
