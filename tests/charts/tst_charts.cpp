@@ -296,6 +296,9 @@ void TestCharts::showsWhatAReaderNeeds_data() {
                        QStringLiteral("Resistance (kΩ, MΩ; log scale)"), QStringLiteral("Footwear limits"),
                        QStringLiteral("L"), QStringLiteral("R"), QStringLiteral("1 MΩ"), QStringLiteral("2 MΩ"),
                        QStringLiteral("max 35 MΩ"), QStringLiteral("min 100 kΩ, below the chart")};
+    QTest::newRow("trend on one decade: 1, 2, 5")
+        << Chart(trend({series(QStringLiteral("WS"), 30, 1500, 1.05)}))
+        << QStringList{QStringLiteral("1 MΩ"), QStringLiteral("2 MΩ"), QStringLiteral("5 MΩ"), QStringLiteral("10 MΩ")};
     QTest::newRow("trend without data")
         << Chart(trend({})) << QStringList{QStringLiteral("No data in this period"), QStringLiteral("Date (2026-09-09 to 2026-12-07)")};
     QTest::newRow("p-chart") << Chart(failRate(90, 2))
