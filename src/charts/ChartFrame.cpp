@@ -232,9 +232,14 @@ void ChartFrame::drawDayAxis(const DayAxis &axis) {
         const double labelWidth = width(tick.label);
         m_painter.drawLine(QPointF(tx, m_plot.bottom()),
                            QPointF(tx, m_plot.bottom() + kTickLength));
-        m_painter.drawText(QRectF(tx - labelWidth, m_plot.bottom() + kTickLength + 1.0,
-                                  2 * labelWidth, metrics.height()),
-                           Qt::AlignHCenter | Qt::AlignTop, tick.label);
+        // Centred on its tick, but never cut by the chart's edge ("4 Jan 2027"
+        // on the last day).
+        const double left =
+            std::clamp(tx - labelWidth / 2.0, m_area.left() + 1.0,
+                       std::max(m_area.left() + 1.0, m_area.right() - 1.0 - labelWidth));
+        m_painter.drawText(
+            QRectF(left, m_plot.bottom() + kTickLength + 1.0, labelWidth + 1.0, metrics.height()),
+            Qt::AlignLeft | Qt::AlignTop, tick.label);
     }
 }
 

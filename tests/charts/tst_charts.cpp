@@ -540,6 +540,8 @@ void TestCharts::datesTellTheirYear_data() {
     QTest::newRow("one day")            << kToday         << kToday;
     QTest::newRow("90 days of a year")  << kToday - 89    << kToday;
     QTest::newRow("over the new year")  << kToday - 20    << kToday + 40;
+    // Monday 1 January 2029 is the last day: its tick names the year at the chart's edge.
+    QTest::newRow("new year's day last") << int(QDate(2028, 11, 1).toJulianDay()) << int(QDate(2029, 1, 1).toJulianDay());
     QTest::newRow("400 days")           << kToday - 400   << kToday;
     QTest::newRow("three years")        << kToday - 1100  << kToday;
     QTest::newRow("fifty years")        << kToday - 18300 << kToday;
@@ -563,6 +565,8 @@ void TestCharts::datesTellTheirYear() {
     QDate previous;
     int withYear = 0;
     for (const Shape &tick : ticks) {
+        QVERIFY2(tick.box.left() >= 0.0 && tick.box.right() <= kChartSize.width(),
+                 qPrintable(tick.text));
         const QDate date = readDate(tick.text, year);
         QVERIFY2(date.isValid() && date > previous, qPrintable(tick.text));
         QVERIFY2(date.toJulianDay() >= first && date.toJulianDay() <= last, qPrintable(tick.text));
