@@ -20,8 +20,8 @@ constexpr double kFailRingSize = 11.0;
 constexpr double kCrossSize = 10.0;
 constexpr double kFitWidth = 2.6;
 constexpr double kNoteSize = 10.0;
-// Days without a reading after which the series line stops: a line across a
-// holiday would show readings that nobody took.
+// More days than this without a reading stop the series line: a line across
+// a holiday would show readings that nobody took.
 constexpr int kGapDays = 7;
 // A limit this close to what is drawn gets onto the value axis; a farther one
 // would squeeze the readings into a strip.
@@ -257,7 +257,7 @@ void paintPersonTrend(const PersonTrend &chart, ChartFrame &frame) {
         painter.setPen(seriesPen(style, 1.1));
         QPolygonF line;
         for (std::size_t k = 0; k < points.size(); ++k) {
-            if (k > 0 && points[k].day - points[k - 1].day > kGapDays) {
+            if (k > 0 && points[k].day - points[k - 1].day - 1 > kGapDays) {
                 painter.drawPolyline(line);
                 line.clear();
             }

@@ -483,7 +483,18 @@ void TestCharts::keepsToTheDaysShown_data() {
     gap.firstDay = kToday - 460;
     for (int d = 0; d < 61; ++d)
         gap.series[0].points.push_back({kToday - 460 + d, 2500});
+    // Thirty days of readings with a hole of so many days in the middle.
+    const auto holed = [](int emptyDays) {
+        PersonTrend chart = trend({series(QStringLiteral("L"), 30, 2500, 1.0)});
+        chart.firstDay = kToday - 29;
+        std::erase_if(chart.series[0].points, [&](const DayValue &p) {
+            return p.day > kToday - 20 && p.day <= kToday - 20 + emptyDays;
+        });
+        return chart;
+    };
     // clang-format off
+    QTest::newRow("a week without readings")          << Chart(holed(7)) << "Date (2026-11-08 to 2026-12-07)"                                   << "1 MΩ" << 1;
+    QTest::newRow("eight days without readings")      << Chart(holed(8)) << "Date (2026-11-08 to 2026-12-07)"                                   << "1 MΩ" << 2;
     QTest::newRow("a reading long before the window") << Chart(old) << "Date (2026-10-08 to 2026-12-07), and 1 reading before 2026-10-08" << "1 MΩ" << 1;
     QTest::newRow("a 400-day gap")                    << Chart(gap) << "Date (2025-09-03 to 2026-12-07)"                                   << "1 MΩ" << 2;
     // clang-format on
