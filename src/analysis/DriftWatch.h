@@ -3,6 +3,7 @@
 #include "analysis/AnalysisInput.h"
 #include "analysis/AnalysisSettings.h"
 
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,16 @@ struct DriftResult {
     std::optional<LimitSide> nearSide;
     bool flagged() const { return crossingSoon || nearSide.has_value(); }
 };
+
+// Whole days to the crossing, and its date: the day within which the line
+// reaches the limit. A crossing 16.7 days after the day analysed falls in the
+// 16th day after it; rounding up would date it after the fit's own date.
+inline int wholeDaysToCrossing(double daysToCrossing) {
+    return static_cast<int>(std::floor(daysToCrossing));
+}
+inline int crossingDay(int analysedDay, double daysToCrossing) {
+    return analysedDay + wholeDaysToCrossing(daysToCrossing);
+}
 
 struct PlantLevels;
 

@@ -76,10 +76,18 @@ QString checkText(analysis::Check check, analysis::Mode mode) {
     return {};
 }
 
+QString countText(qint64 count, const QString &one, const QString &many) {
+    return QStringLiteral("%1 %2").arg(count).arg(count == 1 ? one : many);
+}
+
 QString slopePercentText(double log10PerDay, int decimals) {
     if (!std::isfinite(log10PerDay))
         return QStringLiteral("-");
-    const double percent = (std::pow(10.0, log10PerDay) - 1) * kPercent;
+    double percent = (std::pow(10.0, log10PerDay) - 1) * kPercent;
+    // A slope that rounds to zero reads "+0.00", never "-0.00".
+    const double scale = std::pow(10.0, decimals);
+    if (std::round(percent * scale) == 0.0)
+        percent = 0.0;
     return QStringLiteral("%1%2")
         .arg(percent >= 0 ? QStringLiteral("+") : QString())
         .arg(percent, 0, 'f', decimals);

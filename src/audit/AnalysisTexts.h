@@ -4,6 +4,7 @@
 #include "analysis/DriftWatch.h"
 
 #include <QString>
+#include <QtGlobal>
 
 #include <cstdint>
 
@@ -22,6 +23,8 @@ std::int32_t measuredValue(const analysis::Access &access, analysis::Measure mea
 QString measuredText(const analysis::Access &access);
 // "WS + Shoes", "WS", "Shoes", or "L+R" in HandFree mode: what a profile checks.
 QString checkText(analysis::Check check, analysis::Mode mode);
+// "1 day", "3 days": a count with the noun that agrees with it.
+QString countText(qint64 count, const QString &one, const QString &many);
 // A slope in log10 per day as the resistance's change per day, in percent
 // with its sign ("+3.5"); "-" when there is none.
 QString slopePercentText(double log10PerDay, int decimals);

@@ -118,8 +118,11 @@ public:
         report.sections = {summarySection(),    limitsSection(),     testersSection(),
                            exceptionsSection(), driftSection(),      retestsSection(),
                            personsSection(),    dataQualitySection()};
-        report.sections.insert(report.sections.begin() + 2,
-                               calibrationSection(m_plant, m_from, m_to));
+        // Calibrations and configuration changes are recorded by collecting;
+        // a table knows of neither, and "none" would read as a fact.
+        if (!m_input.fromTable)
+            report.sections.insert(report.sections.begin() + 2,
+                                   calibrationSection(m_plant, m_from, m_to));
         if (!m_input.integrity.empty())
             report.sections.insert(
                 report.sections.begin() + 1,
@@ -150,6 +153,11 @@ private:
             [](const auto &health) { return !health.failRate.daysOutside.empty(); }));
     }
 
+    // A table was never collected: its testers are not silent for that.
+    bool silentByCollection(const analysis::TesterHealth &health) const {
+        return health.silentByCollection && !m_input.fromTable;
+    }
+
     QStringList quietDaysInPeriod(const analysis::TesterHealth &health) const {
         QStringList days;
         for (int quiet : health.quietDays)
@@ -176,13 +184,14 @@ private:
         }
         const int silent =
             int(std::count_if(m_health.begin(), m_health.end(), [this](const auto &health) {
-                return health.silentByCollection || !quietDaysInPeriod(health).isEmpty();
+                return silentByCollection(health) || !quietDaysInPeriod(health).isEmpty();
             }));
         Summary summary;
         summary.items = {
-            {QStringLiteral("Period"), QStringLiteral("%1 to %2 (%3 days)")
-                                           .arg(dayText(m_from), dayText(m_to))
-                                           .arg(m_to - m_from + 1)},
+            {QStringLiteral("Period"),
+             QStringLiteral("%1 to %2 (%3)")
+                 .arg(dayText(m_from), dayText(m_to))
+                 .arg(countText(m_to - m_from + 1, QStringLiteral("day"), QStringLiteral("days")))},
             {QStringLiteral("Testers"), QString::number(m_plant.testers.size())},
             {QStringLiteral("Persons tested"), QString::number(persons.size())},
             {QStringLiteral("Attempts"), QString::number(m_period.accesses.size())},
@@ -211,9 +220,10 @@ private:
                 if (!inForceDuringPeriod(snapshots, i))
                     continue;
                 const analysis::LimitsSnapshot &snapshot = snapshots[i];
-                const QString from = i == 0 ? QStringLiteral("records began (first collected %1)")
-                                                  .arg(dayText(snapshot.fromDay))
-                                            : dayText(snapshot.fromDay);
+                const QString from = m_input.fromTable ? QStringLiteral("every row")
+                                     : i == 0 ? QStringLiteral("records began (first collected %1)")
+                                                    .arg(dayText(snapshot.fromDay))
+                                              : dayText(snapshot.fromDay);
                 const bool handFree = snapshot.mode == analysis::Mode::HandFree;
                 for (int profile : usedProfiles(snapshot)) {
                     const analysis::ProfileLimits &limits = snapshot.profiles[size_t(profile)];
@@ -227,7 +237,9 @@ private:
             }
             if (snapshots.empty())
                 table.rows.push_back({testerName(int(tester)),
-                                      QStringLiteral("never collected: limits unknown"),
+                                      m_input.fromTable
+                                          ? QStringLiteral("limits unknown")
+                                          : QStringLiteral("never collected: limits unknown"),
                                       {},
                                       {},
                                       {},
@@ -235,13 +247,18 @@ private:
                                       {}});
         }
         std::vector<Block> blocks{
-            Paragraph{QStringLiteral(
-                "The limits of each profile that an active user or a visitor uses, as the "
-                "testers' configurations held them, with the day each configuration was "
-                "first collected.")},
+            Paragraph{
+                m_input.fromTable
+                    ? QStringLiteral("The limits of each profile that an active user or a "
+                                     "visitor uses, as the configuration in the "
+                                     "Configuration view holds them.")
+                    : QStringLiteral("The limits of each profile that an active user or a visitor "
+                                     "uses, as the testers' configurations held them, with the day "
+                                     "each configuration was first collected.")},
             table};
-        std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
-                          std::back_inserter(blocks));
+        if (!m_input.fromTable)
+            std::ranges::move(configurationChangeBlocks(m_plant, m_from, m_to),
+                              std::back_inserter(blocks));
         return {QStringLiteral("Limits in force"), blocks};
     }
 
@@ -283,46 +300,83 @@ private:
     }
 
     Summary healthSummary(const analysis::TesterHealth &health) const {
+        const QStringList quiet = quietDaysInPeriod(health);
+        QStringList outside;
+        for (int day : health.failRate.daysOutside)
+            outside.append(dayText(day));
+        Summary summary;
+        summary.items = {{QStringLiteral("Tester"), testerName(health.tester)}};
+        if (m_input.fromTable)
+            std::ranges::move(tableItems(health.tester), std::back_inserter(summary.items));
+        else
+            std::ranges::move(collectionItems(health), std::back_inserter(summary.items));
+        summary.items.push_back(
+            {QStringLiteral("Silent"),
+             silentByCollection(health) ? QStringLiteral("no successful collection for %1 h")
+                                              .arg(m_settings.silentAfterMs / kMsPerHour)
+             : quiet.isEmpty() ? QStringLiteral("no")
+                               : QStringLiteral("no record from %1").arg(quiet.join(", "))});
+        if (!m_input.fromTable)
+            summary.items.push_back({QStringLiteral("Datalogger fullness"),
+                                     health.fullness ? QStringLiteral("%1 of %2 records (%3)")
+                                                           .arg(*health.imageRecords)
+                                                           .arg(records::kMaxAccessRecords)
+                                                           .arg(percentText(*health.fullness))
+                                                     : QStringLiteral("unknown")});
+        summary.items.push_back(
+            {QStringLiteral("Fail rate"),
+             QStringLiteral("%1 of %2 (%3)%4")
+                 .arg(health.failRate.fails)
+                 .arg(countText(health.failRate.attempts, QStringLiteral("test"),
+                                QStringLiteral("tests")))
+                 .arg(percentText(health.failRate.meanRate))
+                 .arg(outside.isEmpty() ? QString()
+                                        : QStringLiteral("; outside its control limits on ") +
+                                              outside.join(QStringLiteral(", ")))});
+        return summary;
+    }
+
+    // What the archive knows of its collections of the tester.
+    std::vector<document::KeyValue> collectionItems(const analysis::TesterHealth &health) const {
         int failedCollections = 0;
         for (const analysis::CollectionAttempt &attempt :
              m_plant.testers[size_t(health.tester)].attempts)
             if (!attempt.succeeded &&
                 QDateTime::fromMSecsSinceEpoch(attempt.startedMs).date().toJulianDay() >= m_from)
                 ++failedCollections;
-        const QStringList quiet = quietDaysInPeriod(health);
-        QStringList outside;
-        for (int day : health.failRate.daysOutside)
-            outside.append(dayText(day));
-        Summary summary;
-        summary.items = {
-            {QStringLiteral("Tester"), testerName(health.tester)},
-            {QStringLiteral("Last successful collection"),
-             health.lastSuccessMs ? QDateTime::fromMSecsSinceEpoch(*health.lastSuccessMs)
-                                        .toString(QStringLiteral("yyyy-MM-dd hh:mm"))
-                                  : QStringLiteral("never")},
-            {QStringLiteral("Failed collections in the period"),
-             QString::number(failedCollections)},
-            {QStringLiteral("Silent"),
-             health.silentByCollection ? QStringLiteral("no successful collection for %1 h")
-                                             .arg(m_settings.silentAfterMs / kMsPerHour)
-             : quiet.isEmpty() ? QStringLiteral("no")
-                               : QStringLiteral("no record from %1").arg(quiet.join(", "))},
-            {QStringLiteral("Datalogger fullness"), health.fullness
-                                                        ? QStringLiteral("%1 of %2 records (%3)")
-                                                              .arg(*health.imageRecords)
-                                                              .arg(records::kMaxAccessRecords)
-                                                              .arg(percentText(*health.fullness))
-                                                        : QStringLiteral("unknown")},
-            {QStringLiteral("Fail rate"),
-             QStringLiteral("%1 of %2 tests (%3)%4")
-                 .arg(health.failRate.fails)
-                 .arg(health.failRate.attempts)
-                 .arg(percentText(health.failRate.meanRate))
-                 .arg(outside.isEmpty() ? QString()
-                                        : QStringLiteral("; outside its control limits on ") +
-                                              outside.join(QStringLiteral(", ")))},
+        return {{QStringLiteral("Last successful collection"),
+                 health.lastSuccessMs ? QDateTime::fromMSecsSinceEpoch(*health.lastSuccessMs)
+                                            .toString(QStringLiteral("yyyy-MM-dd hh:mm"))
+                                      : QStringLiteral("never")},
+                {QStringLiteral("Failed collections in the period"),
+                 QString::number(failedCollections)}};
+    }
+
+    // What the manager's table holds of the tester: its rows, first and last.
+    std::vector<document::KeyValue> tableItems(int tester) const {
+        qint64 rows = 0;
+        std::optional<std::pair<int, int>> first;
+        std::optional<std::pair<int, int>> last;
+        for (const Access &access : m_plant.accesses) {
+            if (access.tester != tester)
+                continue;
+            ++rows;
+            const std::pair at(access.day, access.second);
+            first = first ? std::min(*first, at) : at;
+            last = last ? std::max(*last, at) : at;
+        }
+        const qint64 invalid =
+            size_t(tester) < m_input.invalidTimes.size() ? m_input.invalidTimes[size_t(tester)] : 0;
+        const auto when = [](const std::optional<std::pair<int, int>> &at) {
+            return at ? dayText(at->first) + QLatin1Char(' ') + timeText(at->second)
+                      : QStringLiteral("-");
         };
-        return summary;
+        QString rowText = countText(rows + invalid, QStringLiteral("row"), QStringLiteral("rows"));
+        if (invalid > 0)
+            rowText += QStringLiteral(" (%1 without a valid date and time)").arg(invalid);
+        return {{QStringLiteral("Rows in the table"), rowText},
+                {QStringLiteral("First record"), when(first)},
+                {QStringLiteral("Last record"), when(last)}};
     }
 
     Section exceptionsSection() const {
@@ -465,8 +519,9 @@ private:
                 if (!result.limitsKnown && flags.isEmpty())
                     flags.append(QStringLiteral("limits unknown"));
                 if (result.crossingSoon && result.daysToCrossing)
-                    flags.append(measure + QStringLiteral("reaches its limit in %1 days")
-                                               .arg(std::ceil(*result.daysToCrossing), 0, 'f', 0));
+                    flags.append(measure + QStringLiteral("reaches its limit in ") +
+                                 countText(analysis::wholeDaysToCrossing(*result.daysToCrossing),
+                                           QStringLiteral("day"), QStringLiteral("days")));
                 if (result.nearSide)
                     flags.append(measure + QStringLiteral("near its limit"));
                 flagged = flagged || result.flagged();
@@ -560,9 +615,9 @@ private:
             table.rows.push_back(
                 {testerName(tester), QString::number(user), personName(tester, user, m_to),
                  QString::number(figures.tests),
-                 QStringLiteral("%1 of %2 days")
+                 QStringLiteral("%1 of %2")
                      .arg(percentText(double(figures.firstPassed) / std::max(1, figures.days)))
-                     .arg(figures.days),
+                     .arg(countText(figures.days, QStringLiteral("day"), QStringLiteral("days"))),
                  QString::number(figures.fails),
                  dayText(figures.lastDay) + QLatin1Char(' ') + timeText(figures.lastSecond)});
         }

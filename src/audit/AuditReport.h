@@ -25,6 +25,10 @@ struct AuditReportInput {
     std::vector<std::pair<int, int>> chosenPersons;
     // Records without a valid date and time, per tester index.
     std::vector<qint64> invalidTimes;
+    // Made from the manager's table, not from an archive: nothing was
+    // collected, so the testers' sections speak of the table's rows and the
+    // limits are those of the configuration the manager holds.
+    bool fromTable = false;
     QDateTime generated;
     // The thresholds every figure of the report is made with, and that its
     // texts name.

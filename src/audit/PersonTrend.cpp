@@ -29,27 +29,43 @@ charts::PersonTrend personTrend(const analysis::Plant &plant,
         charts::TrendSeries series;
         series.name = measureName(d.measure);
         std::map<int, std::vector<double>> byDay;
+        std::map<int, bool> failed;
+        int before = 0;
         for (auto a = begin; a != plant.accesses.end() && a->tester == tester && a->user == user;
-             ++a)
-            if (a->day >= person.firstDay && a->day <= to && measuredValue(*a, d.measure) >= 0)
-                byDay[a->day].push_back(measuredValue(*a, d.measure));
+             ++a) {
+            if (a->day > to || measuredValue(*a, d.measure) < 0)
+                continue;
+            if (a->day < person.firstDay) {
+                ++before;
+                continue;
+            }
+            byDay[a->day].push_back(measuredValue(*a, d.measure));
+            failed[a->day] = failed[a->day] || !a->pass;
+        }
+        chart.readingsBefore = std::max(chart.readingsBefore, before);
         for (auto &[day, values] : byDay) {
             std::sort(values.begin(), values.end());
             const size_t n = values.size();
             const double median =
                 n % 2 ? values[n / 2] : std::sqrt(values[n / 2 - 1] * values[n / 2]);
             series.points.push_back({day, median});
+            // The median of a day with a fail and a later pass may lie inside
+            // the limits: the day's extremes keep the fail in sight.
+            if (failed[day])
+                series.fails.push_back({day, values.front(), values.back()});
         }
         if (d.significant && std::isfinite(d.lineKohm)) {
             const double level = std::log10(d.lineKohm);
             auto at = [&](int day) { return std::pow(10.0, level + d.slopePerDay * (day - to)); };
-            series.fit = charts::FittedLine{QStringLiteral("%1 trend").arg(series.name),
-                                            {d.firstDay, at(d.firstDay)},
-                                            {to, at(to)}};
+            // The line covers the days it was fitted on: after a step down
+            // (new shoes), the days after it.
+            const int fitFrom = d.stepDownDay.value_or(d.firstDay);
+            series.fit = charts::FittedLine{
+                QStringLiteral("%1 trend").arg(series.name), {fitFrom, at(fitFrom)}, {to, at(to)}};
             if (d.crossingSoon && d.daysToCrossing && d.crossingSide) {
                 const bool max = *d.crossingSide == analysis::LimitSide::Max;
                 const auto limit = max ? d.range.maxKohm : d.range.minKohm;
-                const int day = to + int(std::ceil(*d.daysToCrossing));
+                const int day = analysis::crossingDay(to, *d.daysToCrossing);
                 if (limit)
                     series.crossing = charts::DayValue{day, double(*limit)};
             }

@@ -26,14 +26,18 @@ void attachLimits(TablePlant &plant, const TableLimits &limits) {
     plant.plant.nowMs = limits.now.toMSecsSinceEpoch();
 }
 
-QString slopeLine(const analysis::DriftResult &d, const analysis::AnalysisSettings &settings) {
+QString slopeLine(const analysis::DriftResult &d, const analysis::AnalysisSettings &settings,
+                  int analysedDay) {
     const QString measure = measureName(d.measure);
     if (!d.fitted)
-        return QStringLiteral("%1: %2 days with values, too few for a trend (%3 needed)")
-            .arg(measure)
-            .arg(d.daysUsed)
+        return QStringLiteral("%1: %2, too few for a trend (%3 needed)")
+            .arg(measure, countText(d.daysUsed, QStringLiteral("day with values"),
+                                    QStringLiteral("days with values")))
             .arg(settings.driftMinimumDays);
     const QString slope = slopePercentText(d.slopePerDay, 2) + QStringLiteral(" %/day");
+    // A slope that rounds to nothing says nothing.
+    if (slopePercentText(d.slopePerDay, 2).mid(1).toDouble() == 0.0)
+        return QStringLiteral("%1: no significant trend").arg(measure);
     if (!d.significant)
         return QStringLiteral("%1: %2, not significant").arg(measure, slope);
     QString line = QStringLiteral("%1: %2, significant").arg(measure, slope);
@@ -48,7 +52,7 @@ QString slopeLine(const analysis::DriftResult &d, const analysis::AnalysisSettin
             line += QStringLiteral("; projected to cross its %1 limit of %2 kΩ on %3")
                         .arg(max ? QStringLiteral("max") : QStringLiteral("min"))
                         .arg(*limit)
-                        .arg(dayText(d.lastDay + int(std::ceil(*d.daysToCrossing))));
+                        .arg(dayText(analysis::crossingDay(analysedDay, *d.daysToCrossing)));
     }
     return line;
 }
@@ -98,20 +102,23 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
     const std::vector<analysis::PersonDay> days = analysis::dailyCompliance(plant.plant);
     const auto firstPassed = std::count_if(
         days.begin(), days.end(), [](const analysis::PersonDay &d) { return d.first.pass; });
-    page.lines.append(QStringLiteral("First attempt passed: %1 of %2 days (%3 %)")
-                          .arg(firstPassed)
-                          .arg(days.size())
-                          .arg(double(firstPassed) * kPercent / double(days.size()), 0, 'f', 1));
+    page.lines.append(
+        QStringLiteral("First attempt passed: %1 of %2 (%3 %)")
+            .arg(firstPassed)
+            .arg(countText(qint64(days.size()), QStringLiteral("day"), QStringLiteral("days")))
+            .arg(double(firstPassed) * kPercent / double(days.size()), 0, 'f', 1));
 
-    // The trend is fitted over every day shown, not only the report's window.
-    analysis::AnalysisSettings settings;
-    settings.driftWindowDays = page.lastDay - page.firstDay + 1;
+    // The trend is read over the report's drift window ending on the
+    // person's last day, so that the window and the report agree; the charts
+    // show that window and say how many readings came before it.
+    const analysis::AnalysisSettings settings;
     const std::vector<analysis::DriftResult> drift =
         analysis::driftWatch(plant.plant, page.lastDay, settings);
     for (const analysis::DriftResult &d : drift)
-        page.lines.append(slopeLine(d, settings));
+        page.lines.append(slopeLine(d, settings, page.lastDay));
+    const int windowFrom = page.lastDay - settings.driftWindowDays + 1;
     for (const bool footwear : {true, false}) {
-        const TrendRequest request{0, person.user, footwear, page.firstDay, page.lastDay};
+        const TrendRequest request{0, person.user, footwear, windowFrom, page.lastDay};
         charts::PersonTrend chart = personTrend(
             plant.plant, drift, request,
             QStringLiteral("%1, %2").arg(page.title, footwear ? QStringLiteral("footwear")
@@ -119,6 +126,15 @@ PersonTrendPage personTrendPage(const records::DataloggerTable &table, const Tab
         if (!chart.series.empty())
             page.charts.push_back(std::move(chart));
     }
+    // The charts stand one above the other: one span of days for all, so that
+    // a day is read at the same place in each, the latest crossing included.
+    int lastDrawn = page.lastDay;
+    for (const charts::PersonTrend &chart : page.charts)
+        for (const charts::TrendSeries &series : chart.series)
+            if (series.crossing)
+                lastDrawn = std::max(lastDrawn, series.crossing->day);
+    for (charts::PersonTrend &chart : page.charts)
+        chart.lastDay = lastDrawn;
     return page;
 }
 
@@ -147,13 +163,17 @@ document::ReportDocument tableReport(const records::DataloggerTable &table,
     input.plant = &plant.plant;
     input.invalidTimes = plant.invalidTimes;
     input.generated = limits.now;
+    input.fromTable = true;
     document::ReportDocument document = auditReport(input);
     // Rows the analysis could not place are said, not silently left out.
     if (plant.unreadRows > 0 && !document.sections.empty())
         document.sections.back().blocks.push_back(document::Paragraph{
-            QStringLiteral("%1 rows of the table have no numeric PN or ID and are left out of "
-                           "every figure.")
-                .arg(plant.unreadRows)});
+            plant.unreadRows == 1
+                ? QStringLiteral("1 row of the table has no numeric PN or ID and is left out of "
+                                 "every figure.")
+                : QStringLiteral("%1 rows of the table have no numeric PN or ID and are left out "
+                                 "of every figure.")
+                      .arg(plant.unreadRows)});
     QStringList reasons;
     for (const int pn : plant.peripheralNumbers)
         if (const QString reason = noLimitsReason(limits, pn); !reason.isEmpty())

@@ -226,14 +226,20 @@ void ChartFrame::drawDayAxis(const DayAxis &axis) {
     m_painter.setFont(font);
     m_painter.setPen(QPen(kInk, 1.0));
     m_painter.drawLine(m_plot.bottomLeft(), m_plot.bottomRight());
-    const double labelWidth = metrics.horizontalAdvance(QStringLiteral("30 Sep"));
-    for (const Tick &tick : axis.ticks(m_plot.width(), labelWidth)) {
+    const auto width = [&metrics](const QString &text) { return metrics.horizontalAdvance(text); };
+    for (const Tick &tick : axis.ticks(m_plot.width(), width)) {
         const double tx = x(tick.position);
+        const double labelWidth = width(tick.label);
         m_painter.drawLine(QPointF(tx, m_plot.bottom()),
                            QPointF(tx, m_plot.bottom() + kTickLength));
-        m_painter.drawText(QRectF(tx - labelWidth, m_plot.bottom() + kTickLength + 1.0,
-                                  2 * labelWidth, metrics.height()),
-                           Qt::AlignHCenter | Qt::AlignTop, tick.label);
+        // Centred on its tick, but never cut by the chart's edge ("4 Jan 2027"
+        // on the last day).
+        const double left =
+            std::clamp(tx - labelWidth / 2.0, m_area.left() + 1.0,
+                       std::max(m_area.left() + 1.0, m_area.right() - 1.0 - labelWidth));
+        m_painter.drawText(
+            QRectF(left, m_plot.bottom() + kTickLength + 1.0, labelWidth + 1.0, metrics.height()),
+            Qt::AlignLeft | Qt::AlignTop, tick.label);
     }
 }
 

@@ -23,13 +23,22 @@ struct FittedLine {
     DayValue to;
 };
 
+// A day with a failed test: the lowest and highest reading of the measure
+// that day, so that a fail the day's median hides still shows.
+struct FailDay {
+    int day = 0;
+    double lowestKohm = 0.0;
+    double highestKohm = 0.0;
+};
+
 struct TrendSeries {
     QString name;
     // One value a day; a value that is not finite is left out.
     std::vector<DayValue> points;
+    std::vector<FailDay> fails;
     // Drawn only when given: the caller leaves it out when the fit is not significant.
     std::optional<FittedLine> fit;
-    // Where the fit is projected to cross a limit.
+    // Where the fit is projected to cross a limit; the fitted line is drawn on to it.
     std::optional<DayValue> crossing;
 };
 
@@ -43,11 +52,14 @@ struct LimitBand {
 // Resistances of one person against their profile's limits, on a log axis.
 struct PersonTrend {
     QString title;
-    // The period shown; the axis also widens to every point, fit end and crossing.
+    // The period shown; the axis widens to later points and to the crossings.
+    // Points before firstDay are left out and counted in the chart's note,
+    // with readingsBefore: readings the caller left out itself.
     int firstDay = 0;
     int lastDay = 0;
     std::vector<TrendSeries> series;
     std::optional<LimitBand> band;
+    int readingsBefore = 0;
 };
 
 struct FailRateDay {

@@ -124,13 +124,14 @@ QStringList driftLines(const CheckWriter &w, const std::vector<analysis::DriftRe
             const bool max = *d.crossingSide == analysis::LimitSide::Max;
             const std::optional<std::int64_t> limit = max ? d.range.maxKohm : d.range.minKohm;
             why.append(QStringLiteral("trend %1 (95 %: %2 to %3) over %4 days reaches the %5 "
-                                      "of %6 in %7 days")
+                                      "of %6 in %7")
                            .arg(percentPerDay(d.slopePerDay), percentPerDay(d.slopeLow),
                                 percentPerDay(d.slopeHigh))
                            .arg(d.daysUsed)
                            .arg(max ? QStringLiteral("maximum") : QStringLiteral("minimum"),
                                 kohm(double(limit.value_or(0))))
-                           .arg(std::ceil(*d.daysToCrossing), 0, 'f', 0));
+                           .arg(audit::countText(analysis::wholeDaysToCrossing(*d.daysToCrossing),
+                                                 QStringLiteral("day"), QStringLiteral("days"))));
         }
         if (d.nearSide) {
             const bool max = *d.nearSide == analysis::LimitSide::Max;

@@ -25,7 +25,7 @@ ReportDocument document(const QString &title, std::vector<Section> sections) {
 }
 
 PersonTrend trend(const QString &title) {
-    TrendSeries l{QStringLiteral("L"), {}, {}, {}};
+    TrendSeries l{QStringLiteral("L"), {}, {}, {}, {}};
     for (int d = 0; d < 30; ++d)
         l.points.push_back({kToday - 29 + d, 900.0 + 100.0 * d});
     return {

@@ -2,6 +2,7 @@
 
 #include "app/configuration/GeneralTab.h"
 #include "app/configuration/SettingsTab.h"
+#include "app/configuration/UsersModel.h"
 #include "app/configuration/UsersTab.h"
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
@@ -10,10 +11,15 @@
 #include "config/ConfigurationFiles.h"
 #include "config/StationConfig.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace nxa::app {
 
@@ -63,6 +69,31 @@ ConfigurationView::ConfigurationView(config::StationConfig &config, Session &ses
     connect(m_download, &QPushButton::clicked, this, &ConfigurationView::downloadConfig);
     connect(m_upload, &QPushButton::clicked, this, &ConfigurationView::uploadConfig);
     connect(m_print, &QPushButton::clicked, this, &ConfigurationView::print);
+    watchControls();
+}
+
+void ConfigurationView::watchControls() {
+    m_edited = new QTimer(this);
+    m_edited->setSingleShot(true);
+    m_edited->setInterval(0);
+    connect(m_edited, &QTimer::timeout, this, &ConfigurationView::configurationEdited);
+    const auto edited = [this] { m_edited->start(); };
+    // Each tab connected its controls to the model first, and slots run in
+    // the order they were connected: the model holds the change when the
+    // timer starts.
+    for (QLineEdit *field : m_tabs->findChildren<QLineEdit *>())
+        connect(field, &QLineEdit::textChanged, this, edited);
+    for (QSpinBox *box : m_tabs->findChildren<QSpinBox *>())
+        connect(box, &QSpinBox::valueChanged, this, edited);
+    for (QComboBox *choice : m_tabs->findChildren<QComboBox *>())
+        connect(choice, &QComboBox::currentIndexChanged, this, edited);
+    for (QAbstractButton *button : m_tabs->findChildren<QAbstractButton *>()) {
+        connect(button, &QAbstractButton::clicked, this, edited);
+        connect(button, &QAbstractButton::toggled, this, edited);
+    }
+    QAbstractItemModel *users = m_users->model();
+    connect(users, &QAbstractItemModel::dataChanged, this, edited);
+    connect(users, &QAbstractItemModel::modelReset, this, edited);
 }
 
 ConfigurationView::~ConfigurationView() = default;
@@ -72,6 +103,7 @@ void ConfigurationView::reloadFromModel() {
     m_settings->reloadFromModel();
     m_users->reloadFromModel();
     m_users->refreshCodes();
+    m_edited->start();
 }
 
 void ConfigurationView::setCaption(const QString &text) {

@@ -8,6 +8,7 @@
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class QTimer;
 
 namespace nxa::config {
 class StationConfig;
@@ -44,6 +45,12 @@ public:
     QPushButton *uploadButton() const { return m_upload; }
     QPushButton *printButton() const { return m_print; }
 
+signals:
+    // The configuration changed, whatever changed it (a control, a file, the
+    // tester); told once after a burst of changes, so that whoever draws
+    // from it draws once.
+    void configurationEdited();
+
 public slots:
     // The configuration was replaced or changed behind the controls: show it
     // again (layout of its mode and the user codes included).
@@ -63,6 +70,7 @@ private:
     void settleGenerator();
     // The field holds what will be encoded: a short generator is padded first.
     void prepareForEncode();
+    void watchControls();
 
     config::StationConfig &m_config;
     Session &m_session;
@@ -77,6 +85,7 @@ private:
     QPushButton *m_download = nullptr;
     QPushButton *m_upload = nullptr;
     QPushButton *m_print = nullptr;
+    QTimer *m_edited = nullptr;
 };
 
 } // namespace nxa::app

@@ -5,6 +5,7 @@
 #include "app/operation/TesterOperation.h"
 #include "app/printing/ReportPrinting.h"
 #include "app/shared/TitledFrame.h"
+#include "app/shared/WindowPlacement.h"
 #include "document/SaveDocument.h"
 #include "export/TextExport.h"
 #include "export/WorkbookExport.h"
@@ -277,10 +278,20 @@ audit::TableLimits DataloggerView::tableLimits() const {
 }
 
 void DataloggerView::openTrend(const audit::TablePerson &person, const QString &name) {
+    QWidget *main = window();
+    const auto open = main->findChildren<TrendWindow *>(Qt::FindDirectChildrenOnly);
     auto *trend = new TrendWindow(
-        *m_model, [this] { return tableLimits(); }, person, name, m_dialogs, window());
+        *m_model, [this] { return tableLimits(); }, person, name, m_dialogs, main);
     trend->setAttribute(Qt::WA_DeleteOnClose);
+    // A trend follows the configuration as it follows the table.
+    connect(this, &DataloggerView::limitsChanged, trend, &TrendWindow::redraw);
+    trend->resize(trend->sizeHint());
+    placeBeside(*trend, *main, int(open.size()));
     trend->show();
+}
+
+void DataloggerView::configurationEdited() {
+    emit limitsChanged();
 }
 
 void DataloggerView::writeReport() {

@@ -67,10 +67,14 @@ public slots:
     void writeReport();
     // "Trend of <name>…".
     void openTrend(const audit::TablePerson &person, const QString &name);
+    // The configuration changed elsewhere: the open trends take its limits.
+    void configurationEdited();
 
 signals:
     // A download set the station configuration's peripheral number.
     void configurationChanged();
+    // The limits the trends are drawn against may have changed.
+    void limitsChanged();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -97,6 +98,14 @@ void TrendWindow::redraw() {
     m_noLimits->setVisible(!m_page.noLimits.isEmpty());
     m_charts->updateGeometry();
     m_charts->update();
+}
+
+void TrendWindow::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TrendWindow::saveAsPdf() {

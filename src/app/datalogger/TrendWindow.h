@@ -15,7 +15,8 @@ namespace nxa::app {
 class DataloggerModel;
 
 // A person's trend over every row of the table, beside the main window. It
-// follows the table: whatever the model changes, it is drawn again.
+// follows the table and the configuration: whatever changes either, it is
+// drawn again (redraw). Escape closes it.
 class TrendWindow : public QWidget {
     Q_OBJECT
 public:
@@ -33,6 +34,9 @@ public slots:
     void redraw();
     void saveAsPdf();
     void print();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     DataloggerModel &m_model;

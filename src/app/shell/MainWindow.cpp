@@ -55,6 +55,8 @@ MainWindow::MainWindow(Session &session, UserDialogs *dialogs,
     m_configurationView->setGeometry(kViewArea);
     connect(m_dataloggerView, &DataloggerView::configurationChanged, m_configurationView,
             &ConfigurationView::reloadFromModel);
+    connect(m_configurationView, &ConfigurationView::configurationEdited, m_dataloggerView,
+            &DataloggerView::configurationEdited);
     step();
 
     m_tray = new TrayController(this, this);
@@ -102,10 +104,12 @@ void MainWindow::buildOperationFrame() {
     options->addButton(m_configOption);
     options->addButton(m_dataloggerOption);
     makeChosenOptionTheTabStop({m_configOption, m_dataloggerOption});
-    connect(m_configOption, &QRadioButton::toggled, this, [this](bool on) {
-        if (on)
-            showConfigurationView();
-    });
+    connect(
+        m_configOption, &QRadioButton::toggled, this,
+        [this](bool on) {
+            if (on)
+                showConfigurationView();
+        });
     connect(m_dataloggerOption, &QRadioButton::toggled, this, [this](bool on) {
         if (on)
             showDataloggerView();

@@ -1,8 +1,11 @@
 #include "app/ScriptedUserDialogs.h"
+#include "app/configuration/ConfigurationView.h"
+#include "app/configuration/GeneralTab.h"
 #include "app/datalogger/DataloggerModel.h"
 #include "app/datalogger/DataloggerView.h"
 #include "app/datalogger/TrendWindow.h"
 #include "app/shared/Session.h"
+#include "app/shared/WindowPlacement.h"
 #include "config/StationConfig.h"
 #include "records/DataloggerTable.h"
 
@@ -13,7 +16,9 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -186,8 +191,12 @@ private slots:
         if (band) {
             QCOMPARE(footwear.band->minKohm, std::optional<double>(100));
             QCOMPARE(footwear.band->maxKohm, std::optional<double>(35000));
-            QVERIFY(page.lines.join('\n').contains(QStringLiteral("projected to cross its max")) ||
-                    page.lines.join('\n').contains(QStringLiteral("already beyond its max")));
+            // 2000 kΩ rising 15 % a day reads 28464 kΩ on its last day, 2026-10-20:
+            // 35000 kΩ is 1.48 days later, in the day after it.
+            QVERIFY2(page.lines.join('\n').contains(QStringLiteral(
+                         "projected to cross its max limit of 35000 kΩ on 2026-10-21")),
+                     qPrintable(page.lines.join('\n')));
+            QCOMPARE(footwear.series.front().crossing->day, int(kFirstDay.toJulianDay()) + kDays);
             // "Shoes": the wrist strap is not checked, so it has no chart.
             QCOMPARE(page.charts.size(), size_t(1));
         }
@@ -265,6 +274,12 @@ private slots:
             QVERIFY(!written.contains("<link"));
             QVERIFY(written.contains("Ada Drift"));
             QVERIFY(written.contains("PN 5"));
+            // Nothing was collected: the tester's part speaks of the table.
+            QVERIFY(written.contains("Rows in the table"));
+            QVERIFY(!written.contains("collection"));
+            // Nor of what only collecting records: calibrations, changes.
+            QVERIFY(!written.contains("calibration"));
+            QVERIFY(!written.contains("configuration changed"));
         }
     }
     // Hidden values are not charted or reported behind the user's back.
@@ -287,6 +302,76 @@ private slots:
         QCOMPARE(enabled, hidden ? QStringList()
                                  : QStringList({QStringLiteral("Trend of Ada Drift…"),
                                                 QStringLiteral("Report…")}));
+    }
+    // A trend drawn against the limits of PN 5 loses them when the
+    // configuration becomes another tester's, and gets them back.
+    void trendFollowsTheConfiguration() {
+        holdTesterConfiguration(5);
+        ConfigurationView configuration(m_config, m_session, m_dialogs);
+        // As the main window joins the two views.
+        connect(&configuration, &ConfigurationView::configurationEdited, m_view.get(),
+                &DataloggerView::configurationEdited);
+        configuration.reloadFromModel();
+        TrendWindow *trend = openTrendOfAda(false);
+        QVERIFY(trend);
+        QVERIFY(trend->page().charts.front().band.has_value());
+        for (const int pn : {7, 5}) {
+            configuration.generalTab()->peripheralNumber()->setValue(pn);
+            QTRY_COMPARE(trend->page().charts.front().band.has_value(), pn == 5);
+            QCOMPARE(trend->noLimitsLabel()->text().contains(QStringLiteral("of PN 7")), pn == 7);
+        }
+    }
+
+    void escapeClosesATrendAndTrendsCascadeBesideTheWindow() {
+        const QPointer<TrendWindow> first = openTrendOfAda(false);
+        const QPointer<TrendWindow> second = openTrendOfAda(true);
+        QVERIFY(first && second && first != second);
+        QVERIFY(first->pos() != second->pos());
+        QTest::keyClick(second, Qt::Key_Escape);
+        QTRY_VERIFY(!second);
+        QVERIFY(first && first->isVisible());
+    }
+
+    void trendLinesReadAsSentences_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("line");
+        // clang-format off
+        QTest::newRow("steady: nothing to speak of") << "Bob Steady" << "L: no significant trend";
+        QTest::newRow("one day: nouns agree")        << "Cid Once"   << "First attempt passed: 1 of 1 day (100.0 %)";
+        QTest::newRow("one day with values")         << "Cid Once"   << "L: 1 day with values, too few for a trend (8 needed)";
+        // clang-format on
+    }
+    void trendLinesReadAsSentences() {
+        QFETCH(QString, name);
+        QFETCH(QString, line);
+        m_view->model()->beginTableChange();
+        m_table.insertAtTop(accessRow(5, 40, QStringLiteral("Cid Once"), 3, 10, 2000));
+        m_view->model()->endTableChange();
+        const int row = rowOf(m_table, name);
+        m_view->openTrend(*audit::personOfRow(m_table, row), name);
+        const QStringList lines = m_view->findChildren<TrendWindow *>().last()->page().lines;
+        QVERIFY2(lines.contains(line), qPrintable(lines.join('\n')));
+    }
+
+    void trendGoesBesideTheWindow_data() {
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<int>("cascade");
+        QTest::addColumn<QPoint>("expected");
+        // clang-format off
+        QTest::newRow("room on the right")      << QRect(0, 0, 800, 650)    << QRect(0, 0, 1920, 1080) << 0 << QPoint(800, 0);
+        QTest::newRow("the second one cascades") << QRect(0, 0, 800, 650)   << QRect(0, 0, 1920, 1080) << 1 << QPoint(828, 28);
+        QTest::newRow("room on the left only")  << QRect(1100, 40, 800, 650) << QRect(0, 0, 1920, 1080) << 0 << QPoint(400, 40);
+        QTest::newRow("no room: on the screen") << QRect(0, 0, 800, 650)    << QRect(0, 0, 800, 600)   << 0 << QPoint(100, 0);
+        QTest::newRow("low on the screen")      << QRect(0, 700, 800, 300)  << QRect(0, 0, 1920, 1080) << 0 << QPoint(800, 580);
+        // clang-format on
+    }
+    void trendGoesBesideTheWindow() {
+        QFETCH(QRect, main);
+        QFETCH(QRect, screen);
+        QFETCH(int, cascade);
+        QFETCH(QPoint, expected);
+        QCOMPARE(besidePosition(main, QSize(700, 500), screen, cascade), expected);
     }
 };
 
