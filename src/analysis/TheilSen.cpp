@@ -74,10 +74,25 @@ TrendLine theilSen(std::span<const double> x, std::span<const double> y, double 
 
     std::vector<double> &pairSlopes = scratch.slopes;
     pairSlopes.clear();
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            if (x[j] != x[i])
-                pairSlopes.push_back((y[j] - y[i]) / (x[j] - x[i]));
+    if (std::adjacent_find(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n),
+                           [](double a, double b) { return !(a < b); }) ==
+        x.begin() + static_cast<std::ptrdiff_t>(n)) {
+        // Days in order, as a series of daily figures comes: every pair has a
+        // slope, so each row of them is one loop without a branch, which the
+        // compiler runs on several pairs at once.
+        pairSlopes.resize(n * (n - 1) / 2);
+        double *out = pairSlopes.data();
+        for (std::size_t i = 0; i < n; ++i) {
+            const double xi = x[i], yi = y[i];
+            for (std::size_t j = i + 1; j < n; ++j)
+                *out++ = (y[j] - yi) / (x[j] - xi);
+        }
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 1; j < n; ++j)
+                if (x[j] != x[i])
+                    pairSlopes.push_back((y[j] - y[i]) / (x[j] - x[i]));
+    }
     if (pairSlopes.empty()) {
         line.slope = 0;
         line.intercept = n > 0 ? y[0] : 0;
