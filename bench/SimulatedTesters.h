@@ -5,7 +5,10 @@
 // nxa-collect.ini that names them "tester000", "tester001", ...
 
 #include "SimulatorThread.h"
+#include "config/ConfigurationImage.h"
+#include "config/StationConfig.h"
 
+#include <QByteArray>
 #include <QFile>
 #include <QString>
 
@@ -16,6 +19,18 @@
 #include <vector>
 
 namespace nxa::bench {
+
+// A tester that answers for its configuration too, as every real one does: a
+// collector waits for it after each download, and a tester that never
+// answers would have the benchmark measure that time-out instead of work.
+inline sim::SimulatorSettings answeringTester(const QByteArray &image) {
+    sim::SimulatorSettings settings;
+    settings.dataloggerImage = image;
+    config::StationConfig configuration;
+    configuration.setPeripheralNumber(static_cast<unsigned char>(image.at(0)));
+    settings.configurationImage = config::encodeConfigurationTransfer(configuration);
+    return settings;
+}
 
 class SimulatedTesters {
 public:

@@ -1,4 +1,5 @@
 #include "analysis/PlantAnalysis.h"
+#include "analysis/TheilSen.h"
 
 #include <benchmark/benchmark.h>
 
@@ -114,6 +115,27 @@ void BM_WholeAnalysis(benchmark::State &state) {
         state, [](const Plant &p) { return analysePlant(p, kLastDay); });
 }
 
+// Theil-Sen lines of a person's daily medians over `days` days, as the drift
+// watch fits them: log10 of whole kilohms, so equal medians recur.
+void BM_TheilSen(benchmark::State &state) {
+    const auto days = static_cast<std::size_t>(state.range(0));
+    std::mt19937 random(7);
+    std::normal_distribution<double> noise(0, 0.08);
+    std::vector<std::vector<double>> series(64);
+    for (std::vector<double> &y : series)
+        for (std::size_t d = 0; d < days; ++d)
+            y.push_back(std::log10(std::round(std::pow(10.0, 3.3 + noise(random)))));
+    std::vector<double> x(days);
+    for (std::size_t d = 0; d < days; ++d)
+        x[d] = static_cast<double>(d) - static_cast<double>(days);
+    TrendScratch scratch;
+    std::size_t next = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(theilSen(x, series[next], kZ95, scratch));
+        next = (next + 1) % series.size();
+    }
+}
+
 // persons, records: the plant of 1,000,000 records, then twice the records,
 // then half the persons.
 void sizes(benchmark::internal::Benchmark *b) {
@@ -127,6 +149,7 @@ BENCHMARK(BM_DriftWatch)->Apply(sizes);
 BENCHMARK(BM_TesterHealth)->Apply(sizes);
 BENCHMARK(BM_Retests)->Apply(sizes);
 BENCHMARK(BM_WholeAnalysis)->Apply(sizes);
+BENCHMARK(BM_TheilSen)->Arg(30)->Arg(90)->Arg(365)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

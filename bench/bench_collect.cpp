@@ -65,16 +65,8 @@ QByteArray testerImage(int tester, int moved = 0) {
     return builder.transferImage();
 }
 
-// A tester that answers for its configuration too, as every real one does: a
-// collector waits for it after each download, and a tester that never
-// answers would have the benchmark measure that time-out instead of work.
 sim::SimulatorSettings serving(const QByteArray &image) {
-    sim::SimulatorSettings settings;
-    settings.dataloggerImage = image;
-    config::StationConfig configuration;
-    configuration.setPeripheralNumber(static_cast<unsigned char>(image.at(0)));
-    settings.configurationImage = config::encodeConfigurationTransfer(configuration);
-    return settings;
+    return bench::answeringTester(image);
 }
 
 // The simulated plant and its configuration, started once.

@@ -1,6 +1,7 @@
 #include "analysis/TheilSen.h"
 
 #include "analysis/Median.h"
+#include "analysis/SlopeSelection.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,34 +74,48 @@ TrendLine theilSen(std::span<const double> x, std::span<const double> y, double 
 
     std::vector<double> &pairSlopes = scratch.slopes;
     pairSlopes.clear();
-    for (std::size_t i = 0; i < n; ++i)
-        for (std::size_t j = i + 1; j < n; ++j)
-            if (x[j] != x[i])
-                pairSlopes.push_back((y[j] - y[i]) / (x[j] - x[i]));
+    if (std::adjacent_find(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(n),
+                           [](double a, double b) { return !(a < b); }) ==
+        x.begin() + static_cast<std::ptrdiff_t>(n)) {
+        // Days in order, as a series of daily figures comes: every pair has a
+        // slope, so each row of them is one loop without a branch, which the
+        // compiler runs on several pairs at once.
+        pairSlopes.resize(n * (n - 1) / 2);
+        double *out = pairSlopes.data();
+        for (std::size_t i = 0; i < n; ++i) {
+            const double xi = x[i], yi = y[i];
+            for (std::size_t j = i + 1; j < n; ++j)
+                *out++ = (y[j] - yi) / (x[j] - xi);
+        }
+    } else {
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = i + 1; j < n; ++j)
+                if (x[j] != x[i])
+                    pairSlopes.push_back((y[j] - y[i]) / (x[j] - x[i]));
+    }
     if (pairSlopes.empty()) {
         line.slope = 0;
         line.intercept = n > 0 ? y[0] : 0;
         return line;
     }
     const std::size_t slopes = pairSlopes.size();
-    line.slope = median(pairSlopes);
-
     std::vector<double> &work = scratch.values;
     const auto [lowerRank, upperRank] = intervalRanks(slopes, y.first(n), z, work);
-    // The median's selection left every slope of lower rank before the middle
-    // and every one of higher rank after it, so each bound searches one half.
-    const auto middle = static_cast<std::ptrdiff_t>(slopes / 2);
-    if (lowerRank >= 1) {
-        const auto nth = pairSlopes.begin() + static_cast<std::ptrdiff_t>(lowerRank) - 1;
-        std::nth_element(pairSlopes.begin(), nth, pairSlopes.begin() + middle);
-        line.slopeLow = *nth;
-    }
-    if (upperRank <= static_cast<double>(slopes)) {
-        const auto nth = pairSlopes.begin() + static_cast<std::ptrdiff_t>(upperRank) - 1;
-        if (nth > pairSlopes.begin() + middle)
-            std::nth_element(pairSlopes.begin() + middle + 1, nth, pairSlopes.end());
-        line.slopeHigh = *nth;
-    }
+    SlopeRanks ranks;
+    ranks.upperMiddle = slopes / 2 + 1;
+    ranks.lowerMiddle = slopes % 2 == 1 ? ranks.upperMiddle : slopes / 2;
+    if (lowerRank >= 1)
+        ranks.low = static_cast<std::size_t>(lowerRank);
+    if (upperRank <= static_cast<double>(slopes))
+        ranks.high = static_cast<std::size_t>(upperRank);
+
+    const SelectedSlopes selected = selectSlopes(pairSlopes, ranks, scratch.band);
+    line.slope =
+        slopes % 2 == 1 ? selected.upperMiddle : (selected.lowerMiddle + selected.upperMiddle) / 2;
+    if (ranks.low)
+        line.slopeLow = selected.low;
+    if (ranks.high)
+        line.slopeHigh = selected.high;
 
     work.resize(n);
     for (std::size_t i = 0; i < n; ++i)

@@ -29,6 +29,7 @@ inline constexpr double kZ95 = 1.959963984540054;
 struct TrendScratch {
     std::vector<double> slopes;
     std::vector<double> values;
+    std::vector<double> band;
 };
 
 // x should hold distinct values (pairs of equal x carry no slope and are

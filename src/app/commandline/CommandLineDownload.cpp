@@ -17,6 +17,8 @@
 #include <QDateTime>
 #include <QPushButton>
 
+#include <optional>
+
 namespace nxa::app {
 
 namespace {
@@ -30,25 +32,35 @@ public:
     void run() {
         // The duplicate keys stay empty: every record of the tester is a new row.
         m_table.clearDuplicateKeys();
-        if (m_output.headless && m_output.line)
-            m_window.setEcho(m_output.line);
+        // Without a display nothing could show the window: its lines go to
+        // the output alone, and no widget is made at all.
+        if (!m_output.headless)
+            m_window.emplace();
 
         m_session.runStamp = runStampText(QDateTime::currentDateTime());
         m_session.runDescription =
             runDescriptionText(m_session.testerAddress, m_parameters.outputPath);
-        m_window.addLine(m_session.runStamp);
-        m_window.addLine(m_session.runDescription);
-        if (!m_output.headless) {
-            m_window.show();
-            centreWindow(m_window);
+        addLine(m_session.runStamp);
+        addLine(m_session.runDescription);
+        if (m_window) {
+            m_window->show();
+            centreWindow(*m_window);
         }
 
-        // The window presses its own button through its event queue.
+        // The window presses its own button through its event queue; without
+        // one the run goes through the queue all the same, so a close request
+        // that came first is taken first.
         bool pressed = false;
-        QObject::connect(m_window.actionButton(), &QPushButton::clicked,
-                         [&pressed] { pressed = true; });
-        QMetaObject::invokeMethod(m_window.actionButton(), &QPushButton::click,
-                                  Qt::QueuedConnection);
+        QObject press;
+        if (m_window) {
+            QObject::connect(m_window->actionButton(), &QPushButton::clicked,
+                             [&pressed] { pressed = true; });
+            QMetaObject::invokeMethod(m_window->actionButton(), &QPushButton::click,
+                                      Qt::QueuedConnection);
+        } else {
+            QMetaObject::invokeMethod(
+                &press, [&pressed] { pressed = true; }, Qt::QueuedConnection);
+        }
         waitForWindowEvents(m_watch, [&pressed] { return pressed; });
         // A close request handled together with the press stays in the watch:
         // the first receive wait takes it and the run ends as aborted. One
@@ -59,14 +71,15 @@ public:
         else
             fail(link::Outcome::Aborted);
 
-        if (!m_output.headless) {
+        if (m_window) {
             const int pause = operationSettings().timings.closingPauseMs;
             m_watch.take();
             waitForWindowEvents(
                 m_watch, [] { return false; }, pause);
         }
         m_watch.pause();
-        m_window.close();
+        if (m_window)
+            m_window->close();
     }
 
 private:
@@ -84,7 +97,7 @@ private:
             timings.transferDeadlineMs = link::kUnattendedTransferDeadlineMs;
         connection.setTimings(timings);
         connection.setAbortIsFinal(true);
-        connection.setHooks(operationLinkHooks(m_watch, m_window.statusBar(),
+        connection.setHooks(operationLinkHooks(m_watch, m_window ? m_window->statusBar() : nullptr,
                                                [this](const Notice &n) { notify(n); }));
 
         const link::Outcome login = connection.connectAndLogin(address, m_session.password);
@@ -106,22 +119,22 @@ private:
         // What arrived is no datalogger: exporting the empty table would
         // replace a good file and pass for a download that worked.
         if (!merge.imageAccepted) {
-            m_window.addLine(kWrongDataFormatLine);
+            addLine(kWrongDataFormatLine);
             m_session.resultCode = ResultCode::CommunicationFailure;
             return;
         }
-        m_window.addLine(records::downloadCountLine(merge.added));
+        addLine(records::downloadCountLine(merge.added));
 
         const QString &path = m_parameters.outputPath;
         const exports::ExportResult exported = exportTable(path);
-        m_window.addLine(exports::exportEventLine(exported, path));
+        addLine(exports::exportEventLine(exported, path));
         // A workbook continued on further sheets must not pass for a cut one.
         if (const QString continued = exports::sheetsContinuedLine(exported); !continued.isEmpty())
-            m_window.addLine(continued);
+            addLine(continued);
         if (!exported.ok)
             m_session.resultCode = ResultCode::CantCreateFile;
 
-        m_window.addLine(runStampText(QDateTime::currentDateTime()));
+        addLine(runStampText(QDateTime::currentDateTime()));
     }
 
     exports::ExportResult exportTable(const QString &path) const {
@@ -134,8 +147,15 @@ private:
                    : exports::workbookExport(m_table, path);
     }
 
+    void addLine(const QString &line) {
+        if (m_window)
+            m_window->addLine(line);
+        else if (m_output.line)
+            m_output.line(line);
+    }
+
     void fail(link::Outcome outcome) {
-        m_window.addLine(link::commandLineLine(outcome, m_session.testerAddress));
+        addLine(link::commandLineLine(outcome, m_session.testerAddress));
         m_session.resultCode = link::resultCode(outcome);
     }
 
@@ -155,7 +175,7 @@ private:
     records::DataloggerTable m_table;
     config::StationConfig m_config;
     OperationCloseWatch m_watch;
-    EventViewerWindow m_window;
+    std::optional<EventViewerWindow> m_window;
 };
 
 } // namespace

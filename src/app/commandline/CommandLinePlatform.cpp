@@ -155,7 +155,7 @@ void dropToolkitMessage(QtMsgType type, const QMessageLogContext &, const QStrin
 
 // The name of a platform in QT_QPA_PLATFORM's list, without its options.
 QByteArray platformNameOf(const QByteArray &entry) {
-    return entry.left(entry.indexOf(':')).trimmed();
+    return entry.split(':').constFirst().trimmed();
 }
 
 } // namespace
@@ -223,8 +223,14 @@ PlatformChoice chooseCommandLinePlatform() {
         }
     }
     platforms << "offscreen";
-    qputenv("QT_QPA_PLATFORM", platforms.join(';'));
+    choice.platforms = platforms.join(';');
+    qputenv("QT_QPA_PLATFORM", choice.platforms);
     return choice;
+}
+
+QByteArray platformWithoutDisplay(const PlatformChoice &choice) {
+    const QByteArray first = platformNameOf(choice.platforms.split(';').constFirst());
+    return first == "offscreen" || first == "minimal" ? first : QByteArray();
 }
 
 std::optional<Notice> platformFallbackNotice(const PlatformChoice &choice,

@@ -21,6 +21,7 @@ bool xDisplayAnswers(const QByteArray &display, int timeoutMs);
 
 struct PlatformChoice {
     QByteArray requested; // QT_QPA_PLATFORM as the run was given it
+    QByteArray platforms; // the list the toolkit is given to try, in order
 };
 
 // Picks the toolkit platform of a command-line run (QT_QPA_PLATFORM), before
@@ -29,6 +30,11 @@ struct PlatformChoice {
 // shown and nothing waits, whenever those cannot start. An X display that
 // does not answer is never tried.
 PlatformChoice chooseCommandLinePlatform();
+
+// The platform that shows nothing (offscreen, minimal) when the choice
+// starts with it: the toolkit would take it without trying anything else, so
+// the run needs no window system at all. Empty when a display may start.
+QByteArray platformWithoutDisplay(const PlatformChoice &choice);
 
 // The warning, given once, that the platform the user named could not start
 // and the run goes on without a display; none when it did start.

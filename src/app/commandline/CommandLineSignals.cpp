@@ -3,11 +3,9 @@
 #include "app/commandline/CommandLineLog.h"
 #include "app/commandline/StandardDescriptors.h"
 #include "app/commandline/TerminationSignals.h"
+#include "app/operation/OperationCloseWatch.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QSocketNotifier>
-#include <QWidget>
 
 #include <cerrno>
 #include <csignal>
@@ -112,9 +110,7 @@ void holdTerminationSignals() {
 void CommandLineSignals::onSignal() {
     char byte = 0;
     [[maybe_unused]] const ssize_t ignored = ::read(g_pipe[1], &byte, 1);
-    const QWidgetList windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows)
-        QCoreApplication::postEvent(window, new QCloseEvent);
+    postCloseRequest();
 }
 
 ToolkitStartWatch::ToolkitStartWatch() {

@@ -34,7 +34,7 @@ int terminationSignalCount();
 // close box: the run ends as an aborted operation and still leaves its log
 // record and result code. The signal that takeOverCommandLineSignals caught
 // (even one that came before this object existed) is turned into a close
-// request of every window, taken on the main thread through a socket pair.
+// request (postCloseRequest), taken on the main thread through a socket pair.
 class CommandLineSignals : public QObject {
     Q_OBJECT
 public:

@@ -7,7 +7,8 @@ namespace nxa::app {
 // While an operation runs, a close request of any window of the program ends
 // the operation's loop or aborts its receive wait. The watch takes those
 // requests (the windows stay open; the operation closes its own window when
-// it ends) and remembers that one came.
+// it ends), and those sent to the application itself (postCloseRequest),
+// and remembers that one came.
 class OperationCloseWatch : public QObject {
     Q_OBJECT
 public:
@@ -33,6 +34,11 @@ private:
     int m_paused = 0;
     bool m_requested = false;
 };
+
+// A close request from outside the window system (a termination signal): a
+// close event for every window of the program and one for the program
+// itself, which a run without windows takes as its request.
+void postCloseRequest();
 
 // Pauses a watch for the life of the object.
 class PausedCloseWatch {

@@ -9,9 +9,11 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QGuiApplication>
 
+#include <memory>
 #include <optional>
 
 int main(int argc, char *argv[]) {
@@ -35,18 +37,28 @@ int main(int argc, char *argv[]) {
     // them, so a path such as "-platform" can never be taken as its option.
     int toolkitArgc = argc;
     nxa::app::PlatformChoice platform;
-    std::optional<nxa::app::ToolkitStartWatch> toolkitStart;
+    QByteArray withoutDisplay;
     if (!parameters.isEmpty()) {
         nxa::app::silenceToolkitMessages();
         platform = nxa::app::chooseCommandLinePlatform();
+        withoutDisplay = nxa::app::platformWithoutDisplay(platform);
         toolkitArgc = 1;
-        toolkitStart.emplace();
     }
-    QApplication application(toolkitArgc, argv);
-    toolkitStart.reset();
-    QApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
-    // Lets the shell match the window to the installed menu entry and its icon.
-    QApplication::setDesktopFileName(QStringLiteral(NXA_DESKTOP_ID));
+    // A run that can show nothing starts no window system: no platform, no
+    // fonts, no widgets, only the event loop that the link waits in.
+    std::unique_ptr<QCoreApplication> application;
+    if (!withoutDisplay.isEmpty()) {
+        application = std::make_unique<QCoreApplication>(toolkitArgc, argv);
+    } else {
+        std::optional<nxa::app::ToolkitStartWatch> toolkitStart;
+        if (!parameters.isEmpty())
+            toolkitStart.emplace();
+        application = std::make_unique<QApplication>(toolkitArgc, argv);
+        toolkitStart.reset();
+        // Lets the shell match the window to the installed menu entry and its icon.
+        QGuiApplication::setDesktopFileName(QStringLiteral(NXA_DESKTOP_ID));
+    }
+    QCoreApplication::setApplicationName(QStringLiteral("Brontel NXA Manager"));
 
     nxa::app::Session session;
     session.parameters = parameters;
@@ -56,10 +68,11 @@ int main(int argc, char *argv[]) {
 
     if (session.commandLine()) {
         const nxa::app::CommandLineSignals signalWatch;
-        const bool headless = nxa::app::platformIsHeadless();
+        const bool headless = !withoutDisplay.isEmpty() || nxa::app::platformIsHeadless();
         const nxa::app::CommandLineOutput output = nxa::app::standardCommandLineOutput(headless);
-        if (const auto fallback =
-                nxa::app::platformFallbackNotice(platform, QGuiApplication::platformName()))
+        const QString platformName = withoutDisplay.isEmpty() ? QGuiApplication::platformName()
+                                                              : QString::fromLatin1(withoutDisplay);
+        if (const auto fallback = nxa::app::platformFallbackNotice(platform, platformName))
             output.notice(*fallback);
         return nxa::app::runCommandLine(session, output);
     }

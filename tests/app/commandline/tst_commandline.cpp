@@ -14,14 +14,12 @@
 #include "support/TestFiles.h"
 #include "support/WorkedRecord.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -176,9 +174,9 @@ QString fifoIn(const QString &directory, const char *name) {
     return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0 ? path : QString();
 }
 
-// Takes the first event that carries the window's press of its own button
-// and, while handling it, sends the window a close request, as a close box,
-// the window system or a termination signal would. With `swallowPress` the
+// Takes the first queued call, the run's press of its own button, and while
+// handling it sends the run a close request as a termination signal does
+// (without a display there is no window to close). With `swallowPress` the
 // press never arrives: the request came first.
 class CloseAtPress : public QObject {
 public:
@@ -191,12 +189,11 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        auto *button = qobject_cast<QPushButton *>(watched);
-        if (m_fired || !button || event->type() != QEvent::MetaCall)
+        if (m_fired || watched == QCoreApplication::instance() || event->type() != QEvent::MetaCall)
             return false;
         m_fired = true;
-        QCloseEvent close;
-        QCoreApplication::sendEvent(button->window(), &close);
+        QEvent close(QEvent::Close);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &close);
         return m_swallowPress;
     }
 
@@ -374,8 +371,8 @@ private slots:
     void partlyAnsweringDisplay();
     void heldLogLock_data();
     void heldLogLock();
-    void unavailablePlatform_data();
-    void unavailablePlatform();
+    void namedPlatform_data();
+    void namedPlatform();
     void otherSignals_data();
     void otherSignals();
     void workbookWithoutUnnamedFiles_data();
@@ -1594,16 +1591,20 @@ void CommandLineTest::heldLogLock() {
     }
 }
 
-void CommandLineTest::unavailablePlatform_data() {
+void CommandLineTest::namedPlatform_data() {
     QTest::addColumn<QString>("platform");
-    QTest::newRow("unknown platform") << "bogus";
-    QTest::newRow("xcb without a display") << "xcb";
+    QTest::addColumn<bool>("unavailable");
+    QTest::newRow("unknown platform") << "bogus" << true;
+    QTest::newRow("xcb without a display") << "xcb" << true;
+    QTest::newRow("offscreen") << "offscreen" << false;
+    QTest::newRow("offscreen with an option") << "offscreen:fontconfig" << false;
 }
 
 // A toolkit platform that cannot start never ends the run: it goes on
-// without a display and says so once.
-void CommandLineTest::unavailablePlatform() {
+// without a display and says so once. One that shows nothing is no loss.
+void CommandLineTest::namedPlatform() {
     QFETCH(QString, platform);
+    QFETCH(bool, unavailable);
     QTemporaryDir dir;
     const auto tester = test::startSimulator(settingsFor(Scenario::Normal, twoRecordDatalogger()));
     QVERIFY(tester);
@@ -1617,8 +1618,10 @@ void CommandLineTest::unavailablePlatform() {
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(loggedResult(dir.path()), kOkLine);
     QCOMPARE(run.lines.size(), 5);
-    QCOMPARE(run.standardError, "Warning: The platform " + platform.toUtf8() +
-                                    " is not available: the run goes on without a display.\n");
+    QCOMPARE(run.standardError, unavailable
+                                    ? "Warning: The platform " + platform.toUtf8() +
+                                          " is not available: the run goes on without a display.\n"
+                                    : QByteArray());
 }
 
 void CommandLineTest::otherSignals_data() {

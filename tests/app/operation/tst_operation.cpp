@@ -7,6 +7,7 @@
 #include "app/ScriptedUserDialogs.h"
 #include "app/commandline/CommandLineRun.h"
 #include "app/commandline/EventViewerWindow.h"
+#include "app/operation/OperationCloseWatch.h"
 #include "app/operation/OperationStatusBar.h"
 #include "app/operation/OperationWindow.h"
 #include "app/operation/TesterOperation.h"
@@ -21,7 +22,6 @@
 #include "support/TestFiles.h"
 
 #include <QApplication>
-#include <QCloseEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -471,9 +471,7 @@ void OperationTest::commandLineCloseRequestIsCodeSeven() {
         if (posted || tester->simulator().receivedRequests().size() < 2)
             return;
         posted = true;
-        const QWidgetList windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows)
-            QCoreApplication::postEvent(window, new QCloseEvent);
+        app::postCloseRequest();
     };
     app::Session session;
     session.parameters = QStringList{"127.0.0.1", kPassword, "/TXT", "out.txt"};
