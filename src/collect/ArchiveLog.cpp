@@ -436,26 +436,29 @@ QString rowTable(LeafKind kind) {
     }
 }
 
-std::optional<QHash<qint64, QByteArray>> rowLeafTexts(Archive &archive, LeafKind kind,
-                                                      QString &error) {
-    QList<qint64> ids;
-    {
-        QSqlQuery query(archive.database());
-        if (!query.exec(QStringLiteral("SELECT id FROM %1").arg(rowTable(kind)))) {
-            error = archive.failure(query);
-            return std::nullopt;
+std::optional<RowLeafTexts> allRowLeafTexts(Archive &archive, QString &error) {
+    RowLeafTexts all;
+    for (const LeafKind kind :
+         {LeafKind::Configuration, LeafKind::RosterImport, LeafKind::Calibration}) {
+        QList<qint64> ids;
+        {
+            QSqlQuery query(archive.database());
+            if (!query.exec(QStringLiteral("SELECT id FROM %1").arg(rowTable(kind)))) {
+                error = archive.failure(query);
+                return std::nullopt;
+            }
+            while (query.next())
+                ids.append(query.value(0).toLongLong());
         }
-        while (query.next())
-            ids.append(query.value(0).toLongLong());
+        QHash<qint64, QByteArray> &texts = all[kind];
+        for (const qint64 id : std::as_const(ids)) {
+            const std::optional<QByteArray> text = rowLeafText(archive, kind, id, error);
+            if (!text)
+                return std::nullopt;
+            texts.insert(id, *text);
+        }
     }
-    QHash<qint64, QByteArray> texts;
-    for (const qint64 id : std::as_const(ids)) {
-        const std::optional<QByteArray> text = rowLeafText(archive, kind, id, error);
-        if (!text)
-            return std::nullopt;
-        texts.insert(id, *text);
-    }
-    return texts;
+    return all;
 }
 
 QStringList logStatements(const Archive &archive) {
@@ -591,7 +594,6 @@ QString buildLogFromRows(Archive &archive) {
         }
     };
     std::vector<Between> between;
-    std::map<LeafKind, QHash<qint64, QByteArray>> texts;
     for (const auto &[kind, made] : {std::pair{LeafKind::RosterImport, "imported"},
                                      std::pair{LeafKind::Calibration, "recorded"}}) {
         QSqlQuery query(archive.database());
@@ -602,13 +604,10 @@ QString buildLogFromRows(Archive &archive) {
             between.push_back({query.value(1).toLongLong(), kind, query.value(0).toLongLong()});
     }
     std::sort(between.begin(), between.end());
-    for (const LeafKind kind :
-         {LeafKind::Configuration, LeafKind::RosterImport, LeafKind::Calibration}) {
-        std::optional<QHash<qint64, QByteArray>> read = rowLeafTexts(archive, kind, error);
-        if (!read)
-            return error;
-        texts[kind] = std::move(*read);
-    }
+    std::optional<RowLeafTexts> read = allRowLeafTexts(archive, error);
+    if (!read)
+        return error;
+    RowLeafTexts &texts = *read;
     const QHash<qint64, QByteArray> &configurations = texts[LeafKind::Configuration];
     struct OldAttempt {
         qint64 id, tester, started;

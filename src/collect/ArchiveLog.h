@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <map>
 #include <optional>
 
 namespace nxa::collect {
@@ -62,11 +63,11 @@ std::optional<QByteArray> rowLeafText(Archive &archive, LeafKind kind, qint64 id
 
 // The table of the rows of a kind that rowLeafText() reads.
 QString rowTable(LeafKind kind);
-// The leaf texts of every row of a kind that rowLeafText() reads, by id:
-// read before a long query starts, since a PostgreSQL connection streams
-// one query at a time.
-std::optional<QHash<qint64, QByteArray>> rowLeafTexts(Archive &archive, LeafKind kind,
-                                                      QString &error);
+// The leaf texts of every row of every kind that rowLeafText() reads, by
+// kind and id: read before a long query starts, since a PostgreSQL
+// connection streams one query at a time.
+using RowLeafTexts = std::map<LeafKind, QHash<qint64, QByteArray>>;
+std::optional<RowLeafTexts> allRowLeafTexts(Archive &archive, QString &error);
 
 // The log's name in its checkpoints.
 std::optional<QString> logOrigin(Archive &archive, QString &error);

@@ -144,13 +144,10 @@ public:
         if (!readEdge(error))
             return false;
         // Read first: the walk below streams one query.
-        for (const LeafKind kind :
-             {LeafKind::Configuration, LeafKind::RosterImport, LeafKind::Calibration}) {
-            std::optional<QHash<qint64, QByteArray>> texts = rowLeafTexts(m_archive, kind, error);
-            if (!texts)
-                return false;
-            m_rowTexts[kind] = std::move(*texts);
-        }
+        std::optional<RowLeafTexts> texts = allRowLeafTexts(m_archive, error);
+        if (!texts)
+            return false;
+        m_rowTexts = std::move(*texts);
         const int r = 7;
         const int a = r + kRecordColumnCount;
         ArchiveRows rows(
@@ -291,7 +288,7 @@ private:
     Walked m_walked;
     quint64 m_edgeSize = 0;
     QByteArray m_edgeBytes;
-    std::map<LeafKind, QHash<qint64, QByteArray>> m_rowTexts;
+    RowLeafTexts m_rowTexts;
 };
 
 // Rows that no leaf stands for were added behind the log's back.
