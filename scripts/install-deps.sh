@@ -27,6 +27,9 @@ packages+=(fonts-liberation poppler-utils chromium)
 packages+=(libqt6sql6-sqlite libqt6sql6-psql libpq-dev postgresql mandoc)
 # nxa-collect's log: SHA-256 and Ed25519 signatures from libsodium.
 packages+=(libsodium-dev)
+# nxa-collect serve: libmicrohttpd (TLS through GnuTLS) parses every request;
+# openssl makes the test's self-signed certificate.
+packages+=(libmicrohttpd-dev openssl)
 
 missing=()
 for p in "${packages[@]}"; do
