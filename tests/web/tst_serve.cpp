@@ -164,6 +164,7 @@ private slots:
         // clang-format off
         QTest::newRow("Di Nopass failed twice")        << "failed"     << ">north:4<" << true;
         QTest::newRow("her name with it")              << "failed"     << "Di Nopass" << true;
+        QTest::newRow("her link leads to her page")    << "failed"     << "href=\"/person/north%3A4\"" << true;
         QTest::newRow("Di Nopass is not cleared")      << "cleared"    << ">north:4<" << false;
         QTest::newRow("Ed Relay passed after the relay") << "cleared"  << ">north:5<" << true;
         QTest::newRow("Ed Relay has no open fail")     << "failed"     << ">north:5<" << false;

@@ -70,8 +70,8 @@ web::HttpResponse personPage(const PageContext &context, const QString &id) {
     QString body;
     QStringList entranceTexts;
     for (const auto &[tester, user] : person->entrances)
-        entranceTexts.append(
-            QStringLiteral("%1 user %2").arg(plant.testers[size_t(tester)].name).arg(user));
+        entranceTexts.append(QStringLiteral("%1 user %2")
+                                 .arg(plant.testers[size_t(tester)].name, QString::number(user)));
     body += QStringLiteral("<table class=\"summary\"><tbody><tr><th scope=\"row\">ID</th><td>%1"
                            "</td></tr><tr><th scope=\"row\">Name</th><td>%2</td></tr><tr><th "
                            "scope=\"row\">Entrances</th><td>%3</td></tr></tbody></table>\n")
@@ -85,9 +85,8 @@ web::HttpResponse personPage(const PageContext &context, const QString &id) {
         for (const bool footwear : {true, false}) {
             const QString title =
                 QStringLiteral("%1 at %2 user %3: %4")
-                    .arg(name, plant.testers[size_t(tester)].name)
-                    .arg(user)
-                    .arg(footwear ? QStringLiteral("footwear") : QStringLiteral("wrist strap"));
+                    .arg(name, plant.testers[size_t(tester)].name, QString::number(user),
+                         footwear ? QStringLiteral("footwear") : QStringLiteral("wrist strap"));
             const charts::PersonTrend trend = audit::personTrend(
                 plant, drift, audit::TrendRequest{tester, user, footwear, firstDay, day}, title);
             const bool anyPoint = std::any_of(trend.series.begin(), trend.series.end(),

@@ -48,13 +48,13 @@ QString rollTable(const analysis::Plant &plant, const std::vector<RollEntry> &ro
             extra = QStringLiteral("passed after %1 %2")
                         .arg(e.fails)
                         .arg(e.fails == 1 ? "fail" : "fails");
+        // One arg() for all: a name may hold "%1" itself.
         rows += QStringLiteral("<tr><td>%1</td><td>%2</td><td>%3</td><td>%4 user %5</td>"
                                "<td>%6</td></tr>\n")
                     .arg(siteLink(sitePath(QStringLiteral("person"), id), id),
                          html(personName(plant, e.person, e.tester, e.user, day)), html(when),
-                         html(plant.testers[size_t(e.tester)].name))
-                    .arg(e.user)
-                    .arg(html(extra));
+                         html(plant.testers[size_t(e.tester)].name), QString::number(e.user),
+                         html(extra));
     }
     if (count == 0)
         return QStringLiteral("<p>Nobody.</p>\n");
@@ -62,7 +62,7 @@ QString rollTable(const analysis::Plant &plant, const std::vector<RollEntry> &ro
                                : state == RollEntry::State::NotTested ? QStringLiteral("Last seen")
                                                                       : QStringLiteral("Passed at");
     return QStringLiteral("<div class=\"scroll\"><table><thead><tr><th>Person</th><th>Name</th>"
-                          "<th>%1</th><th>Entrance</th><th></th></tr></thead><tbody>\n%2"
+                          "<th>%1</th><th>Entrance</th><th>Note</th></tr></thead><tbody>\n%2"
                           "</tbody></table></div>\n")
         .arg(whenHeader, rows);
 }
@@ -167,12 +167,12 @@ web::HttpResponse plantPage(const PageContext &context) {
                 .arg(rollTable(plant, roll, RollEntry::State::Failed, day));
     body += QStringLiteral("<section id=\"not-tested\"><h2>Not tested yet</h2>\n%1</section>\n")
                 .arg(rollTable(plant, roll, RollEntry::State::NotTested, day));
-    body += QStringLiteral("<section id=\"cleared\"><h2>Cleared</h2>\n%1</section>\n")
-                .arg(rollTable(plant, roll, RollEntry::State::Cleared, day));
     body += QStringLiteral("<section id=\"testers\"><h2>Testers</h2>\n%1</section>\n")
                 .arg(testerTable(plant, status.testers, context.now, day));
     body += QStringLiteral("<section id=\"check\"><h2>Morning check of %1</h2>\n%2</section>\n")
                 .arg(date->addDays(-1).toString(Qt::ISODate), checkList(check.lines));
+    body += QStringLiteral("<section id=\"cleared\"><h2>Cleared</h2>\n%1</section>\n")
+                .arg(rollTable(plant, roll, RollEntry::State::Cleared, day));
     return sitePage(QStringLiteral("Plant on %1").arg(date->toString(Qt::ISODate)), body);
 }
 
