@@ -8,6 +8,8 @@
 #include "collect/site/TesterPage.h"
 #include "collect/site/VerifyPage.h"
 
+#include <QScopeGuard>
+
 namespace nxa::collect {
 
 namespace {
@@ -55,7 +57,10 @@ web::HttpResponse Site::answer(const web::HttpRequest &request) {
     QString error;
     Archive *archive = threadArchive(m_config, error);
     const QString mark = archive ? archiveChangeMark(*archive, error) : QString();
-    if (!archive || mark.isEmpty())
+    if (!archive)
+        return archiveFailure(error);
+    const auto endRead = qScopeGuard([archive] { endThreadRead(*archive); });
+    if (mark.isEmpty())
         return archiveFailure(error);
     const QDateTime now = QDateTime::currentDateTime();
     // Ages and silence move with the clock too: a page holds for an hour at most.

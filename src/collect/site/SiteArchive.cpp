@@ -32,7 +32,6 @@ Archive *threadArchive(const CollectConfig &config, QString &error) {
     Archive &archive = *connection.opened.archive;
     connection.budget->refill();
     if (!archive.isSqlite()) {
-        archive.endRead();
         if (!archive.beginRead()) {
             error = archive.lastError();
             // Opened again on the next request: the server may have restarted.
@@ -41,6 +40,10 @@ Archive *threadArchive(const CollectConfig &config, QString &error) {
         }
     }
     return &archive;
+}
+
+void endThreadRead(Archive &archive) {
+    archive.endRead();
 }
 
 QString archiveChangeMark(Archive &archive, QString &error) {

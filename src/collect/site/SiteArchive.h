@@ -13,6 +13,9 @@ namespace nxa::collect {
 // Every request starts with the whole lock-wait budget and, on PostgreSQL,
 // a fresh snapshot.
 Archive *threadArchive(const CollectConfig &config, QString &error);
+// Ends the request's read: on PostgreSQL no snapshot or lock outlives it, so
+// an idle server holds back neither a download nor an upgrade.
+void endThreadRead(Archive &archive);
 
 // What changes whenever the archive learns something: a download's attempt,
 // a calibration, a roster import, a checkpoint. Pages computed for one mark

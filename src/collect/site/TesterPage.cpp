@@ -71,12 +71,13 @@ web::HttpResponse testerPage(const PageContext &context, const QString &name) {
     const ReportBuilt report = buildReport(plant, context.config, request);
     if (!report.document)
         return archiveFailure(report.error);
-    // The report's own sections about testers, as `report --tester NAME` has them.
-    for (const document::Section &section : report.document->sections)
-        if (section.heading == QLatin1String("Testers") ||
-            section.heading == QLatin1String("Limits in force") ||
-            section.heading == QLatin1String("Calibrations"))
-            body += document::sectionHtml(section);
+    // The report's own sections about testers, as `report --tester NAME` has
+    // them: the tests and fail rate first, what a supervisor looks for.
+    for (const QString &heading : {QStringLiteral("Testers"), QStringLiteral("Limits in force"),
+                                   QStringLiteral("Calibrations")})
+        for (const document::Section &section : report.document->sections)
+            if (section.heading == heading)
+                body += document::sectionHtml(section);
     QString error;
     body += QStringLiteral("<section><h2>Collection attempts</h2>\n%1</section>\n")
                 .arg(attemptsTable(context.archive, context.config, name, error));
