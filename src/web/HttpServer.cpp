@@ -57,12 +57,20 @@ QString clientOf(MHD_Connection *connection) {
     return QString::fromLatin1(text);
 }
 
+void releaseBody(void *body) {
+    delete static_cast<QByteArray *>(body);
+}
+
 MHD_Result queue(MHD_Connection *connection, const HttpResponse &answer, bool askLogin) {
-    MHD_Response *response = MHD_create_response_from_buffer(
-        size_t(answer.body.size()), const_cast<char *>(answer.body.constData()),
-        MHD_RESPMEM_MUST_COPY);
-    if (!response)
+    // The body is shared with the site's cache, not copied: a report answered
+    // on many connections at once is held once.
+    auto *body = new QByteArray(answer.body);
+    MHD_Response *response = MHD_create_response_from_buffer_with_free_callback_cls(
+        size_t(body->size()), const_cast<char *>(body->constData()), &releaseBody, body);
+    if (!response) {
+        delete body;
         return MHD_NO;
+    }
     MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, answer.contentType.constData());
     MHD_add_response_header(response, "Content-Security-Policy", kContentSecurityPolicy);
     MHD_add_response_header(response, "X-Content-Type-Options", "nosniff");
