@@ -97,6 +97,13 @@ int serveCommand(const CollectConfig &config, const QStringList &args, QTextStre
             << Qt::endl;
         return kExitUsage;
     }
+    // Basic authentication sends the password as it is: over TLS only.
+    if (!config.webUsers.isEmpty() && !tls) {
+        err << "nxa-collect: web-users= needs TLS (tls-cert= and tls-key=): a password must "
+               "not cross the network in clear text"
+            << Qt::endl;
+        return kExitUsage;
+    }
     web::ServerSettings settings;
     settings.listen = *listen;
     QString error;
@@ -115,13 +122,6 @@ int serveCommand(const CollectConfig &config, const QStringList &args, QTextStre
         web::WebUsers::Read read = web::WebUsers::read(config.webUsers);
         if (!read.users) {
             err << "nxa-collect: " << read.error << Qt::endl;
-            return kExitUsage;
-        }
-        // Basic authentication sends the password as it is: over TLS only.
-        if (!tls) {
-            err << "nxa-collect: web-users= needs TLS (tls-cert= and tls-key=): a password "
-                   "must not cross the network in clear text"
-                << Qt::endl;
             return kExitUsage;
         }
         users = std::move(read.users);
