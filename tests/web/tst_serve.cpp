@@ -188,6 +188,37 @@ private slots:
         QCOMPARE(part.contains(text), shown);
     }
 
+    // The morning check on the page is the one `check` prints, line for
+    // line; and the page follows the archive: a calibration recorded since
+    // shows on the tester's page.
+    void pagesFollowTheCommands() {
+        QString lines;
+        QProcess check;
+        check.setWorkingDirectory(m_folder.path());
+        check.start(kBinary, {QStringLiteral("check")});
+        QVERIFY(check.waitForFinished(120000));
+        QCOMPARE(check.exitCode(), 4);
+        int compared = 0;
+        for (const QString &line : QString::fromUtf8(check.readAllStandardOutput()).split('\n')) {
+            if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+                continue;
+            QString shown = line.trimmed().toHtmlEscaped();
+            shown.replace(QLatin1Char('\''), QLatin1String("&#39;"));
+            QVERIFY2(::section(m_plant.body, QStringLiteral("check")).contains(shown),
+                     qPrintable(line));
+            ++compared;
+        }
+        QVERIFY(compared > 5);
+        QVERIFY(!m_served.ask(get("/tester/north")).body.contains("C-7781"));
+        QCOMPARE(runCollect(m_folder.path(),
+                            {QStringLiteral("calibration"), QStringLiteral("north"),
+                             QStringLiteral("--on"), QDate::currentDate().toString(Qt::ISODate),
+                             QStringLiteral("--by"), QStringLiteral("R. Meter"),
+                             QStringLiteral("--certificate"), QStringLiteral("C-7781")}),
+                 0);
+        QVERIFY(m_served.ask(get("/tester/north")).body.contains("C-7781"));
+    }
+
     // Every page forbids scripts and outside requests and holds neither.
     void pagesAreSelfContained_data() {
         QTest::addColumn<QByteArray>("target");

@@ -135,17 +135,19 @@ web::HttpResponse plantPage(const PageContext &context) {
     if (!date)
         return badRequest(QStringLiteral("day= needs a date such as 2026-12-07"));
     const int day = int(date->toJulianDay());
-    const PlantRead read =
-        readPlant(context.archive, context.config, checkPlantRequest({*date, {}, false}));
+    // The day's window and one day more, so that the morning check of the
+    // day before sees the whole window it saw that morning.
+    PlantRequest request = checkPlantRequest({*date, {}, false});
+    request.from = request.from.addDays(-1);
+    const PlantRead read = readPlant(context.archive, context.config, request);
     if (!read.plant)
         return archiveFailure(read.error);
     const analysis::Plant &plant = *read.plant;
-    // The list `check` gave that morning: the day before.
-    const PlantRead morning = readPlant(context.archive, context.config,
-                                        checkPlantRequest({date->addDays(-1), {}, false}));
-    if (!morning.plant)
-        return archiveFailure(morning.error);
-    const CheckOutcome check = checkOfPlant(*morning.plant, date->addDays(-1), false);
+    // The list `check` gave that morning, of the day before: the same read
+    // without the day's own records.
+    analysis::Plant morning = plant;
+    std::erase_if(morning.accesses, [day](const analysis::Access &a) { return a.day >= day; });
+    const CheckOutcome check = checkOfPlant(morning, date->addDays(-1), false);
     const StatusRead status = readStatus(context.archive, context.config, *date);
     if (!status.error.isEmpty())
         return archiveFailure(status.error);
