@@ -272,6 +272,7 @@ private slots:
         QTest::newRow("PDF of years")      << get("/report?from=2000-01-01&to=2026-01-01&format=pdf");
         QTest::newRow("refresh too fast")  << get("/?refresh=1");
         QTest::newRow("POST")              << QByteArray("POST / HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\nConnection: close\r\n\r\nabc");
+        QTest::newRow("headers of 64 KB")  << get("/", "X-Pad: " + QByteArray(64 * 1024, 'p') + "\r\n");
         QTest::newRow("headers of 17 KB")  << get("/", "X-Pad: " + QByteArray(17 * 1024, 'p') + "\r\n");
         QTest::newRow("no HTTP at all")    << QByteArray("\x16\x03\x01 hello\r\n\r\n");
         // clang-format on
