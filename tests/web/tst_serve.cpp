@@ -8,6 +8,8 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <QTemporaryDir>
@@ -149,6 +151,10 @@ private slots:
                        .arg(names[i], address)
                        .arg(port);
         }
+        // Every download ends with a signed checkpoint, for /verify.
+        QCOMPARE(
+            runCollect(m_folder.path(), {QStringLiteral("keygen"), QStringLiteral("sign.key")}), 0);
+        ini.prepend(QStringLiteral("checkpoint-key=sign.key\n"));
         test::writeFile(m_folder.filePath(QStringLiteral("nxa-collect.ini")), ini.toUtf8());
         QCOMPARE(runCollect(m_folder.path(), {QStringLiteral("download")}), 0);
         m_simulators.clear();
@@ -229,7 +235,7 @@ private slots:
         QTest::newRow("person")       << QByteArray("/person/north:1")  << QByteArray("<svg");
         QTest::newRow("search")       << QByteArray("/search?q=drift")  << QByteArray("Ben Drift");
         QTest::newRow("report")       << QByteArray("/report")          << QByteArray("Drift watch");
-        QTest::newRow("verify")       << QByteArray("/verify")          << QByteArray("no signed checkpoint");
+        QTest::newRow("verify")       << QByteArray("/verify")          << QByteArray("<b>Intact</b>");
         QTest::newRow("refresh")      << QByteArray("/?refresh=60")     << QByteArray("<meta http-equiv=\"refresh\" content=\"60\">");
         // clang-format on
     }
@@ -379,6 +385,30 @@ private slots:
         const Answer answer = exchange(socket, get("/search?q=Ada", authorization));
         QCOMPARE(answer.status, status);
         QCOMPARE(answer.body.contains("Ada Drift"), status == 200);
+    }
+
+    // An insider's edit of one record shows on /verify once the archive
+    // has changed since (here a calibration; in a plant the next download).
+    void verifyFindsAnEditedRecord() {
+        {
+            QSqlDatabase db =
+                QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("insider"));
+            db.setDatabaseName(m_folder.filePath(QStringLiteral("nxa-archive.sqlite")));
+            QVERIFY(db.open());
+            QSqlQuery edit(db);
+            QVERIFY(edit.exec(QStringLiteral("UPDATE records SET wrist_strap = '1' WHERE attempt = "
+                                             "(SELECT MIN(id) FROM attempts) AND seq = 0")));
+            QCOMPARE(edit.numRowsAffected(), 1);
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("insider"));
+        QCOMPARE(runCollect(m_folder.path(),
+                            {QStringLiteral("calibration"), QStringLiteral("east"),
+                             QStringLiteral("--on"), QDate::currentDate().toString(Qt::ISODate),
+                             QStringLiteral("--by"), QStringLiteral("R. Meter")}),
+                 0);
+        const Answer answer = m_served.ask(get("/verify"));
+        QCOMPARE(answer.status, 200);
+        QVERIFY2(answer.body.contains("NOT INTACT"), answer.body.constData());
     }
 
 private:
