@@ -124,8 +124,9 @@ bool HttpServer::start(QString &error) {
     const bool tls = !m_settings.tlsCert.isEmpty();
     if (tls)
         flags |= MHD_USE_TLS;
-    const QByteArray cert = m_settings.tlsCert + '\0';
-    const QByteArray key = m_settings.tlsKey + '\0';
+    // Kept while the server runs: libmicrohttpd holds on to the pointers.
+    m_cert = m_settings.tlsCert + '\0';
+    m_key = m_settings.tlsKey + '\0';
     // The options the TLS build needs come last, so a plain server ends the
     // list before them.
     m_daemon = MHD_start_daemon(
@@ -136,8 +137,8 @@ bool HttpServer::start(QString &error) {
         MHD_OPTION_CONNECTION_TIMEOUT, unsigned(m_settings.idleTimeoutSeconds),
         MHD_OPTION_CONNECTION_MEMORY_LIMIT, size_t(m_settings.connectionMemoryBytes),
         MHD_OPTION_UNESCAPE_CALLBACK, &keepEscaped, nullptr,
-        tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, cert.constData(),
-        MHD_OPTION_HTTPS_MEM_KEY, key.constData(), MHD_OPTION_END);
+        tls ? MHD_OPTION_HTTPS_MEM_CERT : MHD_OPTION_END, m_cert.constData(),
+        MHD_OPTION_HTTPS_MEM_KEY, m_key.constData(), MHD_OPTION_END);
     if (!m_daemon) {
         error = QStringLiteral("cannot serve on %1%2")
                     .arg(m_settings.listen.text(),

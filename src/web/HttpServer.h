@@ -62,6 +62,8 @@ private:
     ServerSettings m_settings;
     Handler m_handler;
     LoginThrottle m_throttle;
+    QByteArray m_cert;
+    QByteArray m_key;
     MHD_Daemon *m_daemon = nullptr;
     quint16 m_port = 0;
 };
