@@ -39,7 +39,8 @@ constexpr char kStyle[] =
     " nav form { margin-left: 0; } th, td { padding: 2px 3px; } }\n"
     "@media print { nav, footer { display: none; } body { max-width: none; color: #000; }"
     " a { color: inherit; text-decoration: none; } .bad { color: #000; }"
-    " section, figure, tr { break-inside: avoid; } }\n";
+    " .scroll { overflow: visible; } figure, tr { break-inside: avoid; }"
+    " h2, h3 { break-after: avoid; } }\n";
 
 } // namespace
 
