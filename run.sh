@@ -4,9 +4,15 @@
 # generated datalogger, runs the unattended command-line download into demo/
 # as fixed-width text and as a workbook, prints what each run reported and the
 # log.txt records it left, and stops the simulator.
+#
+# ./run.sh --serve keeps the sample plant's web view (nxa-collect serve) up at
+# the end until Ctrl+C; without it the view is served a few seconds, checked
+# and its address printed.
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
+keep_serving=0
+[ "${1:-}" = "--serve" ] && keep_serving=1
 
 scripts/install-deps.sh
 
@@ -241,6 +247,39 @@ for command in "download" "check"; do
   [ "$command" = "check" ] && expected=4
   [ "$code" -eq "$expected" ] || status=1
 done
+
+# The sample plant's web view: yesterday is the day its records hold things
+# to see. Port 0: a free port, which serve names on its first line.
+serve_out=$(mktemp)
+collect_logs+=("$serve_out")
+(cd "$collect_dir" && exec "$collector" serve --listen 127.0.0.1:0) >"$serve_out" 2>&1 &
+serve_pid=$!
+collect_pids+=("$serve_pid")
+web_url=""
+for _ in $(seq 1 100); do
+  web_url=$(sed -n 's/^nxa-collect serving .* on \(http:[^ ]*\)$/\1/p' "$serve_out" | head -n 1)
+  [ -n "$web_url" ] && break
+  sleep 0.1
+done
+if [ -z "$web_url" ]; then
+  cat "$serve_out" >&2
+  echo "run.sh: nxa-collect serve did not start" >&2
+  status=1
+else
+  plant_url="${web_url}?day=$(days_ago 1)"
+  code=$(curl -s -o /dev/null -w '%{http_code}' "$plant_url" 2>/dev/null || echo 000)
+  echo
+  echo "== nxa-collect serve   (in demo/collect; the plant page answered $code)"
+  [ "$code" = 200 ] || status=1
+  echo "   The sample plant's day: $plant_url"
+  if [ "$keep_serving" -eq 1 ]; then
+    echo "   Serving until Ctrl+C"
+    wait "$serve_pid" || true
+  else
+    echo "   (served for 5 seconds; ./run.sh --serve keeps it up)"
+    sleep 5
+  fi
+fi
 
 # With a display, open the manager on the same simulator: the downloads above
 # left preferences.pref in demo/ pointing at it, so Download works at once.

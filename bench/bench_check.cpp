@@ -5,7 +5,9 @@
 // of yesterday, timed in wall and CPU time with its peak memory. A second
 // archive with the same persons over 45 days (half the records) shows how the
 // cost grows with records. Then the audit report of the last 30 days of the
-// full archive, in HTML and in PDF.
+// full archive, in HTML and in PDF. Last, the web view's plant page on the
+// full archive: the first request, which computes it, and the requests per
+// second once it is kept.
 #include "SimulatedTesters.h"
 #include "config/ConfigurationImage.h"
 #include "samples/DataloggerImageBuilder.h"
@@ -15,6 +17,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -170,6 +174,51 @@ BENCHMARK(ReportOfThePlant)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
     ->UseRealTime();
+
+// One GET of `target` on a new connection; the answer's status.
+int ask(quint16 port, const QByteArray &target) {
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    if (!socket.waitForConnected(5000))
+        return 0;
+    socket.write("GET " + target + " HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n");
+    QByteArray answer;
+    while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(120000))
+        answer += socket.readAll();
+    answer += socket.readAll();
+    return answer.mid(9, 3).toInt();
+}
+
+// 0: the first request of the plant page (computed); 1: requests once kept.
+void ServePlantPage(benchmark::State &state) {
+    const Archive &full = fullArchive();
+    QProcess serve;
+    serve.setWorkingDirectory(full.folder.path());
+    serve.start(
+        QStringLiteral(NXA_COLLECT_PATH),
+        {QStringLiteral("serve"), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    quint16 port = 0;
+    static const QRegularExpression url(QStringLiteral(":(\\d+)/$"));
+    while (port == 0 && serve.waitForReadyRead(10000))
+        if (const auto m = url.match(QString::fromUtf8(serve.readLine()).trimmed()); m.hasMatch())
+            port = quint16(m.captured(1).toUInt());
+    if (port == 0) {
+        state.SkipWithError("serve did not start");
+        return;
+    }
+    if (state.range(0) == 1 && ask(port, "/") != 200)
+        state.SkipWithError("the plant page failed");
+    for (auto _ : state)
+        if (ask(port, "/") != 200)
+            state.SkipWithError("the plant page failed");
+    if (state.range(0) == 1)
+        state.counters["requests_per_s"] =
+            benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+    serve.terminate();
+    serve.waitForFinished();
+}
+BENCHMARK(ServePlantPage)->Arg(0)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ServePlantPage)->Arg(1)->Iterations(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

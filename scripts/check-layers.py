@@ -22,8 +22,10 @@ ALLOWED = {
     "charts": {"common"},
     "document": {"common", "charts"},
     "audit": {"common", "records", "config", "analysis", "charts", "document"},
+    # The web view's HTTP side: the server, its checks and its users.
+    "web": {"common"},
     "collect": {"common", "records", "config", "export", "link", "analysis", "charts", "document",
-                "audit"},
+                "audit", "web"},
     "app/shared": {"common", "records", "config", "export", "link", "report"},
     "app/dialogs": {"app/shared", "common"},
     "app/printing": {"app/dialogs", "app/shared", "common", "records", "config", "report",
@@ -44,6 +46,7 @@ ALLOWED = {
 # Qt modules a layer may use; None means any.
 QT_MODULES = {
     "link": {"QtCore", "QtNetwork"},
+    "web": {"QtCore", "QtNetwork"},
     "collect": {"QtCore", "QtGui", "QtNetwork", "QtSql"},
     # Charts draw on a QPainter and write SVG; never widgets.
     "charts": {"QtCore", "QtGui", "QtSvg"},
@@ -52,7 +55,7 @@ QT_MODULES = {
 }
 LIBRARY_QT = {"QtCore"}
 LIBRARIES = {"common", "records", "config", "export", "link", "report", "samples", "collect", "analysis",
-             "charts", "document", "audit"}
+             "charts", "document", "audit", "web"}
 
 PROJECT_INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z]+)/(?:([a-z]+)/)?[^"]+"')
 SYSTEM_INCLUDE = re.compile(r'^\s*#\s*include\s+<(Q[A-Za-z0-9_]*)(?:/([A-Za-z0-9_]+))?>')

@@ -27,6 +27,9 @@ packages+=(fonts-liberation poppler-utils chromium)
 packages+=(libqt6sql6-sqlite libqt6sql6-psql libpq-dev postgresql mandoc)
 # nxa-collect's log: Ed25519 signatures from libsodium, SHA-256 from OpenSSL.
 packages+=(libsodium-dev libssl-dev)
+# nxa-collect serve: libmicrohttpd (TLS through GnuTLS) parses every request;
+# openssl makes the test's self-signed certificate.
+packages+=(libmicrohttpd-dev openssl)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -177,30 +177,9 @@ QStringList failRateLines(const CheckWriter &w, const std::vector<analysis::Test
 QStringList silentLines(const CheckWriter &w, const std::vector<analysis::TesterHealth> &health,
                         int day, const analysis::AnalysisSettings &settings) {
     QStringList lines;
-    for (const analysis::TesterHealth &h : health) {
-        QStringList why;
-        if (h.silentByCollection)
-            why.append(h.lastSuccessMs ? QStringLiteral("no successful collection since %1")
-                                             .arg(QDateTime::fromMSecsSinceEpoch(*h.lastSuccessMs)
-                                                      .toString(QStringLiteral("yyyy-MM-dd hh:mm")))
-                                       : QStringLiteral("never collected"));
-        // Quiet since the first empty day after a run of busy days, and
-        // still quiet on the day checked.
-        const auto quiet = std::find_if(
-            h.quietDays.rbegin(), h.quietDays.rend(), [day](int q) { return q <= day; });
-        const bool stillQuiet = quiet != h.quietDays.rend() &&
-                                std::none_of(h.failRate.days.begin(), h.failRate.days.end(),
-                                             [&](const analysis::FailRateDay &d) {
-                                                 return d.day >= *quiet && d.day <= day;
-                                             });
-        if (stillQuiet)
-            why.append(QStringLiteral("no record since %1, after %2 or more days with traffic")
-                           .arg(dayText(*quiet - 1))
-                           .arg(settings.trafficStreakDays));
-        if (!why.isEmpty())
-            lines.append(QStringLiteral("%1  %2").arg(w.testerName(h.tester),
-                                                      why.join(QStringLiteral("; "))));
-    }
+    for (const analysis::TesterHealth &h : health)
+        if (const QString why = silentReason(h, day, settings); !why.isEmpty())
+            lines.append(QStringLiteral("%1  %2").arg(w.testerName(h.tester), why));
     return lines;
 }
 
@@ -242,20 +221,56 @@ QStringList noLimitsLines(const analysis::Plant &plant) {
 
 } // namespace
 
-CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) {
-    CheckOutcome outcome;
+QString silentReason(const analysis::TesterHealth &h, int day,
+                     const analysis::AnalysisSettings &settings) {
+    QStringList why;
+    if (h.silentByCollection)
+        why.append(h.lastSuccessMs ? QStringLiteral("no successful collection since %1")
+                                         .arg(QDateTime::fromMSecsSinceEpoch(*h.lastSuccessMs)
+                                                  .toString(QStringLiteral("yyyy-MM-dd hh:mm")))
+                                   : QStringLiteral("never collected"));
+    // Quiet since the first empty day after a run of busy days, and
+    // still quiet on the day checked.
+    const auto quiet = std::find_if(
+        h.quietDays.rbegin(), h.quietDays.rend(), [day](int q) { return q <= day; });
+    const bool stillQuiet =
+        quiet != h.quietDays.rend() && std::none_of(h.failRate.days.begin(), h.failRate.days.end(),
+                                                    [&](const analysis::FailRateDay &d) {
+                                                        return d.day >= *quiet && d.day <= day;
+                                                    });
+    if (stillQuiet)
+        why.append(QStringLiteral("no record since %1, after %2 or more days with traffic")
+                       .arg(dayText(*quiet - 1))
+                       .arg(settings.trafficStreakDays));
+    return why.join(QStringLiteral("; "));
+}
+
+analysis::AnalysisSettings checkSettings() {
     analysis::AnalysisSettings settings;
     // The list shows flags only: a trend that is not significant needs no line.
     settings.fitEveryTrend = false;
-    const PlantRead plantRead =
-        readPlant(config, driftRequest(request.day, request.day, request.testers, settings));
+    return settings;
+}
+
+PlantRequest checkPlantRequest(const CheckRequest &request) {
+    return driftRequest(request.day, request.day, request.testers, checkSettings());
+}
+
+CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) {
+    const PlantRead plantRead = readPlant(config, checkPlantRequest(request));
     if (!plantRead.plant) {
+        CheckOutcome outcome;
         outcome.error = plantRead.error;
         outcome.unknownTester = plantRead.unknownTester;
         return outcome;
     }
-    const analysis::Plant &plant = *plantRead.plant;
-    const int day = static_cast<int>(request.day.toJulianDay());
+    return checkOfPlant(*plantRead.plant, request.day, request.all);
+}
+
+CheckOutcome checkOfPlant(const analysis::Plant &plant, const QDate &checkedDay, bool all) {
+    CheckOutcome outcome;
+    const analysis::AnalysisSettings settings = checkSettings();
+    const int day = static_cast<int>(checkedDay.toJulianDay());
     const analysis::DayExceptions exceptions = analysis::dayExceptions(plant, day, settings);
     const analysis::PlantLevels levels = analysis::plantLevels(plant, day, settings);
     const std::vector<analysis::DriftResult> drift =
@@ -263,7 +278,7 @@ CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request) 
     const std::vector<analysis::TesterHealth> health = analysis::testerHealth(plant, settings);
     const analysis::TesterFunnel funnel = analysis::testerFunnel(plant, day, settings);
 
-    CheckWriter w(plant, day, request.all);
+    CheckWriter w(plant, day, all);
     w.group(QStringLiteral("failed and not passed afterwards"), failedLines(w, exceptions), true);
     w.group(QStringLiteral("relay on without a pass"), relayLines(w, exceptions), true);
     w.group(QStringLiteral("plant-wide level shifts"), plantShiftLines(levels), true);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "analysis/AnalysisInput.h"
+#include "analysis/AnalysisSettings.h"
+#include "analysis/TesterHealth.h"
 #include "collect/CollectConfig.h"
+#include "collect/PlantRead.h"
 
 #include <QDate>
 #include <QStringList>
@@ -28,5 +32,16 @@ struct CheckOutcome {
 // drift flags, fail rates outside their control limits, silent testers,
 // and the persons to review, grouped and sorted.
 CheckOutcome runCheck(const CollectConfig &config, const CheckRequest &request);
+
+// The thresholds the list is made with, and the days of the archive it reads.
+analysis::AnalysisSettings checkSettings();
+PlantRequest checkPlantRequest(const CheckRequest &request);
+// The list of `day` from a plant read with checkPlantRequest; the lines
+// only, no error.
+// Why the tester counts as silent on `day` (no successful collection, or
+// no record since a run of busy days), empty when it does not.
+QString silentReason(const analysis::TesterHealth &health, int day,
+                     const analysis::AnalysisSettings &settings);
+CheckOutcome checkOfPlant(const analysis::Plant &plant, const QDate &day, bool all);
 
 } // namespace nxa::collect

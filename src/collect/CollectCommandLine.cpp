@@ -8,6 +8,7 @@
 #include "collect/CollectExport.h"
 #include "collect/CollectReport.h"
 #include "collect/CollectRoster.h"
+#include "collect/CollectServe.h"
 #include "collect/CollectStatus.h"
 #include "collect/CollectVerify.h"
 
@@ -342,7 +343,14 @@ QString usageText() {
         "  prove --tester NAME --record \"YYYY-MM-DD hh:mm:ss\" --user N [--output FILE]\n"
         "                                  the proof that one access is in the log\n"
         "  verify-proof FILE --key FILE.pub\n"
-        "                                  check such a proof, no archive needed"
+        "                                  check such a proof, no archive needed\n"
+        "  serve [--listen ADDRESS:PORT]   a read-only web view of the archive (default\n"
+        "                                  127.0.0.1:8080); any other than a loopback\n"
+        "                                  address needs tls-cert=, tls-key= and\n"
+        "                                  web-users= in the configuration\n"
+        "  web-user add NAME               add a user of the web view to the web-users=\n"
+        "                                  file, or give one a new password (read from\n"
+        "                                  the terminal, or standard input)"
         "\n"
         "--config FILE   the configuration (default nxa-collect.ini in the working folder)\n"
         "\n"
@@ -390,6 +398,10 @@ int runCollect(const QStringList &arguments, QTextStream &out, QTextStream &err)
         command = verifyCommand;
     else if (parsed.command == QLatin1String("prove"))
         command = proveCommand;
+    else if (parsed.command == QLatin1String("serve"))
+        command = serveCommand;
+    else if (parsed.command == QLatin1String("web-user"))
+        command = webUserCommand;
     if (!command) {
         err << "nxa-collect: unknown command \"" << parsed.command << "\"\n\n" << usageText();
         return kExitUsage;

@@ -265,8 +265,9 @@ bool ConfigParser::readLine(const QString &line, int number) {
     if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
         value = value.mid(1, value.size() - 2);
     static const QStringList globalKeys = {
-        QStringLiteral("archive"), QStringLiteral("lock-wait"), QStringLiteral("deadline"),
-        QStringLiteral("checkpoint-key"), QStringLiteral("witness")};
+        QStringLiteral("archive"),        QStringLiteral("lock-wait"), QStringLiteral("deadline"),
+        QStringLiteral("checkpoint-key"), QStringLiteral("witness"),   QStringLiteral("tls-cert"),
+        QStringLiteral("tls-key"),        QStringLiteral("web-users")};
     static const QStringList testerKeys = {
         QStringLiteral("address"), QStringLiteral("port"),     QStringLiteral("password-file"),
         QStringLiteral("id"),      QStringLiteral("deadline"), QStringLiteral("configuration")};
@@ -314,6 +315,16 @@ bool ConfigParser::readGlobals(CollectConfig &config) {
         config.checkpointKey = QDir::cleanPath(m_folder.absoluteFilePath(key->value));
     }
     config.witnesses = m_witnesses;
+    for (const auto &[key, target] : {std::pair{QStringLiteral("tls-cert"), &config.tlsCert},
+                                      std::pair{QStringLiteral("tls-key"), &config.tlsKey},
+                                      std::pair{QStringLiteral("web-users"), &config.webUsers}}) {
+        const auto setting = m_globals.keys.constFind(key);
+        if (setting == m_globals.keys.cend())
+            continue;
+        if (setting->value.isEmpty())
+            return fail(setting->line, QStringLiteral("%1 needs a file").arg(key));
+        *target = QDir::cleanPath(m_folder.absoluteFilePath(setting->value));
+    }
     if (const auto lockWait = m_globals.keys.constFind(QStringLiteral("lock-wait"));
         lockWait != m_globals.keys.cend()) {
         const std::optional<double> value = seconds(lockWait->value, kMaxLockWaitSeconds);

@@ -68,6 +68,12 @@ struct CollectConfig {
     // none is made), and the folders that receive a copy of each.
     QString checkpointKey;
     QStringList witnesses;
+    // serve: the TLS certificate and its private key (PEM), and the users
+    // file, absolute; empty when not given. Needed together to serve on
+    // anything but a loopback address.
+    QString tlsCert;
+    QString tlsKey;
+    QString webUsers;
 };
 
 struct ConfigRead {

@@ -78,16 +78,15 @@ std::vector<document::KeyValue> integrityStatement(const CollectConfig &config) 
 
 } // namespace
 
-ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
-    ReportOutcome outcome;
-    audit::AuditReportInput input;
-    const PlantRead plant =
-        readPlant(config, driftRequest(request.from, request.to, request.testers, input.settings));
+ReportBuilt buildReport(const PlantRead &plant, const CollectConfig &config,
+                        const ReportRequest &request) {
+    ReportBuilt built;
     if (!plant.plant) {
-        outcome.message = plant.error;
-        outcome.usage = plant.unknownTester;
-        return outcome;
+        built.error = plant.error;
+        built.usage = plant.unknownTester;
+        return built;
     }
+    audit::AuditReportInput input;
     // A file by its name; a server's database by its location as written.
     input.title = config.archive.kind == ArchiveLocation::Kind::Sqlite
                       ? QFileInfo(config.archive.path).fileName()
@@ -97,16 +96,32 @@ ReportOutcome runReport(const CollectConfig &config, const ReportRequest &reques
     input.plant = &*plant.plant;
     input.invalidTimes = plant.invalidTimes;
     input.generated = QDateTime::currentDateTime();
-    QString error;
-    const auto persons = choosePersons(*plant.plant, request.persons, error);
+    const auto persons = choosePersons(*plant.plant, request.persons, built.error);
     if (!persons) {
-        outcome.message = error;
-        outcome.usage = true;
-        return outcome;
+        built.usage = true;
+        return built;
     }
     input.chosenPersons = *persons;
     input.integrity = integrityStatement(config);
-    const document::ReportDocument report = audit::auditReport(input);
+    built.document = audit::auditReport(input);
+    return built;
+}
+
+PlantRequest reportPlantRequest(const ReportRequest &request) {
+    return driftRequest(request.from, request.to, request.testers,
+                        audit::AuditReportInput().settings);
+}
+
+ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request) {
+    ReportOutcome outcome;
+    const PlantRead plant = readPlant(config, reportPlantRequest(request));
+    const ReportBuilt built = buildReport(plant, config, request);
+    if (!built.document) {
+        outcome.message = built.error;
+        outcome.usage = built.usage;
+        return outcome;
+    }
+    const document::ReportDocument &report = *built.document;
 
     const document::DocumentType type =
         request.pdf ? document::DocumentType::Pdf : document::DocumentType::Html;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "collect/CollectConfig.h"
+#include "collect/PlantRead.h"
+#include "document/ReportDocument.h"
 
 #include <QDate>
 #include <QStringList>
@@ -26,5 +28,19 @@ struct ReportOutcome {
 // Writes the audit report of the period from the archive, as one
 // self-contained HTML file or an A4 PDF. Drawing needs a QGuiApplication.
 ReportOutcome runReport(const CollectConfig &config, const ReportRequest &request);
+
+// The days of the archive the report of `request` reads.
+PlantRequest reportPlantRequest(const ReportRequest &request);
+
+struct ReportBuilt {
+    std::optional<document::ReportDocument> document;
+    QString error;
+    bool usage = false; // as in ReportOutcome
+};
+
+// The report's document from a plant read with reportPlantRequest; the
+// request's path and format play no part.
+ReportBuilt buildReport(const PlantRead &plant, const CollectConfig &config,
+                        const ReportRequest &request);
 
 } // namespace nxa::collect

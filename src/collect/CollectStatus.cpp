@@ -61,14 +61,19 @@ QStringList openToOthers(const ArchiveLocation &location) {
 } // namespace
 
 StatusRead readStatus(const CollectConfig &config, const QDate &today) {
-    StatusRead read;
     ReadOnlyArchive opened(config);
     if (!opened.archive()) {
+        StatusRead read;
         read.error = opened.error();
         return read;
     }
-    Archive &archive = *opened.archive();
-    read.warnings = openToOthers(config.archive);
+    StatusRead read = readStatus(*opened.archive(), config, today);
+    read.warnings = openToOthers(config.archive) + read.warnings;
+    return read;
+}
+
+StatusRead readStatus(Archive &archive, const CollectConfig &config, const QDate &today) {
+    StatusRead read;
 
     // By tester key: a group renamed since is the same tester.
     QMap<QString, TesterStatus> byKey;

@@ -11,6 +11,8 @@
 
 namespace nxa::collect {
 
+class Archive;
+
 inline constexpr int kFailedAccessDays = 30;
 // A full image of which less than this share was already archived came close
 // to overwriting records that were never collected.
@@ -53,6 +55,8 @@ struct StatusRead {
 
 // What the archive knows about every tester; `today` anchors the 30 days.
 StatusRead readStatus(const CollectConfig &config, const QDate &today);
+// The same on a connection already open; no warning about the files.
+StatusRead readStatus(Archive &archive, const CollectConfig &config, const QDate &today);
 
 // The lines `status` prints for one tester, warnings included; `now` gives
 // the configuration's age and the calibration's standing.

@@ -20,6 +20,9 @@ public:
     bool exhausted() const { return m_remainingMs.load() <= 0; }
     // Counts a wait of `ms` against the budget.
     void spend(qint64 ms) { m_remainingMs.fetch_sub(ms); }
+    // The whole budget again: a server's connection serves one request after
+    // another, each a run of its own.
+    void refill() { m_remainingMs.store(m_totalMs); }
 
 private:
     const qint64 m_totalMs;

@@ -27,7 +27,8 @@ int main(int argc, char *argv[]) {
     // Text in charts and PDF pages needs fonts, which the GUI library finds;
     // the collector never shows a window, so it needs no display either.
     std::unique_ptr<QCoreApplication> app;
-    if (nxa::collect::commandWord(arguments) == QLatin1String("report")) {
+    const QString command = nxa::collect::commandWord(arguments);
+    if (command == QLatin1String("report") || command == QLatin1String("serve")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

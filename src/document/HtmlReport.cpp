@@ -72,6 +72,30 @@ QString styleSheet(const ReportDocument &document) {
              cssString(QStringLiteral("Generated ") + generatedText(document.generated)));
 }
 
+void writeTable(QString &out, const Table &table) {
+    const auto cellClass = [&](qsizetype column) {
+        const auto index = static_cast<std::size_t>(column);
+        return index < table.alignRight.size() && table.alignRight[index]
+                   ? QStringLiteral(" class=\"right\"")
+                   : QString();
+    };
+    out += QLatin1String("<table>\n");
+    if (!table.header.isEmpty()) {
+        out += QLatin1String("<thead><tr>");
+        for (qsizetype c = 0; c < table.header.size(); ++c)
+            out += QStringLiteral("<th%1>%2</th>").arg(cellClass(c), escaped(table.header[c]));
+        out += QLatin1String("</tr></thead>\n");
+    }
+    out += QLatin1String("<tbody>\n");
+    for (const QStringList &row : table.rows) {
+        out += QLatin1String("<tr>");
+        for (qsizetype c = 0; c < row.size(); ++c)
+            out += QStringLiteral("<td%1>%2</td>").arg(cellClass(c), escaped(row[c]));
+        out += QLatin1String("</tr>\n");
+    }
+    out += QLatin1String("</tbody></table>\n");
+}
+
 // The chart's SVG as an element of the page: no XML prolog, no namespace
 // addresses (HTML knows inline SVG), sized by the page; the page's style
 // names the face, with fallbacks for a reader without Liberation Sans.
@@ -80,7 +104,9 @@ QString styleSheet(const ReportDocument &document) {
 constexpr char kInkGroup[] = "<g fill=\"none\" stroke=\"#202020\" stroke-width=\"1\" "
                              "stroke-linecap=\"square\" stroke-linejoin=\"bevel\"\n>";
 
-QString inlineSvg(const Chart &chart) {
+} // namespace
+
+QString inlineChartSvg(const Chart &chart) {
     QString svg = QString::fromUtf8(chartSvg(chart));
     const qsizetype start = svg.indexOf(QLatin1String("<svg"));
     if (start < 0)
@@ -119,37 +145,43 @@ QString inlineSvg(const Chart &chart) {
     return svg;
 }
 
-void writeTable(QString &out, const Table &table) {
-    const auto cellClass = [&](qsizetype column) {
-        const auto index = static_cast<std::size_t>(column);
-        return index < table.alignRight.size() && table.alignRight[index]
-                   ? QStringLiteral(" class=\"right\"")
-                   : QString();
-    };
-    out += QLatin1String("<table>\n");
-    if (!table.header.isEmpty()) {
-        out += QLatin1String("<thead><tr>");
-        for (qsizetype c = 0; c < table.header.size(); ++c)
-            out += QStringLiteral("<th%1>%2</th>").arg(cellClass(c), escaped(table.header[c]));
-        out += QLatin1String("</tr></thead>\n");
-    }
-    out += QLatin1String("<tbody>\n");
-    for (const QStringList &row : table.rows) {
-        out += QLatin1String("<tr>");
-        for (qsizetype c = 0; c < row.size(); ++c)
-            out += QStringLiteral("<td%1>%2</td>").arg(cellClass(c), escaped(row[c]));
-        out += QLatin1String("</tr>\n");
-    }
-    out += QLatin1String("</tbody></table>\n");
-}
-
-} // namespace
-
 QString generatedText(const QDateTime &generated) {
     if (!generated.isValid())
         return {};
     return generated.toString(QStringLiteral("yyyy-MM-dd HH:mm ")) +
            generated.timeZoneAbbreviation();
+}
+
+QString sectionHtml(const Section &section) {
+    QString out;
+    out += QStringLiteral("<section>\n<h2>%1</h2>\n").arg(escaped(section.heading));
+    for (const Block &block : section.blocks) {
+        std::visit(Overloaded{
+                       [&](const Paragraph &p) {
+                           out +=
+                               p.link.isEmpty()
+                                   ? QStringLiteral("<p>%1</p>\n").arg(escaped(p.text))
+                                   : QStringLiteral("<p><a href=\"%1\">%2</a></p>\n")
+                                         .arg(QString::fromLatin1(QUrl::toPercentEncoding(p.link)),
+                                              escaped(p.text));
+                       },
+                       [&](const Summary &s) {
+                           out += QLatin1String("<table class=\"summary\"><tbody>\n");
+                           for (const KeyValue &item : s.items)
+                               out +=
+                                   QStringLiteral("<tr><th scope=\"row\">%1</th><td>%2</td></tr>\n")
+                                       .arg(escaped(item.key), escaped(item.value));
+                           out += QLatin1String("</tbody></table>\n");
+                       },
+                       [&](const Table &t) { writeTable(out, t); },
+                       [&](const Chart &c) {
+                           out += QStringLiteral("<figure>\n%1</figure>\n").arg(inlineChartSvg(c));
+                       },
+                   },
+                   block);
+    }
+    out += QLatin1String("</section>\n");
+    return out;
 }
 
 QByteArray reportHtml(const ReportDocument &document) {
@@ -167,34 +199,8 @@ QByteArray reportHtml(const ReportDocument &document) {
     out += QStringLiteral("<header>\n<h1>%1</h1>\n<p>%2</p>\n<p>Generated %3</p>\n</header>\n")
                .arg(escaped(document.title), escaped(document.period),
                     escaped(generatedText(document.generated)));
-    for (const Section &section : document.sections) {
-        out += QStringLiteral("<section>\n<h2>%1</h2>\n").arg(escaped(section.heading));
-        for (const Block &block : section.blocks) {
-            std::visit(
-                Overloaded{
-                    [&](const Paragraph &p) {
-                        out += p.link.isEmpty()
-                                   ? QStringLiteral("<p>%1</p>\n").arg(escaped(p.text))
-                                   : QStringLiteral("<p><a href=\"%1\">%2</a></p>\n")
-                                         .arg(QString::fromLatin1(QUrl::toPercentEncoding(p.link)),
-                                              escaped(p.text));
-                    },
-                    [&](const Summary &s) {
-                        out += QLatin1String("<table class=\"summary\"><tbody>\n");
-                        for (const KeyValue &item : s.items)
-                            out += QStringLiteral("<tr><th scope=\"row\">%1</th><td>%2</td></tr>\n")
-                                       .arg(escaped(item.key), escaped(item.value));
-                        out += QLatin1String("</tbody></table>\n");
-                    },
-                    [&](const Table &t) { writeTable(out, t); },
-                    [&](const Chart &c) {
-                        out += QStringLiteral("<figure>\n%1</figure>\n").arg(inlineSvg(c));
-                    },
-                },
-                block);
-        }
-        out += QLatin1String("</section>\n");
-    }
+    for (const Section &section : document.sections)
+        out += sectionHtml(section);
     out += QLatin1String("</body>\n</html>\n");
     return out.toUtf8();
 }

@@ -73,6 +73,10 @@ QString generatedText(const QDateTime &generated);
 // UTF-8 HTML that needs nothing outside itself: inline CSS and SVG, no script,
 // and a policy that forbids the browser to fetch anything.
 QByteArray reportHtml(const ReportDocument &document);
+// One section of it, as the report writes it, for a page of its own.
+QString sectionHtml(const Section &section);
+// A chart as an inline SVG element of an HTML page, sized by the page's style.
+QString inlineChartSvg(const charts::Chart &chart);
 
 // A4 pages with the title and period above and "Page n of m" and the
 // generation time below; each section starts a page, a table's header row
