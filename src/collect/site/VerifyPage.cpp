@@ -1,10 +1,7 @@
 #include "collect/site/VerifyPage.h"
 
 #include "collect/ArchiveRows.h"
-#include "collect/CollectCommandLine.h"
 #include "collect/CollectVerify.h"
-
-#include <QTextStream>
 
 namespace nxa::collect {
 
@@ -19,26 +16,23 @@ web::HttpResponse verifyPage(const PageContext &context) {
                         QStringLiteral("<p>The archive has no signed checkpoint: nothing proves "
                                        "it. Give the collector a checkpoint-key= to sign one "
                                        "after every download.</p>\n"));
-    QString outText;
-    QString errText;
-    QTextStream out(&outText);
-    QTextStream err(&errText);
-    const int status = verifyCommand(context.config, {}, out, err);
-    out.flush();
-    err.flush();
-    const QString verdict = status == kExitOk ? QStringLiteral("<p class=\"good\"><b>Intact</b>: "
-                                                               "the archive matches every "
-                                                               "checkpoint.</p>\n")
-                            : status == kExitTampered
-                                ? QStringLiteral("<p class=\"bad\"><span class=\"tag\">NOT "
-                                                 "INTACT</span> or unproven: see below.</p>\n")
-                                : QStringLiteral("<p class=\"bad\">The verification could not "
-                                                 "run.</p>\n");
+    const LogCheck check = checkArchiveLog(context.config, {}, {}, {});
+    const QString verdict =
+        !check.error.isEmpty() ? QStringLiteral("<p class=\"bad\">The verification could not run: "
+                                                "%1</p>\n")
+                                     .arg(html(check.error))
+        : check.intact ? QStringLiteral("<p class=\"good\"><b>Intact</b>: the archive matches "
+                                        "every checkpoint.</p>\n")
+        : !check.disagreement.isEmpty()
+            ? QStringLiteral("<p class=\"bad\"><span class=\"tag\">NOT INTACT</span> %1</p>\n")
+                  .arg(html(check.disagreement))
+            : QStringLiteral("<p class=\"bad\"><span class=\"tag\">UNPROVEN</span> no signed "
+                             "checkpoint covers the archive yet.</p>\n");
     return sitePage(QStringLiteral("Verification"),
-                    QStringLiteral("%1<p>Verified %2.</p>\n<pre>%3%4</pre>\n")
+                    QStringLiteral("%1<p>Verified %2.</p>\n<pre>%3</pre>\n")
                         .arg(verdict,
                              html(context.now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))),
-                             html(outText), html(errText)));
+                             html(check.lines.join(QLatin1Char('\n')))));
 }
 
 } // namespace nxa::collect
