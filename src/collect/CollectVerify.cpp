@@ -6,6 +6,8 @@
 #include "collect/Checkpoint.h"
 #include "collect/CollectCheckpoint.h"
 #include "collect/CollectCommandLine.h"
+#include "collect/LeafRangeWalk.h"
+#include "collect/LockWaitBudget.h"
 #include "records/AccessRecordFormat.h"
 
 #include <QDateTime>
@@ -17,6 +19,7 @@
 #include <QSqlQuery>
 
 #include <map>
+#include <thread>
 
 namespace nxa::collect {
 
@@ -128,6 +131,42 @@ void addCheckpointFile(const QString &path, const QByteArray &note, const Verifi
                     true});
 }
 
+// Leaves walked per thread and round: bounds what a round holds (about
+// 50 bytes a leaf) whatever the log's size.
+constexpr quint64 kWalkChunk = quint64(1) << 19;
+constexpr int kWalkThreads = 2;
+
+// A tester's key as logged, from the leaf of that number on.
+struct LoggedKey {
+    quint64 idx;
+    qint64 tester;
+    QString key;
+};
+
+std::optional<std::vector<LoggedKey>> readLoggedKeys(Archive &archive, QString &error) {
+    QSqlQuery query(archive.database());
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral(
+            "SELECT idx, tester, tester_key FROM log_leaves WHERE kind = 1 ORDER BY idx"))) {
+        error = archive.failure(query);
+        return std::nullopt;
+    }
+    std::vector<LoggedKey> keys;
+    while (query.next())
+        keys.push_back({quint64(query.value(0).toLongLong()), query.value(1).toLongLong(),
+                        query.value(2).toString()});
+    return keys;
+}
+
+// Each tester's key as last logged before leaf `idx`.
+QHash<qint64, QString> keysBefore(const std::vector<LoggedKey> &keys, quint64 idx) {
+    QHash<qint64, QString> before;
+    for (const LoggedKey &k : keys)
+        if (k.idx < idx)
+            before.insert(k.tester, k.key);
+    return before;
+}
+
 struct Walked {
     quint64 leaves = 0;
     std::map<LeafKind, qint64> found; // rows each kind's leaves found
@@ -136,103 +175,84 @@ struct Walked {
 
 class LogWalk {
 public:
-    LogWalk(Archive &archive, const Names &names, Verification &v, QList<Target> &targets,
-            QStringList &lines)
-        : m_archive(archive), m_names(names), m_v(v), m_targets(targets), m_lines(lines) {}
+    LogWalk(const CollectConfig &config, Archive &archive, const Names &names, Verification &v,
+            QList<Target> &targets, QStringList &lines)
+        : m_config(config), m_archive(archive), m_names(names), m_v(v), m_targets(targets),
+          m_lines(lines) {}
 
     bool run(QString &error) {
         if (!readEdge(error))
             return false;
-        // Read first: the walk below streams one query.
+        // Read first: the walk below streams one query at a time.
         std::optional<RowLeafTexts> texts = allRowLeafTexts(m_archive, error);
-        if (!texts)
+        std::optional<std::vector<LoggedKey>> keys =
+            texts ? readLoggedKeys(m_archive, error) : std::nullopt;
+        const std::optional<QVariant> bound =
+            keys ? singleValue(m_archive,
+                               QStringLiteral("SELECT COALESCE(MAX(idx) + 1, 0) FROM log_leaves"),
+                               {}, error)
+                 : std::nullopt;
+        if (!bound)
             return false;
-        m_rowTexts = std::move(*texts);
-        const int r = 7;
-        const int a = r + kRecordColumnCount;
-        ArchiveRows rows(
-            m_archive,
-            QStringLiteral(
-                "SELECT l.idx, l.kind, l.tester, l.ref, l.tester_key, l.hash, l.raw, %1, "
-                "%2 FROM log_leaves l LEFT JOIN records r ON l.kind = 2 AND r.tester = "
-                "l.tester AND r.raw = l.raw AND r.occurrence = l.occurrence LEFT JOIN "
-                "attempts a ON l.kind = 3 AND a.id = l.ref ORDER BY l.idx")
-                .arg(recordColumns(QStringLiteral("r.")), attemptColumns(QStringLiteral("a."))),
-            {});
+        const RowLeafTexts &rowTexts = *texts;
+        const quint64 end = quint64(std::max<qint64>(0, bound->toLongLong()));
+        // SQLite: the ranges of a round are walked side by side, each on a
+        // connection of its own; the tree is then built from their hashes in
+        // order. The rows below `end` are the same on every connection: the
+        // log is only ever added to.
+        const int parts = m_archive.isSqlite() ? kWalkThreads : 1;
+        const LeafNamer name = [this](LeafKind kind, qint64 tester, qint64 ref,
+                                      const QByteArray &raw) {
+            return leafName(kind, tester, ref, raw);
+        };
         TreeEdge edge;
         checkAt(edge);
-        while (rows.next()) {
-            const quint64 idx = quint64(rows.integer(0));
-            const auto kind = LeafKind(rows.integer(1));
-            const qint64 tester = rows.integer(2);
-            const qint64 ref = rows.integer(3);
-            if (idx != edge.size())
-                m_v.disagree(QStringLiteral("leaf %1 is missing from the log").arg(edge.size()));
-            QByteArray text;
-            bool present = true;
-            switch (kind) {
-            case LeafKind::Tester:
-                m_walked.loggedKey.insert(tester, QString::fromUtf8(rows.text(4)));
-                text = testerLeafText(tester, QString::fromUtf8(rows.text(4)));
-                break;
-            case LeafKind::Record:
-                present = !rows.isNull(r);
-                if (present)
-                    text = recordLeafText(m_walked.loggedKey.value(tester), rows, r);
-                break;
-            case LeafKind::Attempt:
-                present = !rows.isNull(a);
-                if (present)
-                    text = attemptLeafText(rows, a);
-                break;
-            case LeafKind::Configuration:
-            case LeafKind::RosterImport:
-            case LeafKind::Calibration: {
-                const QHash<qint64, QByteArray> &texts = m_rowTexts[kind];
-                present = texts.contains(ref);
-                text = texts.value(ref);
-                break;
+        for (quint64 round = 0; round < end; round += quint64(parts) * kWalkChunk) {
+            std::vector<LeafRange> ranges(static_cast<size_t>(parts));
+            std::vector<std::thread> threads;
+            for (int p = 1; p < parts; ++p) {
+                const quint64 from = round + quint64(p) * kWalkChunk;
+                if (from >= end)
+                    break;
+                threads.emplace_back([&, p, from] {
+                    LockWaitBudget budget(m_config.lockWaitMs);
+                    Archive::Opened opened =
+                        Archive::open(m_config.archive, budget, Archive::Access::Read);
+                    if (!opened.archive) {
+                        ranges[size_t(p)].error = opened.error;
+                        return;
+                    }
+                    opened.archive->exec(QStringLiteral("PRAGMA cache_size = -65536"));
+                    ranges[size_t(p)] =
+                        walkLeafRange(*opened.archive, rowTexts, keysBefore(*keys, from), from,
+                                      std::min(end, from + kWalkChunk), name);
+                });
             }
-            default:
-                m_v.disagree(QStringLiteral("leaf %1 is of no known kind").arg(idx));
-                present = false;
-            }
-            // Named only when it disagrees: decoding every record's time and
-            // user would cost more than hashing it.
-            auto what = [&] {
-                switch (kind) {
-                case LeafKind::Tester:
-                    return QStringLiteral("the key of tester %1").arg(m_names.tester(tester));
-                case LeafKind::Record:
-                    return m_names.record(tester, rows.bytes(6));
-                case LeafKind::Attempt:
-                    return QStringLiteral("attempt %1").arg(ref);
-                default:
-                    return QStringLiteral("%1 %2")
-                        .arg(rowTable(kind).chopped(1).replace(QLatin1Char('_'), QLatin1Char(' ')))
-                        .arg(ref);
+            ranges[0] = walkLeafRange(m_archive, rowTexts, keysBefore(*keys, round), round,
+                                      std::min(end, round + kWalkChunk), name);
+            for (std::thread &thread : threads)
+                thread.join();
+            for (const LeafRange &range : ranges) {
+                if (!range.error.isEmpty()) {
+                    error = range.error;
+                    return false;
                 }
-            };
-            QByteArray hash = rows.bytes(5);
-            if (!present) {
-                if (m_v.intact())
-                    m_v.disagree(QStringLiteral("leaf %1: %2 was deleted").arg(idx).arg(what()));
-            } else {
-                ++m_walked.found[kind];
-                const QByteArray computed = leafHash(text);
-                if (computed != hash && m_v.intact())
-                    m_v.disagree(QStringLiteral("leaf %1: %2 differs from what was logged")
-                                     .arg(idx)
-                                     .arg(what()));
-                hash = computed;
+                for (const auto &[kind, count] : range.found)
+                    m_walked.found[kind] += count;
+                for (const WalkedLeaf &leaf : range.leaves) {
+                    if (leaf.idx != edge.size())
+                        m_v.disagree(
+                            QStringLiteral("leaf %1 is missing from the log").arg(edge.size()));
+                    // A range names its first disagreement only: a later one
+                    // of it comes after a disagreement already kept.
+                    if (leaf.disagrees)
+                        m_v.disagree(range.firstDisagreement);
+                    edge.append(QByteArray(leaf.hash.data(), kHashSize));
+                    checkAt(edge);
+                }
             }
-            edge.append(hash);
-            checkAt(edge);
         }
-        if (!rows.error().isEmpty()) {
-            error = rows.error();
-            return false;
-        }
+        m_walked.loggedKey = keysBefore(*keys, end);
         m_walked.leaves = edge.size();
         if (m_edgeSize > edge.size())
             m_v.disagree(QStringLiteral("the log's stored edge counts %1 leaves, its table %2")
@@ -244,6 +264,21 @@ public:
     const Walked &walked() const { return m_walked; }
 
 private:
+    QString leafName(LeafKind kind, qint64 tester, qint64 ref, const QByteArray &raw) const {
+        switch (kind) {
+        case LeafKind::Tester:
+            return QStringLiteral("the key of tester %1").arg(m_names.tester(tester));
+        case LeafKind::Record:
+            return m_names.record(tester, raw);
+        case LeafKind::Attempt:
+            return QStringLiteral("attempt %1").arg(ref);
+        default:
+            return QStringLiteral("%1 %2")
+                .arg(rowTable(kind).chopped(1).replace(QLatin1Char('_'), QLatin1Char(' ')))
+                .arg(ref);
+        }
+    }
+
     bool readEdge(QString &error) {
         const LogHead head = readLogHead(m_archive);
         if (!head.error.isEmpty()) {
@@ -280,6 +315,7 @@ private:
         }
     }
 
+    const CollectConfig &m_config;
     Archive &m_archive;
     const Names &m_names;
     Verification &m_v;
@@ -288,7 +324,6 @@ private:
     Walked m_walked;
     quint64 m_edgeSize = 0;
     QByteArray m_edgeBytes;
-    RowLeafTexts m_rowTexts;
 };
 
 // Rows that no leaf stands for were added behind the log's back.
@@ -299,23 +334,26 @@ void findUnlogged(Archive &archive, const Names &names, const Walked &walked, Ve
         const char *table;
         const char *unlogged;
     };
+    // As joins, not NOT EXISTS: SQLite then builds a transient index of the
+    // leaves instead of scanning all of them for every row (hours for a
+    // million records with one leaf removed).
     const Kind kinds[] = {
         {LeafKind::Record, "records",
-         "SELECT r.tester, r.raw FROM records r WHERE NOT EXISTS (SELECT 1 FROM log_leaves l "
-         "WHERE l.kind = 2 AND l.tester = r.tester AND l.raw = r.raw AND l.occurrence = "
-         "r.occurrence) LIMIT 1"},
+         "SELECT r.tester, r.raw FROM records r LEFT JOIN log_leaves l ON l.kind = 2 AND l.tester "
+         "= r.tester AND l.raw = r.raw AND l.occurrence = r.occurrence WHERE l.idx IS NULL LIMIT "
+         "1"},
         {LeafKind::Attempt, "attempts",
-         "SELECT a.id FROM attempts a WHERE NOT EXISTS (SELECT 1 FROM log_leaves l WHERE l.kind = "
-         "3 AND l.ref = a.id) ORDER BY a.id LIMIT 1"},
+         "SELECT a.id FROM attempts a LEFT JOIN log_leaves l ON l.kind = 3 AND l.ref = a.id WHERE "
+         "l.idx IS NULL ORDER BY a.id LIMIT 1"},
         {LeafKind::Configuration, "configurations",
-         "SELECT c.id FROM configurations c WHERE NOT EXISTS (SELECT 1 FROM log_leaves l WHERE "
-         "l.kind = 4 AND l.kind <> 2 AND l.ref = c.id) ORDER BY c.id LIMIT 1"},
+         "SELECT c.id FROM configurations c LEFT JOIN log_leaves l ON l.kind = 4 AND l.ref = c.id "
+         "WHERE l.idx IS NULL ORDER BY c.id LIMIT 1"},
         {LeafKind::RosterImport, "roster_imports",
-         "SELECT i.id FROM roster_imports i WHERE NOT EXISTS (SELECT 1 FROM log_leaves l WHERE "
-         "l.kind = 5 AND l.kind <> 2 AND l.ref = i.id) ORDER BY i.id LIMIT 1"},
+         "SELECT i.id FROM roster_imports i LEFT JOIN log_leaves l ON l.kind = 5 AND l.ref = i.id "
+         "WHERE l.idx IS NULL ORDER BY i.id LIMIT 1"},
         {LeafKind::Calibration, "calibrations",
-         "SELECT c.id FROM calibrations c WHERE NOT EXISTS (SELECT 1 FROM log_leaves l WHERE "
-         "l.kind = 6 AND l.kind <> 2 AND l.ref = c.id) ORDER BY c.id LIMIT 1"},
+         "SELECT c.id FROM calibrations c LEFT JOIN log_leaves l ON l.kind = 6 AND l.ref = c.id "
+         "WHERE l.idx IS NULL ORDER BY c.id LIMIT 1"},
     };
     for (const Kind &k : kinds) {
         QSqlQuery count(archive.database());
@@ -510,7 +548,7 @@ LogCheck checkArchiveLog(const CollectConfig &config, const QString &keyPath,
         addCheckpointFile(path, *note, *key, *origin, QStringLiteral("checkpoint"), targets, v,
                           lines);
     }
-    LogWalk walk(archive, names, v, targets, lines);
+    LogWalk walk(config, archive, names, v, targets, lines);
     if (!walk.run(error)) {
         check.error = QStringLiteral("the archive's log cannot be read: %1").arg(error);
         return check;
