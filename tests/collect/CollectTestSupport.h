@@ -245,22 +245,7 @@ public:
     }
 
     QSqlDatabase database() {
-        if (QSqlDatabase::contains(m_connection))
-            return QSqlDatabase::database(m_connection);
-        QSqlDatabase db;
-        if (usePostgres()) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
-            const QUrl url(m_archive);
-            db.setHostName(url.host());
-            db.setPort(url.port());
-            db.setUserName(url.userName());
-            db.setDatabaseName(url.path().mid(1));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-            db.setDatabaseName(m_archive);
-        }
-        db.open();
-        return db;
+        return test::archiveConnection(m_connection, m_archive, usePostgres());
     }
     QVariant value(const QString &sql) {
         QSqlQuery query(database());

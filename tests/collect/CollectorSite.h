@@ -120,23 +120,9 @@ public:
     // apart.
     QSqlDatabase database(const QString &name = QStringLiteral("inspect")) {
         const QString connection = QStringLiteral("%1-%2").arg(name).arg(quintptr(this));
-        if (QSqlDatabase::contains(connection))
-            return QSqlDatabase::database(connection);
-        m_connections.append(connection);
-        QSqlDatabase db;
-        if (m_engine == Engine::Postgres) {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
-            const QUrl url(m_archive);
-            db.setHostName(url.host());
-            db.setPort(url.port());
-            db.setUserName(url.userName());
-            db.setDatabaseName(url.path().mid(1));
-        } else {
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-            db.setDatabaseName(m_archive);
-        }
-        db.open();
-        return db;
+        if (!QSqlDatabase::contains(connection))
+            m_connections.append(connection);
+        return test::archiveConnection(connection, m_archive, m_engine == Engine::Postgres);
     }
     // A connection to the server's first database, from which this site's
     // database can be shut.

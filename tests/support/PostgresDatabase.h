@@ -30,4 +30,26 @@ inline QString freshPostgresDatabase() {
     return url.toString();
 }
 
+// A connection of the test's own, by name, to the archive at `archive`: a
+// PostgreSQL URL or a SQLite file. Opened once, then the same.
+inline QSqlDatabase archiveConnection(const QString &connection, const QString &archive,
+                                      bool postgres) {
+    if (QSqlDatabase::contains(connection))
+        return QSqlDatabase::database(connection);
+    QSqlDatabase db;
+    if (postgres) {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connection);
+        const QUrl url(archive);
+        db.setHostName(url.host());
+        db.setPort(url.port());
+        db.setUserName(url.userName());
+        db.setDatabaseName(url.path().mid(1));
+    } else {
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(archive);
+    }
+    db.open();
+    return db;
+}
+
 } // namespace nxa::test
